@@ -1,0 +1,270 @@
+#pragma once
+// The one seam between the engine and the operating system. The engine sees the keyboard, the
+// clock, the target program, the clipboard, dialogs, processes, the GBK code page, HTTP and the
+// windowing runtime only through `Platform`. Two backends implement it: `sim` (an in-memory
+// desktop for tests and for running on Linux) and `win32` (the real thing).
+//
+// No OS type crosses this seam: keys are virtual-key codes, text is UTF-16, windows are opaque ids.
+// An operation a backend does not provide throws `PlatformError`; nothing pretends to succeed.
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <stdexcept>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace yz {
+
+class PlatformError : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
+};
+
+// An opaque window handle of the desktop; 0 is "none".
+using WindowId = std::uint64_t;
+
+struct Point {
+  int x = 0;
+  int y = 0;
+  friend bool operator==(const Point&, const Point&) = default;
+};
+
+struct Rect {
+  int left = 0;
+  int top = 0;
+  int right = 0;
+  int bottom = 0;
+  int width() const { return right - left; }
+  int height() const { return bottom - top; }
+  friend bool operator==(const Rect&, const Rect&) = default;
+};
+
+// ---------------------------------------------------------------------------------------------
+// Keyboard
+
+// Flag bits of a low-level key event, as the system reports them.
+enum KeyFlags : int {
+  kKeyExtended = 0x01,
+  kKeyInjected = 0x10,
+  kKeyAltDown = 0x20,
+  kKeyUp = 0x80,
+};
+
+struct KeyEvent {
+  int vkCode = 0;    // virtual-key code (65..90 letters, 48..57 digits, ...)
+  int scanCode = 0;  // hardware scan code
+  int flags = 0;     // KeyFlags
+  bool down = true;  // key-down (WM_KEYDOWN / WM_SYSKEYDOWN) or key-up
+};
+
+// What the hook procedure answers for one key event.
+enum class HookAnswer {
+  Pass,      // the key reaches the target program; the next hook is not called (0)
+  Withhold,  // the key is swallowed (-1)
+  CallNext,  // hand the event to the next hook and return its result
+};
+
+using HookProc = std::function<HookAnswer(const KeyEvent&)>;
+
+// ---------------------------------------------------------------------------------------------
+// Dialog boxes
+
+enum class MessageBoxKind { Ok, OkCancel, YesNo };
+enum class MessageBoxAnswer { Ok, Cancel, Yes, No };
+
+// ---------------------------------------------------------------------------------------------
+// HTTP
+
+struct HttpReply {
+  bool ok = false;       // false: no connection, an error or the time-out
+  int status = 0;        // HTTP status when a reply arrived
+  std::u16string text;   // the body, decoded by its character set
+};
+
+// ---------------------------------------------------------------------------------------------
+// Date and time in the regional settings' forms.
+
+struct LocalTime {
+  int year = 0, month = 0, day = 0;
+  int hour = 0, minute = 0, second = 0;
+  int weekday = 0;  // 1 = Sunday ... 7 = Saturday
+};
+
+enum class DateForm { Long, Medium, Short };
+
+// ---------------------------------------------------------------------------------------------
+// The windowing runtime: forms and their controls.
+//
+// The engine keeps the truth of every control (ui/ holds the control model); a backend realises a
+// form on screen from a snapshot of its controls and reports the user's actions back as events.
+
+enum class ControlKind { TextBox, Label, Frame, Button, CheckBox, OptionButton, PictureBox };
+
+struct FontSpec {
+  std::u16string name = u"宋体";
+  double size = 9.0;  // points
+  bool bold = false;
+  friend bool operator==(const FontSpec&, const FontSpec&) = default;
+};
+
+// A colour as 0x00BBGGRR, the order the windowing runtime uses.
+using Colour = std::uint32_t;
+
+struct ControlView {
+  std::u16string name;
+  ControlKind kind = ControlKind::Label;
+  std::u16string text;     // text or caption
+  int value = 0;           // check box 0/1, option button 0/-1
+  Rect bounds;             // in twips, relative to the form
+  bool visible = true;
+  Colour foreColour = 0x000000;
+  Colour backColour = 0xFFFFFF;
+  FontSpec font;
+  int borderStyle = 0;
+  bool multiLine = false;
+};
+
+struct FormView {
+  std::u16string title;
+  Rect bounds;             // in twips, on the screen
+  bool visible = false;
+  bool topMost = false;
+  bool noActivate = false;  // shown without taking the focus (the candidate window)
+  Colour backColour = 0xFFFFFF;
+  std::vector<ControlView> controls;
+};
+
+enum class FormEventKind { Click, DoubleClick, Change, KeyPress, MouseDown, MouseMove, MouseUp, Close };
+
+struct FormEvent {
+  FormEventKind kind = FormEventKind::Click;
+  std::u16string control;  // empty: the form itself
+  std::u16string text;     // new text for Change, the character for KeyPress
+  int value = 0;           // new value for a check box or option button
+  Point point;             // mouse position in twips, relative to the form
+  int button = 0;          // 1 left, 2 right
+};
+
+// One realised form. The engine calls `show` after it changed the view; events come back through
+// the handler given at creation, on the GUI thread, inside the message pump.
+class NativeForm {
+ public:
+  virtual ~NativeForm() = default;
+  virtual void show(const FormView& view) = 0;
+  virtual WindowId id() const = 0;
+};
+
+using FormEventHandler = std::function<void(const FormEvent&)>;
+
+// ---------------------------------------------------------------------------------------------
+
+class Platform {
+ public:
+  virtual ~Platform() = default;
+
+  // --- keyboard hook and keys ---
+  // Installs the system-wide low-level keyboard hook; false when the system refused.
+  virtual bool installKeyboardHook(HookProc proc) = 0;
+  virtual void removeKeyboardHook() = 0;
+  virtual bool keyboardHookInstalled() const = 0;
+  // Whether the key is down now (GetAsyncKeyState) and whether its toggle is on (Caps Lock).
+  virtual bool isKeyDown(int vk) const = 0;
+  virtual bool isKeyToggled(int vk) const = 0;
+  // The scan code of a virtual key (MapVirtualKey type 0).
+  virtual int scanCodeOf(int vk) const = 0;
+  // Synthesizes one key event (keybd_event); it passes through the installed hook as well.
+  virtual void sendKeyEvent(int vk, int scanCode, bool up) = 0;
+  // Types a keystroke string into the active window (SendKeys syntax: "^p" is Ctrl+P).
+  virtual void sendKeys(std::u16string_view keys) = 0;
+
+  // --- timers, message pump and clock ---
+  using TimerId = int;
+  // Creates a disabled timer whose handler runs on the GUI thread inside the message pump.
+  virtual TimerId createTimer(std::function<void()> onTick) = 0;
+  virtual void setTimer(TimerId timer, int intervalMs, bool enabled) = 0;
+  virtual bool timerEnabled(TimerId timer) const = 0;
+  // Processes every pending hook event, timer tick and window event once. Handlers run re-entrantly.
+  virtual void doEvents() = 0;
+  // Runs the message loop until `quit` is called.
+  virtual void runMessageLoop() = 0;
+  virtual void quit() = 0;
+  // The millisecond clock (timeGetTime); wraps at 2^32.
+  virtual std::uint32_t clockMs() const = 0;
+  virtual void sleepMs(int ms) = 0;
+  virtual LocalTime localTime() const = 0;
+  // The date or time in the regional settings' long, medium or short form.
+  virtual std::u16string formatDate(const LocalTime& t, DateForm form) const = 0;
+  virtual std::u16string formatTime(const LocalTime& t, DateForm form) const = 0;
+
+  // --- the target program ---
+  virtual WindowId foregroundWindow() const = 0;
+  // The window that has the keyboard focus in the thread of `foreground` (GetGUIThreadInfo).
+  virtual WindowId focusedWindow(WindowId foreground) const = 0;
+  // The caret of the focused window of `foreground`, in screen pixels, when the window reports one.
+  virtual std::optional<Rect> caretRect(WindowId foreground) const = 0;
+  // The caret found through the accessibility interface, for windows that do not report theirs.
+  virtual std::optional<Rect> accessibleCaretRect(WindowId window) const = 0;
+  virtual std::u16string windowClassName(WindowId window) const = 0;
+  virtual std::u16string windowText(WindowId window) const = 0;
+  virtual std::uint32_t windowProcessId(WindowId window) const = 0;
+  virtual std::uint32_t currentProcessId() const = 0;
+  // Posts one character message (WM_CHAR) to a window: UTF-16 to a Unicode window; to an ANSI
+  // window the character's GBK bytes in one message, lead byte low, trail byte high.
+  virtual void postChar(WindowId window, char16_t ch) = 0;
+  // Brings the program with this process id to the foreground (AppActivate).
+  virtual void activateProcess(std::uint32_t processId) = 0;
+  virtual Point cursorPos() const = 0;
+  // Screen size in pixels and twips per pixel (15 at 96 dpi).
+  virtual Rect screenRect() const = 0;
+  virtual int twipsPerPixel() const = 0;
+
+  // --- clipboard ---
+  virtual std::u16string clipboardText() = 0;
+  virtual void clearClipboard() = 0;
+  virtual void setClipboardText(std::u16string_view text) = 0;
+
+  // --- dialog boxes ---
+  virtual MessageBoxAnswer messageBox(std::u16string_view text, std::u16string_view title,
+                                      MessageBoxKind kind) = 0;
+  // An input box; nullopt when the user cancels.
+  virtual std::optional<std::u16string> inputBox(std::u16string_view prompt,
+                                                 std::u16string_view title,
+                                                 std::u16string_view defaultText) = 0;
+  virtual std::optional<Colour> chooseColour(Colour initial) = 0;
+  virtual std::optional<FontSpec> chooseFont(const FontSpec& initial) = 0;
+
+  // --- programs and processes ---
+  // Starts a program minimized with the focus (Shell with vbMinimizedFocus); false on failure.
+  virtual bool startProgram(std::u16string_view path) = 0;
+  // The system folder (where calc.exe and notepad.exe live), without a trailing separator.
+  virtual std::u16string systemFolder() const = 0;
+  // How many running processes have this image name (compared without case).
+  virtual int processCount(std::u16string_view imageName) const = 0;
+
+  // --- text codec: the GBK code page (936) ---
+  // Bytes that are not GBK decode to the codec's replacement; characters outside GBK encode as "?".
+  virtual std::u16string fromGbk(std::string_view bytes) const = 0;
+  virtual std::string toGbk(std::u16string_view text) const = 0;
+
+  // --- web ---
+  // HTTP GET with a time-out; pumps messages while it waits. The body is decoded by the
+  // character set of the reply (UTF-8 when it names none).
+  virtual HttpReply httpGet(std::u16string_view url, int timeoutMs) = 0;
+  // Whether the machine has a network connection (InternetGetConnectedState).
+  virtual bool isConnected() const = 0;
+
+  // --- resources of the executable (type CUSTOM) ---
+  virtual std::optional<std::string> resource(int id) const = 0;
+
+  // --- windowing runtime ---
+  virtual std::unique_ptr<NativeForm> createForm(FormEventHandler onEvent) = 0;
+  // Width and height in twips of a single line of text in a font.
+  virtual Point measureText(const FontSpec& font, std::u16string_view text) const = 0;
+  // Captures a rectangle of the screen as 32-bit BGRA pixels, row by row from the top.
+  virtual std::vector<std::uint32_t> captureScreen(const Rect& area) = 0;
+};
+
+}  // namespace yz

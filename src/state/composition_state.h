@@ -1,0 +1,83 @@
+#pragma once
+// The composition: everything between the first code letter and the commit or clear that ends it.
+// The hook, the input pass, instant modify, the commit and the resets hand work to one another
+// through these cells rather than through calls.
+
+#include <array>
+#include <cstdint>
+#include <string>
+
+namespace yz {
+
+inline constexpr int kMaxSegments = 100;
+
+// What one part leaves for the next input pass or for a routine it calls.
+enum PendingCommand : std::int32_t {
+  kPendingNone = 0,
+  kPendingCommitSentence = 1,   // commit text7
+  kPendingPasteScreenshot = 2,  // paste after the F8/F10 screenshot
+  kPendingEnter = 3,            // Enter with a code typed
+  kPendingLongPress = 4,        // long press of a letter: enter instant modify
+  kPendingPause = 5,            // pause a running analysis
+  kPendingStop = 6,             // stop a running analysis
+  kPendingWordMaking = 7,       // segment the code along a known text
+  kPendingFullPage = 9,         // full candidate page with auxiliary hints
+  kPendingCommitText = 10,      // commit pendingText
+  kPendingLearnMarked = 11,     // hand-over to the learning around marked differences
+};
+
+struct CompositionState {
+  // Mode cells.
+  std::int32_t platformMode = 1;        // 1 this platform handles keys, -1 system input method
+  std::int32_t hookActive = -1;         // 1 hook installed, -1 removed
+  std::int16_t chinesePunctuation = -1; // -1 Chinese input, 0 English
+  std::int32_t capsLockState = -1;      // 1 on, -1 off
+  std::int32_t modifyKeyCode = 0;       // custom instant-modify key; -1 = capture the next key
+  std::int32_t switchKeyCode = 0;       // custom switch key; -1 = capture the next key
+  std::int32_t modifyMode = 0;          // 1 while instant modify is on
+  std::int32_t doubleQuoteToggle = 1;   // 1: next " opens, -1: closes
+  std::int32_t singleQuoteToggle = 1;
+  std::uint64_t hookHandle = 0;         // 0 when no hook is installed
+
+  // Hand-over cells.
+  std::int32_t pendingCommand = kPendingNone;
+  std::u16string pendingText;
+
+  // Change tracking.
+  std::u16string lastCode;
+  std::int32_t lastCaretPos = 0;
+
+  // Fixed segments of the shown sentence (element 0 of both arrays is 0).
+  std::int32_t segmentCount = 0;
+  std::array<std::int32_t, kMaxSegments + 1> segmentCodeEnds{};
+  std::array<std::int32_t, kMaxSegments + 1> segmentTextEnds{};
+
+  // Instant modify and key state.
+  std::u16string modifyCodeCopy;
+  std::u16string modifySentence;
+  std::u16string modifyListText;
+  std::u16string modifyListCopy;
+  std::u16string lastPromptText = u"输入";
+  std::u16string xbzm;            // full-width position letters
+  std::u16string codeBeforeKey;   // code line before the key being handled
+  std::int32_t resumeModify = 0;
+  std::int32_t longPressDone = 0;
+  std::int32_t longPressArmed = 0;
+  std::int16_t grabPending = 0;
+  std::int16_t sendingPasteKeys = 0;  // -1 while the commit sends its paste keys
+
+  // Commit record.
+  std::u16string lastCommitCode;
+  std::u16string lastCommitText;
+  std::u16string a0;       // last character typed into the code
+  std::u16string cnuhwf;   // texts chosen while 上文动态造词 is ticked, concatenated
+  std::u16string enuhwf;   // initials of their codes, in step with cnuhwf
+
+  void clearSegments() {
+    segmentCount = 0;
+    segmentCodeEnds.fill(0);
+    segmentTextEnds.fill(0);
+  }
+};
+
+}  // namespace yz

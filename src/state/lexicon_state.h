@@ -1,0 +1,121 @@
+#pragma once
+// The lexicons, the per-character and syllable tables, and the cells in which lookups leave
+// their results.
+//
+// Comparison order: texts compare code unit by code unit as unsigned UTF-16 values, a proper
+// prefix first; no case folding, no locale. `operator<` on std::u16string(_view) is exactly that.
+// Every sort and every binary search of the lexicons uses it.
+
+#include <array>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "state/text_column.h"
+
+namespace yz {
+
+// Lines of a lexicon text file: "code,word weight word weight ...". Weights: lower is better.
+// Weights with a fixed meaning across lookups:
+inline constexpr float kWeightNotFound = 400;
+inline constexpr float kWeightAssociation = 200;  // association hit, or a word from earlier text
+inline constexpr float kWeightCommand = 100;      // result of a built-in command code
+inline constexpr float kWeightLongUserCode = 42;  // user word for a code > 3 * wordMaxLen
+inline constexpr float kWeightFirstLetter = 800;  // single character through its first letter only
+inline constexpr float kWeightRare = 3000;        // rare-character threshold
+
+// Markers inside candidate lists.
+inline constexpr std::u16string_view kDeletedWord = u"*#";  // stands in place of a deleted word
+inline constexpr std::u16string_view kDoNotSave = u"66";    // appended to entries read before the user file
+
+// An in-memory lexicon: codes in ascending order and the candidate list of each code.
+// Entries occupy indexes 1..last; index 0 holds no entry (the code lookup uses slot 0 of the main
+// lexicon as scratch for the candidate line it builds).
+struct LexiconTable {
+  TextColumn codes;
+  TextColumn lines;
+  std::int32_t last = 0;
+  // The image buffer that image-loaded slots view into; replaced together with the slots.
+  std::shared_ptr<const std::vector<char16_t>> buffer;
+
+  // Empties the table and leaves slot 0 in place.
+  void reset() {
+    codes.clear();
+    lines.clear();
+    buffer.reset();
+    codes.resize(1);
+    lines.resize(1);
+    last = 0;
+  }
+};
+
+// A per-character table: one slot per GBK character, indexed by `gbkCharIndex` (0..32768).
+inline constexpr std::size_t kCharTableSlots = 32769;
+struct CharTable {
+  std::vector<std::u16string> slots = std::vector<std::u16string>(kCharTableSlots);
+  const std::u16string& operator[](std::size_t i) const { return slots[i]; }
+  std::u16string& operator[](std::size_t i) { return slots[i]; }
+};
+
+// Full-pinyin syllables paired with their 自然双拼 codes, at most 501 pairs (indexes 0..500).
+inline constexpr std::size_t kSyllableSlots = 501;
+struct SyllableTable {
+  std::array<std::u16string, kSyllableSlots> syllables;
+  std::array<std::u16string, kSyllableSlots> codes;
+  std::int32_t last = -1;
+};
+
+// Where lookups leave their results. Overwritten by every lookup, nested ones included: read what
+// you need right after the call.
+struct LookupCells {
+  std::u16string lookupWord;        // best word / character / user candidate list of the last lookup
+  std::u16string wordCandidates;    // candidate-list output of the user lookup; the end-word list
+  float zicipn = kWeightNotFound;   // weight of the last lookup result
+  std::int32_t mainHitIndex = 0;    // main-lexicon line the code lookup chose; 0 = none
+  std::int32_t userHitIndex = 0;    // user-lexicon line found
+  std::int32_t userInsertIndex = 0; // where a code absent from the user lexicon belongs
+  std::int32_t charHitIndex = 0;    // single-character line found
+  std::int32_t lastFoundIndex = 0;  // index output of the user lookup for most callers
+  std::int32_t fybci = 0;           // 1 while `ybcib` runs the code lookup
+  std::int32_t fybcib = 0;
+};
+
+// A privileged code record of 用户diy文件\特权码表.txt.
+struct PrivilegedCodeTable {
+  std::vector<std::u16string> privilegedCodes{u""};  // slot 0 unused
+  std::vector<std::u16string> privilegedWords{u""};
+  std::vector<std::u16string> privilegedFlags{u""};
+  std::int32_t tqgu = 0;  // records read
+};
+
+struct LexiconState {
+  LexiconTable mainLexicon;   // mainLexiconCodes / mainLexiconLines / mainLexiconLast
+  LexiconTable userLexicon;   // userLexiconCodes / userLexiconLines / userLexiconCount
+  LexiconTable charLexicon;   // charLexiconCodes / charLexiconLines / jdzk
+
+  CharTable charFullCodes;    // full code from 内置文件\单字全码.txt (the longest)
+  CharTable charAuxCodes;     // auxiliary-code letters of the chosen table
+  CharTable charPinyin;       // default pinyin
+  CharTable charInfoLines;    // line of resource 102
+
+  SyllableTable syllablesByPinyin;  // in the order of qp2sp.txt
+  SyllableTable syllablesByCode;    // sorted by code, "ve" written "ue"
+
+  // Resources 103 and 104.
+  std::vector<std::u16string> polyphoneWords{u""};
+  std::vector<std::u16string> polyphoneReadings{u""};
+  std::vector<std::u16string> commonWords{u""};
+
+  PrivilegedCodeTable privileged;
+  LookupCells cells;
+
+  LexiconState() {
+    mainLexicon.reset();
+    userLexicon.reset();
+    charLexicon.reset();
+  }
+};
+
+}  // namespace yz

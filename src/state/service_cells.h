@@ -1,0 +1,37 @@
+#pragma once
+// Cells of the start-up, web and analyzer subsystems that the engine reads.
+
+#include <cstdint>
+#include <string>
+
+namespace yz {
+
+// Mirrors of settings and the load sequence's marks.
+struct SettingsMirror {
+  std::int16_t pageSize = 5;             // mirror of 候选个数
+  std::int16_t verticalListSetting = 0;  // mirror of 竖排候选
+  std::int16_t fullPinyinMode = 0;       // 1 while full pinyin is chosen
+  bool auxSchemeChanged = false;         // an auxiliary-code switch asks for a regeneration
+};
+
+// Results the web queries hand to their callers.
+struct WebCells {
+  float xymayp0 = 0, xymayp1 = 0, xymayp2 = 0, xymayp3 = 0;  // hit counts of a phrase pair
+  std::u16string cloudText;    // what the cloud step leaves for its caller
+  std::u16string pinyinQuery;  // the pinyin the cloud queries send
+};
+
+// State of a race-text analyzer or word-maker run.
+struct RaceState {
+  std::int32_t raceMode = 0;       // 1 while an analyzer or word-maker run is active
+  int gpsd = 0;                    // 公平赛打 (fair race) check box
+  std::int32_t wordMakerMode = 0;
+  std::int16_t showMadeWords = 0;
+  std::u16string raceSentence, raceCommittedText, raceCode;
+  std::u16string raceCommittedPieces, raceResultPieces, raceMarkedText, raceResegmented;
+  std::int32_t raceErrorCount = 0;
+  float raceErrorRate = 0;
+  std::int32_t raceCharCount = 0;
+};
+
+}  // namespace yz

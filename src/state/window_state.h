@@ -1,0 +1,44 @@
+#pragma once
+// The candidate window's boxes, which carry the composition's text, and the target-program cells
+// of caret following and the status bar's labels.
+
+#include <cstdint>
+#include <string>
+
+#include "platform/platform.h"
+
+namespace yz {
+
+struct TextBoxState {
+  std::u16string text;
+  std::int32_t selStart = 0;  // caret position
+};
+
+struct CandidateBoxes {
+  TextBoxState Text1;   // form1.Text1: the code being typed (hidden); selStart is the edit position
+  TextBoxState rtext1;  // the code line shown; empty hides the window
+  TextBoxState rtext2;  // the local sentence result
+  TextBoxState text7;   // the converted sentence, committed by Space
+  TextBoxState rText7;  // the shown, wrapped copy of the sentence; its length caps typing
+  TextBoxState hxl;     // the numbered candidate list
+  TextBoxState Text5;   // form1.Text5: candidate text; in instant modify the position letters
+  TextBoxState Text2{u"输入", 0};  // form1.Text2: prompt line / instant-modify edit line
+};
+
+struct WindowState {
+  CandidateBoxes boxes;
+  WindowId h = 0;                      // focused window of the target program
+  std::uint32_t targetProcessId = 0;   // 0 = none
+  std::uint32_t returnProcessId = 0;
+  std::int16_t externalTarget = -1;    // -1: commits go to the external target program
+  std::int32_t tim0 = 0;
+  std::u16string lastSegmentDisplay;
+  std::int32_t segmentDisplayParity = 0;
+  std::int32_t loopCounter = 0;        // list lines less one, for the vertical layout
+  // Status bar labels.
+  std::u16string platformLabel = u"\r\n砚舟";     // Form4.Label1
+  std::u16string punctuationLabel = u"\r\n。，";  // Form4.Label4
+  std::u16string languageLabel = u"\r\n中";        // Form4.Label5
+};
+
+}  // namespace yz
