@@ -1,0 +1,62 @@
+#pragma once
+// The application object: owns the settings, the lexicons and every state record, receives the
+// platform, and wires the subsystems together. Each test builds a fresh one on a sim platform.
+
+#include <filesystem>
+#include <memory>
+
+#include "lexicon/files.h"
+#include "lexicon/gbk.h"
+#include "platform/platform.h"
+#include "state/composition_state.h"
+#include "state/conversion_state.h"
+#include "state/lexicon_state.h"
+#include "state/pass_state.h"
+#include "state/service_cells.h"
+#include "state/services.h"
+#include "state/settings.h"
+#include "state/window_state.h"
+
+namespace yz {
+
+inline constexpr int kInputTimerIntervalMs = 50;
+
+class App {
+ public:
+  // `programFolder` is the folder of the program's files (the working directory on Windows).
+  App(Platform& platform, std::filesystem::path programFolder);
+  ~App();
+  App(const App&) = delete;
+  App& operator=(const App&) = delete;
+
+  // Starts the program: creates the timers and runs what exists of the load sequence.
+  void start();
+
+  // One message-pump pass of the GUI thread. Pumps messages.
+  void doEvents() { platform.doEvents(); }
+
+  Platform& platform;
+  ProgramFolder files;
+  GbkTable gbk;
+
+  Settings settings;
+  SettingsMirror mirror;
+  LexiconState lex;
+  ConversionState conv;
+  CompositionState comp;
+  PassState pass;
+  WindowState win;
+  WebCells web;
+  RaceState race;
+
+  // Subsystems that the engine calls upward; replaced as each is built.
+  WindowServices* windowServices;
+  LifecycleServices* lifecycle;
+  InputPassServices* inputPass;
+  WebServices* webServices;
+
+ private:
+  NotBuiltServices notBuilt_;
+};
+
+}  // namespace yz

@@ -1,0 +1,64 @@
+#include "main/sim_driver.h"
+
+#include "lexicon/utf.h"
+
+namespace yz {
+namespace {
+
+SimWindow& makeTarget(SimPlatform& platform) {
+  SimWindow& w = platform.addWindow(u"无标题 - 记事本", u"Edit");
+  platform.focus(w.id);
+  return w;
+}
+
+// Escapes line breaks so each box prints on one line.
+std::string oneLine(std::u16string_view text) {
+  std::string out;
+  for (char c : toUtf8(text)) {
+    if (c == '\r') out += "\\r";
+    else if (c == '\n') out += "\\n";
+    else out.push_back(c);
+  }
+  return out;
+}
+
+}  // namespace
+
+SimSession::SimSession(SimSessionOptions options) : target(makeTarget(platform)) {
+  platform.resourceDir = options.resourceDir;
+  platform.defaultMessageBoxAnswer = MessageBoxAnswer::Ok;
+  platform.processes.push_back(u"Vexim2_xx.exe");
+  app = std::make_unique<App>(platform, options.programFolder);
+  app->start();
+  platform.settle();
+}
+
+std::vector<SimStep> SimSession::type(std::u16string_view script) {
+  std::vector<SimStep> steps;
+  std::size_t pos = 0;
+  while (pos < script.size()) {
+    std::size_t end = script.find(u' ', pos);
+    if (end == std::u16string_view::npos) end = script.size();
+    if (end > pos) {
+      std::u16string_view token = script.substr(pos, end - pos);
+      platform.typeKeys(token);
+      platform.settle();
+      steps.push_back({std::u16string(token), target.text, app->win.boxes});
+    }
+    pos = end + 1;
+  }
+  return steps;
+}
+
+std::string SimSession::describe(const SimStep& step) {
+  const CandidateBoxes& b = step.boxes;
+  std::string out = "> " + toUtf8(step.keys) + "\n";
+  out += "  target: " + oneLine(step.targetText) + "\n";
+  out += "  code:   " + oneLine(b.rtext1.text) + "\n";
+  out += "  text7:  " + oneLine(b.text7.text) + "\n";
+  out += "  hxl:    " + oneLine(b.hxl.text) + "\n";
+  out += "  Text2:  " + oneLine(b.Text2.text) + "\n";
+  return out;
+}
+
+}  // namespace yz

@@ -1,0 +1,41 @@
+#pragma once
+// Runs the whole application on the sim platform from a key script: keys in, what each target
+// window received and the candidate window's boxes out. The vexim-sim program, the end-to-end
+// tests and the benchmarks share it.
+
+#include <filesystem>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "app/app.h"
+#include "platform/sim/sim_platform.h"
+
+namespace yz {
+
+struct SimSessionOptions {
+  std::filesystem::path programFolder = ".";
+  std::filesystem::path resourceDir;  // resources 101..105 as N.txt; empty: none
+};
+
+struct SimStep {
+  std::u16string keys;        // the token typed
+  std::u16string targetText;  // what the target window holds afterwards
+  CandidateBoxes boxes;       // the candidate window's boxes afterwards
+};
+
+class SimSession {
+ public:
+  explicit SimSession(SimSessionOptions options = {});
+
+  // Types the script one token at a time, letting the pump settle after each.
+  std::vector<SimStep> type(std::u16string_view script);
+  // One step as lines of text (UTF-8).
+  static std::string describe(const SimStep& step);
+
+  SimPlatform platform;
+  SimWindow& target;  // the program typed into
+  std::unique_ptr<App> app;
+};
+
+}  // namespace yz

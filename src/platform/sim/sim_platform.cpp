@@ -1,0 +1,640 @@
+#include "platform/sim/sim_platform.h"
+
+#include <iconv.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <fstream>
+#include <iterator>
+#include <sstream>
+
+namespace yz {
+namespace {
+
+constexpr int kVkBack = 8, kVkTab = 9, kVkReturn = 13, kVkShift = 16, kVkControl = 17, kVkMenu = 18,
+              kVkCapital = 20, kVkEscape = 27, kVkSpace = 32, kVkEnd = 35, kVkHome = 36,
+              kVkLeft = 37, kVkRight = 39, kVkDelete = 46, kVkLShift = 160, kVkRShift = 161,
+              kVkLControl = 162, kVkRControl = 163, kVkLMenu = 164, kVkRMenu = 165;
+
+struct NamedKey {
+  std::u16string_view name;
+  int vk;
+};
+constexpr NamedKey kNamedKeys[] = {
+    {u"space", kVkSpace},     {u"enter", kVkReturn},      {u"backspace", kVkBack},
+    {u"esc", kVkEscape},      {u"tab", kVkTab},           {u"lctrl", kVkLControl},
+    {u"rctrl", kVkRControl},  {u"lshift", kVkLShift},     {u"rshift", kVkRShift},
+    {u"alt", kVkLMenu},       {u"ralt", kVkRMenu},        {u"delete", kVkDelete},
+    {u"capslock", kVkCapital}, {u"backquote", 192},       {u"left", kVkLeft},
+    {u"right", kVkRight},     {u"home", kVkHome},         {u"end", kVkEnd},
+    {u"f1", 112},  {u"f2", 113},  {u"f3", 114},  {u"f4", 115},  {u"f5", 116},  {u"f6", 117},
+    {u"f7", 118},  {u"f8", 119},  {u"f9", 120},  {u"f10", 121}, {u"f11", 122}, {u"f12", 123},
+};
+
+// US layout: the unshifted and shifted character of each punctuation key.
+struct PunctKey {
+  int vk;
+  char16_t plain;
+  char16_t shifted;
+};
+constexpr PunctKey kPunctKeys[] = {
+    {186, u';', u':'}, {187, u'=', u'+'}, {188, u',', u'<'}, {189, u'-', u'_'},
+    {190, u'.', u'>'}, {191, u'/', u'?'}, {192, u'`', u'~'}, {219, u'[', u'{'},
+    {220, u'\\', u'|'}, {221, u']', u'}'}, {222, u'\'', u'"'},
+};
+constexpr char16_t kShiftedDigits[] = u")!@#$%^&*(";
+
+// The key and Shift state that type a character; vk 0 when no key types it.
+std::pair<int, bool> keyForChar(char16_t ch) {
+  if (ch >= u'a' && ch <= u'z') return {ch - u'a' + 'A', false};
+  if (ch >= u'A' && ch <= u'Z') return {ch, true};
+  if (ch >= u'0' && ch <= u'9') return {ch, false};
+  if (ch == u' ') return {kVkSpace, false};
+  for (int d = 0; d < 10; ++d) {
+    if (kShiftedDigits[d] == ch) return {'0' + d, true};
+  }
+  for (const auto& p : kPunctKeys) {
+    if (p.plain == ch) return {p.vk, false};
+    if (p.shifted == ch) return {p.vk, true};
+  }
+  return {0, false};
+}
+
+class Iconv {
+ public:
+  Iconv(const char* to, const char* from) : cd_(iconv_open(to, from)) {}
+  ~Iconv() {
+    if (cd_ != reinterpret_cast<iconv_t>(-1)) iconv_close(cd_);
+  }
+  iconv_t get() const { return cd_; }
+
+ private:
+  iconv_t cd_;
+};
+
+// Converts one unit of input; returns false when it cannot be converted.
+bool convertChunk(iconv_t cd, const char* in, std::size_t inLen, std::string& out) {
+  char buffer[16];
+  char* inPtr = const_cast<char*>(in);
+  char* outPtr = buffer;
+  std::size_t outLeft = sizeof buffer;
+  iconv(cd, nullptr, nullptr, nullptr, nullptr);
+  if (iconv(cd, &inPtr, &inLen, &outPtr, &outLeft) == static_cast<std::size_t>(-1)) return false;
+  out.append(buffer, static_cast<std::size_t>(outPtr - buffer));
+  return true;
+}
+
+}  // namespace
+
+// ---------------------------------------------------------------------------------------------
+
+SimForm::SimForm(SimPlatform& platform, WindowId id, FormEventHandler onEvent)
+    : platform_(platform), id_(id), onEvent_(std::move(onEvent)) {
+  platform_.forms_.push_back(this);
+}
+
+SimForm::~SimForm() { std::erase(platform_.forms_, this); }
+
+const ControlView* SimForm::control(std::u16string_view name) const {
+  for (const auto& c : view_.controls) {
+    if (c.name == name) return &c;
+  }
+  return nullptr;
+}
+
+void SimForm::fire(FormEvent event) {
+  platform_.windowEvents_.push_back([handler = onEvent_, event] { handler(event); });
+}
+
+// ---------------------------------------------------------------------------------------------
+
+SimPlatform::SimPlatform() = default;
+SimPlatform::~SimPlatform() = default;
+
+SimWindow& SimPlatform::addWindow(std::u16string title, std::u16string className) {
+  auto w = std::make_unique<SimWindow>();
+  w->id = nextWindowId_++;
+  w->processId = nextProcessId_++;
+  w->title = std::move(title);
+  w->className = std::move(className);
+  windows_.push_back(std::move(w));
+  if (focus_ == 0) focus_ = windows_.back()->id;
+  return *windows_.back();
+}
+
+SimWindow* SimPlatform::window(WindowId id) {
+  for (auto& w : windows_) {
+    if (w->id == id) return w.get();
+  }
+  return nullptr;
+}
+
+void SimPlatform::focus(WindowId id) { focus_ = id; }
+
+void SimPlatform::queueKey(int vk, bool up, int flags) {
+  KeyEvent e;
+  e.vkCode = vk;
+  e.scanCode = scanCodeOf(vk);
+  e.flags = flags | (up ? kKeyUp : 0);
+  e.down = !up;
+  keys_.push_back({e});
+}
+
+void SimPlatform::typeChar(char16_t ch) {
+  auto [vk, shift] = keyForChar(ch);
+  if (vk == 0) throw PlatformError("sim: no key types this character");
+  if (shift) queueKey(kVkLShift, false);
+  queueKey(vk, false);
+  queueKey(vk, true);
+  if (shift) queueKey(kVkLShift, true);
+}
+
+void SimPlatform::pressToken(std::u16string_view token) {
+  auto named = [](std::u16string_view name) {
+    for (const auto& k : kNamedKeys) {
+      if (k.name == name) return k.vk;
+    }
+    return 0;
+  };
+  std::size_t plus = token.find(u'+');
+  if (plus != std::u16string_view::npos && plus > 0 && plus + 1 < token.size()) {
+    int modifier = named(token.substr(0, plus));
+    std::u16string_view rest = token.substr(plus + 1);
+    int key = named(rest);
+    if (key == 0 && rest.size() == 1) key = keyForChar(rest[0]).first;
+    if (modifier != 0 && key != 0) {
+      queueKey(modifier, false);
+      queueKey(key, false);
+      queueKey(key, true);
+      queueKey(modifier, true);
+      return;
+    }
+  }
+  if (int vk = named(token); vk != 0) {
+    queueKey(vk, false);
+    queueKey(vk, true);
+    return;
+  }
+  for (char16_t ch : token) typeChar(ch);
+}
+
+void SimPlatform::typeKeys(std::u16string_view script) {
+  std::size_t pos = 0;
+  while (pos < script.size()) {
+    std::size_t end = script.find(u' ', pos);
+    if (end == std::u16string_view::npos) end = script.size();
+    if (end > pos) pressToken(script.substr(pos, end - pos));
+    pos = end + 1;
+  }
+}
+
+// ----- keyboard -----
+
+bool SimPlatform::installKeyboardHook(HookProc proc) {
+  hook_ = std::move(proc);
+  return true;
+}
+
+void SimPlatform::removeKeyboardHook() { hook_ = nullptr; }
+
+bool SimPlatform::keyboardHookInstalled() const { return static_cast<bool>(hook_); }
+
+bool SimPlatform::isKeyDown(int vk) const {
+  if (vk < 0 || vk > 255) return false;
+  if (vk == kVkShift) return down_[kVkLShift] || down_[kVkRShift] || down_[kVkShift];
+  if (vk == kVkControl) return down_[kVkLControl] || down_[kVkRControl] || down_[kVkControl];
+  if (vk == kVkMenu) return down_[kVkLMenu] || down_[kVkRMenu] || down_[kVkMenu];
+  return down_[static_cast<std::size_t>(vk)];
+}
+
+bool SimPlatform::isKeyToggled(int vk) const { return vk == kVkCapital && capsLock_; }
+
+int SimPlatform::scanCodeOf(int vk) const {
+  switch (vk) {
+    case kVkControl: case kVkLControl: return 0x1D;
+    case kVkShift: case kVkLShift: return 0x2A;
+    case kVkRShift: return 0x36;
+    case 'V': return 0x2F;
+    case kVkSpace: return 0x39;
+    case kVkReturn: return 0x1C;
+    default: return vk & 0xFF;
+  }
+}
+
+void SimPlatform::sendKeyEvent(int vk, int scanCode, bool up) {
+  sentKeys.push_back({vk, scanCode, up});
+  KeyEvent e{vk, scanCode, kKeyInjected | (up ? kKeyUp : 0), !up};
+  keys_.push_back({e});
+}
+
+void SimPlatform::sendKeys(std::u16string_view keys) { sentKeyStrings.emplace_back(keys); }
+
+void SimPlatform::deliverKey(const KeyEvent& event) {
+  if (event.vkCode >= 0 && event.vkCode < 256) {
+    if (event.down && event.vkCode == kVkCapital && !down_[kVkCapital]) capsLock_ = !capsLock_;
+    down_[static_cast<std::size_t>(event.vkCode)] = event.down;
+  }
+  HookAnswer answer = HookAnswer::CallNext;
+  if (hook_) {
+    ++hookCalls;
+    HookProc proc = hook_;  // the procedure may remove or replace the hook
+    answer = proc(event);
+  }
+  if (answer == HookAnswer::Withhold) return;
+  if (SimWindow* w = window(focus_); w && event.down) typeIntoWindow(*w, event);
+}
+
+void SimPlatform::insertText(SimWindow& w, std::u16string_view text) {
+  w.caret = std::clamp(w.caret, 0, static_cast<int>(w.text.size()));
+  w.text.insert(static_cast<std::size_t>(w.caret), text);
+  w.caret += static_cast<int>(text.size());
+}
+
+void SimPlatform::typeIntoWindow(SimWindow& w, const KeyEvent& event) {
+  int vk = event.vkCode;
+  w.caret = std::clamp(w.caret, 0, static_cast<int>(w.text.size()));
+  if (isKeyDown(kVkControl)) {
+    if (vk == 'V') insertText(w, clipboard_);
+    return;
+  }
+  if (isKeyDown(kVkMenu)) return;
+  bool shift = isKeyDown(kVkShift);
+  switch (vk) {
+    case kVkBack:
+      if (w.caret > 0) w.text.erase(static_cast<std::size_t>(--w.caret), 1);
+      return;
+    case kVkDelete:
+      if (w.caret < static_cast<int>(w.text.size())) w.text.erase(static_cast<std::size_t>(w.caret), 1);
+      return;
+    case kVkLeft: w.caret = std::max(0, w.caret - 1); return;
+    case kVkRight: w.caret = std::min(static_cast<int>(w.text.size()), w.caret + 1); return;
+    case kVkHome: w.caret = 0; return;
+    case kVkEnd: w.caret = static_cast<int>(w.text.size()); return;
+    case kVkReturn: insertText(w, u"\r\n"); return;
+    case kVkTab: insertText(w, u"\t"); return;
+    case kVkSpace: insertText(w, u" "); return;
+    default: break;
+  }
+  char16_t ch = 0;
+  if (vk >= 'A' && vk <= 'Z') {
+    bool upper = shift != capsLock_;
+    ch = static_cast<char16_t>(upper ? vk : vk - 'A' + 'a');
+  } else if (vk >= '0' && vk <= '9') {
+    ch = shift ? kShiftedDigits[vk - '0'] : static_cast<char16_t>(vk);
+  } else {
+    for (const auto& p : kPunctKeys) {
+      if (p.vk == vk) ch = shift ? p.shifted : p.plain;
+    }
+  }
+  if (ch != 0) insertText(w, std::u16string(1, ch));
+}
+
+// ----- timers and pump -----
+
+Platform::TimerId SimPlatform::createTimer(std::function<void()> onTick) {
+  timers_.push_back({std::move(onTick), 0, false, false, clock_});
+  return static_cast<TimerId>(timers_.size() - 1);
+}
+
+void SimPlatform::setTimer(TimerId timer, int intervalMs, bool enabled) {
+  Timer& t = timers_.at(static_cast<std::size_t>(timer));
+  if (enabled && (!t.enabled || t.intervalMs != intervalMs)) t.lastFired = clock_;
+  t.intervalMs = intervalMs;
+  t.enabled = enabled;
+}
+
+bool SimPlatform::timerEnabled(TimerId timer) const {
+  return timers_.at(static_cast<std::size_t>(timer)).enabled;
+}
+
+bool SimPlatform::fireDueTimers() {
+  bool fired = false;
+  for (std::size_t i = 0; i < timers_.size(); ++i) {
+    Timer& t = timers_[i];
+    if (!t.enabled || t.running || t.intervalMs <= 0) continue;
+    if (clock_ - t.lastFired < static_cast<std::uint32_t>(t.intervalMs)) continue;
+    t.lastFired = clock_;
+    t.running = true;  // a tick is not delivered again while its handler runs
+    auto onTick = t.onTick;
+    onTick();
+    timers_[i].running = false;
+    fired = true;
+  }
+  return fired;
+}
+
+void SimPlatform::doEvents() {
+  ++pumpDepth_;
+  while (!keys_.empty() || !windowEvents_.empty()) {
+    if (!keys_.empty()) {
+      KeyEvent e = keys_.front().event;
+      keys_.pop_front();
+      deliverKey(e);
+    } else {
+      auto event = std::move(windowEvents_.front());
+      windowEvents_.pop_front();
+      event();
+    }
+  }
+  fireDueTimers();
+  --pumpDepth_;
+}
+
+void SimPlatform::advance(std::uint32_t ms) {
+  std::uint32_t target = clock_ + ms;
+  doEvents();
+  while (clock_ != target) {
+    // The next moment a timer falls due, or the target.
+    std::uint32_t step = target - clock_;
+    for (const Timer& t : timers_) {
+      if (!t.enabled || t.running || t.intervalMs <= 0) continue;
+      std::uint32_t due = t.lastFired + static_cast<std::uint32_t>(t.intervalMs);
+      std::uint32_t wait = due - clock_;
+      if (static_cast<std::int32_t>(wait) <= 0) wait = 0;
+      step = std::min(step, std::max<std::uint32_t>(wait, 1));
+    }
+    clock_ += step;
+    doEvents();
+  }
+}
+
+void SimPlatform::settle() {
+  for (int spent = 0; spent < 60000; spent += 10) {
+    bool busy = !keys_.empty() || !windowEvents_.empty();
+    bool timers = std::any_of(timers_.begin(), timers_.end(), [](const Timer& t) { return t.enabled; });
+    if (!busy && !timers) return;
+    advance(10);
+  }
+}
+
+void SimPlatform::runMessageLoop() {
+  quitRequested = false;
+  for (int spent = 0; spent < 600000 && !quitRequested; spent += 10) {
+    bool busy = !keys_.empty() || !windowEvents_.empty();
+    bool timers = std::any_of(timers_.begin(), timers_.end(), [](const Timer& t) { return t.enabled; });
+    if (!busy && !timers) return;
+    advance(10);
+  }
+}
+
+void SimPlatform::quit() { quitRequested = true; }
+
+void SimPlatform::sleepMs(int ms) {
+  if (ms > 0) clock_ += static_cast<std::uint32_t>(ms);
+}
+
+std::u16string SimPlatform::formatDate(const LocalTime& t, DateForm form) const {
+  auto num = [](int v, int width) {
+    std::string s = std::to_string(v);
+    while (static_cast<int>(s.size()) < width) s.insert(s.begin(), '0');
+    return std::u16string(s.begin(), s.end());
+  };
+  switch (form) {
+    case DateForm::Long:
+      return num(t.year, 4) + u"年" + num(t.month, 1) + u"月" + num(t.day, 1) + u"日";
+    case DateForm::Medium:
+      return num(t.year % 100, 2) + u"-" + num(t.month, 2) + u"-" + num(t.day, 2);
+    case DateForm::Short:
+      return num(t.year, 4) + u"/" + num(t.month, 1) + u"/" + num(t.day, 1);
+  }
+  return {};
+}
+
+std::u16string SimPlatform::formatTime(const LocalTime& t, DateForm form) const {
+  auto num = [](int v) {
+    std::string s = std::to_string(v);
+    if (s.size() < 2) s.insert(s.begin(), '0');
+    return std::u16string(s.begin(), s.end());
+  };
+  switch (form) {
+    case DateForm::Long:
+      return num(t.hour).substr(t.hour < 10 ? 1 : 0) + u":" + num(t.minute) + u":" + num(t.second);
+    case DateForm::Medium:
+      return (t.hour < 12 ? u"上午 " : u"下午 ") + num(t.hour % 12 == 0 ? 12 : t.hour % 12) + u":" +
+             num(t.minute);
+    case DateForm::Short:
+      return num(t.hour) + u":" + num(t.minute);
+  }
+  return {};
+}
+
+// ----- target program -----
+
+std::optional<Rect> SimPlatform::caretRect(WindowId foreground) const {
+  for (const auto& w : windows_) {
+    if (w->id == foreground && w->reportsCaret) return w->caretRect;
+  }
+  return std::nullopt;
+}
+
+std::optional<Rect> SimPlatform::accessibleCaretRect(WindowId window) const {
+  for (const auto& w : windows_) {
+    if (w->id == window) return w->caretRect;
+  }
+  return std::nullopt;
+}
+
+std::u16string SimPlatform::windowClassName(WindowId id) const {
+  for (const auto& w : windows_) {
+    if (w->id == id) return w->className;
+  }
+  return {};
+}
+
+std::u16string SimPlatform::windowText(WindowId id) const {
+  for (const auto& w : windows_) {
+    if (w->id == id) return w->text;
+  }
+  return {};
+}
+
+std::uint32_t SimPlatform::windowProcessId(WindowId id) const {
+  for (const auto& w : windows_) {
+    if (w->id == id) return w->processId;
+  }
+  return 0;
+}
+
+void SimPlatform::postChar(WindowId id, char16_t ch) {
+  SimWindow* w = window(id);
+  std::uint16_t value = ch;
+  if (w && !w->unicode) {
+    std::string bytes = toGbk(std::u16string_view(&ch, 1));
+    value = bytes.size() >= 2 ? static_cast<std::uint16_t>(static_cast<unsigned char>(bytes[0]) |
+                                                            static_cast<unsigned char>(bytes[1]) << 8)
+                              : static_cast<std::uint16_t>(bytes.empty() ? 0 : static_cast<unsigned char>(bytes[0]));
+  }
+  postedChars.push_back({id, value});
+  if (!w) return;
+  // The window's own handling of WM_CHAR.
+  if (w->unicode) {
+    if (ch == u'\b') {
+      if (w->caret > 0) w->text.erase(static_cast<std::size_t>(--w->caret), 1);
+    } else {
+      insertText(*w, std::u16string(1, ch));
+    }
+  } else {
+    std::string bytes;
+    bytes.push_back(static_cast<char>(value & 0xFF));
+    if (value > 0xFF) bytes.push_back(static_cast<char>(value >> 8));
+    insertText(*w, fromGbk(bytes));
+  }
+}
+
+void SimPlatform::activateProcess(std::uint32_t processId) {
+  for (const auto& w : windows_) {
+    if (w->processId == processId) {
+      focus_ = w->id;
+      return;
+    }
+  }
+}
+
+// ----- dialogs -----
+
+MessageBoxAnswer SimPlatform::messageBox(std::u16string_view text, std::u16string_view title,
+                                         MessageBoxKind kind) {
+  messageBoxes.push_back({std::u16string(text), std::u16string(title), kind});
+  if (!messageBoxAnswers.empty()) {
+    MessageBoxAnswer a = messageBoxAnswers.front();
+    messageBoxAnswers.pop_front();
+    return a;
+  }
+  if (defaultMessageBoxAnswer) return *defaultMessageBoxAnswer;
+  std::string narrow;
+  for (char16_t c : text) narrow.push_back(c < 128 ? static_cast<char>(c) : '?');
+  throw PlatformError("sim: unexpected message box: " + narrow);
+}
+
+std::optional<std::u16string> SimPlatform::inputBox(std::u16string_view, std::u16string_view,
+                                                    std::u16string_view) {
+  if (inputBoxAnswers.empty()) throw PlatformError("sim: unexpected input box");
+  auto a = inputBoxAnswers.front();
+  inputBoxAnswers.pop_front();
+  return a;
+}
+
+std::optional<Colour> SimPlatform::chooseColour(Colour) {
+  if (colourAnswers.empty()) throw PlatformError("sim: unexpected colour dialog");
+  auto a = colourAnswers.front();
+  colourAnswers.pop_front();
+  return a;
+}
+
+std::optional<FontSpec> SimPlatform::chooseFont(const FontSpec&) {
+  if (fontAnswers.empty()) throw PlatformError("sim: unexpected font dialog");
+  auto a = fontAnswers.front();
+  fontAnswers.pop_front();
+  return a;
+}
+
+// ----- programs -----
+
+bool SimPlatform::startProgram(std::u16string_view path) {
+  startedPrograms.emplace_back(path);
+  return std::find(failingPrograms.begin(), failingPrograms.end(), path) == failingPrograms.end();
+}
+
+int SimPlatform::processCount(std::u16string_view imageName) const {
+  auto lower = [](std::u16string_view s) {
+    std::u16string out(s);
+    for (auto& c : out) {
+      if (c >= u'A' && c <= u'Z') c = static_cast<char16_t>(c - u'A' + u'a');
+    }
+    return out;
+  };
+  std::u16string want = lower(imageName);
+  return static_cast<int>(
+      std::count_if(processes.begin(), processes.end(), [&](const auto& p) { return lower(p) == want; }));
+}
+
+// ----- codec -----
+
+std::u16string SimPlatform::fromGbk(std::string_view bytes) const {
+  static thread_local Iconv cd("UTF-16LE", "CP936");
+  std::u16string out;
+  out.reserve(bytes.size());
+  std::string chunk;
+  std::size_t i = 0;
+  while (i < bytes.size()) {
+    unsigned char b = static_cast<unsigned char>(bytes[i]);
+    if (b < 0x80) {
+      out.push_back(b);
+      ++i;
+      continue;
+    }
+    chunk.clear();
+    std::size_t len = (b == 0x80 || b == 0xFF || i + 1 >= bytes.size()) ? 1 : 2;
+    if (convertChunk(cd.get(), bytes.data() + i, len, chunk) && chunk.size() == 2) {
+      out.push_back(static_cast<char16_t>(static_cast<unsigned char>(chunk[0]) |
+                                          static_cast<unsigned char>(chunk[1]) << 8));
+      i += len;
+    } else {
+      out.push_back(u'\uFFFD');
+      i += 1;
+    }
+  }
+  return out;
+}
+
+std::string SimPlatform::toGbk(std::u16string_view text) const {
+  static thread_local Iconv cd("CP936", "UTF-16LE");
+  std::string out;
+  out.reserve(text.size() * 2);
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    char16_t ch = text[i];
+    if (ch < 0x80) {
+      out.push_back(static_cast<char>(ch));
+      continue;
+    }
+    if (ch >= 0xD800 && ch <= 0xDBFF && i + 1 < text.size() && text[i + 1] >= 0xDC00 &&
+        text[i + 1] <= 0xDFFF) {
+      ++i;  // a character outside the BMP has no GBK code
+      out.push_back('?');
+      continue;
+    }
+    char in[2] = {static_cast<char>(ch & 0xFF), static_cast<char>(ch >> 8)};
+    if (!convertChunk(cd.get(), in, 2, out)) out.push_back('?');
+  }
+  return out;
+}
+
+// ----- web -----
+
+HttpReply SimPlatform::httpGet(std::u16string_view url, int) {
+  httpRequests.emplace_back(url);
+  doEvents();  // a request pumps messages while it waits
+  if (httpHandler) return httpHandler(url);
+  auto it = httpReplies.find(std::u16string(url));
+  if (it != httpReplies.end()) return it->second;
+  return {};
+}
+
+// ----- resources -----
+
+std::optional<std::string> SimPlatform::resource(int id) const {
+  if (resourceDir.empty()) return std::nullopt;
+  std::ifstream in(resourceDir / (std::to_string(id) + ".txt"), std::ios::binary);
+  if (!in) return std::nullopt;
+  return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+// ----- forms -----
+
+std::unique_ptr<NativeForm> SimPlatform::createForm(FormEventHandler onEvent) {
+  return std::make_unique<SimForm>(*this, nextWindowId_++, std::move(onEvent));
+}
+
+Point SimPlatform::measureText(const FontSpec& font, std::u16string_view text) const {
+  double width = 0;
+  for (char16_t c : text) width += (c < 0x80 ? 0.5 : 1.0) * font.size * 20;
+  return {static_cast<int>(width + 0.5), static_cast<int>(font.size * 25 + 0.5)};
+}
+
+std::vector<std::uint32_t> SimPlatform::captureScreen(const Rect& area) {
+  std::size_t n = static_cast<std::size_t>(std::max(0, area.width())) *
+                  static_cast<std::size_t>(std::max(0, area.height()));
+  return std::vector<std::uint32_t>(n, 0xFFFFFFFFu);
+}
+
+}  // namespace yz

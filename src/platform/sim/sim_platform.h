@@ -1,0 +1,225 @@
+#pragma once
+// An in-memory desktop: target windows with text and a caret, a focus, a clipboard, a virtual
+// millisecond clock that only moves when a test or the pump moves it, a queue of key events that
+// runs through the installed hook, scripted answers for dialogs and HTTP, and a record of every
+// posted character, synthesized key and started program.
+
+#include <cstdint>
+#include <deque>
+#include <filesystem>
+#include <functional>
+#include <map>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "platform/platform.h"
+
+namespace yz {
+
+// A program window of the simulated desktop that text can be typed or posted into.
+struct SimWindow {
+  WindowId id = 0;
+  std::uint32_t processId = 0;
+  std::u16string className = u"Edit";
+  std::u16string title;
+  std::u16string text;
+  int caret = 0;                  // insertion point, in code units
+  bool unicode = true;            // a Unicode window receives UTF-16 WM_CHAR values
+  bool reportsCaret = true;       // false: only the accessibility interface finds the caret
+  Rect caretRect{100, 100, 101, 116};  // screen pixels
+};
+
+struct SimPostedChar {
+  WindowId window = 0;
+  std::uint16_t value = 0;  // the WM_CHAR value as posted
+};
+
+struct SimKeyRecord {
+  int vk = 0;
+  int scanCode = 0;
+  bool up = false;
+};
+
+struct SimMessageBox {
+  std::u16string text;
+  std::u16string title;
+  MessageBoxKind kind = MessageBoxKind::Ok;
+};
+
+class SimForm;
+
+class SimPlatform : public Platform {
+ public:
+  SimPlatform();
+  ~SimPlatform() override;
+
+  // ----- driving the desktop -----
+  // Adds a window of a program; the first one added gets the focus.
+  SimWindow& addWindow(std::u16string title, std::u16string className = u"Edit");
+  SimWindow* window(WindowId id);
+  void focus(WindowId id);
+  // Queues key events. A script is a list of tokens separated by spaces: a key name ("space",
+  // "enter", "backspace", "esc", "tab", "lctrl", "rctrl", "lshift", "rshift", "alt", "delete",
+  // "capslock", "f1".."f12", "backquote", "left", "right", "home", "end") is pressed and released;
+  // any other token types its characters one by one (letters, digits, ASCII punctuation; capitals
+  // and shifted marks with Shift). "lctrl+v" holds the first key while the second is pressed.
+  void typeKeys(std::u16string_view script);
+  void queueKey(int vk, bool up, int flags = 0);
+  // Moves the virtual clock by ms, firing timers as their intervals pass (each inside the pump).
+  void advance(std::uint32_t ms);
+  // Runs the pump until the queue is empty and no timer is due.
+  void settle();
+
+  // ----- scripts and records -----
+  std::deque<MessageBoxAnswer> messageBoxAnswers;
+  std::optional<MessageBoxAnswer> defaultMessageBoxAnswer;  // unset: an unexpected box throws
+  std::deque<std::optional<std::u16string>> inputBoxAnswers;
+  std::deque<std::optional<Colour>> colourAnswers;
+  std::deque<std::optional<FontSpec>> fontAnswers;
+  std::vector<SimMessageBox> messageBoxes;
+  std::vector<SimPostedChar> postedChars;
+  std::vector<SimKeyRecord> sentKeys;        // synthesized key events
+  std::vector<std::u16string> sentKeyStrings;
+  std::vector<std::u16string> startedPrograms;
+  std::vector<std::u16string> failingPrograms;  // startProgram answers false for these paths
+  std::vector<std::u16string> processes{u"explorer.exe"};
+  // HTTP: a reply per URL, or a handler for any URL; every request is recorded.
+  std::map<std::u16string, HttpReply> httpReplies;
+  std::function<HttpReply(std::u16string_view url)> httpHandler;
+  std::vector<std::u16string> httpRequests;
+  bool connected = false;
+  LocalTime now{2026, 12, 10, 9, 30, 15, 5};
+  std::filesystem::path resourceDir;  // resource N is the file "N.txt" in it
+  int hookCalls = 0;
+  bool quitRequested = false;
+
+  std::vector<SimForm*> forms() const { return forms_; }
+
+  // ----- Platform -----
+  bool installKeyboardHook(HookProc proc) override;
+  void removeKeyboardHook() override;
+  bool keyboardHookInstalled() const override;
+  bool isKeyDown(int vk) const override;
+  bool isKeyToggled(int vk) const override;
+  int scanCodeOf(int vk) const override;
+  void sendKeyEvent(int vk, int scanCode, bool up) override;
+  void sendKeys(std::u16string_view keys) override;
+
+  TimerId createTimer(std::function<void()> onTick) override;
+  void setTimer(TimerId timer, int intervalMs, bool enabled) override;
+  bool timerEnabled(TimerId timer) const override;
+  void doEvents() override;
+  void runMessageLoop() override;
+  void quit() override;
+  std::uint32_t clockMs() const override { return clock_; }
+  void sleepMs(int ms) override;
+  LocalTime localTime() const override { return now; }
+  std::u16string formatDate(const LocalTime& t, DateForm form) const override;
+  std::u16string formatTime(const LocalTime& t, DateForm form) const override;
+
+  WindowId foregroundWindow() const override { return focus_; }
+  WindowId focusedWindow(WindowId foreground) const override { return foreground; }
+  std::optional<Rect> caretRect(WindowId foreground) const override;
+  std::optional<Rect> accessibleCaretRect(WindowId window) const override;
+  std::u16string windowClassName(WindowId window) const override;
+  std::u16string windowText(WindowId window) const override;
+  std::uint32_t windowProcessId(WindowId window) const override;
+  std::uint32_t currentProcessId() const override { return kOwnProcessId; }
+  void postChar(WindowId window, char16_t ch) override;
+  void activateProcess(std::uint32_t processId) override;
+  Point cursorPos() const override { return cursor_; }
+  Rect screenRect() const override { return {0, 0, 1920, 1080}; }
+  int twipsPerPixel() const override { return 15; }
+
+  std::u16string clipboardText() override { return clipboard_; }
+  void clearClipboard() override { clipboard_.clear(); }
+  void setClipboardText(std::u16string_view text) override { clipboard_ = text; }
+
+  MessageBoxAnswer messageBox(std::u16string_view text, std::u16string_view title,
+                              MessageBoxKind kind) override;
+  std::optional<std::u16string> inputBox(std::u16string_view prompt, std::u16string_view title,
+                                         std::u16string_view defaultText) override;
+  std::optional<Colour> chooseColour(Colour initial) override;
+  std::optional<FontSpec> chooseFont(const FontSpec& initial) override;
+
+  bool startProgram(std::u16string_view path) override;
+  std::u16string systemFolder() const override { return u"C:\\Windows\\system32"; }
+  int processCount(std::u16string_view imageName) const override;
+
+  std::u16string fromGbk(std::string_view bytes) const override;
+  std::string toGbk(std::u16string_view text) const override;
+
+  HttpReply httpGet(std::u16string_view url, int timeoutMs) override;
+  bool isConnected() const override { return connected; }
+
+  std::optional<std::string> resource(int id) const override;
+
+  std::unique_ptr<NativeForm> createForm(FormEventHandler onEvent) override;
+  Point measureText(const FontSpec& font, std::u16string_view text) const override;
+  std::vector<std::uint32_t> captureScreen(const Rect& area) override;
+
+  static constexpr std::uint32_t kOwnProcessId = 1000;
+
+ private:
+  friend class SimForm;
+  struct Timer {
+    std::function<void()> onTick;
+    int intervalMs = 0;
+    bool enabled = false;
+    bool running = false;
+    std::uint32_t lastFired = 0;
+  };
+  struct QueuedKey {
+    KeyEvent event;
+  };
+
+  void deliverKey(const KeyEvent& event);
+  void typeIntoWindow(SimWindow& w, const KeyEvent& event);
+  void insertText(SimWindow& w, std::u16string_view text);
+  bool fireDueTimers();
+  void pressToken(std::u16string_view token);
+  void typeChar(char16_t ch);
+
+  HookProc hook_;
+  std::deque<QueuedKey> keys_;
+  std::deque<std::function<void()>> windowEvents_;
+  std::vector<Timer> timers_;
+  std::vector<std::unique_ptr<SimWindow>> windows_;
+  std::vector<SimForm*> forms_;
+  std::vector<bool> down_ = std::vector<bool>(256, false);
+  bool capsLock_ = false;
+  WindowId focus_ = 0;
+  std::uint32_t clock_ = 0;
+  std::u16string clipboard_;
+  Point cursor_;
+  WindowId nextWindowId_ = 0x100;
+  std::uint32_t nextProcessId_ = 2000;
+  int pumpDepth_ = 0;
+};
+
+// A form of the simulated desktop: it keeps the last view the engine showed, and a test can fire
+// the user's actions at it.
+class SimForm : public NativeForm {
+ public:
+  SimForm(SimPlatform& platform, WindowId id, FormEventHandler onEvent);
+  ~SimForm() override;
+  void show(const FormView& view) override { view_ = view; ++shows_; }
+  WindowId id() const override { return id_; }
+
+  const FormView& view() const { return view_; }
+  const ControlView* control(std::u16string_view name) const;
+  int shows() const { return shows_; }
+  // Queues a user action; it runs inside the next pump.
+  void fire(FormEvent event);
+
+ private:
+  SimPlatform& platform_;
+  WindowId id_;
+  FormEventHandler onEvent_;
+  FormView view_;
+  int shows_ = 0;
+};
+
+}  // namespace yz

@@ -1,0 +1,132 @@
+#include <gtest/gtest.h>
+
+#include "lexicon/quicksort.h"
+#include "platform/sim/sim_platform.h"
+
+namespace yz {
+namespace {
+
+TEST(SimPlatform, KeysReachTheHookBeforeTheTargetWindow) {
+  SimPlatform sim;
+  SimWindow& note = sim.addWindow(u"记事本");
+  std::vector<int> seen;
+  sim.installKeyboardHook([&](const KeyEvent& e) {
+    if (e.down) seen.push_back(e.vkCode);
+    return e.vkCode == 'X' ? HookAnswer::Withhold : HookAnswer::CallNext;
+  });
+  sim.typeKeys(u"axb space C backspace");
+  sim.doEvents();
+  EXPECT_EQ(seen, (std::vector<int>{'A', 'X', 'B', 32, 160, 'C', 8}));
+  EXPECT_EQ(note.text, u"ab ");  // x withheld; C typed and erased
+  sim.removeKeyboardHook();
+  sim.typeKeys(u"x");
+  sim.doEvents();
+  EXPECT_EQ(note.text, u"ab x");
+}
+
+TEST(SimPlatform, TimersFireInsideThePumpAsTheClockPasses) {
+  SimPlatform sim;
+  int ticks = 0;
+  auto timer = sim.createTimer([&] { ++ticks; });
+  sim.setTimer(timer, 50, true);
+  sim.doEvents();
+  EXPECT_EQ(ticks, 0);  // not due yet
+  sim.sleepMs(50);      // the clock moves, but nothing runs until the pump does
+  EXPECT_EQ(ticks, 0);
+  sim.doEvents();
+  EXPECT_EQ(ticks, 1);
+  sim.advance(500);
+  EXPECT_EQ(ticks, 11);
+  sim.setTimer(timer, 50, false);
+  sim.advance(500);
+  EXPECT_EQ(ticks, 11);
+}
+
+TEST(SimPlatform, KeyQueuedDuringASortRunsInsideThatSortsPump) {
+  SimPlatform sim;
+  sim.addWindow(u"记事本");
+  std::vector<std::u16string> lines;
+  for (int i = 0; i < 1000; ++i) lines.push_back(std::u16string(1, static_cast<char16_t>(u'a' + (i * 7) % 26)) + u"x");
+  bool sorting = false;
+  bool keyRanDuringSort = false;
+  sim.installKeyboardHook([&](const KeyEvent& e) {
+    if (e.down) keyRanDuringSort = sorting;
+    return HookAnswer::Withhold;
+  });
+  sim.typeKeys(u"q");  // queued, not yet delivered
+  sorting = true;
+  QuickSort(lines, 0, static_cast<int>(lines.size()) - 1, [&] { sim.doEvents(); });
+  sorting = false;
+  EXPECT_TRUE(keyRanDuringSort);
+  EXPECT_TRUE(std::is_sorted(lines.begin(), lines.end()));
+}
+
+TEST(SimPlatform, PostedCharactersLandInUnicodeAndAnsiWindows) {
+  SimPlatform sim;
+  SimWindow& wide = sim.addWindow(u"wide");
+  SimWindow& ansi = sim.addWindow(u"ansi");
+  ansi.unicode = false;
+  for (char16_t c : std::u16string_view(u"啊a")) {
+    sim.postChar(wide.id, c);
+    sim.postChar(ansi.id, c);
+  }
+  EXPECT_EQ(wide.text, u"啊a");
+  EXPECT_EQ(ansi.text, u"啊a");
+  ASSERT_EQ(sim.postedChars.size(), 4u);
+  EXPECT_EQ(sim.postedChars[0].value, u'啊');
+  EXPECT_EQ(sim.postedChars[1].value, 0xA1B0);  // lead byte low, trail byte high
+  EXPECT_EQ(sim.postedChars[3].value, 0x61);
+}
+
+TEST(SimPlatform, SynthesizedPasteGoesThroughTheHookAndPastes) {
+  SimPlatform sim;
+  SimWindow& note = sim.addWindow(u"记事本");
+  int injected = 0;
+  sim.installKeyboardHook([&](const KeyEvent& e) {
+    if (e.flags & kKeyInjected) ++injected;
+    return HookAnswer::CallNext;
+  });
+  sim.setClipboardText(u"砚舟");
+  sim.sendKeyEvent(17, sim.scanCodeOf(17), false);
+  sim.sendKeyEvent('V', sim.scanCodeOf('V'), false);
+  sim.sendKeyEvent('V', sim.scanCodeOf('V'), true);
+  sim.sendKeyEvent(17, sim.scanCodeOf(17), true);
+  sim.doEvents();
+  EXPECT_EQ(injected, 4);
+  EXPECT_EQ(note.text, u"砚舟");
+}
+
+TEST(SimPlatform, GbkCodecHandlesBadInput) {
+  SimPlatform sim;
+  EXPECT_EQ(sim.fromGbk("\xb0\xa1" "a\x80"), u"啊a€");
+  EXPECT_EQ(sim.toGbk(u"啊a€"), "\xb0\xa1" "a\x80");
+  // Bytes that are not GBK decode to the replacement, never past the end.
+  std::u16string bad = sim.fromGbk("a\xff\xb0");
+  EXPECT_EQ(bad.substr(0, 1), u"a");
+  EXPECT_EQ(bad.find(u'\uFFFD'), 1u);
+  EXPECT_EQ(sim.fromGbk("\x81\x20"), u"\uFFFD ");
+  // Characters outside GBK encode as "?".
+  EXPECT_EQ(sim.toGbk(u"a\u0E01b\U0001F600"), "a?b?");
+}
+
+TEST(SimPlatform, ScriptedDialogsAndUnexpectedOnesFailLoudly) {
+  SimPlatform sim;
+  sim.messageBoxAnswers.push_back(MessageBoxAnswer::Cancel);
+  EXPECT_EQ(sim.messageBox(u"继续？", u"", MessageBoxKind::OkCancel), MessageBoxAnswer::Cancel);
+  EXPECT_THROW(sim.messageBox(u"again", u"", MessageBoxKind::Ok), PlatformError);
+  EXPECT_EQ(sim.messageBoxes.size(), 2u);
+  EXPECT_THROW(sim.inputBox(u"?", u"", u""), PlatformError);
+}
+
+TEST(SimPlatform, ScriptedHttpAndProcesses) {
+  SimPlatform sim;
+  sim.httpReplies[u"http://example.test/a"] = {true, 200, u"ok"};
+  EXPECT_EQ(sim.httpGet(u"http://example.test/a", 3000).text, u"ok");
+  EXPECT_FALSE(sim.httpGet(u"http://example.test/b", 3000).ok);
+  EXPECT_EQ(sim.httpRequests.size(), 2u);
+  sim.processes = {u"Vexim2_xx.exe", u"vexim2_XX.EXE", u"other.exe"};
+  EXPECT_EQ(sim.processCount(u"Vexim2_xx.exe"), 2);
+}
+
+}  // namespace
+}  // namespace yz
