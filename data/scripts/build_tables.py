@@ -1,0 +1,378 @@
+"""Builds the built-in tables from the unpacked sources.
+
+usage: build_tables.py WORKDIR DATADIR TESTDATADIR
+
+Every output is GBK text with CR LF line ends. Figures for data/SOURCES.md
+are printed at the end and written to DATADIR/coverage.txt.
+"""
+import collections
+import math
+import os
+import sys
+
+import layouts
+import sources
+
+STATS = []
+
+
+def stat(text):
+    STATS.append(text)
+    print(text)
+
+
+def utf16_key(s):
+    return s.encode("utf-16-be")
+
+
+def write_gbk(path, lines, tail=b"\r\n", end=b""):
+    """Writes lines joined by CR LF; `tail` follows the last line, `end` after it."""
+    os.makedirs(os.path.dirname(path), exist_ok=True)
+    body = "\r\n".join(lines).encode("gbk") + (tail if lines else b"") + end
+    with open(path, "wb") as f:
+        f.write(body)
+
+
+def gbk_chars():
+    """(index, character) of every double-byte GBK character, index as the
+    CharTable uses it: 65536 - code."""
+    out = []
+    for lead in range(0x81, 0xFF):
+        for trail in range(0x40, 0xFF):
+            if trail == 0x7F:
+                continue
+            try:
+                ch = bytes([lead, trail]).decode("gbk")
+            except UnicodeDecodeError:
+                continue
+            if len(ch) == 1:
+                out.append((65536 - (lead * 256 + trail), ch))
+    return out
+
+
+def in_gbk(text):
+    try:
+        text.encode("gbk")
+        return True
+    except UnicodeEncodeError:
+        return False
+
+
+def is_han(ch):
+    return 0x4E00 <= ord(ch) <= 0x9FFF or 0x3400 <= ord(ch) <= 0x4DBF or \
+        0xF900 <= ord(ch) <= 0xFAFF or ch == "\u3007"
+
+
+class Readings:
+    """Default and all readings of every GBK character that has one."""
+
+    def __init__(self, work, words):
+        mandarin, xhc, hypy = sources.unihan(work)
+        self.default = {}
+        self.all = {}
+        for _, ch in gbk_chars():
+            cands = [r for r in mandarin.get(ch, []) if r and layouts.is_syllable(r)]
+            rest = xhc.get(ch) or hypy.get(ch) or []
+            rest = [r for r in rest if r and layouts.is_syllable(r)]
+            if not cands and ch in words and len(words[ch][0]) == 1 and \
+                    words[ch][0][0] and layouts.is_syllable(words[ch][0][0]):
+                cands = [words[ch][0][0]]
+            if not cands:
+                cands = rest[:1]
+            if not cands:
+                continue
+            self.default[ch] = cands[0]
+            seen = []
+            for r in cands + rest:
+                if r not in seen:
+                    seen.append(r)
+            self.all[ch] = seen
+
+
+def syllable_set(readings, words):
+    syl = set()
+    for rs in readings.all.values():
+        syl.update(rs)
+    for pys, _ in words.values():
+        syl.update(p for p in pys if p and layouts.is_syllable(p))
+    # ue and ve forms of j q x y l n stand side by side; ng shares en.
+    for ini in "jqxyln":
+        if ini + "ue" in syl or ini + "ve" in syl:
+            syl.update([ini + "ue", ini + "ve"])
+    syl.add("ng")
+    return sorted(syl, key=utf16_key)
+
+
+def build_syllables(out, syls):
+    zr = [(s, layouts.code(s, "ziran")) for s in syls]
+    lines = [f"{s},{c}" for s, c in zr]
+    # Resource 101: a UTF-8 byte-order mark and a repeat of the first line in
+    # front, the last line repeated after the data with a NUL and no line end;
+    # the loader skips the first and the last piece.
+    body = b"\xef\xbb\xbf" + ("\r\n".join([lines[0]] + lines + [lines[-1]])).encode("gbk") + b"\0"
+    with open(os.path.join(out, "resources", "101.txt"), "wb") as f:
+        f.write(body)
+    master = [f"{s},{layouts.code(s, 'xiaohe')},{c}," for s, c in zr]
+    write_gbk(os.path.join(out, "内置文件", "全拼-小鹤-自然-国标.txt"), master)
+    stat(f"syllables: {len(syls)} (resource 101 and the master file)")
+
+
+def crosscheck_fixture(work, testdir, syls):
+    """Keeps the rime prism codes of our syllables, so that the test can check
+    the layout columns without the package; also checks them here."""
+    lines = ["# syllable layout codes accepted by rime-data-double-pinyin "
+             "(double_pinyin = 自然双拼, double_pinyin_flypy = 小鹤双拼); GPL-3 data,",
+             "# made by data/scripts/build_tables.py. Line: layout,syllable,code code ..."]
+    bad = []
+    for name, rel, layout in (("ziran", sources.PRISM_ZIRAN, "ziran"),
+                              ("xiaohe", sources.PRISM_XIAOHE, "xiaohe")):
+        prism = sources.prism(work, rel)
+        both = 0
+        for s in syls:
+            if s in prism:
+                both += 1
+                lines.append(f"{name},{s},{' '.join(prism[s])}")
+                if layouts.code(s, layout) not in prism[s]:
+                    bad.append((name, s, layouts.code(s, layout), prism[s]))
+        stat(f"cross-check {name}: {both} syllables in both, {len(bad)} disagree")
+    if bad:
+        raise SystemExit(f"layout disagrees with the cross-check: {bad}")
+    os.makedirs(testdir, exist_ok=True)
+    with open(os.path.join(testdir, "layout_crosscheck.txt"), "wb") as f:
+        f.write(("\n".join(lines) + "\n").encode("utf-8"))
+
+
+def word_reading_ok(word, pys):
+    return len(pys) == len(word) and all(p and layouts.is_syllable(p) for p in pys)
+
+
+def build_char_tables(out, readings, words, jieba_counts):
+    """Resources 102 (per-character lines), 103 (polyphone words) and 104."""
+    default = readings.default
+    # Readings of each character inside the words of 2 to 6 characters.
+    inside = collections.defaultdict(list)  # ch -> [(word, [readings per occurrence], freq)]
+    for word, (pys, freq) in words.items():
+        if not (2 <= len(word) <= 6) or not in_gbk(word) or not word_reading_ok(word, pys):
+            continue
+        for ch in set(word):
+            if ch in default:
+                inside[ch].append((word, [pys[i] for i, c in enumerate(word) if c == ch], freq))
+    # A character is polyphonic when a word reads it with another reading that
+    # Unihan also lists for it.
+    poly = {}
+    for ch, items in inside.items():
+        known = set(readings.all[ch])
+        other = [it for it in items if any(r != default[ch] and r in known for r in it[1])]
+        if other:
+            poly[ch] = items
+    # Lines budget of resource 103 (the loader holds 120,185 lines): words with
+    # another reading first, then the most frequent words.
+    budget = 120185 - 2 * len(poly)
+    cands = []
+    for ch, items in poly.items():
+        known = set(readings.all[ch])
+        for word, rs, freq in items:
+            if any(r not in known for r in rs):
+                continue
+            special = any(r != default[ch] for r in rs)
+            cands.append((0 if special else 1, -freq, ch, word, rs, freq))
+    cands.sort(key=lambda c: (c[0], c[1], utf16_key(c[3]), utf16_key(c[2])))
+    chosen = collections.defaultdict(list)
+    for c in cands[:budget]:
+        chosen[c[2]].append(c)
+    lines103 = []
+    ranges = {}
+    for ch in sorted(poly, key=lambda c: (-sum(x[5] for x in chosen[c]), utf16_key(c))):
+        lines103.append(f"{ch},开始")
+        pairs = []
+        for n in range(2, 7):
+            group = sorted((c for c in chosen[ch] if len(c[3]) == n),
+                           key=lambda c: (-c[5], utf16_key(c[3])))
+            if not group:
+                pairs.append((1, 1))
+                continue
+            first = len(lines103) + 1
+            for _, _, _, word, rs, freq in group:
+                reading = "" if all(r == default[ch] for r in rs) else "/".join(rs)
+                lines103.append(f"{word},{reading}'{max(1, round(freq * 1e12))}")
+            pairs.append((first, len(lines103)))
+        lines103.append(f"{ch},结束")
+        ranges[ch] = pairs
+    write_gbk(os.path.join(out, "resources", "103.txt"), lines103, end=b"\0")
+    stat(f"resource 103: {len(ranges)} polyphonic characters, {len(lines103)} lines, "
+         f"{len(lines103) - 2 * len(ranges)} word lines")
+
+    by_index = dict(gbk_chars())
+    lines102 = []
+    info = 0
+    for n in range(1, 32768):
+        ch = by_index.get(n)
+        if ch is None or ch not in default:
+            lines102.append("$***")
+            continue
+        r = default[ch]
+        line = f"{'#' if ch in ranges else '$'},{layouts.code(r, 'ziran')},*,0,0,{r},{ch}"
+        if ch in ranges:
+            line += "".join(f", {a}, {b}" for a, b in ranges[ch])
+        lines102.append(line)
+        info += 1
+    write_gbk(os.path.join(out, "resources", "102.txt"), lines102, end=b"\0")
+    han = sum(1 for _, ch in gbk_chars() if is_han(ch))
+    han_read = sum(1 for _, ch in gbk_chars() if is_han(ch) and ch in default)
+    stat(f"resource 102: {info} information lines ({len(ranges)} marked #); "
+         f"{han_read} of {han} GBK Han characters have a reading")
+
+    common = [w for w, c in sorted(jieba_counts.items(), key=lambda kv: (-kv[1], utf16_key(kv[0])))
+              if len(w) == 2 and all(is_han(ch) for ch in w) and in_gbk(w)][:1107]
+    write_gbk(os.path.join(out, "resources", "104.txt"), common, tail=b"")
+    stat(f"resource 104: {len(common)} common two-character words")
+
+
+def weight_text(freq, fmax, fmin):
+    span = math.log10(fmax) - math.log10(fmin)
+    w = 100 + (math.log10(fmax) - math.log10(max(freq, fmin))) * 899.0 / span
+    return f"{min(max(w, 100.0), 999.999):07.3f}"
+
+
+def build_lexicon(out, readings, words):
+    """Resource 105 and 内置文件\\默认词库.txt: full-pinyin key, words and weights."""
+    entries = collections.defaultdict(dict)  # key -> word -> freq
+    per_reading = collections.defaultdict(float)  # (ch, reading) -> summed word freq
+    nwords = 0
+    for word, (pys, freq) in words.items():
+        if len(word) < 2 or not in_gbk(word) or not word_reading_ok(word, pys):
+            continue
+        if not all(is_han(ch) for ch in word):
+            continue
+        entries["'".join(pys)][word] = freq
+        nwords += 1
+        for ch, p in zip(word, pys):
+            per_reading[(ch, p)] += freq
+    nchars = 0
+    for ch, rs in readings.all.items():
+        if not is_han(ch):
+            continue
+        own = words.get(ch)
+        own_freq = own[1] if own else 0.0
+        own_reading = own[0][0] if own and len(own[0]) == 1 else readings.default[ch]
+        for r in rs:
+            f = own_freq if r == own_reading else min(per_reading.get((ch, r), 0.0), own_freq)
+            entries[r][ch] = max(f, 1e-13)
+            nchars += 1
+    freqs = [f for d in entries.values() for f in d.values()]
+    fmax, fmin = max(freqs), 1e-13
+    lines = []
+    for key in sorted(entries, key=utf16_key):
+        pairs = sorted(((weight_text(f, fmax, fmin), w) for w, f in entries[key].items()),
+                       key=lambda p: (p[0], utf16_key(p[1])))
+        lines.append(key + "," + " ".join(f"{w} {t}" for t, w in pairs))
+    write_gbk(os.path.join(out, "resources", "105.txt"), lines, end=b"\0")
+    write_gbk(os.path.join(out, "内置文件", "默认词库.txt"), lines)
+    stat(f"resource 105: {len(lines)} keys, {nwords} words of two or more characters, "
+         f"{nchars} character readings")
+
+
+def gbk_han_count(chars):
+    return sum(1 for ch in chars if is_han(ch) and in_gbk(ch))
+
+
+def write_full_codes(out, name, records, label):
+    """单字全码*.txt: the one-letter codes of the source, then the longest code
+    of each character (equal lengths: the first in source order)."""
+    best = {}
+    ones = []
+    for code, ch in records:
+        if len(ch) != 1 or not in_gbk(ch) or not code.isalpha() or not code.islower():
+            continue
+        if len(code) == 1:
+            ones.append((code, ch))
+        if ch not in best or len(code) > len(best[ch]):
+            best[ch] = code
+    rows = set(ones) | {(c, ch) for ch, c in best.items() if len(c) > 1 or (c, ch) not in ones}
+    lines = [f"{c},{ch}" for c, ch in sorted(rows, key=lambda r: (r[0], utf16_key(r[1])))]
+    write_gbk(os.path.join(out, "内置文件", name), lines)
+    stat(f"{name}: {len(lines)} lines, {len(best)} characters "
+         f"({gbk_han_count(best)} GBK Han) [{label}]")
+
+
+def build_full_codes(out, work, readings):
+    write_full_codes(out, "单字全码五笔86.txt", sources.wubi86(work), "ibus-table-wubi")
+    write_full_codes(out, "单字全码五笔98.txt",
+                     sources.table_dump(work, sources.WUBI98_DUMP), "fcitx5-table-wubi98-single")
+    write_full_codes(out, "单字全码郑码.txt",
+                     sources.table_dump(work, sources.ZHENGMA_DUMP, skip_prefix="^"),
+                     "fcitx-table-zhengma")
+    # The default scheme: the 自然双拼 code of each character's default reading.
+    rows = [(layouts.code(r, "ziran"), ch) for ch, r in readings.default.items() if is_han(ch)]
+    lines = [f"{c},{ch}" for c, ch in sorted(rows, key=lambda r: (r[0], utf16_key(r[1])))]
+    for name in ("单字全码砚舟鹤形数.txt", "单字全码默认.txt"):
+        write_gbk(os.path.join(out, "内置文件", name), lines)
+    stat(f"单字全码砚舟鹤形数.txt / 单字全码默认.txt: {len(lines)} characters [Unihan]")
+
+
+def write_aux(out, name, table, label):
+    lines = [f"{ch},{table[ch]}" for ch in sorted(table, key=utf16_key)]
+    write_gbk(os.path.join(out, "内置文件", name), lines)
+    stat(f"{name}: {len(lines)} characters ({gbk_han_count(table)} GBK Han) [{label}]")
+
+
+def build_aux(out, work, readings):
+    # 自然码: the two shape letters of the four-letter codes (most frequent pair
+    # per character, then the first); characters only in zrm get its one letter.
+    pairs = collections.defaultdict(collections.Counter)
+    for code, ch in sources.table_dump(work, sources.WANFENG_DUMP):
+        if len(ch) == 1 and len(code) == 4 and code.isalpha() and code.islower() and in_gbk(ch):
+            pairs[ch][code[2:]] += 1
+    table = {ch: sorted(c.items(), key=lambda kv: (-kv[1], kv[0]))[0][0] for ch, c in pairs.items()}
+    from_wanfeng = len(table)
+    ones = collections.defaultdict(collections.Counter)
+    for code, ch in sources.table_dump(work, sources.ZRM_DUMP):
+        if len(ch) == 1 and len(code) == 3 and code.isalpha() and code.islower() and in_gbk(ch):
+            ones[ch][code[2]] += 1
+    for ch, c in ones.items():
+        if ch not in table:
+            table[ch] = sorted(c.items(), key=lambda kv: (-kv[1], kv[0]))[0][0]
+    write_aux(out, "自然码辅助码.txt", table,
+              f"libime-data: {from_wanfeng} two letters from wanfeng, "
+              f"{len(table) - from_wanfeng} one letter from zrm")
+
+    strokes = {ch: s[:2] for ch, s in sources.strokes(work).items()
+               if in_gbk(ch) and s and set(s) <= set("hspnz")}
+    write_aux(out, "笔画辅助码.txt", strokes, "rime-data-stroke, first two strokes")
+
+    # 偏旁: the 自然双拼 initial key of the reading of the character's radical.
+    rs, rad = sources.radicals(work)
+    mandarin = {}
+    for ch, r in readings.default.items():
+        mandarin[ch] = r
+    radical_mandarin, _, _ = sources.unihan(work)
+    table = {}
+    for ch in readings.default:
+        num = rs.get(ch)
+        radical = rad.get(num) if num else None
+        if radical is None:
+            continue
+        r = [x for x in radical_mandarin.get(radical, []) if x and layouts.is_syllable(x)]
+        if r:
+            table[ch] = layouts.code(r[0], "ziran")[0]
+    write_aux(out, "偏旁辅助码.txt", table, "Unihan kRSUnicode + CJKRadicals")
+
+
+def main():
+    work, out, testdir = sys.argv[1:4]
+    words = sources.pinyin_pro(work)
+    readings = Readings(work, words)
+    syls = syllable_set(readings, words)
+    os.makedirs(os.path.join(out, "resources"), exist_ok=True)
+    build_syllables(out, syls)
+    crosscheck_fixture(work, testdir, syls)
+    build_char_tables(out, readings, words, sources.jieba(work))
+    build_lexicon(out, readings, words)
+    build_full_codes(out, work, readings)
+    build_aux(out, work, readings)
+    with open(os.path.join(out, "coverage.txt"), "w", encoding="utf-8", newline="\n") as f:
+        f.write("\n".join(STATS) + "\n")
+
+
+if __name__ == "__main__":
+    main()

@@ -1,0 +1,149 @@
+"""Readers of the unpacked source packages (paths relative to the work folder)."""
+import bz2
+import collections
+import json
+import os
+import re
+import sqlite3
+import unicodedata
+
+UNIHAN_READINGS = "unicode-data/usr/share/unicode/Unihan_Readings.txt.bz2"
+UNIHAN_IRG = "unicode-data/usr/share/unicode/Unihan_IRGSources.txt.bz2"
+CJK_RADICALS = "unicode-data/usr/share/unicode/CJKRadicals.txt"
+PINYIN_PRO = "pinyin-pro-data/package/json/complete.json"
+JIEBA = "nodejieba/package/submodules/cppjieba/dict/jieba.dict.utf8"
+WUBI86_DB = "ibus-table-wubi/usr/share/ibus-table/tables/wubi-jidian86.db"
+ZHENGMA_DUMP = "dumps/zhengma.txt"
+WUBI98_DUMP = "dumps/wubi98.txt"
+WANFENG_DUMP = "dumps/wanfeng.txt"
+ZRM_DUMP = "dumps/zrm.txt"
+STROKE_DICT = "rime-data-stroke/usr/share/rime-data/stroke.dict.yaml"
+PRISM_ZIRAN = "rime-data-double-pinyin/usr/share/rime-data/build/double_pinyin.prism.txt"
+PRISM_XIAOHE = "rime-data-double-pinyin/usr/share/rime-data/build/double_pinyin_flypy.prism.txt"
+
+
+def toneless(py):
+    """Lower-case pinyin without tone marks, ü written v; None for a reading
+    that is not plain letters afterwards (ê, ḿ)."""
+    s = unicodedata.normalize("NFD", py.strip().lower())
+    s = s.replace("u\u0308", "v")
+    s = "".join(ch for ch in s if not unicodedata.combining(ch))
+    s = s.replace("ü", "v")
+    return s if re.fullmatch(r"[a-z]+", s) else None
+
+
+def unihan(src):
+    """kMandarin, kXHC1983 and kHanyuPinyin readings, toneless, per character."""
+    mandarin, xhc, hypy = {}, {}, {}
+    with bz2.open(os.path.join(src, UNIHAN_READINGS), "rt", encoding="utf-8") as f:
+        for line in f:
+            if line.startswith("#") or not line.strip():
+                continue
+            cp, field, value = line.rstrip("\n").split("\t", 2)
+            ch = chr(int(cp[2:], 16))
+            if field == "kMandarin":
+                mandarin[ch] = [toneless(v) for v in value.split()]
+            elif field in ("kXHC1983", "kHanyuPinyin"):
+                out = []
+                for item in value.split():
+                    for r in item.split(":", 1)[1].split(","):
+                        out.append(toneless(r))
+                (xhc if field == "kXHC1983" else hypy)[ch] = out
+    return mandarin, xhc, hypy
+
+
+def radicals(src):
+    """Radical number of each character (kRSUnicode, first value) and the
+    unified ideograph of each radical number (CJKRadicals.txt)."""
+    rs = {}
+    with bz2.open(os.path.join(src, UNIHAN_IRG), "rt", encoding="utf-8") as f:
+        for line in f:
+            if "\tkRSUnicode\t" in line:
+                cp, _, value = line.rstrip("\n").split("\t", 2)
+                rs[chr(int(cp[2:], 16))] = value.split()[0].split(".")[0]
+    rad = {}
+    with open(os.path.join(src, CJK_RADICALS), encoding="utf-8") as f:
+        for line in f:
+            if line.startswith("#") or not line.strip():
+                continue
+            num, _, uni = [x.strip() for x in line.split(";")]
+            rad[num] = chr(int(uni, 16))
+    return rs, rad
+
+
+def pinyin_pro(src):
+    """word -> (list of toneless syllables, frequency)."""
+    with open(os.path.join(src, PINYIN_PRO), encoding="utf-8") as f:
+        data = json.load(f)
+    out = {}
+    for word, (py, freq) in data.items():
+        out[word] = ([toneless(s) for s in py.split()], float(freq))
+    return out
+
+
+def jieba(src):
+    """word -> count."""
+    out = {}
+    with open(os.path.join(src, JIEBA), encoding="utf-8") as f:
+        for line in f:
+            parts = line.split()
+            if len(parts) >= 2:
+                out.setdefault(parts[0], int(parts[1]))
+    return out
+
+
+def wubi86(src):
+    con = sqlite3.connect(os.path.join(src, WUBI86_DB))
+    try:
+        rows = con.execute("select tabkeys, phrase from phrases where length(phrase)=1 "
+                           "order by id").fetchall()
+    finally:
+        con.close()
+    return [(k, p) for k, p in rows]
+
+
+def table_dump(src, rel, skip_prefix=None):
+    """(code, text) records of a dumped fcitx or libime table's [Data] part."""
+    rows = []
+    with open(os.path.join(src, rel), encoding="utf-8") as f:
+        in_data = False
+        for line in f:
+            line = line.rstrip("\r\n")
+            if not in_data:
+                in_data = line == "[Data]"
+                continue
+            if skip_prefix and line.startswith(skip_prefix):
+                continue
+            parts = line.split(" ", 1)
+            if len(parts) == 2:
+                rows.append((parts[0], parts[1]))
+    return rows
+
+
+def strokes(src):
+    """character -> stroke letters (h s p n z)."""
+    out = {}
+    with open(os.path.join(src, STROKE_DICT), encoding="utf-8") as f:
+        body = False
+        for line in f:
+            line = line.rstrip("\n")
+            if line == "...":
+                body = True
+                continue
+            if not body or not line or line.startswith("#"):
+                continue
+            parts = line.split("\t")
+            if len(parts) >= 2 and len(parts[0]) == 1:
+                out.setdefault(parts[0], parts[1])
+    return out
+
+
+def prism(src, rel):
+    """syllable -> sorted codes that the layout's prism accepts for it."""
+    codes = collections.defaultdict(set)
+    with open(os.path.join(src, rel), encoding="utf-8") as f:
+        for line in f:
+            parts = line.rstrip("\n").split("\t")
+            if len(parts) >= 2 and parts[0] and parts[1]:
+                codes[parts[1]].add(parts[0])
+    return {k: sorted(v) for k, v in codes.items()}
