@@ -1,0 +1,13 @@
+# The Windows program "Vexim2_xx.exe": the application on the win32 backend, statically linked,
+# with the built-in tables (data/resources/101.txt ... 105.txt) as CUSTOM resources 101 to 105.
+enable_language(RC)
+
+set(YZ_RESOURCE_DIR ${PROJECT_SOURCE_DIR}/data/resources)
+file(GLOB YZ_RESOURCE_FILES CONFIGURE_DEPENDS ${YZ_RESOURCE_DIR}/10[1-5].txt)
+set_source_files_properties(resources.rc PROPERTIES
+  INCLUDE_DIRECTORIES ${YZ_RESOURCE_DIR}
+  OBJECT_DEPENDS "${YZ_RESOURCE_FILES}")
+
+add_executable(vexim2 WIN32 win32_main.cpp resources.rc)
+set_target_properties(vexim2 PROPERTIES OUTPUT_NAME Vexim2_xx)
+target_link_libraries(vexim2 PRIVATE yz_app yz_platform_win32)

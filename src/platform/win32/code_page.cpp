@@ -1,0 +1,87 @@
+#include "platform/win32/code_page.h"
+
+#include <algorithm>
+#include <cctype>
+
+#include "platform/win32/windows_header.h"
+
+namespace yz::win32 {
+
+std::u16string decode(unsigned codePage, std::string_view bytes) {
+  if (bytes.empty()) return {};
+  const auto* src = bytes.data();
+  const int srcLen = static_cast<int>(bytes.size());
+  const int n = MultiByteToWideChar(codePage, 0, src, srcLen, nullptr, 0);
+  if (n <= 0) return {};
+  std::u16string out(static_cast<std::size_t>(n), u'\0');
+  MultiByteToWideChar(codePage, 0, src, srcLen, reinterpret_cast<wchar_t*>(out.data()), n);
+  return out;
+}
+
+std::string encode(unsigned codePage, std::u16string_view text) {
+  if (text.empty()) return {};
+  const auto* src = reinterpret_cast<const wchar_t*>(text.data());
+  const int srcLen = static_cast<int>(text.size());
+  // UTF-8 takes neither flags nor a default character; every other code page maps what it cannot
+  // represent to "?" instead of a best-fit look-alike.
+  const bool utf8 = codePage == kUtf8CodePage;
+  const DWORD flags = utf8 ? 0 : WC_NO_BEST_FIT_CHARS;
+  const char* defaultChar = utf8 ? nullptr : "?";
+  const int n = WideCharToMultiByte(codePage, flags, src, srcLen, nullptr, 0, defaultChar, nullptr);
+  if (n <= 0) return {};
+  std::string out(static_cast<std::size_t>(n), '\0');
+  WideCharToMultiByte(codePage, flags, src, srcLen, out.data(), n, defaultChar, nullptr);
+  return out;
+}
+
+std::uint32_t ansiCharMessageValue(char16_t ch) {
+  const std::string bytes = encode(kGbkCodePage, std::u16string_view(&ch, 1));
+  if (bytes.empty()) return 0;
+  const auto lead = static_cast<unsigned char>(bytes[0]);
+  if (bytes.size() == 1) return lead;
+  const auto trail = static_cast<unsigned char>(bytes[1]);
+  return lead | (static_cast<std::uint32_t>(trail) << 8);
+}
+
+unsigned codePageOfContentType(std::u16string_view contentType) {
+  std::string lower;
+  for (char16_t c : contentType) {
+    lower.push_back(c < 0x80 ? static_cast<char>(std::tolower(static_cast<unsigned char>(c))) : '_');
+  }
+  const auto at = lower.find("charset=");
+  if (at == std::string::npos) return kUtf8CodePage;
+  std::string name = lower.substr(at + 8);
+  name.erase(0, name.find_first_not_of(" \"'"));
+  name = name.substr(0, name.find_first_of(" \"';,"));
+  struct Known {
+    const char* name;
+    unsigned codePage;
+  };
+  static constexpr Known kKnown[] = {
+      {"utf-8", kUtf8CodePage}, {"utf8", kUtf8CodePage}, {"gbk", kGbkCodePage},
+      {"gb2312", kGbkCodePage}, {"cp936", kGbkCodePage}, {"x-gbk", kGbkCodePage},
+      {"gb18030", 54936},       {"big5", 950},           {"iso-8859-1", 28591},
+      {"us-ascii", 20127},
+  };
+  const auto* hit = std::find_if(std::begin(kKnown), std::end(kKnown),
+                                 [&](const Known& k) { return name == k.name; });
+  return hit == std::end(kKnown) ? kUtf8CodePage : hit->codePage;
+}
+
+std::string errorText(unsigned long code) {
+  wchar_t* buffer = nullptr;
+  const DWORD n = FormatMessageW(
+      FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+      nullptr, code, 0, reinterpret_cast<wchar_t*>(&buffer), 0, nullptr);
+  std::u16string text;
+  if (n > 0 && buffer) text.assign(reinterpret_cast<const char16_t*>(buffer), n);
+  if (buffer) LocalFree(buffer);
+  while (!text.empty() && (text.back() == u'\n' || text.back() == u'\r' || text.back() == u' ')) {
+    text.pop_back();
+  }
+  std::string out = "error " + std::to_string(code);
+  if (!text.empty()) out += ": " + encode(kUtf8CodePage, text);
+  return out;
+}
+
+}  // namespace yz::win32

@@ -1,0 +1,348 @@
+// Forms realised as real top-level windows drawn with GDI, text measurement, the screen capture
+// and the accessible caret.
+
+#include <algorithm>
+#include <string>
+
+#include "platform/win32/code_page.h"
+#include "platform/win32/win32_platform.h"
+#include "platform/win32/windows_header.h"
+// After windows.h:
+#include <oleacc.h>
+
+namespace yz {
+namespace {
+
+constexpr wchar_t kFormClass[] = L"YzForm";
+
+const wchar_t* wide(const std::u16string& s) { return reinterpret_cast<const wchar_t*>(s.c_str()); }
+
+HFONT createFont(const FontSpec& font, HDC dc) {
+  const int dpi = GetDeviceCaps(dc, LOGPIXELSY);
+  const int height = -MulDiv(static_cast<int>(font.size * 10 + 0.5), dpi > 0 ? dpi : 96, 720);
+  return CreateFontW(height, 0, 0, 0, font.bold ? FW_BOLD : FW_NORMAL, FALSE, FALSE, FALSE,
+                     DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
+                     DEFAULT_PITCH, wide(font.name));
+}
+
+FormEvent eventOf(FormEventKind kind) {
+  FormEvent e;
+  e.kind = kind;
+  return e;
+}
+
+class Win32Form final : public NativeForm {
+ public:
+  Win32Form(Win32Platform& platform, FormEventHandler onEvent)
+      : platform_(platform), onEvent_(std::move(onEvent)), twips_(platform.twipsPerPixel()) {
+    const HINSTANCE instance = GetModuleHandleW(nullptr);
+    WNDCLASSEXW wc{};
+    wc.cbSize = sizeof wc;
+    wc.style = CS_DBLCLKS;
+    wc.lpfnWndProc = windowProc;
+    wc.hInstance = instance;
+    wc.hCursor = LoadCursorW(nullptr, MAKEINTRESOURCEW(32512));  // IDC_ARROW
+    wc.lpszClassName = kFormClass;
+    RegisterClassExW(&wc);  // the second form finds it registered
+    hwnd_ = CreateWindowExW(0, kFormClass, L"", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr, instance,
+                            this);
+    if (!hwnd_) throw PlatformError("cannot create a form: " + win32::errorText(GetLastError()));
+  }
+
+  ~Win32Form() override {
+    SetWindowLongPtrW(hwnd_, GWLP_USERDATA, 0);
+    DestroyWindow(hwnd_);
+  }
+
+  void show(const FormView& view) override {
+    const bool wasVisible = IsWindowVisible(hwnd_);
+    view_ = view;
+    SetWindowTextW(hwnd_, wide(view.title));
+    const DWORD style = view.title.empty()
+                            ? WS_POPUP
+                            : WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
+    DWORD exStyle = 0;
+    if (view.topMost) exStyle |= WS_EX_TOPMOST;
+    if (view.noActivate) exStyle |= WS_EX_NOACTIVATE | WS_EX_TOOLWINDOW;
+    SetWindowLongPtrW(hwnd_, GWL_STYLE, static_cast<LONG_PTR>(style));
+    SetWindowLongPtrW(hwnd_, GWL_EXSTYLE, static_cast<LONG_PTR>(exStyle));
+    UINT flags = SWP_NOACTIVATE | SWP_FRAMECHANGED;
+    flags |= view.visible ? SWP_SHOWWINDOW : SWP_HIDEWINDOW;
+    SetWindowPos(hwnd_, view.topMost ? HWND_TOPMOST : HWND_NOTOPMOST, view.bounds.left / twips_,
+                 view.bounds.top / twips_, view.bounds.width() / twips_,
+                 view.bounds.height() / twips_, flags);
+    if (view.visible && !wasVisible && !view.noActivate) SetForegroundWindow(hwnd_);
+    InvalidateRect(hwnd_, nullptr, TRUE);
+  }
+
+  WindowId id() const override {
+    return static_cast<WindowId>(reinterpret_cast<std::uintptr_t>(hwnd_));
+  }
+
+ private:
+  static LRESULT CALLBACK windowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+    if (msg == WM_NCCREATE) {
+      const auto* create = reinterpret_cast<const CREATESTRUCTW*>(lParam);
+      SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
+    }
+    auto* self = reinterpret_cast<Win32Form*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+    if (!self) return DefWindowProcW(hwnd, msg, wParam, lParam);
+    return self->handle(msg, wParam, lParam);
+  }
+
+  LRESULT handle(UINT msg, WPARAM wParam, LPARAM lParam) {
+    const Point pixel{static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))};
+    switch (msg) {
+      case WM_PAINT: {
+        PAINTSTRUCT ps;
+        HDC dc = BeginPaint(hwnd_, &ps);
+        paint(dc);
+        EndPaint(hwnd_, &ps);
+        return 0;
+      }
+      case WM_ERASEBKGND:
+        return 1;
+      case WM_MOUSEACTIVATE:
+        if (view_.noActivate) return MA_NOACTIVATE;
+        break;
+      case WM_LBUTTONDOWN:
+      case WM_RBUTTONDOWN:
+        mouse(FormEventKind::MouseDown, pixel, msg == WM_LBUTTONDOWN ? 1 : 2);
+        return 0;
+      case WM_MOUSEMOVE:
+        mouse(FormEventKind::MouseMove, pixel,
+              (wParam & MK_LBUTTON) ? 1 : (wParam & MK_RBUTTON) ? 2 : 0);
+        return 0;
+      case WM_RBUTTONUP:
+        mouse(FormEventKind::MouseUp, pixel, 2);
+        return 0;
+      case WM_LBUTTONUP: {
+        mouse(FormEventKind::MouseUp, pixel, 1);
+        FormEvent click = eventOf(FormEventKind::Click);
+        if (const ControlView* c = hit(pixel)) {
+          click.control = c->name;
+          if (c->kind == ControlKind::CheckBox) click.value = c->value ? 0 : 1;
+          if (c->kind == ControlKind::OptionButton) click.value = -1;
+        }
+        emit(click);
+        return 0;
+      }
+      case WM_LBUTTONDBLCLK: {
+        FormEvent e = eventOf(FormEventKind::DoubleClick);
+        if (const ControlView* c = hit(pixel)) e.control = c->name;
+        emit(e);
+        return 0;
+      }
+      case WM_CHAR: {
+        FormEvent e = eventOf(FormEventKind::KeyPress);
+        e.text.push_back(static_cast<char16_t>(wParam));
+        emit(e);
+        return 0;
+      }
+      case WM_CLOSE:
+        // The engine decides whether the form goes.
+        emit(eventOf(FormEventKind::Close));
+        return 0;
+    }
+    return DefWindowProcW(hwnd_, msg, wParam, lParam);
+  }
+
+  RECT pixels(const Rect& twips) const {
+    return RECT{twips.left / twips_, twips.top / twips_, twips.right / twips_,
+                twips.bottom / twips_};
+  }
+
+  const ControlView* hit(Point pixel) const {
+    for (auto it = view_.controls.rbegin(); it != view_.controls.rend(); ++it) {
+      if (!it->visible) continue;
+      const RECT r = pixels(it->bounds);
+      if (pixel.x >= r.left && pixel.x < r.right && pixel.y >= r.top && pixel.y < r.bottom) {
+        return &*it;
+      }
+    }
+    return nullptr;
+  }
+
+  void mouse(FormEventKind kind, Point pixel, int button) {
+    FormEvent e = eventOf(kind);
+    if (const ControlView* c = hit(pixel)) e.control = c->name;
+    e.point = Point{pixel.x * twips_, pixel.y * twips_};
+    e.button = button;
+    emit(e);
+  }
+
+  void emit(const FormEvent& e) {
+    if (onEvent_) platform_.runHandler([&] { onEvent_(e); });
+  }
+
+  static void fill(HDC dc, const RECT& r, Colour colour) {
+    HBRUSH brush = CreateSolidBrush(colour);
+    FillRect(dc, &r, brush);
+    DeleteObject(brush);
+  }
+
+  void paint(HDC target) {
+    RECT client;
+    GetClientRect(hwnd_, &client);
+    // Drawn off screen first, so a changing candidate list does not flicker.
+    HDC dc = CreateCompatibleDC(target);
+    HBITMAP bitmap = CreateCompatibleBitmap(target, std::max<LONG>(client.right, 1),
+                                            std::max<LONG>(client.bottom, 1));
+    HGDIOBJ oldBitmap = SelectObject(dc, bitmap);
+    fill(dc, client, view_.backColour);
+    SetBkMode(dc, TRANSPARENT);
+    for (const auto& c : view_.controls) {
+      if (c.visible) paintControl(dc, c);
+    }
+    BitBlt(target, 0, 0, client.right, client.bottom, dc, 0, 0, SRCCOPY);
+    SelectObject(dc, oldBitmap);
+    DeleteObject(bitmap);
+    DeleteDC(dc);
+  }
+
+  void paintControl(HDC dc, const ControlView& c) {
+    RECT r = pixels(c.bounds);
+    HFONT font = createFont(c.font, dc);
+    HGDIOBJ oldFont = SelectObject(dc, font);
+    SetTextColor(dc, c.foreColour);
+    const std::wstring text(c.text.begin(), c.text.end());
+    const int length = static_cast<int>(text.size());
+    switch (c.kind) {
+      case ControlKind::Label:
+      case ControlKind::TextBox: {
+        fill(dc, r, c.backColour);
+        if (c.borderStyle != 0) DrawEdge(dc, &r, EDGE_SUNKEN, BF_RECT | BF_ADJUST);
+        const bool wrap = c.kind == ControlKind::Label || c.multiLine;
+        RECT inner = r;
+        if (c.kind == ControlKind::TextBox) InflateRect(&inner, -1, -1);
+        DrawTextW(dc, text.c_str(), length, &inner,
+                  DT_NOPREFIX | (wrap ? DT_WORDBREAK : DT_SINGLELINE | DT_VCENTER));
+        break;
+      }
+      case ControlKind::Frame: {
+        SIZE extent{};
+        GetTextExtentPoint32W(dc, L"国", 1, &extent);
+        RECT edge = r;
+        edge.top += extent.cy / 2;
+        DrawEdge(dc, &edge, EDGE_ETCHED, BF_RECT);
+        RECT caption{r.left + 8, r.top, r.right - 8, r.top + extent.cy};
+        if (length > 0) {
+          SIZE textSize{};
+          GetTextExtentPoint32W(dc, text.c_str(), length, &textSize);
+          caption.right = std::min<LONG>(caption.right, caption.left + textSize.cx + 4);
+          fill(dc, caption, c.backColour);
+          DrawTextW(dc, text.c_str(), length, &caption, DT_NOPREFIX | DT_SINGLELINE | DT_CENTER);
+        }
+        break;
+      }
+      case ControlKind::Button:
+        DrawFrameControl(dc, &r, DFC_BUTTON, DFCS_BUTTONPUSH);
+        DrawTextW(dc, text.c_str(), length, &r,
+                  DT_NOPREFIX | DT_SINGLELINE | DT_CENTER | DT_VCENTER);
+        break;
+      case ControlKind::CheckBox:
+      case ControlKind::OptionButton: {
+        fill(dc, r, c.backColour);
+        const int box = 13;
+        const int top = r.top + (r.bottom - r.top - box) / 2;
+        RECT mark{r.left, top, r.left + box, top + box};
+        UINT state = c.kind == ControlKind::CheckBox ? DFCS_BUTTONCHECK : DFCS_BUTTONRADIO;
+        if (c.value != 0) state |= DFCS_CHECKED;
+        DrawFrameControl(dc, &mark, DFC_BUTTON, state);
+        RECT label{r.left + box + 4, r.top, r.right, r.bottom};
+        DrawTextW(dc, text.c_str(), length, &label, DT_NOPREFIX | DT_SINGLELINE | DT_VCENTER);
+        break;
+      }
+      case ControlKind::PictureBox:
+        fill(dc, r, c.backColour);
+        if (c.borderStyle != 0) DrawEdge(dc, &r, EDGE_SUNKEN, BF_RECT);
+        break;
+    }
+    SelectObject(dc, oldFont);
+    DeleteObject(font);
+  }
+
+  Win32Platform& platform_;
+  FormEventHandler onEvent_;
+  int twips_;
+  HWND hwnd_ = nullptr;
+  FormView view_;
+};
+
+}  // namespace
+
+std::unique_ptr<NativeForm> Win32Platform::createForm(FormEventHandler onEvent) {
+  return std::make_unique<Win32Form>(*this, std::move(onEvent));
+}
+
+Point Win32Platform::measureText(const FontSpec& font, std::u16string_view text) const {
+  HDC screen = GetDC(nullptr);
+  HDC dc = CreateCompatibleDC(screen);
+  ReleaseDC(nullptr, screen);
+  HFONT handle = createFont(font, dc);
+  HGDIOBJ old = SelectObject(dc, handle);
+  SIZE size{};
+  const std::wstring w(text.begin(), text.end());
+  if (w.empty()) {
+    TEXTMETRICW metrics{};
+    GetTextMetricsW(dc, &metrics);
+    size.cy = metrics.tmHeight;
+  } else {
+    GetTextExtentPoint32W(dc, w.c_str(), static_cast<int>(w.size()), &size);
+  }
+  SelectObject(dc, old);
+  DeleteObject(handle);
+  DeleteDC(dc);
+  const int twips = twipsPerPixel();
+  return Point{size.cx * twips, size.cy * twips};
+}
+
+std::vector<std::uint32_t> Win32Platform::captureScreen(const Rect& area) {
+  const int width = area.width(), height = area.height();
+  if (width <= 0 || height <= 0) return {};
+  HDC screen = GetDC(nullptr);
+  if (!screen) throw PlatformError("cannot reach the screen: " + win32::errorText(GetLastError()));
+  HDC dc = CreateCompatibleDC(screen);
+  HBITMAP bitmap = CreateCompatibleBitmap(screen, width, height);
+  HGDIOBJ old = SelectObject(dc, bitmap);
+  const bool copied = BitBlt(dc, 0, 0, width, height, screen, area.left, area.top, SRCCOPY);
+  SelectObject(dc, old);
+  BITMAPINFO info{};
+  info.bmiHeader.biSize = sizeof info.bmiHeader;
+  info.bmiHeader.biWidth = width;
+  info.bmiHeader.biHeight = -height;  // rows from the top
+  info.bmiHeader.biPlanes = 1;
+  info.bmiHeader.biBitCount = 32;
+  info.bmiHeader.biCompression = BI_RGB;
+  std::vector<std::uint32_t> pixels(static_cast<std::size_t>(width) * height);
+  const int rows = copied ? GetDIBits(dc, bitmap, 0, static_cast<UINT>(height), pixels.data(),
+                                      &info, DIB_RGB_COLORS)
+                          : 0;
+  DeleteObject(bitmap);
+  DeleteDC(dc);
+  ReleaseDC(nullptr, screen);
+  if (rows != height) throw PlatformError("the screen capture failed");
+  return pixels;
+}
+
+std::optional<Rect> Win32Platform::accessibleCaretRect(WindowId window) const {
+  HWND hwnd = reinterpret_cast<HWND>(static_cast<std::uintptr_t>(window));
+  IAccessible* accessible = nullptr;
+  if (FAILED(AccessibleObjectFromWindow(hwnd, static_cast<DWORD>(OBJID_CARET), IID_IAccessible,
+                                        reinterpret_cast<void**>(&accessible))) ||
+      !accessible) {
+    return std::nullopt;
+  }
+  VARIANT self;
+  VariantInit(&self);
+  self.vt = VT_I4;
+  self.lVal = CHILDID_SELF;
+  long left = 0, top = 0, width = 0, height = 0;
+  const HRESULT hr = accessible->accLocation(&left, &top, &width, &height, self);
+  accessible->Release();
+  if (FAILED(hr) || (width == 0 && height == 0 && left == 0 && top == 0)) return std::nullopt;
+  return Rect{static_cast<int>(left), static_cast<int>(top), static_cast<int>(left + width),
+              static_cast<int>(top + height)};
+}
+
+}  // namespace yz

@@ -1,0 +1,121 @@
+// HTTP GET through WinHTTP. The request runs on a worker thread while
+// the GUI thread keeps pumping messages, so hook events and timers go on during the wait.
+
+#include <atomic>
+#include <string>
+#include <thread>
+
+#include "platform/win32/code_page.h"
+#include "platform/win32/win32_platform.h"
+#include "platform/win32/windows_header.h"
+// After windows.h:
+#include <winhttp.h>
+
+namespace yz {
+namespace {
+
+struct HttpExchange {
+  HINTERNET session = nullptr;
+  HINTERNET connection = nullptr;
+  HINTERNET request = nullptr;
+  std::atomic<bool> done{false};
+  // Written by the worker before `done`:
+  bool ok = false;
+  int status = 0;
+  std::u16string contentType;
+  std::string body;
+
+  ~HttpExchange() {
+    if (request) WinHttpCloseHandle(request);
+    if (connection) WinHttpCloseHandle(connection);
+    if (session) WinHttpCloseHandle(session);
+  }
+
+  // Runs on the worker with its own copy of the request handle, which the GUI thread may close.
+  void run(HINTERNET request) {
+    if (WinHttpSendRequest(request, WINHTTP_NO_ADDITIONAL_HEADERS, 0, WINHTTP_NO_REQUEST_DATA, 0,
+                           0, 0) &&
+        WinHttpReceiveResponse(request, nullptr)) {
+      DWORD code = 0, size = sizeof code;
+      WinHttpQueryHeaders(request, WINHTTP_QUERY_STATUS_CODE | WINHTTP_QUERY_FLAG_NUMBER,
+                          WINHTTP_HEADER_NAME_BY_INDEX, &code, &size, WINHTTP_NO_HEADER_INDEX);
+      status = static_cast<int>(code);
+      wchar_t type[256];
+      DWORD typeSize = sizeof type;
+      if (WinHttpQueryHeaders(request, WINHTTP_QUERY_CONTENT_TYPE, WINHTTP_HEADER_NAME_BY_INDEX,
+                              type, &typeSize, WINHTTP_NO_HEADER_INDEX)) {
+        contentType.assign(reinterpret_cast<const char16_t*>(type), typeSize / sizeof(wchar_t));
+      }
+      ok = true;
+      char buffer[8192];
+      for (;;) {
+        DWORD read = 0;
+        if (!WinHttpReadData(request, buffer, sizeof buffer, &read)) {
+          ok = false;
+          break;
+        }
+        if (read == 0) break;
+        body.append(buffer, read);
+      }
+    }
+    done = true;
+  }
+};
+
+}  // namespace
+
+HttpReply Win32Platform::httpGet(std::u16string_view url, int timeoutMs) {
+  std::wstring address(url.begin(), url.end());
+  URL_COMPONENTS parts{};
+  parts.dwStructSize = sizeof parts;
+  parts.dwSchemeLength = parts.dwHostNameLength = parts.dwUrlPathLength =
+      parts.dwExtraInfoLength = static_cast<DWORD>(-1);
+  if (!WinHttpCrackUrl(address.c_str(), static_cast<DWORD>(address.size()), 0, &parts)) {
+    return HttpReply{};
+  }
+  const std::wstring host(parts.lpszHostName, parts.dwHostNameLength);
+  std::wstring path(parts.lpszUrlPath, parts.dwUrlPathLength);
+  path.append(parts.lpszExtraInfo, parts.dwExtraInfoLength);
+  if (path.empty()) path = L"/";
+
+  HttpExchange exchange;
+  exchange.session = WinHttpOpen(L"Vexim2", WINHTTP_ACCESS_TYPE_DEFAULT_PROXY,
+                                 WINHTTP_NO_PROXY_NAME, WINHTTP_NO_PROXY_BYPASS, 0);
+  if (!exchange.session) return HttpReply{};
+  const int limit = timeoutMs > 0 ? timeoutMs : 1;
+  WinHttpSetTimeouts(exchange.session, limit, limit, limit, limit);
+  exchange.connection = WinHttpConnect(exchange.session, host.c_str(), parts.nPort, 0);
+  if (!exchange.connection) return HttpReply{};
+  const DWORD flags = parts.nScheme == INTERNET_SCHEME_HTTPS ? WINHTTP_FLAG_SECURE : 0;
+  exchange.request = WinHttpOpenRequest(exchange.connection, L"GET", path.c_str(), nullptr,
+                                        WINHTTP_NO_REFERER, WINHTTP_DEFAULT_ACCEPT_TYPES, flags);
+  if (!exchange.request) return HttpReply{};
+
+  std::thread worker([&exchange, request = exchange.request] { exchange.run(request); });
+  struct Join {
+    HttpExchange& exchange;
+    std::thread& worker;
+    ~Join() {
+      // Closing the request ends a call the worker still waits in.
+      if (!exchange.done && exchange.request) {
+        WinHttpCloseHandle(exchange.request);
+        exchange.request = nullptr;
+      }
+      worker.join();
+    }
+  } join{exchange, worker};
+
+  const std::uint32_t start = clockMs();
+  while (!exchange.done && clockMs() - start < static_cast<std::uint32_t>(limit)) {
+    doEvents();
+    Sleep(1);
+  }
+  if (!exchange.done) return HttpReply{};
+  HttpReply reply;
+  reply.ok = exchange.ok;
+  reply.status = exchange.status;
+  reply.text = win32::decode(win32::codePageOfContentType(exchange.contentType), exchange.body);
+  return reply;
+}
+
+}  // namespace yz
