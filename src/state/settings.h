@@ -16,6 +16,16 @@ struct SchemeLabel {
   bool marked() const { return borderStyle == 1; }
 };
 
+// A bar of the candidate window as the skin editor holds it. Colours are the signed form of the
+// windowing runtime: 0x00BBGGRR, or 0x80000000 + index for a system colour.
+struct SkinBox {
+  std::int32_t backColour = 16777215;
+  std::int32_t foreColour = 0;
+  double fontSize = 10.5;
+  std::u16string fontName = u"宋体";
+  bool bold = false;
+};
+
 struct Settings {
   // --- input kind and sentence mode ---
   bool ymur = true;    // 音码输入
@@ -62,7 +72,7 @@ struct Settings {
   int fmwx = 0;                    // 辅码乱序取 (not saved)
   // 首末字辅助优先, 末首字辅助优先, 任意字辅助: one option-button array.
   std::array<bool, 3> auxOrder{false, true, false};  // umzf, muzf, zyfv
-  std::u16string mayrji = u"abcdefghijklmnopqrstuvwxyz\r\n";  // 编码码元集: main code elements
+  std::u16string mayrji = u"abcdefghijklmnopqrstuvwxyz";  // 编码码元集: main code elements
   std::u16string fumayrji;                                   // auxiliary code elements
   std::u16string fcuj = u"1000000";                          // 辅助后切分时间
 
@@ -72,7 +82,32 @@ struct Settings {
   SchemeLabel ubfm{u"声笔飞码"};
   SchemeLabel qrpn{u"全 拼"};
 
+  // --- further schemes, layouts, auxiliary tables and imported-lexicon kinds ---
+  SchemeLabel gbup{u"国标双拼"};
+  SchemeLabel xhhx{u"小鹤双拼"};
+  SchemeLabel wbbl{u"五笔86"};
+  SchemeLabel xdwb{u"现代五笔"};
+  SchemeLabel zm{u"郑码"};
+  SchemeLabel zdyyxm{u"自定义音形码"};
+  SchemeLabel zdyxm{u"自定义形码"};
+  SchemeLabel zdypf{u"自定双拼"};
+  SchemeLabel zdyxym{u"自声鹤形"};
+  SchemeLabel wbjb{u"五笔98"};
+  SchemeLabel ynma{u"音码"};
+  SchemeLabel xyma{u"形码"};
+  SchemeLabel ynxyma{u"音形码"};
+  SchemeLabel xyynma{u"形音码"};
+  SchemeLabel zrmfvm{u"自然辅助码"};
+  SchemeLabel hxfvm{u"鹤形辅助码"};
+  SchemeLabel diyfvm{u"自定辅助码"};
+  SchemeLabel wbhfvm{u"笔画辅助码"};
+  SchemeLabel jjfvm{u"偏旁辅助码"};
+
   // --- behaviour ---
+  int dzzc = 0;    // 连续单字造词
+  int uhxj = 0;    // 多候选句 (双候选栏)
+  int yuryh = 1;   // 云输入延后
+  int zrspbt = 0;  // 使用特权码表
   int idqi = 0;    // 词组重叠取差集
   int yxmmh = 1;   // 音形码zcs模糊
   int jtb = 0;     // 剪贴板上屏
@@ -109,6 +144,11 @@ struct Settings {
   std::u16string lqzici = u"11+21+31+41+51+n12";
   std::u16string qizici = u"11+21+31+41+51+n12";
   std::u16string nzici = u"11+21+31+41+51+n12";
+
+  // --- the look: the three preview boxes of the skin editor ---
+  SkinBox Text6{16777215, -2147483640, 10.5, u"宋体", false};  // 编码栏: the code bar
+  SkinBox Text4{16777215, -2147483640, 12, u"楷体", true};     // 整句结果: the sentence bar
+  SkinBox Text5{-2147483644, 0, 10.5, u"宋体", false};         // 候选字词: the candidate bar
 };
 
 }  // namespace yz
