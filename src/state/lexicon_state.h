@@ -39,15 +39,31 @@ struct LexiconTable {
   std::int32_t last = 0;
   // The image buffer that image-loaded slots view into; replaced together with the slots.
   std::shared_ptr<const std::vector<char16_t>> buffer;
+  // Per entry, 1 when the entry must not be written back to the user lexicon file (it came from
+  // the privileged code table or a supplied lexicon); indexes beyond its size read 0. Kept apart
+  // from the text, so no weight is mistaken for a mark.
+  std::vector<std::uint8_t> doNotSave;
+
+  bool isDoNotSave(std::size_t i) const { return i < doNotSave.size() && doNotSave[i] != 0; }
 
   // Empties the table and leaves slot 0 in place.
   void reset() {
     codes.clear();
     lines.clear();
     buffer.reset();
+    doNotSave.clear();
     codes.resize(1);
     lines.resize(1);
     last = 0;
+  }
+
+  // Inserts an entry of its own before index i (1..last + 1), moving the later entries and their
+  // marks up by one.
+  void insertEntry(std::size_t i, std::u16string_view code, std::u16string_view line) {
+    codes.insert(i, code);
+    lines.insert(i, line);
+    if (i < doNotSave.size()) doNotSave.insert(doNotSave.begin() + static_cast<std::ptrdiff_t>(i), 0);
+    ++last;
   }
 };
 

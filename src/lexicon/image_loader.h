@@ -1,0 +1,64 @@
+#pragma once
+// The main lexicon's two load paths: the binary image 内置文件\初始化后两码词库.txt, whose texts the
+// table uses where they lie in one buffer, and the GBK text file of `LexiconLine`s.
+//
+// Image layout (little-endian): a signed 32-bit record count N >= 1, then N records of two
+// strings, the code and its candidate list, each a signed 32-bit byte length B (even, without the
+// terminator), B bytes of UTF-16LE text and the terminator 00 00. No padding, no trailer.
+
+#include <cstddef>
+#include <cstdint>
+#include <span>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "state/lexicon_state.h"
+
+namespace yz {
+
+class Platform;
+class ProgramFolder;
+
+// The one location of the image, for its writer and its reader.
+inline constexpr std::u16string_view kLexiconImagePath = u"内置文件\\初始化后两码词库.txt";
+inline constexpr std::u16string_view kMainLexiconPath = u"内置文件\\两码词库.txt";
+
+struct LexiconImageResult {
+  bool ok = false;
+  std::int32_t lexiconImageCount = 0;  // records of an accepted image
+  std::string error;                   // why the image was rejected
+};
+
+// Walks an image and checks every count, length, terminator and the code order; builds nothing.
+LexiconImageResult checkLexiconImage(std::span<const std::byte> bytes);
+
+// Builds `table` from an image in memory (one copy into the table's own buffer). On failure the
+// table is left exactly as it was.
+LexiconImageResult readLexiconImage(std::span<const std::byte> bytes, LexiconTable& table);
+
+// Reads the image file with one read into one buffer and points every main-lexicon slot at its
+// text inside it. A missing, unreadable or malformed image is rejected whole: the main lexicon
+// and its buffer stay as they were, and the caller may load the text lexicon instead.
+LexiconImageResult duqudaciku(const ProgramFolder& files, LexiconTable& mainLexicon);
+
+// The image of entries 1..last of a table, in their order (what the image writer stores).
+std::string encodeLexiconImage(const LexiconTable& table);
+
+struct TextLexiconResult {
+  bool ok = false;                       // false only when the file cannot be read
+  std::vector<std::int32_t> badLines;    // 1-based numbers of skipped lines
+};
+
+// Fills `table` from lexicon text already decoded: one line "code,word weight ..." per entry,
+// entries 1..N. A line whose first weight does not begin with a digit is skipped and its number
+// reported (the caller shows "词库中第 n 行有误？请检查！"). The text is copied once into the
+// table's buffer and the slots view it.
+TextLexiconResult parseLexiconText(std::u16string_view text, LexiconTable& table);
+
+// Reads a GBK lexicon file of the program folder and parses it; the table is replaced only when
+// the file could be read.
+TextLexiconResult loadLexiconText(const ProgramFolder& files, const Platform& platform,
+                                  std::u16string_view relative, LexiconTable& table);
+
+}  // namespace yz

@@ -1,0 +1,188 @@
+#include "lexicon/image_loader.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+
+#include "lexicon/files.h"
+#include "lexicon/utf.h"
+#include "lexicon_test_util.h"
+#include "platform/sim/sim_platform.h"
+
+namespace yz {
+namespace {
+
+using testing_support::makeTable;
+using testing_support::TempProgramFolder;
+
+std::span<const std::byte> asBytes(const std::string& s) {
+  return {reinterpret_cast<const std::byte*>(s.data()), s.size()};
+}
+
+void putInt32(std::string& s, std::size_t at, std::int32_t v) {
+  auto u = static_cast<std::uint32_t>(v);
+  for (int i = 0; i < 4; ++i) s[at + i] = static_cast<char>((u >> (8 * i)) & 0xFF);
+}
+
+const std::string kTwoRecords = encodeLexiconImage(
+    makeTable({{u"aa", u"啊 308 阿 372"}, {u"ab", u"把 100"}}));
+
+bool isInside(const LexiconTable& t, std::u16string_view text) {
+  const char16_t* begin = t.buffer->data();
+  return text.data() >= begin && text.data() + text.size() <= begin + t.buffer->size();
+}
+
+TEST(LexiconImage, OneRecordYieldsEntryOne) {
+  std::string image = encodeLexiconImage(makeTable({{u"aa", u"啊 308"}}));
+  LexiconTable t;
+  t.reset();
+  auto r = readLexiconImage(asBytes(image), t);
+  ASSERT_TRUE(r.ok) << r.error;
+  EXPECT_EQ(r.lexiconImageCount, 1);
+  EXPECT_EQ(t.last, 1);
+  EXPECT_EQ(t.codes[1], u"aa");
+  EXPECT_EQ(t.lines[1], u"啊 308");
+  EXPECT_TRUE(t.codes[0].empty());
+  EXPECT_TRUE(isInside(t, t.codes[1]));  // viewed in place, not copied
+  EXPECT_TRUE(isInside(t, t.lines[1]));
+}
+
+TEST(LexiconImage, EmptyCandidateListAndTheNextRecordAfterIt) {
+  std::string image = encodeLexiconImage(makeTable({{u"aa", u""}, {u"ab", u"把 1"}}));
+  // The second record's code length sits 6 bytes after the list's length field.
+  std::size_t listLength = 4 + 4 + 4 + 2;
+  EXPECT_EQ(image.substr(listLength + 6, 4), std::string("\x04\0\0\0", 4));
+  LexiconTable t;
+  ASSERT_TRUE(readLexiconImage(asBytes(image), t).ok);
+  EXPECT_EQ(t.lines[1], u"");
+  EXPECT_EQ(t.codes[2], u"ab");
+  EXPECT_EQ(t.lines[2], u"把 1");
+}
+
+TEST(LexiconImage, SlotWritesAfterLoadOwnTheirText) {
+  LexiconTable t;
+  ASSERT_TRUE(readLexiconImage(asBytes(kTwoRecords), t).ok);
+  t.lines.set(0, u"scratch line of the code lookup");
+  t.lines.set(2, u"命令结果 100");
+  EXPECT_EQ(t.lines[0], u"scratch line of the code lookup");
+  EXPECT_EQ(t.lines[2], u"命令结果 100");
+  EXPECT_FALSE(isInside(t, t.lines[2]));
+  EXPECT_EQ(t.lines[1], u"啊 308 阿 372");
+  EXPECT_EQ(t.codes[2], u"ab");
+}
+
+TEST(LexiconImage, ReloadReplacesTableAndBufferTogether) {
+  TempProgramFolder dir;
+  ProgramFolder files(dir.root());
+  ASSERT_TRUE(files.writeBytes(kLexiconImagePath, kTwoRecords));
+  LexiconTable t;
+  t.reset();
+  ASSERT_TRUE(duqudaciku(files, t).ok);
+  std::weak_ptr<const std::vector<char16_t>> old = t.buffer;
+  t.lines.set(1, u"written 1");
+
+  ASSERT_TRUE(files.writeBytes(kLexiconImagePath,
+                               encodeLexiconImage(makeTable({{u"ba", u"八 1"}}))));
+  auto r = duqudaciku(files, t);
+  ASSERT_TRUE(r.ok) << r.error;
+  EXPECT_TRUE(old.expired());  // nothing refers into the old buffer any more
+  EXPECT_EQ(t.last, 1);
+  EXPECT_EQ(t.codes[1], u"ba");
+  EXPECT_EQ(t.lines[1], u"八 1");
+  EXPECT_EQ(t.codes.size(), 2u);
+}
+
+TEST(LexiconImage, MissingImageLeavesTheTableAsItWas) {
+  TempProgramFolder dir;
+  ProgramFolder files(dir.root());
+  LexiconTable t = makeTable({{u"aa", u"啊 1"}});
+  EXPECT_FALSE(duqudaciku(files, t).ok);
+  EXPECT_EQ(t.last, 1);
+  EXPECT_EQ(t.lines[1], u"啊 1");
+}
+
+// Every malformed image is rejected whole, reads nothing outside its bytes (run under the
+// sanitizers) and leaves the table as it was.
+TEST(LexiconImage, MalformedImagesAreRejectedWhole) {
+  struct Case {
+    const char* name;
+    std::string image;
+  };
+  auto with = [](std::size_t at, std::int32_t v) {
+    std::string s = kTwoRecords;
+    putInt32(s, at, v);
+    return s;
+  };
+  std::size_t secondCode = 4 + (4 + 4 + 2) + (4 + 2 * 9 + 2);
+  std::string oddLength = kTwoRecords;
+  putInt32(oddLength, 4, 3);
+  std::string noTerminator = kTwoRecords;
+  noTerminator[4 + 4 + 4] = 'x';
+  std::string outOfOrder = encodeLexiconImage(makeTable({{u"ab", u"把 1"}, {u"aa", u"啊 1"}}));
+  const Case cases[] = {
+      {"empty file", ""},
+      {"shorter than the count", std::string("\x01\0", 2)},
+      {"count 0", with(0, 0)},
+      {"negative count", with(0, -1)},
+      {"count larger than the file", with(0, 3)},
+      {"huge count", with(0, 0x7FFFFFFF)},
+      {"code length past the end", with(4, 1000)},
+      {"negative code length", with(4, -2)},
+      {"most negative length", with(4, INT32_MIN)},
+      {"list length past the end", with(4 + 4 + 4 + 2, 0x7FFFFFFE)},
+      {"negative list length", with(secondCode, -4)},
+      {"odd length", oddLength},
+      {"missing terminator", noTerminator},
+      {"truncated in the last text", kTwoRecords.substr(0, kTwoRecords.size() - 3)},
+      {"truncated in a length", kTwoRecords.substr(0, secondCode + 2)},
+      {"trailing bytes", kTwoRecords + std::string(2, '\0')},
+      {"codes out of order", outOfOrder},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    EXPECT_FALSE(checkLexiconImage(asBytes(c.image)).ok);
+    LexiconTable t = makeTable({{u"zz", u"在 1"}});
+    auto r = readLexiconImage(asBytes(c.image), t);
+    EXPECT_FALSE(r.ok);
+    EXPECT_FALSE(r.error.empty());
+    EXPECT_EQ(t.last, 1);
+    EXPECT_EQ(t.codes[1], u"zz");
+    EXPECT_EQ(t.buffer, nullptr);
+  }
+}
+
+TEST(LexiconImage, EveryTruncationOfAValidImageIsRejected) {
+  for (std::size_t n = 0; n < kTwoRecords.size(); ++n) {
+    SCOPED_TRACE(n);
+    std::string cut = kTwoRecords.substr(0, n);
+    EXPECT_FALSE(checkLexiconImage(asBytes(cut)).ok);
+  }
+}
+
+TEST(LexiconText, ParsesLinesAndReportsBadOnes) {
+  LexiconTable t;
+  auto r = parseLexiconText(u"aa,啊 308 阿 372\r\nab,把 x\r\nac\r\nad,的\r\nae,额 5\r\n", t);
+  EXPECT_TRUE(r.ok);
+  EXPECT_EQ(r.badLines, (std::vector<std::int32_t>{2, 3, 4}));
+  ASSERT_EQ(t.last, 2);
+  EXPECT_EQ(t.codes[1], u"aa");
+  EXPECT_EQ(t.lines[1], u"啊 308 阿 372");
+  EXPECT_EQ(t.codes[2], u"ae");
+  EXPECT_EQ(t.lines[2], u"额 5");
+}
+
+TEST(LexiconText, TextAndImageLoadsAgree) {
+  TempProgramFolder dir;
+  ProgramFolder files(dir.root());
+  SimPlatform sim;
+  ASSERT_TRUE(files.writeBytes(kMainLexiconPath, sim.toGbk(u"aa,啊 308 阿 372\r\nab,把 100\r\n")));
+  LexiconTable text, image;
+  ASSERT_TRUE(loadLexiconText(files, sim, kMainLexiconPath, text).ok);
+  ASSERT_TRUE(readLexiconImage(asBytes(encodeLexiconImage(text)), image).ok);
+  EXPECT_EQ(encodeLexiconImage(image), kTwoRecords);
+  EXPECT_FALSE(loadLexiconText(files, sim, u"内置文件\\none.txt", text).ok);
+  EXPECT_EQ(text.last, 2);
+}
+
+}  // namespace
+}  // namespace yz
