@@ -96,6 +96,8 @@ struct LookupCells {
   std::int32_t lastFoundIndex = 0;  // index output of the user lookup for most callers
   std::int32_t fybci = 0;           // 1 while `ybcib` runs the code lookup
   std::int32_t fybcib = 0;
+  std::u16string endzf0;            // candidate list the last code lookup accumulated
+  std::u16string cnir3;             // best word of the last `ybcib` lookup
 };
 
 // A privileged code record of 用户diy文件\特权码表.txt.
@@ -126,6 +128,25 @@ struct LexiconState {
 
   PrivilegedCodeTable privileged;
   LookupCells cells;
+
+  // The result line of a built-in command code (time, date, weekday) with the typed command as its
+  // code: a slot of its own at index `commandSlot()`, one past the main lexicon's last entry, so no
+  // entry is overwritten. The code lookup empties it when it starts.
+  std::u16string commandCode;
+  std::u16string commandLine;
+  std::int32_t commandSlot() const { return mainLexicon.last + 1; }
+  // The main lexicon's code and line at an index (0..last, or the command slot); empty elsewhere.
+  // Read hit indexes such as `mainHitIndex` through these.
+  std::u16string_view mainCodeAt(std::int32_t i) const {
+    if (i == commandSlot()) return commandCode;
+    return i >= 0 && static_cast<std::size_t>(i) < mainLexicon.codes.size() ? mainLexicon.codes[i]
+                                                                            : std::u16string_view{};
+  }
+  std::u16string_view mainLineAt(std::int32_t i) const {
+    if (i == commandSlot()) return commandLine;
+    return i >= 0 && static_cast<std::size_t>(i) < mainLexicon.lines.size() ? mainLexicon.lines[i]
+                                                                            : std::u16string_view{};
+  }
 
   LexiconState() {
     mainLexicon.reset();
