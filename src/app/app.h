@@ -10,6 +10,7 @@
 #include "platform/platform.h"
 #include "state/composition_state.h"
 #include "state/conversion_state.h"
+#include "state/encoder_cells.h"
 #include "state/lexicon_state.h"
 #include "state/pass_state.h"
 #include "state/service_cells.h"
@@ -48,6 +49,7 @@ class App {
   WindowState win;
   WebCells web;
   RaceState race;
+  EncoderCells enc;
 
   // Subsystems that the engine calls upward; replaced as each is built.
   WindowServices* windowServices;
