@@ -1,5 +1,6 @@
 #include "lexicon/syllables.h"
 
+#include <algorithm>
 #include <optional>
 
 #include "lexicon/files.h"

@@ -1,5 +1,7 @@
 #include "lexicon/user_lookup.h"
 
+#include <algorithm>
+
 namespace yz {
 namespace {
 

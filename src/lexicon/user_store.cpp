@@ -1,5 +1,6 @@
 #include "lexicon/user_store.h"
 
+#include <algorithm>
 #include <vector>
 
 #include "lexicon/files.h"
