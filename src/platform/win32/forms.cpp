@@ -25,6 +25,11 @@ HFONT createFont(const FontSpec& font, HDC dc) {
                      DEFAULT_PITCH, wide(font.name));
 }
 
+// A colour with the top bit set names a system colour by the index in its low byte.
+COLORREF resolve(Colour colour) {
+  return (colour & 0x80000000u) ? GetSysColor(static_cast<int>(colour & 0xFFu)) : colour;
+}
+
 FormEvent eventOf(FormEventKind kind) {
   FormEvent e;
   e.kind = kind;
@@ -84,6 +89,7 @@ class Win32Form final : public NativeForm {
     if (msg == WM_NCCREATE) {
       const auto* create = reinterpret_cast<const CREATESTRUCTW*>(lParam);
       SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
+      static_cast<Win32Form*>(create->lpCreateParams)->hwnd_ = hwnd;
     }
     auto* self = reinterpret_cast<Win32Form*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
     if (!self) return DefWindowProcW(hwnd, msg, wParam, lParam);
@@ -176,7 +182,7 @@ class Win32Form final : public NativeForm {
   }
 
   static void fill(HDC dc, const RECT& r, Colour colour) {
-    HBRUSH brush = CreateSolidBrush(colour);
+    HBRUSH brush = CreateSolidBrush(resolve(colour));
     FillRect(dc, &r, brush);
     DeleteObject(brush);
   }
@@ -204,7 +210,7 @@ class Win32Form final : public NativeForm {
     RECT r = pixels(c.bounds);
     HFONT font = createFont(c.font, dc);
     HGDIOBJ oldFont = SelectObject(dc, font);
-    SetTextColor(dc, c.foreColour);
+    SetTextColor(dc, resolve(c.foreColour));
     const std::wstring text(c.text.begin(), c.text.end());
     const int length = static_cast<int>(text.size());
     switch (c.kind) {

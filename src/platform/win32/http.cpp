@@ -2,6 +2,7 @@
 // the GUI thread keeps pumping messages, so hook events and timers go on during the wait.
 
 #include <atomic>
+#include <memory>
 #include <string>
 #include <thread>
 
@@ -14,11 +15,15 @@
 namespace yz {
 namespace {
 
+// Shared by the GUI thread and the worker; the last one to let go closes the handles. A request
+// that timed out is abandoned: the GUI thread closes its handle, which ends the worker's wait
+// where the system allows, and returns at once in any case.
 struct HttpExchange {
   HINTERNET session = nullptr;
   HINTERNET connection = nullptr;
   HINTERNET request = nullptr;
   std::atomic<bool> done{false};
+  std::atomic<bool> abandoned{false};
   // Written by the worker before `done`:
   bool ok = false;
   int status = 0;
@@ -26,7 +31,7 @@ struct HttpExchange {
   std::string body;
 
   ~HttpExchange() {
-    if (request) WinHttpCloseHandle(request);
+    if (request && !abandoned) WinHttpCloseHandle(request);
     if (connection) WinHttpCloseHandle(connection);
     if (session) WinHttpCloseHandle(session);
   }
@@ -78,43 +83,43 @@ HttpReply Win32Platform::httpGet(std::u16string_view url, int timeoutMs) {
   path.append(parts.lpszExtraInfo, parts.dwExtraInfoLength);
   if (path.empty()) path = L"/";
 
-  HttpExchange exchange;
-  exchange.session = WinHttpOpen(L"Vexim2", WINHTTP_ACCESS_TYPE_DEFAULT_PROXY,
-                                 WINHTTP_NO_PROXY_NAME, WINHTTP_NO_PROXY_BYPASS, 0);
-  if (!exchange.session) return HttpReply{};
+  auto exchange = std::make_shared<HttpExchange>();
+  exchange->session = WinHttpOpen(L"Vexim2", WINHTTP_ACCESS_TYPE_DEFAULT_PROXY,
+                                  WINHTTP_NO_PROXY_NAME, WINHTTP_NO_PROXY_BYPASS, 0);
+  if (!exchange->session) return HttpReply{};
   const int limit = timeoutMs > 0 ? timeoutMs : 1;
-  WinHttpSetTimeouts(exchange.session, limit, limit, limit, limit);
-  exchange.connection = WinHttpConnect(exchange.session, host.c_str(), parts.nPort, 0);
-  if (!exchange.connection) return HttpReply{};
+  WinHttpSetTimeouts(exchange->session, limit, limit, limit, limit);
+  exchange->connection = WinHttpConnect(exchange->session, host.c_str(), parts.nPort, 0);
+  if (!exchange->connection) return HttpReply{};
   const DWORD flags = parts.nScheme == INTERNET_SCHEME_HTTPS ? WINHTTP_FLAG_SECURE : 0;
-  exchange.request = WinHttpOpenRequest(exchange.connection, L"GET", path.c_str(), nullptr,
-                                        WINHTTP_NO_REFERER, WINHTTP_DEFAULT_ACCEPT_TYPES, flags);
-  if (!exchange.request) return HttpReply{};
+  exchange->request = WinHttpOpenRequest(exchange->connection, L"GET", path.c_str(), nullptr,
+                                         WINHTTP_NO_REFERER, WINHTTP_DEFAULT_ACCEPT_TYPES, flags);
+  if (!exchange->request) return HttpReply{};
+  DWORD responseLimit = static_cast<DWORD>(limit);
+  WinHttpSetOption(exchange->request, WINHTTP_OPTION_RECEIVE_RESPONSE_TIMEOUT, &responseLimit,
+                   sizeof responseLimit);
 
-  std::thread worker([&exchange, request = exchange.request] { exchange.run(request); });
-  struct Join {
-    HttpExchange& exchange;
-    std::thread& worker;
-    ~Join() {
-      // Closing the request ends a call the worker still waits in.
-      if (!exchange.done && exchange.request) {
-        WinHttpCloseHandle(exchange.request);
-        exchange.request = nullptr;
-      }
-      worker.join();
-    }
-  } join{exchange, worker};
-
+  std::thread([exchange, request = exchange->request] { exchange->run(request); }).detach();
   const std::uint32_t start = clockMs();
-  while (!exchange.done && clockMs() - start < static_cast<std::uint32_t>(limit)) {
-    doEvents();
+  while (!exchange->done && clockMs() - start < static_cast<std::uint32_t>(limit)) {
+    try {
+      doEvents();
+    } catch (...) {
+      exchange->abandoned = true;
+      WinHttpCloseHandle(exchange->request);
+      throw;
+    }
     Sleep(1);
   }
-  if (!exchange.done) return HttpReply{};
+  if (!exchange->done) {
+    exchange->abandoned = true;
+    WinHttpCloseHandle(exchange->request);
+    return HttpReply{};
+  }
   HttpReply reply;
-  reply.ok = exchange.ok;
-  reply.status = exchange.status;
-  reply.text = win32::decode(win32::codePageOfContentType(exchange.contentType), exchange.body);
+  reply.ok = exchange->ok;
+  reply.status = exchange->status;
+  reply.text = win32::decode(win32::codePageOfContentType(exchange->contentType), exchange->body);
   return reply;
 }
 

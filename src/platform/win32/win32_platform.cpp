@@ -395,15 +395,11 @@ std::uint32_t Win32Platform::windowProcessId(WindowId window) const {
 
 std::uint32_t Win32Platform::currentProcessId() const { return GetCurrentProcessId(); }
 
-void Win32Platform::postChar(WindowId window, char16_t ch) {
+bool Win32Platform::postChar(WindowId window, char16_t ch) {
   HWND hwnd = hwndOf(window);
-  // Nothing waits for the target and a failure is not reported: the commit does not detect a
-  // window that has gone.
-  if (IsWindowUnicode(hwnd)) {
-    PostMessageW(hwnd, WM_CHAR, ch, 0);
-  } else {
-    PostMessageA(hwnd, WM_CHAR, win32::ansiCharMessageValue(ch), 0);
-  }
+  // Nothing waits for the target; a window that has gone refuses the post.
+  if (IsWindowUnicode(hwnd)) return PostMessageW(hwnd, WM_CHAR, ch, 0) != 0;
+  return PostMessageA(hwnd, WM_CHAR, win32::ansiCharMessageValue(ch), 0) != 0;
 }
 
 void Win32Platform::activateProcess(std::uint32_t processId) {
@@ -433,6 +429,19 @@ Point Win32Platform::cursorPos() const {
   POINT p{};
   GetCursorPos(&p);
   return Point{p.x, p.y};
+}
+
+Rect Win32Platform::windowRect(WindowId window) const {
+  RECT r{};
+  if (!GetWindowRect(hwndOf(window), &r)) return {};
+  return Rect{r.left, r.top, r.right, r.bottom};
+}
+
+void Win32Platform::sendLeftClick(Point at) {
+  // The coordinates go with the events as given; without MOUSEEVENTF_MOVE the click lands where
+  // the cursor stands.
+  mouse_event(MOUSEEVENTF_LEFTDOWN, static_cast<DWORD>(at.x), static_cast<DWORD>(at.y), 0, 0);
+  mouse_event(MOUSEEVENTF_LEFTUP, static_cast<DWORD>(at.x), static_cast<DWORD>(at.y), 0, 0);
 }
 
 Rect Win32Platform::screenRect() const {

@@ -55,9 +55,11 @@ class Win32Platform : public Platform {
   std::u16string windowText(WindowId window) const override;
   std::uint32_t windowProcessId(WindowId window) const override;
   std::uint32_t currentProcessId() const override;
-  void postChar(WindowId window, char16_t ch) override;
+  bool postChar(WindowId window, char16_t ch) override;
   void activateProcess(std::uint32_t processId) override;
   Point cursorPos() const override;
+  Rect windowRect(WindowId window) const override;
+  void sendLeftClick(Point at) override;
   Rect screenRect() const override;
   int twipsPerPixel() const override;
 
