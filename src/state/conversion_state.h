@@ -45,6 +45,18 @@ struct ConversionState {
   std::int32_t jx = 0;
   std::u16string qrbuir;         // sentence text and tail character of the positioning path
   std::u16string bmstruhci;      // the code as the input pass last saw it
+  // Cells of the segmentation and the split searches.
+  std::int32_t wzma = 0;         // 1 while the segmentability tests check a rest after a head
+  std::u16string bmstrb;         // the code the last segment choice started from
+  std::int32_t icjq = 0;         // 1 while the segment choice learns a fused word
+  float ffcigeuu = 0;            // cost of the last greedy segmentation
+  std::u16string hjzils;         // first word of the last greedy segmentation; empty = failed
+  std::u16string hjziqb;         // its word texts, each after one space
+  std::u16string bmmals;         // its word codes, each after one space
+  std::u16string qrbu;           // texts of both parts of the last cut taken
+  std::int32_t k2 = 0;           // loop bound of the hit-count candidate fallback
+  std::int32_t k3 = 0;           // its index
+  std::int32_t cutTableFilled = 0;  // one past the highest cut-table slot written since cleared
 
   void eraseWordTable() {
     for (auto& row : wordTable) row = {};

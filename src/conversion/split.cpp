@@ -1,0 +1,190 @@
+#include "conversion/split.h"
+
+#include <algorithm>
+#include <charconv>
+#include <cmath>
+
+#include "conversion/text_steps.h"
+
+namespace yz {
+
+using namespace conversion_text;
+
+float SplitSearch::transformedWeight(float w, std::int32_t chars) const {
+  if (w >= 0) return w;
+  if (c_.comp.modifyMode == 0) return static_cast<float>(w * chars * chars);
+  // In instant modify the weight's decimal text loses every "-10" to "1": -105 reads 15.
+  char buf[32];
+  auto [end, ec] = std::to_chars(buf, buf + sizeof buf, w);
+  std::u16string text(buf, end);
+  for (std::size_t at = text.find(u"-10"); at != std::u16string::npos; at = text.find(u"-10", at + 1))
+    text.replace(at, 3, u"1");
+  return weightValue(text);
+}
+
+void SplitSearch::ycpd(std::u16string bmma1) {
+  ConversionState& conv = c_.conv;
+  LookupCells& cells = c_.lex.cells;
+  if (bmma1.empty()) {
+    conv.hjzils.clear();
+    conv.hjziqb.clear();
+    return;
+  }
+  conv.ffcigeuu = 0;
+  conv.hjziqb.clear();
+  conv.bmmals.clear();
+  std::u16string remaining = std::move(bmma1);
+  for (bool first = true;; first = false) {
+    seg_.bmui(remaining, conv.tailCode, conv.tailText);
+    const std::int32_t C = len(conv.tailCode);
+    const std::int32_t L = len(conv.tailText);
+    cells.zicipn = transformedWeight(cells.zicipn, L);
+    if (conv.tailText.empty()) {
+      conv.hjzils.clear();
+      return;
+    }
+    conv.ffcigeuu = static_cast<float>(conv.ffcigeuu - 400.0 * conv.qmhbir * (C / 2.0 - L));
+    if (L == 1) conv.ffcigeuu = static_cast<float>(conv.ffcigeuu + 1000.0);
+    c_.pass.sysyff.clear();
+    if (C == 1) cells.zicipn = kWeightFirstLetter;
+    if (c_.race.raceMode == 0 && cells.zicipn < 90) cells.zicipn = static_cast<float>(-1000.0 * L);
+    const double sign = (c_.settings.ilmvj && C >= 2 * L) ? 1.0 : -1.0;
+    const double excess = static_cast<double>(C - 2 * L);
+    conv.ffcigeuu = static_cast<float>(conv.ffcigeuu + 100.0 - 144.0 * L + cells.zicipn +
+                                       sign * 100.0 * excess * excess);
+    if (L == 2 && C == 6 && !c_.lookups.ybci(right(conv.tailCode, 4)).empty())
+      conv.ffcigeuu = static_cast<float>(conv.ffcigeuu + 200.0);
+    if (L == 1) conv.ffcigeuu = static_cast<float>(conv.ffcigeuu + 100.0);
+    conv.hjziqb += u' ';
+    conv.hjziqb += conv.tailText;
+    conv.bmmals += u' ';
+    conv.bmmals += conv.tailCode;
+    if (C == 1 && conv.qmhbir == 0) conv.hjzils.clear();
+    if (first) conv.hjzils = conv.tailText;
+    if (C >= len(remaining)) return;
+    remaining.erase(0, static_cast<std::size_t>(C));
+    if (remaining.size() == 1 && c_.settings.gjxm == 1) return;
+    conv.ffcigeuu = static_cast<float>(conv.ffcigeuu + 100.0);
+  }
+}
+
+double SplitSearch::cutScore(float s1, float s2, std::int32_t chars) {
+  const float costs = s1 + s2;
+  const double score = static_cast<double>(costs) + 1.0 / chars;
+  return std::floor(score * 100000 + 0.5) / 100000;
+}
+
+void SplitSearch::Search::take(double score, std::int32_t k, const Part& first, const Part& rest,
+                               ConversionState& conv) {
+  best = score;
+  hzstr3 = first.texts;
+  i4 = k;
+  conv.qrbu = first.texts + rest.texts;
+  bmstr4 = first.codes;
+}
+
+bool SplitSearch::convertPart(std::u16string_view code, std::int32_t qmhbir, Part& out) {
+  ConversionState& conv = c_.conv;
+  conv.qmhbir = qmhbir;
+  ycpd(std::u16string(code));
+  out.cost = conv.ffcigeuu;
+  out.texts = conv.hjziqb;
+  out.codes = conv.bmmals;
+  return !conv.hjzils.empty();
+}
+
+bool SplitSearch::convertCut(std::u16string_view b, std::int32_t k, bool addRule300, Part& first,
+                             Part& rest) {
+  if (!convertPart(left(b, k), 0, first)) return false;
+  // A six-letter match that is one two-character word, followed by a word: weigh the cut up.
+  if (addRule300 && k == 6 && len(trimSpaces(first.texts)) == 2 &&
+      !c_.lookups.ybci(mid(b, 5, 4)).empty())
+    first.cost = static_cast<float>(first.cost + 300.0);
+  return convertPart(from(b, k + 1), 1, rest);
+}
+
+void SplitSearch::fillCutTable(std::u16string_view codes1, std::u16string_view codes2) {
+  ConversionState& conv = c_.conv;
+  std::u16string all(codes1);
+  all += codes2;
+  std::vector<std::u16string_view> p, q;
+  splitSpaces(trimSpaces(all), p);
+  splitSpaces(trimSpaces(codes1), q);
+  const std::int32_t n = static_cast<std::int32_t>(p.size()) - 1;
+  const std::int32_t m = static_cast<std::int32_t>(q.size()) - 1;
+  auto append = [&](std::int32_t slot, const std::vector<std::u16string_view>& pieces, std::int32_t k) {
+    if (slot >= kCutTableSlots) return;
+    std::u16string& cutting = conv.cutTable[slot];
+    for (std::size_t j = static_cast<std::size_t>(k); j < pieces.size(); ++j) {
+      cutting += u' ';
+      cutting += pieces[j];
+    }
+    conv.cutTableFilled = std::max(conv.cutTableFilled, slot + 1);
+  };
+  for (std::int32_t k = 0; k <= n; ++k) append(k, p, k);
+  for (std::int32_t k = 0; k <= m; ++k) append(n + 1 + k, q, k);
+  conv.cutTableLast = std::min(n + 1 + m, kCutTableSlots - 1);
+}
+
+void SplitSearch::clearCutTable() {
+  ConversionState& conv = c_.conv;
+  for (std::int32_t i = 0; i < conv.cutTableFilled; ++i) conv.cutTable[i].clear();
+  conv.cutTableFilled = 0;
+  conv.cutTableLast = -1;
+}
+
+void SplitSearch::fizh(std::u16string bmstr3, std::u16string& hzstr3, std::int32_t i3,
+                       std::int32_t& i4, std::u16string& bmstr4) {
+  const std::u16string b = std::move(bmstr3);
+  const std::int32_t a = i3;
+  hzstr3.clear();
+  Search search{hzstr3, i4, bmstr4};
+  Part first, rest;
+  auto scoreOf = [](const Part& p1, const Part& p2) {
+    return cutScore(p1.cost, p2.cost, charsWithoutSpaces(p1.texts) + charsWithoutSpaces(p2.texts));
+  };
+
+  if (c_.settings.smvj) {
+    // One cut only; a part that fails leaves the cut out.
+    if (convertCut(b, a, false, first, rest)) {
+      fillCutTable(first.codes, rest.codes);
+      const double score = scoreOf(first, rest);
+      if (score < search.best) search.take(score, a, first, rest, c_.conv);
+    }
+  } else {
+    bool done = false;
+    if (len(left(b, a)) >= 2 && convertCut(b, a, true, first, rest)) {
+      fillCutTable(first.codes, rest.codes);
+      search.take(scoreOf(first, rest), a, first, rest, c_.conv);
+      done = (len(from(b, a + 1)) == 1 && a > 5) || c_.settings.izcmu;
+    }
+    if (!done) {
+      struct Cut {
+        std::int32_t k;
+        bool shorter;  // tried only when k >= 2; the longer cuts when their first part has 2 letters
+      };
+      const Cut cuts[] = {{a - 1, true}, {a + 1, false}, {a - 2, true}, {a + 2, false},
+                          {a + 3, false}, {a - 4, true}, {a - 3, true}, {a + 4, false}};
+      bool cut4Converted = false;
+      for (std::size_t i = 0; i < std::size(cuts); ++i) {
+        const std::int32_t k = cuts[i].k;
+        if (cuts[i].shorter ? k < 2 : len(left(b, k)) < 2) continue;
+        if (!convertCut(b, k, false, first, rest)) continue;
+        double score = scoreOf(first, rest);
+        if (i == 2) cut4Converted = true;
+        // A 2 + 6 cut of an eight-letter code beside a converting 4 + 4 cut.
+        if (i == 5 && len(b) == 8 && a == 6 && cut4Converted) score += 200;
+        if (score < search.best) search.take(score, k, first, rest, c_.conv);
+      }
+    }
+  }
+
+  if (!hzstr3.empty()) {
+    clearCutTable();
+  } else {
+    c_.conv.hjzils.clear();
+    i4 = i3;
+  }
+}
+
+}  // namespace yz

@@ -1,0 +1,189 @@
+#include <gtest/gtest.h>
+
+#include "conversion_fixture.h"
+
+namespace yz::testing_support {
+namespace {
+
+class SplitTest : public ConversionTest {
+ protected:
+  SplitTest() {
+    setLexicons({{u"abcd", u"甲乙 100"},
+                 {u"ef", u"丙 100"},
+                 {u"ghij", u"丁戊 085"},
+                 {u"klmnop", u"己庚 100"}},
+                {{u"a", u"啊 100"}});
+  }
+  float cost(const std::u16string& code) {
+    engine.split.ycpd(code);
+    return conv.ffcigeuu;
+  }
+};
+
+TEST_F(SplitTest, GreedyCostsOfTheWorkedSegments) {
+  struct Case {
+    const char* name;
+    std::u16string code;
+    bool ilmvj;
+    std::int32_t qmhbir;
+    float cost;
+  } cases[] = {
+      {"four-letter word, first part", u"abcd", true, 0, -88},
+      {"four-letter word, rest", u"abcd", true, 1, -88},
+      {"four-letter word, other mode", u"abcd", false, 0, -88},
+      {"one character", u"ef", true, 0, 1156},
+      {"one character, rest, other mode", u"ef", false, 1, 1156},
+      {"word then character", u"abcdef", true, 0, 1168},
+      {"word then character, other mode", u"abcdef", false, 1, 1168},
+      {"preferred weight 85", u"ghij", true, 0, -2188},
+      {"six letters, first part", u"klmnop", true, 0, 312},
+      {"six letters, rest", u"klmnop", true, 1, -88},
+      {"six letters, first part, other mode", u"klmnop", false, 0, -488},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    settings.ilmvj = c.ilmvj;
+    conv.qmhbir = c.qmhbir;
+    EXPECT_EQ(cost(c.code), c.cost);
+    EXPECT_FALSE(conv.hjzils.empty());
+  }
+}
+
+TEST_F(SplitTest, GreedyCostRecordsTextsAndCodes) {
+  cost(u"abcdef");
+  EXPECT_EQ(conv.hjzils, u"甲乙");
+  EXPECT_EQ(conv.hjziqb, u" 甲乙 丙");
+  EXPECT_EQ(conv.bmmals, u" abcd ef");
+}
+
+TEST_F(SplitTest, EmptyCodeLeavesCostAndCodes) {
+  conv.ffcigeuu = 7;
+  conv.bmmals = u" xx";
+  conv.hjzils = u"甲";
+  conv.hjziqb = u" 甲";
+  engine.split.ycpd(u"");
+  EXPECT_EQ(conv.ffcigeuu, 7);
+  EXPECT_EQ(conv.bmmals, u" xx");
+  EXPECT_TRUE(conv.hjzils.empty());
+  EXPECT_TRUE(conv.hjziqb.empty());
+}
+
+TEST_F(SplitTest, OneLetterSegmentAfterTheFirstFailsOnlyInAFirstPart) {
+  conv.qmhbir = 0;
+  cost(u"efa");
+  EXPECT_TRUE(conv.hjzils.empty());
+  EXPECT_EQ(conv.hjziqb, u" 丙 啊");
+  conv.qmhbir = 1;
+  cost(u"efa");
+  EXPECT_EQ(conv.hjzils, u"丙");
+}
+
+TEST_F(SplitTest, ShapeModeLeavesATrailingLetterUnconverted) {
+  settings.gjxm = 1;
+  conv.qmhbir = 0;
+  cost(u"efa");
+  EXPECT_EQ(conv.hjzils, u"丙");
+  EXPECT_EQ(conv.hjziqb, u" 丙");
+  EXPECT_EQ(conv.bmmals, u" ef");
+}
+
+TEST_F(SplitTest, NegativeWeights) {
+  // Outside instant modify a negative weight is multiplied by the square of the characters; in
+  // instant modify its decimal text loses every "-10" to "1".
+  struct Case {
+    std::int32_t modifyMode;
+    std::u16string weight;
+    float transformed;
+  } cases[] = {
+      {0, u"-5", -20}, {1, u"-105", 15}, {1, u"-100", 10}, {1, u"-10", 1}, {1, u"-5", -5},
+  };
+  race.raceMode = 1;  // the weight then enters the cost as the step left it
+  for (const Case& c : cases) {
+    SCOPED_TRACE(testing::PrintToString(c.transformed));
+    setLexicons({{u"abcd", u"甲乙 " + c.weight}});
+    comp.modifyMode = c.modifyMode;
+    EXPECT_EQ(cost(u"abcd"), 100 - 288 + c.transformed);
+  }
+}
+
+TEST(CutScore, RoundsToFiveDecimals) {
+  EXPECT_DOUBLE_EQ(SplitSearch::cutScore(-88, 1156, 3), 1068.33333);
+  EXPECT_DOUBLE_EQ(SplitSearch::cutScore(-88, -88, 4), -175.75);
+  EXPECT_DOUBLE_EQ(SplitSearch::cutScore(0, 0, 7), 0.14286);
+}
+
+TEST_F(SplitTest, CutTableHoldsEveryTailOfTheCut) {
+  engine.split.fillCutTable(u" ab cd", u" ef");
+  EXPECT_EQ(conv.cutTableLast, 4);
+  const std::u16string expected[] = {u" ab cd ef", u" cd ef", u" ef", u" ab cd", u" cd"};
+  for (int i = 0; i < 5; ++i) EXPECT_EQ(conv.cutTable[i], expected[i]) << i;
+  EXPECT_TRUE(conv.cutTable[5].empty());
+  engine.split.clearCutTable();
+  EXPECT_EQ(conv.cutTableLast, -1);
+  for (int i = 0; i < 5; ++i) EXPECT_TRUE(conv.cutTable[i].empty());
+}
+
+class SplitSearchTest : public SplitTest {
+ protected:
+  // "abcdef": the longest match abcd + ef, or ab + cdef.
+  void lexicon(const char16_t* cdefWeight) {
+    setLexicons({{u"abcd", u"甲乙 100"},
+                 {u"ef", u"丙 100"},
+                 {u"ab", u"子 100"},
+                 {u"cdef", std::u16string(u"丑寅 ") + cdefWeight}});
+    win.boxes.rtext1.text = u"abcdef";
+  }
+  std::u16string split(std::int32_t a = 4) {
+    std::u16string texts, codes;
+    std::int32_t i4 = -1;
+    engine.split.fizh(u"abcdef", texts, a, i4, codes);
+    i4_ = i4;
+    codes_ = codes;
+    return texts;
+  }
+  std::int32_t i4_ = 0;
+  std::u16string codes_;
+};
+
+TEST_F(SplitSearchTest, EqualScoresKeepTheCutTriedFirst) {
+  lexicon(u"100");  // both cuts score 1068.33333
+  EXPECT_EQ(split(), u" 甲乙");
+  EXPECT_EQ(i4_, 4);
+  EXPECT_EQ(codes_, u" abcd");
+  EXPECT_EQ(conv.qrbu, u" 甲乙 丙");
+  EXPECT_EQ(conv.cutTableLast, -1);
+}
+
+TEST_F(SplitSearchTest, ALowerScoreReplacesTheLongestMatch) {
+  lexicon(u"099");
+  EXPECT_EQ(split(), u" 子");
+  EXPECT_EQ(i4_, 2);
+  EXPECT_EQ(codes_, u" ab");
+}
+
+TEST_F(SplitSearchTest, WordModeScoresOnlyTheLongestMatchCut) {
+  lexicon(u"099");
+  settings.ilmvj = false;
+  settings.izcmu = true;
+  EXPECT_EQ(split(), u" 甲乙");
+}
+
+TEST_F(SplitSearchTest, ThreeLetterModeSkipsAFailedCut) {
+  lexicon(u"100");
+  settings.ilmvj = false;
+  settings.smvj = true;
+  // Three-letter parts find nothing in a two-letter lexicon: no cut, and no division by zero.
+  EXPECT_EQ(split(3), u"");
+  EXPECT_EQ(i4_, 3);
+  EXPECT_TRUE(conv.hjzils.empty());
+}
+
+TEST_F(SplitSearchTest, NothingConvertsGivesNoText) {
+  setLexicons({{u"abcd", u"甲乙 100"}});
+  EXPECT_EQ(split(), u"");
+  EXPECT_EQ(i4_, 4);
+  EXPECT_TRUE(conv.hjzils.empty());
+}
+
+}  // namespace
+}  // namespace yz::testing_support
