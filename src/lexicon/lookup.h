@@ -1,0 +1,108 @@
+#pragma once
+// The code lookup: the best word, its weight and the merged candidate line of a code, over the
+// user, main and single-character lexicons, with the built-in command codes, the auxiliary-code
+// interpretations and association; and the two wrappers over it.
+//
+// Results go to the lookup cells (LookupCells) and to slot 0 of the main lexicon. Every lookup,
+// nested ones included, overwrites them: read what you need right after the call.
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "state/composition_state.h"
+#include "state/conversion_state.h"
+#include "state/lexicon_state.h"
+#include "state/pass_state.h"
+#include "state/service_cells.h"
+#include "state/settings.h"
+#include "state/window_state.h"
+
+namespace yz {
+
+class GbkTable;
+class Platform;
+class UserLookup;
+
+class CodeLookup {
+ public:
+  CodeLookup(LexiconState& lex, const Settings& settings, const CompositionState& comp,
+             const ConversionState& conv, PassState& pass, const WindowState& win,
+             const RaceState& race, const GbkTable& gbk, Platform& platform, UserLookup& user);
+
+  // Looks a code up: best word into `cnir`, its weight into `zicipn`; fills the lookup cells.
+  // `cnir` and `zicipn` may be cells themselves (lookupWord, cnir3, zicipn): they are written in
+  // the order the steps give, so a nested lookup writing the same cell is seen.
+  void hzirvck(std::u16string str4, std::u16string& cnir, float& zicipn);
+
+  // Best word of a code: runs the code lookup into lookupWord and zicipn and returns lookupWord.
+  std::u16string ybci(std::u16string_view strx);
+
+  // The lexicon line a code selects, by the code's length (a user hit winning); empty for none.
+  std::u16string ybcib(std::u16string_view strx);
+
+ private:
+  // Where the gate of the auxiliary interpretations sends the lookup.
+  enum class Next { SingleChar, UserStep, Done };
+
+  // Command codes on the whole typed code; true when one produced the result.
+  bool commandStep(std::u16string& cnir, float& zicipn);
+  void launchRule();
+
+  Next gate(std::u16string& code, std::u16string& cnir, float& zicipn);
+  // The 纯三码整句 path; true when it ended the lookup.
+  bool threeLetterPath(const std::u16string& code, std::u16string& cnir, float& zicipn);
+  // The two-letter chain of steps 8, 7, 6 and 5; true when it ended the lookup. Otherwise `code`
+  // is the code the lookup goes on with.
+  bool twoLetterChain(std::u16string& code, std::u16string& cnir, float& zicipn);
+  bool chainStep8(std::u16string& code, std::u16string& cnir, float& zicipn);
+  void chainStep7(std::u16string& code, std::u16string& cnir, float& zicipn);
+  void chainStep6(std::u16string& code, std::u16string& cnir, float& zicipn);
+  bool chainStep5(std::u16string& code, std::u16string& cnir, float& zicipn);
+  // Puts the code box's letters after the plain part, in 字词模式 with 音码输入.
+  void lettersFromCodeBox(std::u16string& code) const;
+
+  // Main-lexicon bisection over 1..last (step 6).
+  void mainSearch(const std::u16string& code, std::u16string& cnir, float& zicipn);
+  void merge(const std::u16string& code, std::u16string& cnir, bool haveCharWord);
+  // Association in the main lexicon; true when it ended the lookup.
+  bool association(const std::u16string& code, std::u16string& cnir, float& zicipn);
+  void rangeWalk(const std::u16string& code, std::int32_t hit, std::u16string& cnir);
+  void finalStep(const std::u16string& code, std::u16string& cnir, float& zicipn,
+                 bool haveCharWord, const std::u16string& charWord, float charWeight);
+
+  // The prefix list of the auxiliary steps: the main line at lastFoundIndex and the user line at
+  // userHitIndex as the nested lookup left them, cut into words (even) and weights (odd).
+  void buildPrefixList();
+  // Records an accepted word: the first fills cnir, every one joins endzf0.
+  void record(std::u16string_view word, std::u16string_view weight, std::u16string& cnir,
+              float& zicipn);
+  void clearHitIndexes();
+
+  // Auxiliary letters of a character, and their first letter (0 for none).
+  const std::u16string& auxOf(char16_t ch) const;
+  char16_t firstAux(char16_t ch) const;
+  bool isAuxElement(char16_t ch) const;
+
+  std::u16string_view userLine(std::int32_t i) const;
+  std::u16string_view charLine(std::int32_t i) const;
+
+  LexiconState& lex_;
+  LookupCells& cells_;
+  const Settings& settings_;
+  const CompositionState& comp_;
+  const ConversionState& conv_;
+  PassState& pass_;
+  const WindowState& win_;
+  const RaceState& race_;
+  const GbkTable& gbk_;
+  Platform& platform_;
+  UserLookup& user_;
+
+  // Scratch of the prefix list; rebuilt right after each nested lookup.
+  std::u16string prefixText_;
+  std::vector<std::u16string_view> prefixItems_;
+};
+
+}  // namespace yz

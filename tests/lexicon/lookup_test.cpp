@@ -1,0 +1,195 @@
+#include <gtest/gtest.h>
+
+#include "lookup_fixture.h"
+
+namespace yz::lookup_testing {
+namespace {
+
+void expectOutcome(const Outcome& got, const Outcome& want) {
+  EXPECT_EQ(got.word, want.word);
+  EXPECT_FLOAT_EQ(got.weight, want.weight);
+  EXPECT_EQ(got.mainHit, want.mainHit);
+  EXPECT_EQ(got.userHit, want.userHit);
+  EXPECT_EQ(got.charHit, want.charHit);
+  EXPECT_EQ(got.slot0, want.slot0);
+  EXPECT_EQ(got.candidates, want.candidates);
+}
+
+// The main path: user, main and single-character lexicons by the code's length and the mode.
+TEST_F(LookupWorld, MainPathPriorities) {
+  struct Case {
+    const char* name;
+    Mode mode;
+    std::u16string_view code;
+    Outcome want;  // word, weight, main/user/char hit, slot 0 line, user candidates
+    int modifyMode = 0;
+    int raceMode = 0;
+    int gpsd = 0;
+    int pendingCommand = 0;
+    int wordMaxLen = 7;
+  };
+  const Case cases[] = {
+      {"main line in the middle", Mode::TopCode, u"vsgo", {"中国", 50, "vsgo", "-", "-", "", "", "", ""}},
+      {"first main code (instant modify searches two letters)", Mode::TopCode, u"aa",
+       {"啊", 90, "aa", "-", "aa", "", "", "", ""}, 1},
+      {"last main code", Mode::TopCode, u"zzzy", {"最最", 100, "zzzy", "-", "-", "", "", "", ""}},
+      {"odd length is never searched in the main lexicon", Mode::TopCode, u"uix",
+       {"", 400, "-", "-", "-", "", "", "", ""}},
+      {"user and main line of one code: the user's first word", Mode::TopCode, u"bafa",
+       {"拔伐", 85, "bafa", "bafa", "-", "拔伐 085", "拔伐 085", "", ""}},
+      {"one letter: the single character, though the user has the code", Mode::TopCode, u"s",
+       {"是", 90, "-", "s", "s", "", "所 090", "", ""}},
+      {"纯两码整句, two letters in the user lexicon", Mode::TwoCode, u"ba",
+       {"吧", 90, "-", "ba", "ba", "吧 090", "吧 090", "", ""}},
+      {"纯两码整句, two letters not in the user lexicon", Mode::TwoCode, u"da",
+       {"大", 400, "-", "-", "da", "", "", "", ""}},
+      {"混输整句, two letters in the user lexicon", Mode::Mixed, u"ba",
+       {"吧", 90, "-", "ba", "ba", "吧 090", "吧 090", "", ""}},
+      {"user word of a code longer than three word lengths", Mode::TopCode, u"dajxhfde",
+       {"大家好的", 42, "-", "dajxhfde", "-", "大家好的 070", "大家好的 070", "", ""}, 0, 0, 0, 0, 2},
+      {"long code not in the user lexicon", Mode::TopCode, u"dajxhfdx",
+       {"", 400, "-", "-", "-", "", "", "", ""}, 0, 0, 0, 0, 2},
+      {"fair race: no user lexicon, two letters in the main lexicon", Mode::TwoCode, u"ba",
+       {"八", 100, "ba", "-", "-", "", "", "", ""}, 0, 1, 1},
+      {"word making looks the code up as plain letters", Mode::WordMode, u"vsgozw",
+       {"", 400, "-", "-", "-", "", "", "", ""}, 0, 0, 0, kPendingWordMaking},
+      {"the same code otherwise reads auxiliary letters", Mode::WordMode, u"vsgozw",
+       {"中国", 50, "vsgo", "-", "-", "", "", "", ""}},
+      {"a deleted user word leaves the main line", Mode::TopCode, u"hfxx",
+       {"好像", 80, "hfxx", "-", "-", "", "", "", ""}},
+  };
+  settings.auxOrder = {true, false, false};  // 首末字辅助优先
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    setMode(c.mode);
+    comp.modifyMode = c.modifyMode;
+    race.raceMode = c.raceMode;
+    race.gpsd = c.gpsd;
+    comp.pendingCommand = c.pendingCommand;
+    conv.wordMaxLen = c.wordMaxLen;
+    type(c.code);
+    expectOutcome(look(c.code), c.want);
+    EXPECT_EQ(lex.cells.fybci, 0);
+    EXPECT_EQ(lex.cells.fybcib, 0);
+  }
+}
+
+TEST_F(LookupWorld, SemicolonCodeLineGivesFullWidthSemicolon) {
+  setMode(Mode::TopCode);
+  type(u";");
+  Outcome got = look(u";");
+  EXPECT_EQ(got.word, "；");
+  // Only the code line decides: the same code typed under another code line finds nothing.
+  win.boxes.rtext1.text = u"a;";
+  EXPECT_EQ(look(u";").word, "");
+}
+
+// A caller with a weight cell of its own keeps the single character's 800 (first letter only);
+// through zicipn the user lookup's 400 replaces it.
+TEST_F(LookupWorld, FirstLetterWeightReachesOwnWeightCell) {
+  setMode(Mode::TopCode);
+  type(u"bz");
+  std::u16string word;
+  float weight = 0;
+  lookup.hzirvck(u"bz", word, weight);
+  EXPECT_EQ(u8(word), "不");
+  EXPECT_FLOAT_EQ(weight, 800);
+  EXPECT_EQ(look(u"bz").weight, 400);
+}
+
+TEST_F(LookupWorld, AssociationOnAndOff) {
+  struct Case {
+    const char* name;
+    Mode mode;
+    std::u16string_view code;
+    std::string word;
+    float weight;
+    std::string slot0;
+    int startLen = 4;
+    bool hbxrlj = false;
+    int modifyMode = 0;
+    int raceMode = 0;
+    std::u16string_view codeLine = {};  // empty: the code itself
+  };
+  const std::string bafaMerged = "拔伐 085 办法 080 八发 300 拔伐 085";
+  const std::string bafaAssociated = bafaMerged + " 办法集 120 办法界 700 办法是 100";
+  const Case cases[] = {
+      {"the run of longer codes joins the line, each line once", Mode::TopCode, u"bafa", "拔伐", 85,
+       bafaAssociated},
+      {"纯两码整句 while the pass builds end-word candidates", Mode::TwoCode, u"bafa", "拔伐", 85,
+       bafaAssociated, 4, true},
+      {"纯两码整句 otherwise: no association", Mode::TwoCode, u"bafa", "拔伐", 85, bafaMerged},
+      {"instant modify: no association", Mode::TopCode, u"bafa", "拔伐", 85, bafaMerged, 4, false, 1},
+      {"race run: no association", Mode::TopCode, u"bafa", "拔伐", 85, bafaMerged, 4, false, 0, 1},
+      {"code not at the end of the code line", Mode::TopCode, u"bafa", "拔伐", 85, bafaMerged, 4,
+       false, 0, 0, u"bafaxx"},
+      {"shorter than the start length: the merged line is the word", Mode::WordMode, u"bafa",
+       bafaMerged, 85, "拔伐 085", 12},
+      {"after the last main code: the merged words stand", Mode::TopCode, u"zzzz", "咋咋", 85,
+       "咋咋 085 咋咋 085"},
+      {"odd length searches the main lexicon from its first entry", Mode::TopCode, u"vsh", "中华", 60,
+       "中华 060 终 150 中华 060 中华人 070 众华人 300", 3},
+  };
+  settings.iqlx = 1;
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    setMode(c.mode);
+    pass.associationStartLen = c.startLen;
+    pass.hbxrlj = c.hbxrlj;
+    comp.modifyMode = c.modifyMode;
+    race.raceMode = c.raceMode;
+    type(c.code);
+    if (!c.codeLine.empty()) win.boxes.rtext1.text = c.codeLine;
+    Outcome got = look(c.code);
+    EXPECT_EQ(got.word, c.word);
+    EXPECT_FLOAT_EQ(got.weight, c.weight);
+    EXPECT_EQ(got.slot0, c.slot0);
+  }
+}
+
+// With association on, the final step moves a two-character second word before a lone character.
+TEST_F(LookupWorld, AssociationSettingPutsWordBeforeLoneCharacter) {
+  setMode(Mode::TwoCode);
+  type(u"gego");
+  EXPECT_EQ(look(u"gego").word, "个");
+  settings.iqlx = 1;
+  Outcome got = look(u"gego");
+  EXPECT_EQ(got.word, "各国");
+  EXPECT_FLOAT_EQ(got.weight, 90);
+  EXPECT_EQ(got.slot0, "各国 090 个 050 各国 090 个 050");
+  EXPECT_EQ(got.endzf0, got.slot0);
+}
+
+TEST_F(LookupWorld, LineSelectedByYbcib) {
+  struct Case {
+    const char* name;
+    std::u16string_view code;
+    std::string line;
+    int modifyMode = 0;
+  };
+  const Case cases[] = {
+      {"two letters: the single-character line", u"da", "大 100 打 200"},
+      {"two letters with a main line: the main line wins", u"aa", "啊 090 阿 200", 1},
+      {"three letters: the single-character line", u"baj", "把 150"},
+      {"three letters found only in the main lexicon: nothing", u"uix", ""},
+      {"four letters: the main line", u"vsgo", "中国 050 种果 300"},
+      {"a user hit wins", u"bafa", "拔伐 085"},
+  };
+  setMode(Mode::TopCode);
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    comp.modifyMode = c.modifyMode;
+    type(c.code);
+    EXPECT_EQ(u8(lookup.ybcib(c.code)), c.line);
+    EXPECT_EQ(lex.cells.fybci, 0);
+    EXPECT_EQ(lex.cells.fybcib, 0);
+  }
+  // The empty code runs no lookup and leaves the guards as they were.
+  lex.cells.fybci = 5;
+  lex.cells.lookupWord = u"keep";
+  EXPECT_EQ(lookup.ybcib(u""), u"");
+  EXPECT_EQ(lex.cells.fybci, 5);
+}
+
+}  // namespace
+}  // namespace yz::lookup_testing
