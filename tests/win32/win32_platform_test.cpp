@@ -144,6 +144,88 @@ TEST(Win32Hook, SeesSynthesizedKeysAndAnswersForThem) {
   EXPECT_EQ(seen.size(), 2u);
 }
 
+TEST(Win32Hook, AProcedureThatThrowsSurfacesFromThePump) {
+  Win32Platform platform;
+  const int vk = 0x7D;  // F14
+  bool seen = false;
+  ASSERT_TRUE(platform.installKeyboardHook([&](const KeyEvent& e) -> HookAnswer {
+    if (e.vkCode != vk) return HookAnswer::CallNext;
+    seen = true;
+    throw std::runtime_error("hook failed");
+  }));
+  platform.sendKeyEvent(vk, platform.scanCodeOf(vk), false);
+  platform.sendKeyEvent(vk, platform.scanCodeOf(vk), true);
+  bool thrown = false;
+  const std::uint32_t start = platform.clockMs();
+  while (!thrown && platform.clockMs() - start < 3000) {
+    try {
+      platform.doEvents();
+    } catch (const std::runtime_error& e) {
+      thrown = std::string(e.what()) == "hook failed";
+    }
+    platform.sleepMs(1);
+  }
+  EXPECT_TRUE(seen);
+  EXPECT_TRUE(thrown);
+}
+
+// Answers the next dialog box with this title from a timer, which runs inside the box's own
+// message loop.
+class DialogAnswerer {
+ public:
+  DialogAnswerer(Win32Platform& platform, const wchar_t* windowClass, std::wstring title,
+                 int command, std::wstring editText = {})
+      : platform_(platform) {
+    timer_ = platform.createTimer([=, this] {
+      HWND box = FindWindowW(windowClass, title.c_str());
+      if (!box) return;
+      if (!editText.empty()) SetWindowTextW(FindWindowExW(box, nullptr, L"Edit", nullptr), editText.c_str());
+      PostMessageW(box, WM_COMMAND, static_cast<WPARAM>(command), 0);
+      platform_.setTimer(timer_, 0, false);
+    });
+    platform.setTimer(timer_, 20, true);
+  }
+
+ private:
+  Win32Platform& platform_;
+  Platform::TimerId timer_ = 0;
+};
+
+TEST(Win32Dialogs, MessageBoxesReportTheButtonPressed) {
+  struct Case {
+    MessageBoxKind kind;
+    int button;
+    MessageBoxAnswer answer;
+  };
+  const Case cases[] = {
+      {MessageBoxKind::Ok, IDOK, MessageBoxAnswer::Ok},
+      {MessageBoxKind::OkCancel, IDCANCEL, MessageBoxAnswer::Cancel},
+      {MessageBoxKind::YesNo, IDYES, MessageBoxAnswer::Yes},
+      {MessageBoxKind::YesNo, IDNO, MessageBoxAnswer::No},
+  };
+  Win32Platform platform;
+  for (const auto& c : cases) {
+    DialogAnswerer answerer(platform, L"#32770", L"砚舟 question", c.button);
+    EXPECT_EQ(platform.messageBox(u"继续吗?", u"砚舟 question", c.kind), c.answer) << c.button;
+  }
+}
+
+TEST(Win32Dialogs, InputBoxGivesTheTextOrNothingWhenCancelled) {
+  Win32Platform platform;
+  {
+    DialogAnswerer answerer(platform, L"YzInputBox", L"砚舟 input", IDOK, L"词条");
+    EXPECT_EQ(platform.inputBox(u"输入词条", u"砚舟 input", u"默认"), u"词条");
+  }
+  {
+    DialogAnswerer answerer(platform, L"YzInputBox", L"砚舟 input", IDOK);
+    EXPECT_EQ(platform.inputBox(u"输入词条", u"砚舟 input", u"默认"), u"默认");
+  }
+  {
+    DialogAnswerer answerer(platform, L"YzInputBox", L"砚舟 input", IDCANCEL);
+    EXPECT_EQ(platform.inputBox(u"输入词条", u"砚舟 input", u"默认"), std::nullopt);
+  }
+}
+
 // A window of its own class that records the WM_CHAR values it is given.
 class CharSink {
  public:

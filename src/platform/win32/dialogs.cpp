@@ -127,7 +127,7 @@ std::optional<std::u16string> Win32Platform::inputBox(std::u16string_view prompt
   SetWindowLongPtrW(box, GWLP_USERDATA, 0);
   DestroyWindow(box);
   if (quitSeen) PostQuitMessage(0);
-  doEvents();  // rethrows what a handler threw while the box was open
+  rethrowPending();  // what a handler threw while the box was open
   if (!state.accepted) return std::nullopt;
   return state.text;
 }

@@ -286,6 +286,8 @@ void Win32Platform::dispatchPending(bool wait) {
 void Win32Platform::doEvents() {
   rethrowPending();
   dispatchPending(false);
+  // The hook procedure runs inside PeekMessage, outside any dispatch.
+  rethrowPending();
 }
 
 void Win32Platform::runMessageLoop() {
