@@ -8,6 +8,15 @@ namespace yz {
 
 using namespace lookup_text;
 
+namespace {
+
+// Empties a slot; a slot that is empty already is left alone (no work on the per-key path).
+void clearSlot(TextColumn& column, std::size_t i) {
+  if (!column[i].empty()) column.set(i, u"");
+}
+
+}  // namespace
+
 CodeLookup::CodeLookup(LexiconState& lex, const Settings& settings, const CompositionState& comp,
                        const ConversionState& conv, PassState& pass, const WindowState& win,
                        const RaceState& race, const GbkTable& gbk, Platform& platform,
@@ -61,8 +70,8 @@ void CodeLookup::hzirvck(std::u16string str4, std::u16string& cnir, float& zicip
   c.userHitIndex = 0;
   c.endzf0.clear();
   c.wordCandidates.clear();
-  main.codes.set(0, u"");
-  main.lines.set(0, u"");
+  clearSlot(main.codes, 0);
+  clearSlot(main.lines, 0);
   lex_.commandCode.clear();
   lex_.commandLine.clear();
 
@@ -91,7 +100,7 @@ void CodeLookup::hzirvck(std::u16string str4, std::u16string& cnir, float& zicip
   }
 
   // Step 5: user step.
-  main.lines.set(0, u"");
+  clearSlot(main.lines, 0);
   const std::size_t longCode = 3 * static_cast<std::size_t>(std::max(conv_.wordMaxLen, 0));
   if (!(race_.raceMode == 1 && race_.gpsd == 1)) {
     user_.hziryhck(code, c.wordCandidates, c.lastFoundIndex);
