@@ -1,5 +1,7 @@
 #include "lexicon/lookup.h"
 
+#include <algorithm>
+
 #include "lexicon/gbk.h"
 #include "lexicon/lookup_text.h"
 #include "lexicon/user_lookup.h"
