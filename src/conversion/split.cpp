@@ -16,9 +16,15 @@ float SplitSearch::transformedWeight(float w, std::int32_t chars) const {
   // In instant modify the weight's decimal text loses every "-10" to "1": -105 reads 15.
   char buf[32];
   auto [end, ec] = std::to_chars(buf, buf + sizeof buf, w);
-  std::u16string text(buf, end);
-  for (std::size_t at = text.find(u"-10"); at != std::u16string::npos; at = text.find(u"-10", at + 1))
-    text.replace(at, 3, u"1");
+  std::u16string text;
+  for (const char* p = buf; p < end;) {
+    if (end - p >= 3 && p[0] == '-' && p[1] == '1' && p[2] == '0') {
+      text += u'1';
+      p += 3;
+    } else {
+      text += static_cast<char16_t>(*p++);
+    }
+  }
   return weightValue(text);
 }
 

@@ -8,6 +8,5 @@ set_source_files_properties(resources.rc PROPERTIES
   INCLUDE_DIRECTORIES ${YZ_RESOURCE_DIR}
   OBJECT_DEPENDS "${YZ_RESOURCE_FILES}")
 
-add_executable(vexim2 WIN32 win32_main.cpp resources.rc)
-set_target_properties(vexim2 PROPERTIES OUTPUT_NAME Vexim2_xx)
-target_link_libraries(vexim2 PRIVATE yz_app yz_platform_win32)
+add_executable(Vexim2_xx WIN32 win32_main.cpp resources.rc)
+target_link_libraries(Vexim2_xx PRIVATE yz_app yz_platform_win32)

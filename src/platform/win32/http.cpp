@@ -37,17 +37,17 @@ struct HttpExchange {
   }
 
   // Runs on the worker with its own copy of the request handle, which the GUI thread may close.
-  void run(HINTERNET request) {
-    if (WinHttpSendRequest(request, WINHTTP_NO_ADDITIONAL_HEADERS, 0, WINHTTP_NO_REQUEST_DATA, 0,
+  void run(HINTERNET handle) {
+    if (WinHttpSendRequest(handle, WINHTTP_NO_ADDITIONAL_HEADERS, 0, WINHTTP_NO_REQUEST_DATA, 0,
                            0, 0) &&
-        WinHttpReceiveResponse(request, nullptr)) {
+        WinHttpReceiveResponse(handle, nullptr)) {
       DWORD code = 0, size = sizeof code;
-      WinHttpQueryHeaders(request, WINHTTP_QUERY_STATUS_CODE | WINHTTP_QUERY_FLAG_NUMBER,
+      WinHttpQueryHeaders(handle, WINHTTP_QUERY_STATUS_CODE | WINHTTP_QUERY_FLAG_NUMBER,
                           WINHTTP_HEADER_NAME_BY_INDEX, &code, &size, WINHTTP_NO_HEADER_INDEX);
       status = static_cast<int>(code);
       wchar_t type[256];
       DWORD typeSize = sizeof type;
-      if (WinHttpQueryHeaders(request, WINHTTP_QUERY_CONTENT_TYPE, WINHTTP_HEADER_NAME_BY_INDEX,
+      if (WinHttpQueryHeaders(handle, WINHTTP_QUERY_CONTENT_TYPE, WINHTTP_HEADER_NAME_BY_INDEX,
                               type, &typeSize, WINHTTP_NO_HEADER_INDEX)) {
         contentType.assign(reinterpret_cast<const char16_t*>(type), typeSize / sizeof(wchar_t));
       }
@@ -55,7 +55,7 @@ struct HttpExchange {
       char buffer[8192];
       for (;;) {
         DWORD read = 0;
-        if (!WinHttpReadData(request, buffer, sizeof buffer, &read)) {
+        if (!WinHttpReadData(handle, buffer, sizeof buffer, &read)) {
           ok = false;
           break;
         }
