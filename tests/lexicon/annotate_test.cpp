@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <random>
+
 #include "encoding_fixture.h"
 #include "lexicon/annotate.h"
 #include "lexicon/utf.h"
@@ -41,8 +43,10 @@ void buildPolyphones(const std::vector<Polyphone>& polyphones, std::vector<std::
 class AnnotateTest : public testing::Test {
  protected:
   void SetUp() override {
+    // A folder of this run's own: other builds may run the same test at the same time.
     dir_ = std::filesystem::temp_directory_path() /
-           ("yz-annotate-" + std::string(testing::UnitTest::GetInstance()->current_test_info()->name()));
+           ("yz-annotate-" + std::string(testing::UnitTest::GetInstance()->current_test_info()->name()) + "-" +
+            std::to_string(std::random_device{}()));
     std::vector<std::u16string> info = {
         u"$,vs,*,0,0,zhong,中", u"$,go,*,0,0,guo,国",  u"$,fa,*,0,0,fa,发",   u"$,yn,*,0,0,yin,银",
         u"$,jw,*,0,0,jia,家",   u"$,mf,*,0,0,men,们",  u"$,lt,*,0,0,lve,略",  u"$,nx,*,0,0,nie,乜",
