@@ -1,0 +1,127 @@
+// vexim-lexgen: makes the default scheme's lexicons in a program folder, with the program's own
+// regenerations, from the built-in tables:
+//   vexim-lexgen PROGRAM_FOLDER RESOURCE_DIR
+// PROGRAM_FOLDER holds 内置文件\ as shipped; RESOURCE_DIR holds the resources as 101.txt ... 105.txt.
+// It writes the syllable pair files, 内置文件\单字全码.txt (from 单字全码默认.txt when missing), the
+// system lexicon 内置文件\两码词库.txt, the single-character lexicon 内置文件\单字字库.txt and the
+// lexicon image 内置文件\初始化后两码词库.txt, and prints their sizes.
+
+#include <chrono>
+#include <filesystem>
+#include <memory>
+#include <iostream>
+#include <string>
+
+#include "lexbuild/char_lexicon.h"
+#include "lexbuild/image_writer.h"
+#include "lexbuild/system_lexicon.h"
+#include "lexicon/files.h"
+#include "lexicon/gbk.h"
+#include "lexicon/image_loader.h"
+#include "lexicon/syllables.h"
+#include "lexicon/text_file.h"
+#include "lexicon/utf.h"
+#include "platform/sim/sim_platform.h"
+#include "state/pass_state.h"
+#include "state/settings.h"
+
+namespace {
+
+constexpr std::u16string_view kFullCodePath = u"内置文件\\单字全码.txt";
+constexpr std::u16string_view kDefaultFullCodePath = u"内置文件\\单字全码默认.txt";
+
+std::size_t lineCount(const std::string& bytes) {
+  std::size_t n = 0;
+  for (char c : bytes) n += c == '\n';
+  return n;
+}
+
+// The one-letter scratch lines that the load writes into "dzmb.ls" from the full codes.
+std::vector<std::u16string> oneLetterLines(const yz::ProgramFolder& files, const yz::Platform& platform) {
+  std::vector<std::u16string> out;
+  double weight = 100;
+  if (auto lines = yz::readGbkLines(files, platform, kFullCodePath)) {
+    for (const auto& line : *lines) {
+      auto fields = yz::splitFields(line, u',');
+      if (fields.size() < 2 || fields[0].size() != 1) continue;
+      weight += 0.001;
+      out.push_back(yz::oneLetterScratchLine(fields[0], fields[1], weight));
+    }
+  }
+  return out;
+}
+
+void report(const yz::ProgramFolder& files, std::u16string_view path, const char* unit) {
+  auto bytes = files.readBytes(path);
+  std::cout << "  " << yz::toUtf8(path) << ": ";
+  if (!bytes) {
+    std::cout << "missing\n";
+    return;
+  }
+  std::cout << bytes->size() << " bytes";
+  if (unit != nullptr) std::cout << ", " << lineCount(*bytes) << " " << unit;
+  std::cout << "\n";
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc != 3) {
+    std::cerr << "usage: vexim-lexgen PROGRAM_FOLDER RESOURCE_DIR\n";
+    return 2;
+  }
+  auto started = std::chrono::steady_clock::now();
+  yz::SimPlatform platform;
+  platform.resourceDir = argv[2];
+  platform.defaultMessageBoxAnswer = yz::MessageBoxAnswer::Ok;
+  yz::ProgramFolder files(argv[1]);
+  if (!std::filesystem::is_directory(files.path(u"内置文件"))) {
+    std::cerr << "vexim-lexgen: " << argv[1] << " has no 内置文件 folder\n";
+    return 1;
+  }
+  std::filesystem::create_directories(files.path(u"用户diy文件"));
+
+  if (!yz::qptouptoup(files, platform)) {
+    std::cerr << "vexim-lexgen: cannot write the syllable pair files\n";
+    return 1;
+  }
+  if (!files.exists(kFullCodePath) && !files.copy(kDefaultFullCodePath, kFullCodePath)) {
+    std::cerr << "vexim-lexgen: cannot make 内置文件/单字全码.txt\n";
+    return 1;
+  }
+
+  auto lex = std::make_unique<yz::LexiconState>();
+  yz::PassState pass;
+  yz::Settings settings;  // the default scheme: 音码, 自然双拼, no auxiliary-code table marked
+  yz::RegenerationContext ctx{platform, files, *lex, pass, settings, u"", u"", [] {}};
+  yz::RegenerationResult regenerated = yz::bmvh(ctx);
+  for (const auto& box : platform.messageBoxes) std::cout << yz::toUtf8(box.text) << "\n";
+  if (!regenerated.ok) return 1;
+
+  if (!yz::writeGbkLines(files, platform, yz::kCharScratchPath, oneLetterLines(files, platform))) {
+    std::cerr << "vexim-lexgen: cannot write dzmb.ls\n";
+    return 1;
+  }
+  yz::GbkTable gbk(platform);
+  yz::CharLexiconResult chars =
+      yz::regenerateCharLexicon(files, platform, *lex, gbk, settings.vxbf.marked(), [] {});
+  files.remove(yz::kCharScratchPath);
+  if (!chars.ok) {
+    std::cerr << "vexim-lexgen: cannot write 内置文件/单字字库.txt\n";
+    return 1;
+  }
+
+  yz::ImageWriteResult image = yz::writeLexiconImage(files, platform);
+  if (!image.ok) {
+    std::cerr << "vexim-lexgen: cannot write the lexicon image\n";
+    return 1;
+  }
+  auto seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
+  std::cout << "vexim-lexgen: " << regenerated.lines << " lexicon lines (" << regenerated.skippedWords
+            << " words skipped), " << chars.lines << " single-character lines, " << image.records
+            << " image records, " << seconds << " s\n";
+  report(files, yz::kMainLexiconPath, "lines");
+  report(files, yz::kCharLexiconPath, "lines");
+  report(files, yz::kLexiconImagePath, nullptr);
+  return 0;
+}

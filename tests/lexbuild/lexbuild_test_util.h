@@ -1,0 +1,60 @@
+#pragma once
+// Helpers of the lexicon-building tests: a program folder of its own per test (with a blank and
+// Chinese characters in its path), GBK files written from UTF-16 text, and a resource folder.
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <string>
+
+#include "lexicon/files.h"
+#include "lexicon/utf.h"
+#include "platform/sim/sim_platform.h"
+
+namespace yz::testing_support {
+
+class BuildFolder {
+ public:
+  BuildFolder() {
+    const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
+    std::string name = std::string("yz-lexbuild ") + info->test_suite_name() + "-" + info->name();
+    root_ = std::filesystem::temp_directory_path() / name / std::filesystem::path(u8"程序 目录");
+    std::filesystem::remove_all(root_.parent_path());
+    files_ = ProgramFolder(root_);
+    std::filesystem::create_directories(files_.path(u"内置文件"));
+    std::filesystem::create_directories(files_.path(u"用户diy文件"));
+    std::filesystem::create_directories(resources());
+    sim.resourceDir = resources();
+    sim.defaultMessageBoxAnswer = MessageBoxAnswer::Ok;
+  }
+  ~BuildFolder() { std::filesystem::remove_all(root_.parent_path()); }
+
+  const ProgramFolder& files() const { return files_; }
+  std::filesystem::path resources() const { return root_.parent_path() / "resources"; }
+
+  // Writes a file of the program folder as GBK.
+  void writeGbk(std::u16string_view relative, std::u16string_view text) {
+    ASSERT_TRUE(files_.writeBytes(relative, sim.toGbk(text)));
+  }
+  // The decoded text of a program-folder file; "<missing>" when it does not exist.
+  std::u16string readGbk(std::u16string_view relative) const {
+    auto bytes = files_.readBytes(relative);
+    return bytes ? sim.fromGbk(*bytes) : u"<missing>";
+  }
+  // Resource `id` as GBK bytes, followed by the NUL that the built-in resources end with.
+  void writeResource(int id, std::u16string_view text, bool nulPadding = true) {
+    std::ofstream out(resources() / (std::to_string(id) + ".txt"), std::ios::binary);
+    std::string bytes = sim.toGbk(text);
+    if (nulPadding) bytes.push_back('\0');
+    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+  }
+
+  SimPlatform sim;
+
+ private:
+  std::filesystem::path root_;
+  ProgramFolder files_{""};
+};
+
+}  // namespace yz::testing_support
