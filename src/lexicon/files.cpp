@@ -30,10 +30,14 @@ std::optional<std::uintmax_t> ProgramFolder::size(std::u16string_view relative) 
 }
 
 std::optional<std::string> ProgramFolder::readBytes(std::u16string_view relative) const {
-  std::ifstream in(path(relative), std::ios::binary);
+  std::ifstream in(path(relative), std::ios::binary | std::ios::ate);
   if (!in) return std::nullopt;
-  std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-  if (in.bad()) return std::nullopt;
+  auto size = in.tellg();
+  if (size < 0) return std::nullopt;
+  std::string bytes(static_cast<std::size_t>(size), '\0');
+  in.seekg(0);
+  in.read(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+  if (!in) return std::nullopt;
   return bytes;
 }
 

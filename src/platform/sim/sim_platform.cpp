@@ -3,6 +3,7 @@
 #include <iconv.h>
 
 #include <algorithm>
+#include <cstring>
 #include <cerrno>
 #include <fstream>
 #include <iterator>
@@ -71,18 +72,6 @@ class Iconv {
  private:
   iconv_t cd_;
 };
-
-// Converts one unit of input; returns false when it cannot be converted.
-bool convertChunk(iconv_t cd, const char* in, std::size_t inLen, std::string& out) {
-  char buffer[16];
-  char* inPtr = const_cast<char*>(in);
-  char* outPtr = buffer;
-  std::size_t outLeft = sizeof buffer;
-  iconv(cd, nullptr, nullptr, nullptr, nullptr);
-  if (iconv(cd, &inPtr, &inLen, &outPtr, &outLeft) == static_cast<std::size_t>(-1)) return false;
-  out.append(buffer, static_cast<std::size_t>(outPtr - buffer));
-  return true;
-}
 
 }  // namespace
 
@@ -552,50 +541,53 @@ int SimPlatform::processCount(std::u16string_view imageName) const {
 
 std::u16string SimPlatform::fromGbk(std::string_view bytes) const {
   static thread_local Iconv cd("UTF-16LE", "CP936");
-  std::u16string out;
-  out.reserve(bytes.size());
-  std::string chunk;
-  std::size_t i = 0;
-  while (i < bytes.size()) {
-    unsigned char b = static_cast<unsigned char>(bytes[i]);
-    if (b < 0x80) {
-      out.push_back(b);
-      ++i;
-      continue;
-    }
-    chunk.clear();
-    std::size_t len = (b == 0x80 || b == 0xFF || i + 1 >= bytes.size()) ? 1 : 2;
-    if (convertChunk(cd.get(), bytes.data() + i, len, chunk) && chunk.size() == 2) {
-      out.push_back(static_cast<char16_t>(static_cast<unsigned char>(chunk[0]) |
-                                          static_cast<unsigned char>(chunk[1]) << 8));
-      i += len;
-    } else {
-      out.push_back(u'\uFFFD');
-      i += 1;
-    }
+  std::u16string out(bytes.size(), u'\0');
+  char* inPtr = const_cast<char*>(bytes.data());
+  std::size_t inLeft = bytes.size();
+  char* outStart = reinterpret_cast<char*>(out.data());
+  char* outPtr = outStart;
+  std::size_t outLeft = out.size() * 2;
+  iconv(cd.get(), nullptr, nullptr, nullptr, nullptr);
+  auto emit = [&](char16_t c) {
+    std::memcpy(outPtr, &c, 2);
+    outPtr += 2;
+    outLeft -= 2;
+  };
+  while (inLeft > 0) {
+    if (iconv(cd.get(), &inPtr, &inLeft, &outPtr, &outLeft) != static_cast<std::size_t>(-1)) break;
+    // A byte that starts no GBK character, or a character cut off at the end: the replacement,
+    // and decoding goes on with the next byte.
+    emit(u'\uFFFD');
+    ++inPtr;
+    --inLeft;
+    iconv(cd.get(), nullptr, nullptr, nullptr, nullptr);
   }
+  out.resize(static_cast<std::size_t>(outPtr - outStart) / 2);
   return out;
 }
 
 std::string SimPlatform::toGbk(std::u16string_view text) const {
   static thread_local Iconv cd("CP936", "UTF-16LE");
-  std::string out;
-  out.reserve(text.size() * 2);
-  for (std::size_t i = 0; i < text.size(); ++i) {
-    char16_t ch = text[i];
-    if (ch < 0x80) {
-      out.push_back(static_cast<char>(ch));
-      continue;
-    }
-    if (ch >= 0xD800 && ch <= 0xDBFF && i + 1 < text.size() && text[i + 1] >= 0xDC00 &&
-        text[i + 1] <= 0xDFFF) {
-      ++i;  // a character outside the BMP has no GBK code
-      out.push_back('?');
-      continue;
-    }
-    char in[2] = {static_cast<char>(ch & 0xFF), static_cast<char>(ch >> 8)};
-    if (!convertChunk(cd.get(), in, 2, out)) out.push_back('?');
+  std::string out(text.size() * 2 + 4, '\0');
+  char* inPtr = reinterpret_cast<char*>(const_cast<char16_t*>(text.data()));
+  std::size_t inLeft = text.size() * 2;
+  char* outPtr = out.data();
+  std::size_t outLeft = out.size();
+  iconv(cd.get(), nullptr, nullptr, nullptr, nullptr);
+  while (inLeft > 0) {
+    if (iconv(cd.get(), &inPtr, &inLeft, &outPtr, &outLeft) != static_cast<std::size_t>(-1)) break;
+    // A character the code page cannot represent (a surrogate pair counts as one) becomes "?".
+    char16_t c;
+    std::memcpy(&c, inPtr, 2);
+    std::size_t skip = 2;
+    if (c >= 0xD800 && c <= 0xDBFF && inLeft >= 4) skip = 4;
+    *outPtr++ = '?';
+    --outLeft;
+    inPtr += skip;
+    inLeft -= skip;
+    iconv(cd.get(), nullptr, nullptr, nullptr, nullptr);
   }
+  out.resize(static_cast<std::size_t>(outPtr - out.data()));
   return out;
 }
 
@@ -614,9 +606,13 @@ HttpReply SimPlatform::httpGet(std::u16string_view url, int) {
 
 std::optional<std::string> SimPlatform::resource(int id) const {
   if (resourceDir.empty()) return std::nullopt;
-  std::ifstream in(resourceDir / (std::to_string(id) + ".txt"), std::ios::binary);
+  std::ifstream in(resourceDir / (std::to_string(id) + ".txt"), std::ios::binary | std::ios::ate);
   if (!in) return std::nullopt;
-  return std::string(std::istreambuf_iterator<char>(in), {});
+  std::string bytes(static_cast<std::size_t>(in.tellg()), '\0');
+  in.seekg(0);
+  in.read(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+  if (!in) return std::nullopt;
+  return bytes;
 }
 
 // ----- forms -----
