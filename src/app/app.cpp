@@ -6,7 +6,8 @@ App::App(Platform& platform, std::filesystem::path programFolder)
     : platform(platform),
       files(std::move(programFolder)),
       gbk(platform),
-      windowServices(&notBuilt_),
+      windowUi(platform, settings, win, comp, conv, pass),
+      windowServices(&windowUi),
       lifecycle(&notBuilt_),
       inputPass(&notBuilt_),
       webServices(&notBuilt_) {}

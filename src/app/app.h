@@ -17,6 +17,7 @@
 #include "state/services.h"
 #include "state/settings.h"
 #include "state/window_state.h"
+#include "ui/window_ui.h"
 
 namespace yz {
 
@@ -50,6 +51,7 @@ class App {
   WebCells web;
   RaceState race;
   EncoderCells enc;
+  WindowUi windowUi;  // the candidate window and caret following
 
   // Subsystems that the engine calls upward; replaced as each is built.
   WindowServices* windowServices;

@@ -1,5 +1,8 @@
 #include "main/sim_driver.h"
 
+#include <string>
+#include <utility>
+
 #include "lexicon/utf.h"
 
 namespace yz {
@@ -43,7 +46,8 @@ std::vector<SimStep> SimSession::type(std::u16string_view script) {
       std::u16string_view token = script.substr(pos, end - pos);
       platform.typeKeys(token);
       platform.settle();
-      steps.push_back({std::u16string(token), target.text, app->win.boxes});
+      steps.push_back({std::u16string(token), target.text, app->win.boxes,
+                       app->windowUi.window.view()});
     }
     pos = end + 1;
   }
@@ -51,13 +55,24 @@ std::vector<SimStep> SimSession::type(std::u16string_view script) {
 }
 
 std::string SimSession::describe(const SimStep& step) {
-  const CandidateBoxes& b = step.boxes;
   std::string out = "> " + toUtf8(step.keys) + "\n";
   out += "  target: " + oneLine(step.targetText) + "\n";
-  out += "  code:   " + oneLine(b.rtext1.text) + "\n";
-  out += "  text7:  " + oneLine(b.text7.text) + "\n";
-  out += "  hxl:    " + oneLine(b.hxl.text) + "\n";
-  out += "  Text2:  " + oneLine(b.Text2.text) + "\n";
+  const FormView& w = step.window;
+  if (!w.visible) {
+    out += "  window: hidden\n";
+    return out;
+  }
+  const Rect& r = w.bounds;
+  out += "  window: " + std::to_string(r.left) + "," + std::to_string(r.top) + " " +
+         std::to_string(r.width()) + "x" + std::to_string(r.height()) + " twips\n";
+  // The three lines as the window shows them: the code, the sentence and the candidates.
+  for (const auto& [name, label] : {std::pair{u"Text1", "code:     "},
+                                    std::pair{u"rText7", "sentence: "},
+                                    std::pair{u"hxl", "list:     "}}) {
+    for (const ControlView& c : w.controls) {
+      if (c.name == name && c.visible) out += "  " + std::string(label) + oneLine(c.text) + "\n";
+    }
+  }
   return out;
 }
 

@@ -22,6 +22,7 @@ struct SimStep {
   std::u16string keys;        // the token typed
   std::u16string targetText;  // what the target window holds afterwards
   CandidateBoxes boxes;       // the candidate window's boxes afterwards
+  FormView window;            // the candidate window as last shown
 };
 
 class SimSession {

@@ -217,6 +217,10 @@ class Platform {
   // Brings the program with this process id to the foreground (AppActivate).
   virtual void activateProcess(std::uint32_t processId) = 0;
   virtual Point cursorPos() const = 0;
+  // The window's rectangle on the screen, in pixels (GetWindowRect); empty for an unknown window.
+  virtual Rect windowRect(WindowId window) const = 0;
+  // Synthesizes a left-button press and release at a point of the screen, in pixels.
+  virtual void sendLeftClick(Point at) = 0;
   // Screen size in pixels and twips per pixel (15 at 96 dpi).
   virtual Rect screenRect() const = 0;
   virtual int twipsPerPixel() const = 0;

@@ -14,6 +14,7 @@ struct PassState {
   std::u16string tex5f9;                  // end-word candidate list the pass built last
   std::u16string sysyff;                  // first word the two-letter auxiliary steps accepted
   std::u16string codeChars = u"abcdefghijklmnopqrstuvwxyz";  // code-key set the hook obeys
+  std::u16string vumayr = u"abcdefghijklmnopqrstuvwxyz";  // main half of the code-element set
   std::u16string fumayr;                  // auxiliary half of the code-element set
   std::u16string quickSelectKeys;         // quick-select keys in slot order
   std::u16string rtexys;                  // code line when the current pass began

@@ -19,7 +19,7 @@ class WindowServices {
   virtual ~WindowServices() = default;
   // Lays the candidate window out again for the current texts of its boxes, places and shows it.
   virtual void zdus() = 0;
-  // Records the target program and places the candidate window at its caret.
+  // Records the target program and places the candidate window at its caret. Pumps messages.
   virtual void followCaret() = 0;
 };
 

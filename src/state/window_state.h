@@ -15,8 +15,8 @@ struct TextBoxState {
 };
 
 struct CandidateBoxes {
-  TextBoxState Text1;   // form1.Text1: the code being typed (hidden); selStart is the edit position
-  TextBoxState rtext1;  // the code line shown; empty hides the window
+  TextBoxState Text1;   // form1.Text1: the code being typed, shown; selStart is the edit position
+  TextBoxState rtext1;  // the pass's working copy of the code line (hidden); empty hides the window
   TextBoxState rtext2;  // the local sentence result
   TextBoxState text7;   // the converted sentence, committed by Space
   TextBoxState rText7;  // the shown, wrapped copy of the sentence; its length caps typing
@@ -25,8 +25,18 @@ struct CandidateBoxes {
   TextBoxState Text2{u"输入", 0};  // form1.Text2: prompt line / instant-modify edit line
 };
 
+// What the hook and the commit ask of the candidate window's placement; the layout realises it.
+struct CandidateFormState {
+  int width = 0;           // twips; 0 hides the window
+  int height = 0;
+  bool visible = false;
+  bool topMost = false;
+  bool hasFocus = false;   // given the keyboard focus (screenshot key in instant modify)
+};
+
 struct WindowState {
   CandidateBoxes boxes;
+  CandidateFormState form1;
   WindowId h = 0;                      // focused window of the target program
   std::uint32_t targetProcessId = 0;   // 0 = none
   std::uint32_t returnProcessId = 0;
@@ -35,6 +45,12 @@ struct WindowState {
   std::u16string lastSegmentDisplay;
   std::int32_t segmentDisplayParity = 0;
   std::int32_t loopCounter = 0;        // list lines less one, for the vertical layout
+  bool rhkl = false;                   // the one-time downward shift of this composition is done
+  std::u16string targetWindowClass;    // class of the target's focused window
+  double typingStartTime = 0;          // start and latest moment of a typing stretch, ms
+  double typingNowTime = 0;
+  std::int32_t lent7 = 0;              // length of text7 when last counted
+  std::int32_t lt70 = 0;               // its length when the commit last counted typed characters
   // Status bar labels.
   std::u16string platformLabel = u"\r\n砚舟";     // Form4.Label1
   std::u16string punctuationLabel = u"\r\n。，";  // Form4.Label4

@@ -430,6 +430,13 @@ std::u16string SimPlatform::windowClassName(WindowId id) const {
   return {};
 }
 
+Rect SimPlatform::windowRect(WindowId id) const {
+  for (const auto& w : windows_) {
+    if (w->id == id) return w->rect;
+  }
+  return {};
+}
+
 std::u16string SimPlatform::windowText(WindowId id) const {
   for (const auto& w : windows_) {
     if (w->id == id) return w->text;

@@ -29,6 +29,7 @@ struct SimWindow {
   bool unicode = true;            // a Unicode window receives UTF-16 WM_CHAR values
   bool reportsCaret = true;       // false: only the accessibility interface finds the caret
   Rect caretRect{100, 100, 101, 116};  // screen pixels
+  Rect rect{0, 0, 800, 600};           // the window on the screen, pixels
 };
 
 struct SimPostedChar {
@@ -82,6 +83,7 @@ class SimPlatform : public Platform {
   std::vector<SimPostedChar> postedChars;
   std::vector<SimKeyRecord> sentKeys;        // synthesized key events
   std::vector<std::u16string> sentKeyStrings;
+  std::vector<Point> sentClicks;             // synthesized left clicks
   std::vector<std::u16string> startedPrograms;
   std::vector<std::u16string> failingPrograms;  // startProgram answers false for these paths
   std::vector<std::u16string> processes{u"explorer.exe"};
@@ -130,6 +132,8 @@ class SimPlatform : public Platform {
   void postChar(WindowId window, char16_t ch) override;
   void activateProcess(std::uint32_t processId) override;
   Point cursorPos() const override { return cursor_; }
+  Rect windowRect(WindowId window) const override;
+  void sendLeftClick(Point at) override { sentClicks.push_back(at); }
   Rect screenRect() const override { return {0, 0, 1920, 1080}; }
   int twipsPerPixel() const override { return 15; }
 

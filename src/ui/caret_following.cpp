@@ -1,0 +1,124 @@
+#include "ui/caret_following.h"
+
+#include <algorithm>
+
+#include "state/services.h"
+
+namespace yz {
+namespace {
+
+void require(const auto& call, const char* name) {
+  if (!call) throw NotBuiltError(std::string("not built yet: ") + name);
+}
+
+}  // namespace
+
+CaretFollower::CaretFollower(Platform& platform, Settings& settings, WindowState& win,
+                             CompositionState& comp, CandidateWindow& window,
+                             CompositionCalls& calls)
+    : platform_(platform),
+      settings_(settings),
+      win_(win),
+      comp_(comp),
+      window_(window),
+      calls_(calls) {}
+
+bool CaretFollower::isOwnWindow(WindowId window) {
+  return window == window_.id() ||
+         std::find(ownWindows.begin(), ownWindows.end(), window) != ownWindows.end();
+}
+
+void CaretFollower::followCaret() {
+  const WindowId foreground = platform_.foregroundWindow();
+  WindowId focused = platform_.focusedWindow(foreground);
+  if (focused == 0) focused = foreground;  // a thread without a focused window: its own window
+  if (focused == 0) return;
+
+  if (isOwnWindow(focused)) {
+    focusInOwnWindow();
+    return;
+  }
+
+  win_.h = focused;
+  win_.targetProcessId = platform_.windowProcessId(focused);
+  if (win_.targetProcessId == platform_.currentProcessId()) return;
+  std::u16string className = platform_.windowClassName(focused);
+  if (className.size() > kClassNameChars) className.resize(kClassNameChars);
+  win_.targetWindowClass = className;
+  const Rect windowRect = platform_.windowRect(focused);
+
+  // Placed only between compositions.
+  if (!win_.boxes.rtext1.text.empty()) return;
+
+  // This browser takes its clicks only after the candidate window had the focus once.
+  if (win_.targetWindowClass == u"360se6_Frame" && platform_.isKeyDown(kVkLButton) &&
+      win_.tim0 == 0) {
+    const Point cursor = platform_.cursorPos();
+    win_.form1.visible = true;
+    win_.form1.topMost = true;
+    window_.realise(true);
+    win_.tim0 = 1;
+    require(calls_.delay, "delay");
+    calls_.delay(kClickBackWaitMs);
+    platform_.sendLeftClick(cursor);
+    return;
+  }
+
+  Point point;
+  if (win_.targetWindowClass == u"TXGuiFoundation") {
+    caretFromAccessibility();
+    point = Point{window_.form.xqq, window_.form.yqq + 20};
+  } else if (const std::optional<Rect> caret = platform_.caretRect(foreground)) {
+    point = Point{caret->left, caret->top};
+  } else {
+    // No caret reported: the window's origin.
+    point = Point{windowRect.left, windowRect.top};
+  }
+
+  // Keep the window on the screen.
+  const Rect screen = platform_.screenRect();
+  point.x = std::min(point.x, screen.width() - 399);
+  point.y = std::min(point.y, screen.height() - (settings_.hphx ? 100 : 220));
+
+  const int offset = point.x - windowRect.left;
+  if (offset != window_.form.detx) settings_.gbgs = 1;  // the caret moved sideways
+  if (settings_.gbgs == 1) {
+    const int twips = platform_.twipsPerPixel();
+    window_.form.left = (point.x + 1) * twips;
+    window_.form.top = (point.y + 5) * twips;
+    win_.form1.visible = true;
+    win_.form1.topMost = true;
+    window_.realise();
+  }
+  window_.form.detx = offset;
+}
+
+// The user clicked into the platform's own window (to drag the candidate window, say): caret
+// following goes off, and with the button released the shown sentence is committed. It goes to
+// the recorded target program, never into the platform's own window.
+void CaretFollower::focusInOwnWindow() {
+  settings_.gbgs = 0;
+  if (platform_.isKeyDown(kVkLButton)) return;
+  require(calls_.qqdz, "qqdz");
+  require(calls_.escjm, "escjm");
+  const std::u16string rtx2 = win_.boxes.rtext1.text;
+  calls_.qqdz(std::u16string(win_.boxes.text7.text));
+  calls_.escjm();
+  win_.boxes.rtext1.text = rtx2;
+  if (!rtx2.empty()) comp_.lastCode = rtx2.substr(0, rtx2.size() - 1);
+  win_.form1.width = 0;
+  win_.form1.height = 0;
+  window_.showTopMost();
+}
+
+void CaretFollower::caretFromAccessibility() {
+  const std::optional<Rect> caret = platform_.accessibleCaretRect(win_.h);
+  if (!caret) {
+    window_.form.caption = u"(获取失败),停止";
+    return;
+  }
+  window_.form.xqq = caret->left;
+  window_.form.yqq = caret->top;
+}
+
+}  // namespace yz

@@ -1,0 +1,56 @@
+#pragma once
+// Caret following: records the program and window that have the keyboard focus (the target of
+// the next commit) and, between compositions, places the candidate window at that window's caret.
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "platform/platform.h"
+#include "state/composition_state.h"
+#include "state/settings.h"
+#include "state/window_state.h"
+#include "ui/candidate_window.h"
+
+namespace yz {
+
+inline constexpr int kVkLButton = 1;
+inline constexpr int kClickBackWaitMs = 500;
+inline constexpr std::size_t kClassNameChars = 64;
+
+// The composition routines caret following calls; the application wires them.
+struct CompositionCalls {
+  std::function<void(const std::u16string&)> qqdz;  // commits a text and resets the composition
+  std::function<void()> escjm;                      // resets the composition
+  std::function<void(int)> delay;                   // waits, pumping messages
+};
+
+class CaretFollower {
+ public:
+  CaretFollower(Platform& platform, Settings& settings, WindowState& win, CompositionState& comp,
+                CandidateWindow& window, CompositionCalls& calls);
+
+  // Records the target program and window and, while the code line is empty, places the
+  // candidate window at the target's caret. Pumps messages.
+  void followCaret();
+  // Fills the caret point that accessibility reports for the focused window.
+  void caretFromAccessibility();
+
+  // The platform's own windows besides the candidate window (the settings dialog, the status
+  // bar); a focus in one of them is never a target.
+  std::vector<WindowId> ownWindows;
+
+ private:
+  bool isOwnWindow(WindowId window);
+  void focusInOwnWindow();
+
+  Platform& platform_;
+  Settings& settings_;
+  WindowState& win_;
+  CompositionState& comp_;
+  CandidateWindow& window_;
+  CompositionCalls& calls_;
+};
+
+}  // namespace yz

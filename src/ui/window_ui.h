@@ -1,0 +1,27 @@
+#pragma once
+// The candidate window and caret following, offered to the rest of the engine as its window
+// services.
+
+#include "state/services.h"
+#include "ui/candidate_window.h"
+#include "ui/caret_following.h"
+
+namespace yz {
+
+class WindowUi final : public WindowServices {
+ public:
+  WindowUi(Platform& platform, Settings& settings, WindowState& win, CompositionState& comp,
+           const ConversionState& conv, const PassState& pass)
+      : window(platform, settings, win, comp, conv, pass),
+        caret(platform, settings, win, comp, window, calls) {}
+
+  void zdus() override { window.zdus(); }
+  void followCaret() override { caret.followCaret(); }
+
+  // The commit, the reset and the wait that caret following calls; wired by the application.
+  CompositionCalls calls;
+  CandidateWindow window;
+  CaretFollower caret;
+};
+
+}  // namespace yz

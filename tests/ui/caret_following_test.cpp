@@ -1,0 +1,149 @@
+#include <gtest/gtest.h>
+
+#include <vector>
+
+#include "ui_fixture.h"
+
+namespace yz {
+namespace {
+
+constexpr int kTwips = 15;
+
+Point placedAt(UiRig& rig) {
+  return {rig.form().left / kTwips, rig.form().top / kTwips};
+}
+
+TEST(CaretFollowing, PlacesTheWindowBelowTheCaretOnTheScreen) {
+  struct Case {
+    Point caret;
+    bool vertical;
+    Point window;
+  };
+  const std::vector<Case> cases = {
+      {{300, 200}, false, {301, 205}},
+      {{1700, 1000}, false, {1522, 985}},  // x held at 1920 - 399, y at 1080 - 100
+      {{1700, 1000}, true, {1522, 865}},   // a vertical list keeps 220 pixels free
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.caret.x);
+    UiRig rig;
+    rig.settings.gbgs = 1;
+    rig.settings.uphx = c.vertical;
+    rig.settings.hphx = !c.vertical;
+    rig.target.caretRect = {c.caret.x, c.caret.y, c.caret.x + 1, c.caret.y + 16};
+    rig.ui.followCaret();
+    EXPECT_EQ(placedAt(rig), c.window);
+    EXPECT_TRUE(rig.win.form1.visible);
+    EXPECT_EQ(rig.win.h, rig.target.id);
+    EXPECT_EQ(rig.win.targetProcessId, rig.target.processId);
+    EXPECT_EQ(rig.win.targetWindowClass, u"Edit");
+  }
+}
+
+TEST(CaretFollowing, DuringACompositionOnlyRecordsTheTarget) {
+  UiRig rig;
+  rig.settings.gbgs = 1;
+  rig.show(u"ni", u"你", u"1.你");
+  const Point before = placedAt(rig);
+  rig.target.caretRect = {300, 200, 301, 216};
+  rig.ui.followCaret();
+  EXPECT_EQ(placedAt(rig), before);
+  EXPECT_EQ(rig.win.targetProcessId, rig.target.processId);
+  EXPECT_EQ(rig.win.targetWindowClass, u"Edit");
+}
+
+TEST(CaretFollowing, SidewaysCaretMoveSwitchesFollowingBackOn) {
+  UiRig rig;
+  rig.target.caretRect = {300, 200, 301, 216};
+  rig.ui.followCaret();  // remembers the caret's offset
+  rig.settings.gbgs = 0;
+  rig.form().left = 0;
+  rig.ui.followCaret();
+  EXPECT_EQ(rig.settings.gbgs, 0);
+  EXPECT_EQ(rig.form().left, 0) << "caret unmoved: the window stays";
+  rig.target.caretRect = {340, 200, 341, 216};
+  rig.ui.followCaret();
+  EXPECT_EQ(rig.settings.gbgs, 1);
+  EXPECT_EQ(placedAt(rig), (Point{341, 205}));
+}
+
+TEST(CaretFollowing, FocusInTheCandidateWindowCommitsToTheRecordedTarget) {
+  UiRig rig;
+  rig.settings.gbgs = 1;
+  rig.ui.followCaret();  // records the notepad as the target
+  rig.show(u"nihk", u"你好", u"1.你好");
+  rig.sim.focus(rig.ui.window.id());
+  rig.ui.followCaret();
+  EXPECT_EQ(rig.settings.gbgs, 0);
+  EXPECT_EQ(rig.committed, std::vector<std::u16string>{u"你好"});
+  EXPECT_EQ(rig.resets, 1);
+  EXPECT_EQ(rig.win.boxes.rtext1.text, u"nihk");
+  EXPECT_EQ(rig.comp.lastCode, u"nih");
+  EXPECT_EQ(rig.win.h, rig.target.id) << "the commit never goes into the platform's own window";
+  EXPECT_TRUE(rig.win.form1.visible);
+  EXPECT_EQ(rig.win.form1.width, 0);
+}
+
+TEST(CaretFollowing, FocusInTheCandidateWindowWithTheButtonHeld) {
+  UiRig rig;
+  rig.settings.gbgs = 1;
+  rig.show(u"nihk", u"你好", u"1.你好");
+  rig.sim.focus(rig.ui.window.id());
+  rig.sim.queueKey(kVkLButton, false);
+  rig.sim.doEvents();
+  rig.ui.followCaret();
+  EXPECT_EQ(rig.settings.gbgs, 0);
+  EXPECT_TRUE(rig.committed.empty());
+  EXPECT_EQ(rig.resets, 0);
+}
+
+TEST(CaretFollowing, OtherWindowOfTheOwnProcessIsRecordedOnly) {
+  UiRig rig;
+  rig.settings.gbgs = 1;
+  SimWindow& own = rig.sim.addWindow(u"砚舟", u"ThunderRT6TextBox");
+  own.processId = SimPlatform::kOwnProcessId;
+  rig.sim.focus(own.id);
+  const Point before = placedAt(rig);
+  rig.ui.followCaret();
+  EXPECT_EQ(rig.win.targetProcessId, SimPlatform::kOwnProcessId);
+  EXPECT_EQ(rig.win.targetWindowClass, u"");
+  EXPECT_EQ(placedAt(rig), before);
+}
+
+TEST(CaretFollowing, AccessibilityTargetTakesTheCaret20PixelsLower) {
+  UiRig rig;
+  rig.settings.gbgs = 1;
+  SimWindow& qq = rig.sim.addWindow(u"聊天", u"TXGuiFoundation");
+  qq.reportsCaret = false;
+  qq.caretRect = {500, 400, 501, 416};
+  rig.sim.focus(qq.id);
+  rig.ui.followCaret();
+  EXPECT_EQ(placedAt(rig), (Point{501, 425}));
+}
+
+TEST(CaretFollowing, WindowWithoutACaretGetsTheWindowOrigin) {
+  UiRig rig;
+  rig.settings.gbgs = 1;
+  rig.target.reportsCaret = false;
+  rig.target.rect = {40, 60, 840, 660};
+  rig.ui.followCaret();
+  EXPECT_EQ(placedAt(rig), (Point{41, 65}));
+}
+
+TEST(CaretFollowing, BrowserFrameGetsOneClickBackPerComposition) {
+  UiRig rig;
+  rig.settings.gbgs = 1;
+  SimWindow& browser = rig.sim.addWindow(u"浏览器", u"360se6_Frame");
+  rig.sim.focus(browser.id);
+  rig.sim.queueKey(kVkLButton, false);
+  rig.sim.doEvents();
+  rig.ui.followCaret();
+  EXPECT_FALSE(rig.ui.window.view().noActivate) << "the candidate window took the focus";
+  rig.ui.followCaret();
+  EXPECT_EQ(rig.delays, std::vector<int>{500});
+  EXPECT_EQ(rig.sim.sentClicks.size(), 1u);
+  EXPECT_EQ(rig.win.tim0, 1);
+}
+
+}  // namespace
+}  // namespace yz
