@@ -29,6 +29,8 @@ bool CodeLookup::association(const std::u16string& code, std::u16string& cnir, f
   std::int32_t upper = last;
 
   if (static_cast<std::int32_t>(code.size()) < pass_.associationStartLen) return true;
+  // A merged line that is only the weight of "nothing found" holds no word to keep.
+  if (!cnir.empty() && cnir.front() == u' ') cnir.clear();
 
   auto fail = [&](std::int32_t at) {
     if (!cnir.empty()) return false;  // the merged line goes on to the final step

@@ -147,6 +147,20 @@ TEST_F(LookupWorld, AssociationOnAndOff) {
   }
 }
 
+// A code that no lexicon holds but that longer main codes begin with: the words of the run are
+// the result, not the weight that stood for "nothing found".
+TEST_F(LookupWorld, AssociationForACodeWithoutEntryGivesTheRunsWords) {
+  settings.iqlx = 1;
+  setMode(Mode::TopCode);
+  pass.associationStartLen = 4;
+  type(u"bafaj");
+  lex.cells.fybci = 1;  // a plain lookup: no auxiliary reading of the fifth letter
+  Outcome got = look(u"bafaj");
+  EXPECT_EQ(got.word, "办法集");
+  EXPECT_FLOAT_EQ(got.weight, 120);
+  lex.cells.fybci = 0;
+}
+
 // With association on, the final step moves a two-character second word before a lone character.
 TEST_F(LookupWorld, AssociationSettingPutsWordBeforeLoneCharacter) {
   setMode(Mode::TwoCode);
