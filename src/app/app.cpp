@@ -10,14 +10,31 @@ App::App(Platform& platform, std::filesystem::path programFolder)
       windowServices(&windowUi),
       lifecycle(&notBuilt_),
       inputPass(&notBuilt_),
-      webServices(&notBuilt_) {}
+      webServices(&notBuilt_),
+      learning(&notBuilt_),
+      input(InputContext{platform, gbk, settings, mirror, comp, conv, pass, win, lex, race, web,
+                         hookState, windowServices, lifecycle, enc, learning}) {
+  windowUi.calls.qqdz = [this](const std::u16string& text) {
+    std::u16string str4 = text;
+    input.committer.qqdz(str4);
+  };
+  windowUi.calls.escjm = [this] { input.composition.escjm(); };
+  windowUi.calls.delay = [this](int ms) { input.committer.delay(ms); };
+}
 
 App::~App() = default;
 
 void App::start() {
-  pass.timer1 = platform.createTimer([this] { inputPass->Timer1_Timer(); });
+  pass.timer1 = platform.createTimer([this] {
+    try {
+      inputPass->Timer1_Timer();
+    } catch (const NotBuiltError&) {
+      platform.setTimer(pass.timer1, kInputTimerIntervalMs, false);  // no input pass yet
+    }
+  });
   platform.setTimer(pass.timer1, kInputTimerIntervalMs, false);
   pass.timer2 = platform.createTimer([] {});  // the candidate window's second timer does nothing
+  if (comp.hookActive != 1) input.hook.installKeyboardHook();
 }
 
 }  // namespace yz

@@ -5,12 +5,14 @@
 #include <filesystem>
 #include <memory>
 
+#include "input/input.h"
 #include "lexicon/files.h"
 #include "lexicon/gbk.h"
 #include "platform/platform.h"
 #include "state/composition_state.h"
 #include "state/conversion_state.h"
 #include "state/encoder_cells.h"
+#include "state/hook_state.h"
 #include "state/lexicon_state.h"
 #include "state/pass_state.h"
 #include "state/service_cells.h"
@@ -58,6 +60,11 @@ class App {
   LifecycleServices* lifecycle;
   InputPassServices* inputPass;
   WebServices* webServices;
+  LearningServices* learning;
+
+  HookState hookState;
+  // The keyboard hook, the composition resets, the commit and the command codes.
+  Input input;
 
  private:
   NotBuiltServices notBuilt_;

@@ -212,8 +212,9 @@ class Platform {
   virtual std::uint32_t windowProcessId(WindowId window) const = 0;
   virtual std::uint32_t currentProcessId() const = 0;
   // Posts one character message (WM_CHAR) to a window: UTF-16 to a Unicode window; to an ANSI
-  // window the character's GBK bytes in one message, lead byte low, trail byte high.
-  virtual void postChar(WindowId window, char16_t ch) = 0;
+  // window the character's GBK bytes in one message, lead byte low, trail byte high. False when
+  // the message could not be posted (no such window, a full queue).
+  virtual bool postChar(WindowId window, char16_t ch) = 0;
   // Brings the program with this process id to the foreground (AppActivate).
   virtual void activateProcess(std::uint32_t processId) = 0;
   virtual Point cursorPos() const = 0;

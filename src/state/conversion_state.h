@@ -45,6 +45,7 @@ struct ConversionState {
   std::int32_t jx = 0;
   std::u16string qrbuir;         // sentence text and tail character of the positioning path
   std::u16string bmstruhci;      // the code as the input pass last saw it
+  std::u16string endzf;          // end-of-sentence candidate list of the last conversion
   // Cells of the segmentation and the split searches.
   std::int32_t wzma = 0;         // 1 while the segmentability tests check a rest after a head
   std::u16string bmstrb;         // the code the last segment choice started from

@@ -34,6 +34,14 @@ class LifecycleServices {
   virtual void ended() = 0;
 };
 
+class LearningServices {
+ public:
+  virtual ~LearningServices() = default;
+  // Word learning after a commit chosen with a quick-select key or from instant modify.
+  // Pumps messages.
+  virtual void yhck(std::u16string_view text) = 0;
+};
+
 class InputPassServices {
  public:
   virtual ~InputPassServices() = default;
@@ -55,6 +63,7 @@ class WebServices {
 // Stands in for every subsystem that is not built yet.
 class NotBuiltServices final : public WindowServices,
                                public LifecycleServices,
+                               public LearningServices,
                                public InputPassServices,
                                public WebServices {
  public:
@@ -63,6 +72,7 @@ class NotBuiltServices final : public WindowServices,
   void Form_Load() override { fail("Form_Load"); }
   void csqid() override { fail("csqid"); }
   void ended() override { fail("ended"); }
+  void yhck(std::u16string_view) override { fail("yhck"); }
   void Timer1_Timer() override { fail("Timer1_Timer"); }
   float xymaypu(std::u16string_view) override { fail("xymaypu"); }
   float xymaypu1(std::u16string_view, std::u16string_view) override { fail("xymaypu1"); }

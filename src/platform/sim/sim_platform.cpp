@@ -180,6 +180,7 @@ void SimPlatform::typeKeys(std::u16string_view script) {
 // ----- keyboard -----
 
 bool SimPlatform::installKeyboardHook(HookProc proc) {
+  if (refuseHook) return false;
   hook_ = std::move(proc);
   return true;
 }
@@ -228,6 +229,7 @@ void SimPlatform::deliverKey(const KeyEvent& event) {
     ++hookCalls;
     HookProc proc = hook_;  // the procedure may remove or replace the hook
     answer = proc(event);
+    hookAnswers.push_back(answer);
   }
   if (answer == HookAnswer::Withhold) return;
   if (SimWindow* w = window(focus_); w && event.down) typeIntoWindow(*w, event);
@@ -451,17 +453,17 @@ std::uint32_t SimPlatform::windowProcessId(WindowId id) const {
   return 0;
 }
 
-void SimPlatform::postChar(WindowId id, char16_t ch) {
+bool SimPlatform::postChar(WindowId id, char16_t ch) {
   SimWindow* w = window(id);
+  if (!w) return false;
   std::uint16_t value = ch;
-  if (w && !w->unicode) {
+  if (!w->unicode) {
     std::string bytes = toGbk(std::u16string_view(&ch, 1));
     value = bytes.size() >= 2 ? static_cast<std::uint16_t>(static_cast<unsigned char>(bytes[0]) |
                                                             static_cast<unsigned char>(bytes[1]) << 8)
                               : static_cast<std::uint16_t>(bytes.empty() ? 0 : static_cast<unsigned char>(bytes[0]));
   }
   postedChars.push_back({id, value});
-  if (!w) return;
   // The window's own handling of WM_CHAR.
   if (w->unicode) {
     if (ch == u'\b') {
@@ -475,6 +477,7 @@ void SimPlatform::postChar(WindowId id, char16_t ch) {
     if (value > 0xFF) bytes.push_back(static_cast<char>(value >> 8));
     insertText(*w, fromGbk(bytes));
   }
+  return true;
 }
 
 void SimPlatform::activateProcess(std::uint32_t processId) {

@@ -95,6 +95,8 @@ class SimPlatform : public Platform {
   LocalTime now{2026, 12, 10, 9, 30, 15, 5};
   std::filesystem::path resourceDir;  // resource N is the file "N.txt" in it
   int hookCalls = 0;
+  std::vector<HookAnswer> hookAnswers;  // the installed hook's answer for each key event
+  bool refuseHook = false;              // installKeyboardHook fails while set
   bool quitRequested = false;
 
   std::vector<SimForm*> forms() const { return forms_; }
@@ -129,7 +131,7 @@ class SimPlatform : public Platform {
   std::u16string windowText(WindowId window) const override;
   std::uint32_t windowProcessId(WindowId window) const override;
   std::uint32_t currentProcessId() const override { return kOwnProcessId; }
-  void postChar(WindowId window, char16_t ch) override;
+  bool postChar(WindowId window, char16_t ch) override;
   void activateProcess(std::uint32_t processId) override;
   Point cursorPos() const override { return cursor_; }
   Rect windowRect(WindowId window) const override;

@@ -1,0 +1,72 @@
+#include "input/commands.h"
+
+namespace yz {
+
+void Commands::startSystemProgram(std::u16string_view name) {
+  std::u16string path = c_.platform.systemFolder();
+  path += u'\\';
+  path += name;
+  c_.platform.startProgram(path);
+}
+
+void Commands::selectSentenceMode(bool Settings::*mode) {
+  Settings& s = c_.settings;
+  for (bool Settings::*option : {&Settings::huvj, &Settings::ilmvj, &Settings::dgvj, &Settings::izcmu,
+                                 &Settings::smvj}) {
+    s.*option = option == mode;
+  }
+}
+
+void Commands::mlvti(std::u16string bmstr) {
+  Settings& s = c_.settings;
+  if (bmstr == s.xzvx) c_.lifecycle->ended();
+  if (bmstr == s.jub) {
+    composition_.tejm(kTejmClear);
+    startSystemProgram(u"notepad.exe");
+  }
+  if (bmstr == s.jsq) {
+    composition_.tejm(kTejmClear);
+    startSystemProgram(u"calc.exe");
+  }
+  if (bmstr == s.dywd) {
+    composition_.tejm(kTejmClear);
+    c_.platform.sendKeys(u"^p");
+    c_.win.form1.topMost = true;  // the candidate window stays on top of the print dialog
+  }
+  if (bmstr == s.huzj) {
+    composition_.tejm(kTejmClear);
+    selectSentenceMode(&Settings::huvj);
+    c_.win.boxes.rtext1.text.clear();
+  }
+  if (bmstr == s.lmzj) {
+    composition_.tejm(kTejmClear);
+    selectSentenceMode(&Settings::ilmvj);
+    c_.win.boxes.rtext1.text.clear();
+  }
+  if (bmstr == s.vqyx) {
+    s.vqdyx = true;
+    s.lidyx = false;
+    c_.win.boxes.rtext1.text.clear();
+    composition_.tejm(kTejmClear);
+  }
+  if (bmstr == s.liyx) {
+    s.lidyx = true;
+    s.vqdyx = false;
+    composition_.tejm(kTejmClear);
+  }
+}
+
+void Commands::Form_KeyDown(int keyCode) {
+  if (keyCode != vk::kF6) return;
+  c_.win.boxes.rtext1.text.clear();
+  if (c_.comp.hookActive == 1) {
+    hook_.removeKeyboardHook();
+    c_.setTimer1(false);
+  } else {
+    hook_.installKeyboardHook();
+    c_.setTimer1(true);
+    if (c_.pass.timer2 >= 0) c_.platform.setTimer(c_.pass.timer2, kTimer2IntervalMs, true);
+  }
+}
+
+}  // namespace yz

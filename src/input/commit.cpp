@@ -1,0 +1,160 @@
+#include "input/commit.h"
+
+#include <cstdint>
+#include <string>
+
+namespace yz {
+namespace {
+
+constexpr int kVkControl = 17;
+constexpr int kVkV = 86;
+constexpr int kClipboardSettleMs = 10;
+constexpr int kLearningWaitMs = 10;
+
+void replaceAll(std::u16string& s, char16_t from, std::u16string_view to) {
+  for (std::size_t at = s.find(from); at != std::u16string::npos; at = s.find(from, at + to.size())) {
+    s.replace(at, 1, to);
+  }
+}
+
+}  // namespace
+
+bool Committer::chosen(const std::u16string& str4) const {
+  if (str4.empty() || str4.size() == 1) return false;
+  if (c_.comp.modifyMode != 0) return true;
+  const std::u16string& a0 = c_.comp.a0;
+  return !a0.empty() && c_.pass.quickSelectKeys.find(a0) != std::u16string::npos;
+}
+
+void Committer::prepareChosen(std::u16string& str4) {
+  const std::string pageSize = std::to_string(c_.mirror.pageSize);
+  c_.settings.hxgu.assign(pageSize.begin(), pageSize.end());
+  c_.settings.uphx = c_.mirror.verticalListSetting != 0;
+  c_.settings.hphx = c_.mirror.verticalListSetting == 0;
+  replaceAll(str4, u'`', u"\r\n");
+  c_.pass.rtexys.clear();
+  c_.win.boxes.rtext1.text.clear();
+  c_.win.lastSegmentDisplay.clear();
+  c_.win.segmentDisplayParity = 0;
+  c_.win.tim0 = 0;
+  // The running context record of 上文动态造词: the texts and the initials of their codes.
+  if (str4.find(u'*') == std::u16string::npos && c_.settings.qjzc == 1) {
+    std::u16string bm;
+    c_.citcbmma(str4, bm, c_.web.pinyinQuery);
+    std::u16string initials;
+    for (std::size_t i = 0; i < bm.size(); i += 2) initials.push_back(bm[i]);
+    c_.comp.cnuhwf += str4;
+    c_.comp.enuhwf += initials;
+  }
+  // A text ending in "*" keeps its asterisks and its characters.
+  if (str4.back() != u'*') {
+    replaceAll(str4, u'*', u"\r\n");
+    str4 = c_.platform.fromGbk(c_.platform.toGbk(str4));
+  }
+}
+
+bool Committer::putOnClipboard(std::u16string_view text) {
+  try {
+    c_.platform.clearClipboard();
+    c_.platform.setClipboardText(text);
+  } catch (const PlatformError&) {
+    return false;
+  }
+  return true;
+}
+
+void Committer::sendPasteKeys() {
+  Platform& p = c_.platform;
+  c_.comp.sendingPasteKeys = -1;
+  p.sendKeyEvent(kVkControl, p.scanCodeOf(kVkControl), false);
+  p.sendKeyEvent(kVkV, p.scanCodeOf(kVkV), false);
+  p.sendKeyEvent(kVkV, p.scanCodeOf(kVkV), true);
+  p.sendKeyEvent(kVkControl, p.scanCodeOf(kVkControl), true);
+  // The four events pass through the hook while the flag lets them by.
+  p.doEvents();
+  c_.comp.sendingPasteKeys = 0;
+}
+
+void Committer::resetAfterCommit() {
+  c_.comp.a0.clear();
+  c_.race.raceMode = 0;
+  composition_.clearCompositionCells();
+  c_.conv.eraseWordTable();
+  c_.pass.tex70 = c_.pass.tex7;
+  c_.win.boxes.Text5.text.clear();
+  c_.win.boxes.Text1 = {};
+  c_.conv.qrbuir.clear();
+  c_.pass.maxHitIndex = 0;
+  c_.pass.rtexys.clear();
+  c_.pass.jsq1 = 0;
+}
+
+void Committer::finish() {
+  c_.setTimer1(true);
+  if (c_.win.boxes.Text1.text.empty()) {
+    // Shown top-most where it stands, not activated, at size 0 x 0 until the next layout.
+    c_.win.form1.width = 0;
+    c_.win.form1.height = 0;
+    c_.win.form1.visible = true;
+    c_.win.form1.topMost = true;
+  }
+  c_.win.externalTarget = -1;
+}
+
+void Committer::qqdz(std::u16string& str4) {
+  const bool learn = chosen(str4);
+  if (learn) prepareChosen(str4);
+  c_.comp.pendingCommand = kPendingNone;
+  if (c_.win.targetProcessId == 0 && c_.win.externalTarget == -1) {
+    composition_.escjm();
+    return;
+  }
+  if (str4.empty()) {
+    // Nothing to deliver: the clipboard and the composition stay as they are.
+    c_.comp.lastCommitCode = c_.win.boxes.rtext1.text;
+    c_.comp.lastCommitText.clear();
+    finish();
+    return;
+  }
+  const bool viaClipboard = c_.settings.jtb == 1;
+  const bool delivered = viaClipboard ? putOnClipboard(str4) : subPostString(c_.win.h, str4);
+  if (!delivered) {
+    finish();
+    return;
+  }
+  c_.comp.lastCommitCode = c_.win.boxes.rtext1.text;
+  c_.comp.lastCommitText = str4;
+  c_.win.form1.width = 0;
+  c_.win.form1.height = 0;
+  // Keys typed during the waits below start a new code. Word learning reads the composition, so
+  // a learned commit resets after it.
+  if (!learn) resetAfterCommit();
+  if (viaClipboard) {
+    delay(kClipboardSettleMs);
+    delay(kClipboardSettleMs);
+    sendPasteKeys();
+  }
+  if (learn) {
+    delay(kLearningWaitMs);
+    c_.learning->yhck(str4);
+    resetAfterCommit();
+  }
+  finish();
+}
+
+bool Committer::subPostString(WindowId hwnd, std::u16string_view strP) {
+  for (char16_t ch : strP) {
+    if (!c_.platform.postChar(hwnd, ch)) return false;
+  }
+  return true;
+}
+
+void Committer::delay(int t) {
+  const std::uint32_t start = c_.platform.clockMs();
+  do {
+    c_.platform.doEvents();
+    c_.platform.sleepMs(1);
+  } while (c_.platform.clockMs() - start < static_cast<std::uint32_t>(t < 0 ? 0 : t));
+}
+
+}  // namespace yz

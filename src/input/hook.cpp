@@ -1,0 +1,252 @@
+#include "input/hook.h"
+
+namespace yz {
+namespace {
+
+constexpr std::uint32_t kLongPressMs = 70;
+constexpr std::size_t kMaxShownSentence = 25;  // rText7 longer than this refuses letters
+constexpr char16_t kShiftedDigits[] = u")!@#$%^&*(";
+
+}  // namespace
+
+// ----- installation -----
+
+void KeyboardHook::installKeyboardHook() {
+  if (c_.comp.hookHandle == 0 || !c_.platform.keyboardHookInstalled()) {
+    const bool installed = c_.platform.installKeyboardHook([this](const KeyEvent& e) {
+      try {
+        return keyboardHookProc(e);
+      } catch (const NotBuiltError&) {
+        return HookAnswer::CallNext;  // a subsystem the key needs is not there yet
+      }
+    });
+    if (!installed) {
+      c_.platform.messageBox(u"键盘钩子安装失败，砚舟现在无法接管键盘，请稍后再试。", u"砚舟",
+                             MessageBoxKind::Ok);
+      return;
+    }
+    c_.comp.hookHandle = 1;
+  }
+  c_.win.platformLabel = u"\r\n砚舟";
+  c_.comp.hookActive = 1;
+  c_.comp.platformMode = 1;
+  c_.pass.skipUnchangedFlag = 0;
+  c_.comp.capsLockState = -1;
+}
+
+void KeyboardHook::removeKeyboardHook() {
+  c_.platform.removeKeyboardHook();
+  c_.comp.hookHandle = 0;
+  c_.win.platformLabel = u"\r\n系统";
+  c_.comp.hookActive = -1;
+  c_.comp.platformMode = -1;
+}
+
+// ----- routing -----
+
+HookAnswer KeyboardHook::keyboardHookProc(const KeyEvent& event) {
+  const int key = event.vkCode;
+  const TextBoxState& code = c_.win.boxes.Text1;
+  const auto len = static_cast<std::int32_t>(code.text.size());
+  if (code.selStart != 0 && code.selStart != len) {
+    // The caret stands inside the code: the keys edit it where the focus is.
+    if (key == vk::kEscape) {
+      c_.caretToEnd();
+      c_.reactivateTarget();
+      return HookAnswer::Withhold;
+    }
+    if (key != vk::kSpace && key != vk::kReturn) return HookAnswer::Pass;
+  }
+  if (!event.down) {
+    // A release with Alt held is a system key-up, which the hook leaves to the next hook.
+    if ((event.flags & kKeyAltDown) != 0) return HookAnswer::CallNext;
+    return keyUp(key);
+  }
+  if (key >= 0 && key < 256) c_.hook.withheldPresses.reset(static_cast<std::size_t>(key));
+  return keyDown(key);
+}
+
+HookAnswer KeyboardHook::keyDown(int key) {
+  CompositionState& comp = c_.comp;
+  HookState& hook = c_.hook;
+  const std::u16string& code = c_.win.boxes.Text1.text;
+
+  // Follow typing in English input: hands off.
+  if (c_.settings.gdms && c_.win.languageLabel == u"\r\n英") return HookAnswer::Pass;
+  c_.setTimer1(true);
+  if (code.empty()) {
+    c_.win.form1.width = 0;
+    c_.win.form1.height = 0;
+    c_.win.form1.visible = true;
+    c_.win.form1.topMost = true;
+  }
+  if (comp.platformMode == -1 && key != vk::kBackQuote) return HookAnswer::Pass;
+
+  if (code.empty()) {
+    if (Answer a = unshiftedMark(key)) return *a;
+    if (key == vk::kBackQuote) return backQuoteSwitch();
+    c_.settings.qrpn.borderStyle = c_.mirror.fullPinyinMode;
+    // A mark queued for the next pass stays until the pass commits it.
+    if (comp.pendingCommand != kPendingCommitText) comp.pendingText.clear();
+    if (key == vk::kLShift || key == vk::kRShift) hook.shiftHeld = 1;
+    if (key == vk::kLControl || key == vk::kRControl) hook.ctrlHeld = 1;
+    if (key == vk::kLWin || key == vk::kRWin) hook.winHeld = 1;
+    if (key == vk::kLMenu || key == vk::kRMenu) hook.altHeld = 1;
+    if (Answer a = shiftedMark(key)) return *a;
+  }
+  const std::u16string& qsk = c_.pass.quickSelectKeys;
+  if (qsk.find(u'_') != std::u16string::npos && !code.empty() && key == vk::kSpace) {
+    hook.lastKeyCode = vk::kSpace;  // the release appends "_"
+    return HookAnswer::Withhold;
+  }
+  if (comp.platformMode == -1) {
+    hook.lastKeyCode = key;
+    return HookAnswer::Pass;
+  }
+  if (comp.sendingPasteKeys == -1) return HookAnswer::Pass;
+  if (comp.modifyMode != 0) return modifyLineKey(key);
+  if (key >= 'A' && key <= 'Z' && hook.ctrlHeld != 1 && hook.winHeld != 1 && hook.altHeld != 1) {
+    return letter(key);
+  }
+  if (key >= '0' && key <= '9') return digit(key);
+  captureKey(key);
+  if (key == vk::kTab && !code.empty()) return enterModifyFromCode(key);
+  if (key == vk::kF8 || key == vk::kF10) return screenshot();
+  if (key == vk::kBack && !code.empty()) return backspace();
+  if (key == vk::kEscape) {
+    if (code.empty()) return HookAnswer::Pass;
+    composition_.escjm();
+    return HookAnswer::Withhold;
+  }
+  if (key == vk::kDelete) return deleteKey();
+  if (key == vk::kLControl && !code.empty() && c_.settings.lctr) return enterModifyFromCode(key);
+  if (key == comp.modifyKeyCode && !code.empty() && c_.settings.ugzdy) {
+    return enterModifyFromCode(key);
+  }
+  if (!code.empty()) {
+    if (Answer a = punctuationInCode(key)) return *a;
+  }
+  if (key == vk::kSpace) {
+    if (Answer a = spaceKey()) return *a;
+  }
+  if (key == vk::kReturn && !code.empty()) {
+    comp.pendingCommand = kPendingEnter;
+    return HookAnswer::Withhold;
+  }
+  hook.lastKeyCode = key;
+  return fallThrough(key);
+}
+
+HookAnswer KeyboardHook::fallThrough(int key) {
+  // A Shift (or the captured switch key) pressed with an empty code is kept from the target
+  // program while the platform is active; its release follows it.
+  const bool shiftLike = key == vk::kLShift || key == vk::kRShift || isSwitchKey(key);
+  if (shiftLike && platformLabelActive() && c_.hook.shiftHeld == 1) {
+    if (key >= 0 && key < 256) c_.hook.withheldPresses.set(static_cast<std::size_t>(key));
+    return HookAnswer::Withhold;
+  }
+  return HookAnswer::CallNext;
+}
+
+// ----- code-line editing -----
+
+void KeyboardHook::appendToCode(std::u16string_view text) {
+  c_.win.boxes.Text1.text += text;
+  c_.caretToEnd();
+}
+
+HookAnswer KeyboardHook::letter(int key) {
+  CompositionState& comp = c_.comp;
+  HookState& hook = c_.hook;
+  TextBoxState& code = c_.win.boxes.Text1;
+  const bool capsOn = c_.platform.isKeyToggled(vk::kCapital) && !c_.platform.isKeyDown(vk::kCapital);
+  comp.capsLockState = capsOn ? 1 : -1;
+  const bool upper = (hook.shiftHeld == 1 && comp.capsLockState == -1) ||
+                     (hook.shiftHeld == 0 && comp.capsLockState == 1);
+  if (upper) {
+    if (code.text.empty()) return HookAnswer::Pass;
+    appendToCode(std::u16string(1, static_cast<char16_t>(key)));
+    hook.lastKeyCode = key;
+    return HookAnswer::Withhold;
+  }
+  comp.codeBeforeKey = code.text;
+  const std::uint32_t now = c_.platform.clockMs();
+  if (now - hook.lastLetterTime < kLongPressMs && key == hook.lastKeyCode &&
+      comp.codeBeforeKey.size() > 3) {
+    // A held key: its first press and first repeat leave, and instant modify is asked for.
+    if (comp.longPressDone == 0) {
+      code.text = comp.codeBeforeKey.substr(0, comp.codeBeforeKey.size() - 2);
+      comp.longPressDone = 1;
+      comp.pendingCommand = kPendingLongPress;
+      comp.longPressArmed = 0;
+    }
+    c_.caretToEnd();
+    hook.lastKeyCode = key;
+    hook.lastLetterTime = now;
+    return HookAnswer::Withhold;
+  }
+  if (c_.win.boxes.rText7.text.size() > kMaxShownSentence) {
+    hook.lastKeyCode = key;
+    hook.lastLetterTime = now;
+    return HookAnswer::Withhold;
+  }
+  code.text = comp.codeBeforeKey + static_cast<char16_t>(key - 'A' + 'a');
+  comp.longPressDone = 0;
+  c_.caretToEnd();
+  hook.lastKeyCode = key;
+  hook.lastLetterTime = now;
+  return HookAnswer::Withhold;
+}
+
+HookAnswer KeyboardHook::digit(int key) {
+  const char16_t d = static_cast<char16_t>(key);
+  if (c_.pass.codeChars.find(d) == std::u16string::npos && c_.win.boxes.Text1.text.empty()) {
+    c_.hook.lastKeyCode = key;
+    return HookAnswer::Pass;
+  }
+  appendToCode(std::u16string(1, c_.hook.shiftHeld == 1 ? kShiftedDigits[key - '0'] : d));
+  return HookAnswer::Withhold;
+}
+
+HookAnswer KeyboardHook::backspace() {
+  CompositionState& comp = c_.comp;
+  std::u16string& code = c_.win.boxes.Text1.text;
+  if (code.back() == u' ') {
+    // A segment boundary goes with the character before it.
+    code.erase(code.size() >= 2 ? code.size() - 2 : 0);
+    if (comp.segmentCount > 0) --comp.segmentCount;
+  } else {
+    code.pop_back();
+  }
+  if (!code.empty() && code.back() == u' ') {
+    std::u16string& sentence = c_.win.boxes.text7.text;
+    const auto end = static_cast<std::size_t>(comp.segmentTextEnds[comp.segmentCount]);
+    if (end < sentence.size()) sentence.resize(end);
+    c_.win.boxes.hxl.text.clear();
+    comp.lastCode = code;
+    comp.lastCaretPos = static_cast<std::int32_t>(code.size());
+    c_.window->zdus();
+  }
+  c_.caretToEnd();
+  return HookAnswer::Withhold;
+}
+
+KeyboardHook::Answer KeyboardHook::spaceKey() {
+  const std::u16string& chars = c_.pass.codeChars;
+  const bool underscoreFirst = !chars.empty() && chars.front() == u'_';
+  if (c_.win.boxes.Text1.text.empty() && !underscoreFirst) return std::nullopt;
+  if (c_.conv.lastItemOneLetter == 0 && !underscoreFirst) {
+    c_.comp.pendingCommand = kPendingCommitSentence;
+    return HookAnswer::Withhold;
+  }
+  if (chars.find(u'_') != std::u16string::npos) {
+    // A space becomes the code element "_".
+    appendToCode(u"_");
+    c_.hook.lastKeyCode = vk::kSpace;
+    return HookAnswer::Withhold;
+  }
+  c_.comp.pendingCommand = kPendingCommitSentence;
+  return HookAnswer::Withhold;
+}
+
+}  // namespace yz
