@@ -47,7 +47,7 @@ std::vector<SimStep> SimSession::type(std::u16string_view script) {
       platform.typeKeys(token);
       platform.settle();
       steps.push_back({std::u16string(token), target.text, app->win.boxes,
-                       app->windowUi.window.view()});
+                       app->windowUi.window.view(), app->comp.pendingCommand, app->comp.pendingText});
     }
     pos = end + 1;
   }
@@ -57,8 +57,13 @@ std::vector<SimStep> SimSession::type(std::u16string_view script) {
 std::string SimSession::describe(const SimStep& step) {
   std::string out = "> " + toUtf8(step.keys) + "\n";
   out += "  target: " + oneLine(step.targetText) + "\n";
+  if (step.pendingCommand != 0) {
+    out += "  pending: " + std::to_string(step.pendingCommand) + " " + oneLine(step.pendingText) + "\n";
+  }
   const FormView& w = step.window;
   if (!w.visible) {
+    // The code being typed, before a layout shows it.
+    if (!step.boxes.Text1.text.empty()) out += "  typed:  " + oneLine(step.boxes.Text1.text) + "\n";
     out += "  window: hidden\n";
     return out;
   }

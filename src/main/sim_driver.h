@@ -3,6 +3,7 @@
 // window received and the candidate window's boxes out. The vexim-sim program, the end-to-end
 // tests and the benchmarks share it.
 
+#include <cstdint>
 #include <filesystem>
 #include <memory>
 #include <string>
@@ -23,6 +24,8 @@ struct SimStep {
   std::u16string targetText;  // what the target window holds afterwards
   CandidateBoxes boxes;       // the candidate window's boxes afterwards
   FormView window;            // the candidate window as last shown
+  std::int32_t pendingCommand = 0;  // what the hook left for the next input pass
+  std::u16string pendingText;
 };
 
 class SimSession {
