@@ -116,14 +116,16 @@ void Committer::qqdz(std::u16string& str4) {
     finish();
     return;
   }
+  // The caller's text may be a box that the reset below empties or a key edits during a wait.
+  const std::u16string text = str4;
   const bool viaClipboard = c_.settings.jtb == 1;
-  const bool delivered = viaClipboard ? putOnClipboard(str4) : subPostString(c_.win.h, str4);
+  const bool delivered = viaClipboard ? putOnClipboard(text) : subPostString(c_.win.h, text);
   if (!delivered) {
     finish();
     return;
   }
   c_.comp.lastCommitCode = c_.win.boxes.rtext1.text;
-  c_.comp.lastCommitText = str4;
+  c_.comp.lastCommitText = text;
   c_.win.form1.width = 0;
   c_.win.form1.height = 0;
   // Keys typed during the waits below start a new code. Word learning reads the composition, so
@@ -136,7 +138,7 @@ void Committer::qqdz(std::u16string& str4) {
   }
   if (learn) {
     delay(kLearningWaitMs);
-    c_.learning->yhck(str4);
+    c_.learning->yhck(text);
     resetAfterCommit();
   }
   finish();

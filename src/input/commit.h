@@ -27,6 +27,7 @@ class Committer {
   void prepareChosen(std::u16string& str4);
   // Puts the text on the clipboard; false when the clipboard refused it.
   bool putOnClipboard(std::u16string_view text);
+  // Synthesizes Ctrl+V and lets it through the hook. Pumps messages.
   void sendPasteKeys();
   void resetAfterCommit();
   void finish();

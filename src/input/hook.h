@@ -31,7 +31,7 @@ class KeyboardHook {
  private:
   using Answer = std::optional<HookAnswer>;  // empty: the rule did not end the event
 
-  HookAnswer keyDown(int key);
+  HookAnswer keyDown(int key);  // Pumps messages (screenshot keys).
   HookAnswer fallThrough(int key);
   // Code-line editing.
   HookAnswer letter(int key);
@@ -54,7 +54,7 @@ class KeyboardHook {
   void queueText(std::u16string_view text);
   Answer punctuationInCode(int key);
   // Instant-modify line keys and Delete.
-  HookAnswer modifyLineKey(int key);
+  HookAnswer modifyLineKey(int key);  // Pumps messages (F10).
   HookAnswer deleteKey();
 
   const InputContext& c_;

@@ -112,6 +112,21 @@ TEST(Commit, ChosenTextsBreakLinesAndGoToWordLearning) {
   }
 }
 
+TEST(Commit, LearnsTheCommittedTextWhateverAKeyDoesToItsBoxDuringTheWait) {
+  Rig rig;
+  rig.aimAtTarget();
+  rig.app.comp.modifyMode = 1;
+  rig.compose(u"nihk w", u"你好我");
+  rig.app.comp.segmentCount = 1;
+  rig.app.comp.segmentTextEnds[1] = 2;
+  rig.sim.typeKeys(u"backspace");  // cuts the sentence box back inside the wait before learning
+  rig.app.input.committer.qqdz(rig.app.win.boxes.text7.text);
+  ASSERT_EQ(rig.learning.learned.size(), 1u);
+  EXPECT_EQ(toUtf8(rig.learning.learned[0]), "你好我");
+  EXPECT_EQ(toUtf8(rig.target.text), "你好我");
+  EXPECT_EQ(rig.app.win.boxes.text7.text, u"");
+}
+
 TEST(Commit, ContextRecordKeepsChosenTextsAndTheirInitials) {
   Rig rig;
   rig.aimAtTarget();
