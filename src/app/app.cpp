@@ -13,7 +13,9 @@ App::App(Platform& platform, std::filesystem::path programFolder)
       webServices(&notBuilt_),
       learning(&notBuilt_),
       input(InputContext{platform, gbk, settings, mirror, comp, conv, pass, win, lex, race, web,
-                         hookState, windowServices, lifecycle, enc, learning}) {
+                         hookState, windowServices, lifecycle, enc, learning}),
+      loader(*this) {
+  lifecycle = &loader;
   windowUi.calls.qqdz = [this](const std::u16string& text) {
     std::u16string str4 = text;
     input.committer.qqdz(str4);
@@ -34,7 +36,7 @@ void App::start() {
   });
   platform.setTimer(pass.timer1, kInputTimerIntervalMs, false);
   pass.timer2 = platform.createTimer([] {});  // the candidate window's second timer does nothing
-  if (comp.hookActive != 1) input.hook.installKeyboardHook();
+  lifecycle->Form_Load();  // installs the keyboard hook in its place in the sequence
 }
 
 }  // namespace yz

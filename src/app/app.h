@@ -5,8 +5,9 @@
 #include <filesystem>
 #include <memory>
 
-#include "input/input.h"
+#include "app/load.h"
 #include "lexicon/files.h"
+#include "input/input.h"
 #include "lexicon/gbk.h"
 #include "platform/platform.h"
 #include "state/composition_state.h"
@@ -33,7 +34,7 @@ class App {
   App(const App&) = delete;
   App& operator=(const App&) = delete;
 
-  // Starts the program: creates the timers and runs what exists of the load sequence.
+  // Starts the program: creates the timers and runs the load sequence. Pumps messages.
   void start();
 
   // One message-pump pass of the GUI thread. Pumps messages.
@@ -65,6 +66,8 @@ class App {
   HookState hookState;
   // The keyboard hook, the composition resets, the commit and the command codes.
   Input input;
+  // The load sequence, the settings commits, the settings dialog and the exit sequence.
+  Lifecycle loader;
 
  private:
   NotBuiltServices notBuilt_;

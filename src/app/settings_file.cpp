@@ -97,16 +97,6 @@ const std::vector<std::vector<OptionRef>>& optionGroups() {
 }
 #undef YZ_OPTION
 
-void selectOption(Settings& s, bool& option) {
-  for (const auto& group : optionGroups()) {
-    bool inGroup = false;
-    for (OptionRef ref : group) inGroup = inGroup || &ref(s) == &option;
-    if (!inGroup) continue;
-    for (OptionRef ref : group) ref(s) = false;
-  }
-  option = true;
-}
-
 // --- line kinds ---
 
 SettingsLine check(std::u16string_view key, int Settings::*member) {
@@ -321,6 +311,16 @@ bool writeRecords(const ProgramFolder& files, const Platform& platform, const Se
 }
 
 }  // namespace
+
+void selectOption(Settings& s, bool& option) {
+  for (const auto& group : optionGroups()) {
+    bool inGroup = false;
+    for (OptionRef ref : group) inGroup = inGroup || &ref(s) == &option;
+    if (!inGroup) continue;
+    for (OptionRef ref : group) ref(s) = false;
+  }
+  option = true;
+}
 
 std::u16string settingsRecordText(const Settings& settings, SettingsCopy copy) {
   std::u16string out;

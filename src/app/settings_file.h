@@ -20,6 +20,9 @@ inline constexpr int kSkinLines = 12;
 // The program-folder copy and the user copy differ only in the key of line 27.
 enum class SettingsCopy { Program, User };
 
+// Selects an option button and clears the other options of its group (a field of `settings`).
+void selectOption(Settings& settings, bool& option);
+
 // The 96 lines of the settings record for the controls as they stand.
 std::u16string settingsRecordText(const Settings& settings, SettingsCopy copy);
 // Reads a settings record into the controls, line by line by position (inuvjl). A value that does

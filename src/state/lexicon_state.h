@@ -106,6 +106,7 @@ struct PrivilegedCodeTable {
   std::vector<std::u16string> privilegedWords{u""};
   std::vector<std::u16string> privilegedFlags{u""};
   std::int32_t tqgu = 0;  // records read
+  std::u16string yjjmcn;  // words of the first-level short codes (codes ending in "_"); only grows
 };
 
 struct LexiconState {

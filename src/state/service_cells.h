@@ -24,6 +24,8 @@ struct WebCells {
 // State of a race-text analyzer or word-maker run.
 struct RaceState {
   std::int32_t raceMode = 0;       // 1 while an analyzer or word-maker run is active
+  std::int32_t raceKeyDelay = 50;     // key interval of the analyzer's simulated typing, ms
+  std::int32_t raceCommitDelay = 200; // its commit delay, ms
   int gpsd = 0;                    // 公平赛打 (fair race) check box
   std::int32_t wordMakerMode = 0;
   std::int16_t showMadeWords = 0;

@@ -116,6 +116,7 @@ struct Settings {
   int ckyc = 0;    // 提醒词库有词
   int gbgs = 0;    // 光标跟随
   int jlbm = 0;    // 编码分串
+  int yhcvh = 0;   // 用户词置后 (not saved)
   std::u16string wordLengthRange = u"2到7";  // Form2.Text2 自造词词长范围
 
   // --- command codes ---

@@ -33,7 +33,11 @@ struct Rig {
     app.windowServices = &window;
     app.learning = &learning;
     app.lifecycle = &life;
+    // Without the program's tables the load sequence ends the start before it takes the
+    // keyboard; these tests want the keyboard taken.
+    if (app.comp.hookActive != 1) app.input.hook.installKeyboardHook();
     sim.hookAnswers.clear();
+    sim.messageBoxes.clear();
   }
 
   // Types a script of tokens at one moment of the clock; "wait:N" lets N milliseconds pass.

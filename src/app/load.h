@@ -1,0 +1,131 @@
+#pragma once
+// The life of the program: the load sequence that brings everything up (at start and again after
+// a switch of scheme, layout or auxiliary table), the settings commits and the exit sequence.
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "app/settings_dialog.h"
+#include "state/lexicon_state.h"
+#include "state/services.h"
+#include "state/settings.h"
+
+namespace yz {
+
+class App;
+
+inline constexpr std::u16string_view kProgramImageName = u"Vexim2_xx.exe";
+inline constexpr std::u16string_view kSettingsFile = u"设置记录.ini";
+inline constexpr std::u16string_view kSkinFile = u"界面皮肤.ini";
+inline constexpr std::u16string_view kUserSettingsFile = u"用户diy文件\\设置记录.ini";
+inline constexpr std::u16string_view kUserSkinFile = u"用户diy文件\\界面皮肤.ini";
+inline constexpr std::u16string_view kDefaultSkinSlot = u"界面皮肤库\\界面皮肤 11- [默认].ini";
+inline constexpr std::u16string_view kFullCodesPath = u"内置文件\\单字全码.txt";
+inline constexpr std::u16string_view kTwoCodeUserLexiconPath = u"用户diy文件\\用户两码词库.txt";
+inline constexpr std::u16string_view kPrivilegedCodesPath = u"用户diy文件\\特权码表.txt";
+inline constexpr std::u16string_view kSortedScratchPath = u"用户diy文件\\两码词排序后.txt";
+inline constexpr std::u16string_view kRaceScratchPath = u"赛文资料\\两码整句赛文纯汉字.txt";
+// A settings file in the program folder shorter than this is taken as damaged.
+inline constexpr std::uintmax_t kMinSettingsBytes = 1000;
+
+// A resource's text cut at every CR LF; the last piece is what follows the last one.
+std::vector<std::u16string_view> splitResourcePieces(std::u16string_view text);
+// Fills a lexicon table from lines "code,list" without checking them (the single-character
+// lexicon, a supplied user lexicon, resource 105 when `resourcePieces`: its last piece is
+// padding). Empty lines are skipped; the texts stay in one buffer that the table keeps.
+void loadFieldLexicon(std::u16string_view text, bool resourcePieces, LexiconTable& table);
+
+// One message for every bad line of the main lexicon: the count and the first line numbers.
+std::u16string badLexiconLinesMessage(const std::vector<std::int32_t>& lines);
+
+// Steps 12 and 16 of the load on a settings store: the input kind from the marked scheme label,
+// then the options that follow from the algorithm (fluency or accuracy first).
+void deriveInputKind(Settings& s);
+void deriveOptions(Settings& s);
+
+class Lifecycle final : public LifecycleServices, public DialogCommands {
+ public:
+  explicit Lifecycle(App& app);
+
+  // The load sequence: pair files, second-copy check, hook, settings and skin, every table and
+  // lexicon, the status bar, the input timer and the code-key set. Pumps messages.
+  void Form_Load() override;
+  // Commits the settings: writes them into the program folder, copies them into 用户diy文件\,
+  // saves the user lexicon unless 公平赛打 is ticked. Pumps messages.
+  void csqid() override;
+  // The exit sequence: saves the settings, the skin and the user lexicon, deletes the scratch
+  // files, gives the keyboard back and ends the message loop. Pumps messages.
+  void ended() override;
+
+  // 保存、退出设置. Pumps messages.
+  void bcuv_Click() override;
+  // The settings dialog's close box. Pumps messages.
+  void Form_QueryUnload(int unloadMode) override;
+  // The exit label "三字词". Pumps messages.
+  void Label8_Click() override { ended(); }
+  void alphabetBoxClicked() override;
+
+  // Shows the settings dialog with what the files hold (the status bar's settings command).
+  void showSettings();
+
+  // Whether at least two running processes carry this image name.
+  bool FindProcess(std::u16string_view processName) const;
+
+  // True once the program has ended (the exit sequence, a fatal load error, a second copy
+  // declined): nothing more runs.
+  bool stopped() const { return stopped_; }
+  // The user lexicon is complete in memory, and the file it came from may be written back.
+  bool userLexiconLoaded() const { return userLexiconInMemory_; }
+  bool userLexiconFileOwned() const { return userFileOwned_; }
+  // Privileged codes left out because their code could not be formed.
+  int skippedPrivilegedCodes() const { return skippedPrivilegedCodes_; }
+
+  SettingsDialog dialog;  // Form2: the settings store's window
+
+ private:
+  // Load steps.
+  void readSettingsSource();
+  void jmuv(std::u16string_view skinPath);
+  void loadLayoutTables();
+  bool loadTables();
+  void loadSyllableTables();
+  void loadMainLexicon();
+  void loadAuxCodes();
+  bool loadFullCodes(std::vector<std::u16string>& oneLetterLines);
+  void loadCharLexicon(const std::vector<std::u16string>& oneLetterLines);
+  void loadUserLexicon();
+  void readPrivilegedCodes();
+  void readUserLexiconFile();
+  std::optional<std::u16string> canonicalPrivilegedCode(std::u16string_view code);
+  void finishLoad();
+
+  // Commit steps.
+  // Writes the program folder's pair and copies it into 用户diy文件\; the file that failed, or "".
+  std::u16string_view writeProgramRecords();
+  void saveUserLexicon();
+  Settings recordView() const;
+  void reportWriteFailure(std::u16string_view path);
+  // Ends the run where it stands (a fatal load error, a second copy declined).
+  void stop();
+  void pump();
+  // The runtime's random number in [0, 1): never seeded, so every run draws the same sequence.
+  float rnd();
+
+  App& app_;
+  std::uint32_t rndSeed_ = 0x50000;
+  bool userLexiconInMemory_ = false;
+  bool userFileOwned_ = false;
+  bool stopped_ = false;
+  int skippedPrivilegedCodes_ = 0;
+  // The stored algorithm choice while offline forces fluency first: what a save writes.
+  struct StoredAlgorithm {
+    bool lidyx = true;
+    int uhxj = 0;
+  };
+  std::optional<StoredAlgorithm> offlineOverride_;
+};
+
+}  // namespace yz

@@ -1,0 +1,187 @@
+// The system tables of the load: syllables, the per-character tables of resources 102-104, the
+// main lexicon, the auxiliary codes, the single-character full codes and lexicon.
+
+#include <memory>
+
+#include "app/app.h"
+#include "app/load.h"
+#include "lexbuild/char_lexicon.h"
+#include "lexicon/annotate.h"
+#include "lexicon/image_loader.h"
+#include "lexicon/syllables.h"
+#include "lexicon/text_file.h"
+
+namespace yz {
+
+std::vector<std::u16string_view> splitResourcePieces(std::u16string_view text) {
+  std::vector<std::u16string_view> pieces;
+  std::size_t start = 0;
+  for (;;) {
+    const std::size_t end = text.find(u"\r\n", start);
+    if (end == std::u16string_view::npos) {
+      pieces.push_back(text.substr(start));
+      return pieces;
+    }
+    pieces.push_back(text.substr(start, end - start));
+    start = end + 2;
+  }
+}
+
+void loadFieldLexicon(std::u16string_view text, bool resourcePieces, LexiconTable& table) {
+  auto buffer = std::make_shared<std::vector<char16_t>>(text.begin(), text.end());
+  const std::u16string_view own(buffer->data(), buffer->size());
+  std::vector<std::u16string_view> lines;
+  if (resourcePieces) {
+    lines = splitResourcePieces(own);
+    lines.pop_back();  // the last piece carries the resource's padding
+  } else {
+    lines = splitLines(own);
+  }
+  LexiconTable fresh;
+  fresh.reset();
+  fresh.codes.reserve(lines.size() + 1);
+  fresh.lines.reserve(lines.size() + 1);
+  for (std::u16string_view line : lines) {
+    if (line.empty()) continue;
+    const std::size_t comma = line.find(u',');
+    std::u16string_view code = line.substr(0, comma);
+    std::u16string_view list;
+    if (comma != std::u16string_view::npos) {
+      list = line.substr(comma + 1);
+      list = list.substr(0, list.find(u','));
+    }
+    fresh.codes.pushView(code);
+    fresh.lines.pushView(list);
+  }
+  fresh.last = static_cast<std::int32_t>(fresh.codes.size() - 1);
+  fresh.buffer = std::move(buffer);
+  table = std::move(fresh);
+}
+
+bool Lifecycle::loadTables() {
+  loadSyllableTables();
+  loadAnnotationTables(app_.platform, app_.lex);
+  loadMainLexicon();
+  loadAuxCodes();
+  std::vector<std::u16string> oneLetterLines;
+  if (!loadFullCodes(oneLetterLines)) return false;
+  loadCharLexicon(oneLetterLines);
+  app_.files.remove(kCharScratchPath);
+  app_.files.remove(kSortedScratchPath);
+  return true;
+}
+
+void Lifecycle::loadSyllableTables() {
+  std::vector<std::u16string> lines;
+  if (auto fileLines = readGbkLines(app_.files, app_.platform, kSyllablePairPath)) {
+    lines = std::move(*fileLines);
+  } else if (auto resource = app_.platform.resource(101)) {
+    const std::u16string text = app_.platform.fromGbk(*resource);
+    auto pieces = splitResourcePieces(text);
+    pieces.pop_back();  // padding
+    lines.assign(pieces.begin(), pieces.end());
+  }
+  fillSyllableTables(app_.lex, lines, [this] { pump(); });
+}
+
+void Lifecycle::loadMainLexicon() {
+  LexiconTable& main = app_.lex.mainLexicon;
+  const ProgramFolder& files = app_.files;
+  Platform& p = app_.platform;
+  // A damaged image is rejected whole and the text lexicon loads instead.
+  if (files.exists(kLexiconImagePath) && duqudaciku(files, main).ok) return;
+  if (files.exists(kMainLexiconPath)) {
+    const TextLexiconResult text = loadLexiconText(files, p, kMainLexiconPath, main);
+    if (text.ok) {
+      if (!text.badLines.empty()) {
+        p.messageBox(badLexiconLinesMessage(text.badLines), u"", MessageBoxKind::Ok);
+      }
+      return;
+    }
+  }
+  if (auto resource = p.resource(105)) loadFieldLexicon(p.fromGbk(*resource), true, main);
+}
+
+void Lifecycle::loadAuxCodes() {
+  const Settings& s = app_.settings;
+  std::u16string_view path;
+  if (s.hxfvm.marked()) path = u"内置文件\\鹤形辅助码.txt";
+  if (s.diyfvm.marked()) path = u"用户diy文件\\自定义辅助码.txt";
+  if (s.jjfvm.marked()) path = u"内置文件\\偏旁辅助码.txt";
+  if (s.wbhfvm.marked()) path = u"内置文件\\笔画辅助码.txt";
+  if (s.zrmfvm.marked()) path = u"内置文件\\自然码辅助码.txt";
+  if (path.empty()) return;
+  auto lines = readGbkLines(app_.files, app_.platform, path);
+  if (!lines) return;
+  for (const auto& line : *lines) {
+    auto fields = splitFields(line, u',');
+    if (fields.size() < 2 || fields[0].empty()) continue;
+    app_.lex.charAuxCodes[static_cast<std::size_t>(app_.gbk.charIndex(fields[0][0]))] =
+        std::u16string(fields[1]);
+  }
+}
+
+bool Lifecycle::loadFullCodes(std::vector<std::u16string>& oneLetterLines) {
+  LexiconState& lex = app_.lex;
+  Platform& p = app_.platform;
+  const Settings& s = app_.settings;
+  for (auto& slot : lex.charFullCodes.slots) slot.clear();
+  auto lines = readGbkLines(app_.files, p, kFullCodesPath);
+  if (!lines) {
+    p.messageBox(u"找不到内置文件\\单字全码.txt,你是否仅安装了主程序而没有配套的词库文件？请检查！", u"",
+                 MessageBoxKind::Ok);
+    return false;
+  }
+  const bool auxChanged = app_.mirror.auxSchemeChanged;
+  double weight = 100;
+  for (const auto& line : *lines) {
+    auto fields = splitFields(line, u',');
+    if (fields.size() < 2) continue;
+    std::u16string code(fields[0]);
+    std::u16string_view character = fields[1];
+    if (s.zm.marked()) character = character.substr(0, 1);
+    if (code.empty() || character.empty()) continue;
+    if (code.size() == 1) {
+      weight += 0.001;
+      oneLetterLines.push_back(oneLetterScratchLine(code, character, weight));
+      continue;
+    }
+    const auto slot = static_cast<std::size_t>(app_.gbk.charIndex(character[0]));
+    std::u16string& aux = lex.charAuxCodes[slot];
+    if (!aux.empty() && auxChanged) code = code.substr(0, 2) + aux;
+    if (character.size() > 1) continue;
+    if (app_.gbk.codeOf(code[0]) > 0xFF) {
+      p.messageBox(std::u16string(kFullCodesPath) + code + u"  " + std::u16string(character) +
+                       u"是否有误？请检查！",
+                   u"", MessageBoxKind::Ok);
+      return false;
+    }
+    std::erase(code, u' ');
+    if (s.xmur && code.size() > 2 && (aux.empty() || !auxChanged)) aux = code.substr(2, 2);
+    std::u16string& full = lex.charFullCodes[slot];
+    if (code.size() > full.size()) full = std::move(code);
+  }
+  return true;
+}
+
+void Lifecycle::loadCharLexicon(const std::vector<std::u16string>& oneLetterLines) {
+  const ProgramFolder& files = app_.files;
+  Platform& p = app_.platform;
+  if (!files.exists(kCharLexiconPath) || app_.mirror.auxSchemeChanged) {
+    writeGbkLines(files, p, kCharScratchPath, oneLetterLines);
+    regenerateCharLexicon(files, p, app_.lex, app_.gbk, app_.settings.vxbf.marked(),
+                          [this] { pump(); });
+    app_.mirror.auxSchemeChanged = false;
+    // The new file is committed with the settings; the user lexicon is not in memory yet and
+    // is not written.
+    csqid();
+  }
+  LexiconTable& table = app_.lex.charLexicon;
+  if (auto bytes = files.readBytes(kCharLexiconPath)) {
+    loadFieldLexicon(p.fromGbk(*bytes), false, table);
+  } else {
+    table.reset();
+  }
+}
+
+}  // namespace yz

@@ -1,0 +1,120 @@
+#pragma once
+// The settings dialog `Form2`: the live settings store and the window where the user changes it.
+// Its controls are the fields of `Settings`; this model lays them out on eight pages, realises
+// them through the platform's forms and turns the user's actions into changes of the store. The
+// dialog is loaded hidden at start and stays loaded (hiding it never loses a setting) until the
+// exit sequence unloads it.
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <variant>
+#include <vector>
+
+#include "platform/platform.h"
+#include "state/composition_state.h"
+#include "state/settings.h"
+#include "state/window_state.h"
+
+namespace yz {
+
+inline constexpr int kSettingsPages = 8;
+
+// The dialog's commands that act beyond the dialog; the lifecycle answers them.
+class DialogCommands {
+ public:
+  virtual ~DialogCommands() = default;
+  // The button "保存、退出设置".
+  virtual void bcuv_Click() = 0;
+  // The close box. `unloadMode` 1: the program's own code unloads the dialog.
+  virtual void Form_QueryUnload(int unloadMode) = 0;
+  // A click on the caption "三字词": the exit sequence.
+  virtual void Label8_Click() = 0;
+  // A click into a code-alphabet box: the hook goes, so the letters reach the box.
+  virtual void alphabetBoxClicked() = 0;
+};
+
+// How a control shows a setting.
+using OptionRef = bool& (*)(Settings&);
+using ControlBinding =
+    std::variant<std::monostate, int Settings::*, OptionRef, SchemeLabel Settings::*,
+                 std::u16string Settings::*, SkinBox Settings::*>;
+
+struct DialogControl {
+  std::u16string name;
+  ControlKind kind = ControlKind::Label;
+  int page = -1;            // 0..7, or -1 on the dialog itself
+  std::u16string caption;   // caption; a text box's design text when it binds nothing
+  ControlBinding binding;
+  Rect bounds;              // twips, relative to the dialog
+  bool visible = true;
+  int borderStyle = 0;      // of an unbound label
+  bool multiLine = false;
+};
+
+class SettingsDialog {
+ public:
+  SettingsDialog(Platform& platform, Settings& settings, CompositionState& comp, WindowState& win);
+  ~SettingsDialog();
+  SettingsDialog(const SettingsDialog&) = delete;
+  SettingsDialog& operator=(const SettingsDialog&) = delete;
+
+  void setCommands(DialogCommands* commands) { commands_ = commands; }
+
+  // Loads the dialog hidden; a loaded dialog stays as it is.
+  void load();
+  bool loaded() const { return native_ != nullptr; }
+  // Shows it (modeless) or hides it; both keep every setting.
+  void show();
+  void hide();
+  bool visible() const { return visible_; }
+  // Destroys the window (the exit sequence); the settings store itself stays.
+  void unload();
+
+  // Page buttons bmfa_Click ... gryu_Click: page 0..7 in button order.
+  void showPage(int page);
+  int page() const { return page_; }
+  // Arms the capture of the platform-switch key (qhjv_Click) or the instant-modify key
+  // (ugjv_Click).
+  void qhjv_Click();
+  void ugjv_Click();
+  // Undoes the look preview: the help text shows again, the skin picture hides.
+  void endPreview();
+
+  // A user action on the realised window. Pumps messages (message boxes, commands).
+  void onEvent(const FormEvent& event);
+
+  // The control model and the view last handed to the window.
+  const std::vector<DialogControl>& controls() const { return controls_; }
+  const DialogControl* control(std::u16string_view name) const;
+  FormView buildView() const;
+  // Hands the current view to the window when it is loaded.
+  void realise();
+
+  static constexpr int kWidth = 11400;
+  static constexpr int kHeight = 8100;
+
+ private:
+  void layout();
+  void setFrameVisibility();
+  void click(DialogControl& c, const FormEvent& event);
+  void typeInto(DialogControl& c, std::u16string_view typed);
+  DialogControl* find(std::u16string_view name);
+  ControlView viewOf(const DialogControl& c) const;
+
+  Platform& platform_;
+  Settings& settings_;
+  CompositionState& comp_;
+  WindowState& win_;
+  DialogCommands* commands_ = nullptr;
+  std::vector<DialogControl> controls_;
+  std::unique_ptr<NativeForm> native_;
+  bool visible_ = false;
+  bool topMost_ = true;
+  int page_ = 0;
+  int lookBar_ = 0;             // Option1, Option3, Option4: the bar the look buttons change
+  std::u16string focusedBox_;  // the text box that takes typed characters
+};
+
+}  // namespace yz
