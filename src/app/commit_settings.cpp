@@ -33,6 +33,7 @@ std::u16string_view Lifecycle::writeProgramRecords() {
 }
 
 void Lifecycle::csqid() {
+  // The status bar takes no clicks from here to the reload that follows, once it exists.
   app_.input.context.setTimer1(false);
   if (auto failed = writeProgramRecords(); !failed.empty()) reportWriteFailure(failed);
   if (app_.race.gpsd == 0) saveUserLexicon();

@@ -161,7 +161,8 @@ void Lifecycle::finishLoad() {
   app_.comp.singleQuoteToggle = 1;
   app_.win.rhkl = false;
 
-  // The status bar's labels: this platform, Chinese punctuation, Chinese input.
+  // The status bar's labels: this platform, Chinese punctuation, Chinese input. The status bar
+  // window itself (placed at the screen's lower right, shown topmost) joins with its own code.
   app_.win.platformLabel = u"\r\n砚舟";
   app_.win.punctuationLabel = u"\r\n。，";
   app_.win.languageLabel = u"\r\n中";
