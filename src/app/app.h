@@ -8,6 +8,7 @@
 #include "app/load.h"
 #include "lexicon/files.h"
 #include "input/input.h"
+#include "inputpass/input_pass.h"
 #include "lexicon/gbk.h"
 #include "platform/platform.h"
 #include "state/composition_state.h"
@@ -68,6 +69,11 @@ class App {
   Input input;
   // The load sequence, the settings commits, the settings dialog and the exit sequence.
   Lifecycle loader;
+  // The lookups and the sentence conversion the input pass drives, and the pass itself.
+  CodeLookup codeLookup;
+  LexiconLookups conversionLookups;
+  ConversionEngine conversion;
+  InputPass passRunner;
 
  private:
   NotBuiltServices notBuilt_;

@@ -172,9 +172,7 @@ void Lifecycle::finishLoad() {
   // The code-key set the hook obeys, published last.
   PassState& pass = app_.pass;
   const Settings& s = app_.settings;
-  pass.vumayr = s.mayrji.empty() ? u"abcdefghijklmnopqrstuvwxyz" : s.mayrji;
-  pass.fumayr = s.fumayrji;
-  pass.codeChars = pass.vumayr + pass.fumayr;
+  publishCodeChars(pass, s.mayrji, s.fumayrji);
 }
 
 void Lifecycle::readSettingsSource() {

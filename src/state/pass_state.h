@@ -3,6 +3,7 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 namespace yz {
 
@@ -28,8 +29,31 @@ struct PassState {
   std::int32_t gbh = 0;    // code offset of the chosen character in instant modify
   std::u16string buy;      // the sentence's code as instant modify entry prepared it
   std::int32_t jsq1 = 0;   // launch guard of the program-starting command codes
+  // Cells the sections of the pass hand to one another.
+  std::u16string hjziir;                 // whole-sentence (or cloud) text of the code
+  std::u16string hjzils1;                // "不成句2" when a conversion found no sentence
+  std::u16string hzcxb;                  // position letter typed in instant modify
+  std::u16string codeLeftOfCaret;        // code of the converted part before the caret
+  std::u16string quickSelectPunctuation; // punctuation part of quickSelectKeys
+  std::u16string undoText;               // text the undo command put back in this tick
+  std::int16_t undoPending = 0;          // -1 while the undo command restores the last commit
+  std::int16_t yqf = 0;                  // -1: the working code starts after the last segment
+  std::int32_t quickKeyMark = 0;         // 100 after a quick-select key under 标点顶屏
+  std::int32_t lookChanged = 0;          // -1 after a look change the next pass must show
+  std::int32_t pickIndex = -1;           // candidate position a quick-select key names
+  double lastNewKeyTime = 0;             // clock when the last key was taken at the code's end
+  double tailFixDelay = 1000000;         // pause after which the tail word is settled, ms
   std::int32_t timer1 = -1;  // the input timer (50 ms), created by the application
   std::int32_t timer2 = -1;  // the candidate window's second timer
 };
+
+// Publishes the code-key set from the settings' two code-element boxes: the main set (the 26
+// letters when its box is empty) followed by the auxiliary set.
+inline void publishCodeChars(PassState& pass, std::u16string_view mainSet,
+                             std::u16string_view auxSet) {
+  pass.vumayr = mainSet.empty() ? std::u16string_view(u"abcdefghijklmnopqrstuvwxyz") : mainSet;
+  pass.fumayr = auxSet;
+  pass.codeChars = pass.vumayr + pass.fumayr;
+}
 
 }  // namespace yz

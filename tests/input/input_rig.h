@@ -28,8 +28,14 @@ struct RecordingLifecycle final : LifecycleServices {
   void ended() override { ++endedCalls; }
 };
 
+// The hook is tested on its own: the input pass that its timer starts does nothing here.
+struct IdlePass final : InputPassServices {
+  void Timer1_Timer() override {}
+};
+
 struct Rig {
   Rig() : app(*session.app), sim(session.platform), target(session.target) {
+    app.inputPass = &idlePass;
     app.windowServices = &window;
     app.learning = &learning;
     app.lifecycle = &life;
@@ -92,6 +98,7 @@ struct Rig {
   App& app;
   SimPlatform& sim;
   SimWindow& target;
+  IdlePass idlePass;
   RecordingWindow window;
   RecordingLearning learning;
   RecordingLifecycle life;

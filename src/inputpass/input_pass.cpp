@@ -1,0 +1,209 @@
+// The frame of the input pass: the gates at its head in their fixed order, the per-pass mirrors
+// of the settings, and the order of the sections.
+
+#include <charconv>
+#include <cmath>
+#include <optional>
+#include <string>
+
+#include "conversion/text_steps.h"
+#include "inputpass/input_pass.h"
+
+namespace yz {
+namespace {
+
+using namespace conversion_text;
+
+constexpr std::u16string_view kDefaultPageSize = u"5";
+
+// The value of a whole decimal text; nullopt for an empty or non-numeric text.
+std::optional<double> number(std::u16string_view text) {
+  std::string ascii;
+  for (char16_t ch : trimSpaces(text)) {
+    if (ch > 0x7F) return std::nullopt;
+    ascii.push_back(static_cast<char>(ch));
+  }
+  if (ascii.empty()) return std::nullopt;
+  double value = 0;
+  const auto [end, error] = std::from_chars(ascii.data(), ascii.data() + ascii.size(), value);
+  if (error != std::errc() || end != ascii.data() + ascii.size()) return std::nullopt;
+  return value;
+}
+
+// The leading number of a text (0 without one).
+double leadingNumber(std::u16string_view text) {
+  std::string ascii;
+  for (char16_t ch : trimSpaces(text)) {
+    if (!((ch >= u'0' && ch <= u'9') || ch == u'.' || (ch == u'-' && ascii.empty()))) break;
+    ascii.push_back(static_cast<char>(ch));
+  }
+  double value = 0;
+  std::from_chars(ascii.data(), ascii.data() + ascii.size(), value);
+  return value;
+}
+
+}  // namespace
+
+void InputPass::Timer1_Timer() {
+  Step step = Step::restartPass;
+  while (step != Step::leave) step = run(step);
+}
+
+// Runs from a join point to the next one that a section jumps to; the tails fall through.
+InputPass::Step InputPass::run(Step step) {
+  switch (step) {
+    case Step::restartPass: return gates();
+    case Step::takeNewKey: return takeNewKey();
+    case Step::checkCaretChar: return checkCaretChar();
+    case Step::prepareReconversion: return prepareReconversion();
+    case Step::convertSentence: return convertSentence();
+    case Step::finishPick:  // the candidate pick joins here; until then the list stays
+    case Step::startCandidates:
+    case Step::refreshCandidateList: return startCandidates();
+    case Step::showSentence:
+      c_.win.boxes.rText7.text = c_.win.boxes.text7.text;
+      [[fallthrough]];
+    case Step::refreshWindow:
+      c_.ui.zdus();
+      if (fluencyFirst()) c_.web.cloudText = c_.pass.hjziir;
+      [[fallthrough]];
+    case Step::resetWordState:
+      c_.pass.hjzils1.clear();
+      c_.pass.hzcxb.clear();
+      c_.conv.wordCounter = 0;
+      c_.comp.lastCode = c_.pass.rtexys;
+      [[fallthrough]];
+    case Step::enterInstantModify:
+      if (c_.comp.modifyMode == 1) {
+        // The instant-modify loop joins here with its own routines; until then instant modify
+        // ends at once and the pass goes on as after the loop.
+        c_.comp.modifyMode = 0;
+      }
+      [[fallthrough]];
+    case Step::refreshPrompt: return refreshPrompt();
+    case Step::refreshCodeBox: return refreshCodeBox();
+    case Step::dispatchPendingCommand: return dispatchPendingCommand();
+    case Step::endPass: return endPass();
+    case Step::leave: return Step::leave;
+  }
+  return Step::leave;
+}
+
+bool InputPass::fluencyFirst() const { return c_.settings.lidyx || !c_.settings.ymur; }
+bool InputPass::accurateMode() const { return c_.settings.ymur && c_.settings.vqdyx; }
+
+void InputPass::setTimer1(bool enabled) {
+  if (c_.pass.timer1 >= 0) c_.platform.setTimer(c_.pass.timer1, kTimer1IntervalMs, enabled);
+}
+
+void InputPass::commit(std::u16string text) { c_.input.committer.qqdz(text); }
+
+void InputPass::rebuildQuickSelectKeys() {
+  std::u16string& keys = c_.pass.quickSelectKeys;
+  keys.clear();
+  if (c_.settings.bdkx == 1) keys = c_.settings.kjhxj;
+  if (c_.settings.uzkx == 1) keys += kDigitKeys;
+}
+
+InputPass::Step InputPass::gates() {
+  Settings& s = c_.settings;
+  CandidateBoxes& b = c_.win.boxes;
+  if (c_.comp.modifyMode == 1) return Step::enterInstantModify;
+  // An empty or non-numeric 候选个数 counts as the default page size.
+  std::optional<double> pageSize = number(s.hxgu);
+  if (!pageSize) {
+    s.hxgu = kDefaultPageSize;
+    pageSize = 5;
+  }
+  if (*pageSize != c_.mirror.pageSize && *pageSize < 10) {
+    c_.mirror.pageSize = static_cast<std::int16_t>(roundHalfEven(*pageSize));
+  }
+  if (s.izcmu) s.lidyx = true, s.vqdyx = false;
+  c_.ui.window.form.rtext1.visible = false;
+  c_.ui.window.form.Text1.visible = true;
+  b.rtext1.text = b.Text1.text;
+
+  // English input: the typed letters go out as they are.
+  if (c_.win.languageLabel == u"\r\n英" && c_.comp.platformMode == 1 &&
+      c_.comp.pendingText.empty()) {
+    c_.ui.followCaret();
+    if (!c_.win.boxes.Text1.text.empty()) commit(c_.win.boxes.Text1.text);
+    c_.comp.pendingCommand = kPendingNone;
+    return Step::endPass;
+  }
+  if (c_.comp.pendingCommand == kPendingCommitText) {
+    c_.ui.followCaret();
+    commit(c_.comp.pendingText);
+    c_.comp.pendingText.clear();
+    c_.comp.pendingCommand = kPendingNone;
+    return Step::endPass;
+  }
+
+  setTimer1(false);
+  if (c_.win.punctuationLabel == u"\r\n. ," && c_.comp.pendingText.empty()) {
+    b.rtext1.text = b.Text1.text;
+    if (!b.rtext1.text.empty()) {
+      commit(b.rtext1.text);
+      setTimer1(false);  // the commit turned it on; nothing is left for a pass
+    }
+    return Step::leave;
+  }
+  if (b.rtext1.text.empty() && c_.comp.pendingText.empty()) c_.input.composition.escjm();
+  if (!c_.platform.isConnected()) {
+    s.lidyx = true, s.vqdyx = false;
+    s.gjxm = 0;
+  }
+  if (s.smvj) s.lidyx = true, s.vqdyx = false;
+  if (s.ymur) s.gjxm = 0;
+  if (!s.ilmvj) s.gjxm = 0;
+  if (!s.ymur) s.qrpn.borderStyle = 0;
+  s.kxup = 1;
+  if (c_.comp.pendingCommand == kPendingCommitSentence) commit(c_.win.boxes.text7.text);
+  rebuildQuickSelectKeys();
+
+  mirrors();
+
+  if (s.izcmu || !s.ymur) s.lidyx = true, s.vqdyx = false;
+  if (b.rtext1.text == u" ") b.rtext1.text.clear();
+  if (!number(s.hxgu)) s.hxgu = kDefaultPageSize;
+  if (const double n = *number(s.hxgu); n > 10) s.hxgu = u"10";
+  else if (n < 1) s.hxgu = u"1";
+  if (s.idqi == 1) s.lidyx = true, s.vqdyx = false;
+  if (fluencyFirst()) c_.pass.skipUnchangedFlag = 1;
+  if (s.zdhu == 1) {
+    const std::size_t n = b.rtext2.text.size();
+    if (n >= 10) s.hphx = true, s.uphx = false;
+    else if (n >= 1) s.uphx = true, s.hphx = false;
+  }
+  return editTracking();
+}
+
+// The per-pass mirrors of the settings: the code-key set, the pause of the tail word, the
+// association start and the word-length window.
+void InputPass::mirrors() {
+  Settings& s = c_.settings;
+  PassState& p = c_.pass;
+  publishCodeChars(p, s.mayrji, s.fumayrji);
+  if (const auto delay = number(s.fcuj)) p.tailFixDelay = *delay;
+  std::int32_t association = roundHalfEven(leadingNumber(s.iqlxms));
+  if (association < 2) {
+    association = 2;
+    s.iqlxms = u"2";
+  }
+  p.associationStartLen = association;
+  const std::u16string& range = s.wordLengthRange;
+  const std::size_t to = range.find(u'到');
+  if (to != std::u16string::npos) {
+    std::u16string low = range.substr(0, to), high = range.substr(to + 1);
+    if (high.find(u'到') != std::u16string::npos) high = high.substr(0, high.find(u'到'));
+    if (low.empty()) low = u"2";
+    if (high.empty()) high = u"7";
+    const auto lo = number(low), hi = number(high);
+    if (lo && hi) {
+      c_.conv.wordMinLen = roundHalfEven(*lo);
+      c_.conv.wordMaxLen = roundHalfEven(*hi);
+    }
+  }
+}
+
+}  // namespace yz

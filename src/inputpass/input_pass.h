@@ -1,0 +1,101 @@
+#pragma once
+// The input pass: on each tick of the input timer, one run over the composition. It compares the
+// code line with what the last pass saw, re-converts the changed tail of the sentence, shows it,
+// serves the commands the hook left and ends by pumping messages. The run is one routine whose
+// sections hand over at named join points (`Step`).
+
+#include <cstdint>
+#include <string>
+
+#include "conversion/lexicon_lookups.h"
+#include "conversion/sentence.h"
+#include "input/input.h"
+#include "lexicon/lookup.h"
+#include "platform/platform.h"
+#include "state/composition_state.h"
+#include "state/conversion_state.h"
+#include "state/lexicon_state.h"
+#include "state/pass_state.h"
+#include "state/service_cells.h"
+#include "state/services.h"
+#include "state/settings.h"
+#include "state/window_state.h"
+#include "ui/window_ui.h"
+
+namespace yz {
+
+struct PassContext {
+  Platform& platform;
+  Settings& settings;
+  SettingsMirror& mirror;
+  CompositionState& comp;
+  ConversionState& conv;
+  PassState& pass;
+  WindowState& win;
+  LexiconState& lex;
+  WebCells& web;
+  WebServices* const& webServices;
+  Input& input;
+  SentenceConversion& conversion;
+  CodeLookup& lookup;
+  WindowUi& ui;
+};
+
+inline constexpr std::u16string_view kNoSentence = u"不成句2";
+inline constexpr std::u16string_view kDigitKeys = u"1234567890";
+
+class InputPass final : public InputPassServices {
+ public:
+  explicit InputPass(const PassContext& ctx) : c_(ctx) {}
+
+  // One input pass, run again from the top after each automatic commit. Pumps messages.
+  void Timer1_Timer() override;
+
+ private:
+  // The join points of the pass.
+  enum class Step {
+    restartPass, takeNewKey, checkCaretChar, prepareReconversion, convertSentence, finishPick,
+    startCandidates, refreshCandidateList, showSentence, refreshWindow, resetWordState,
+    enterInstantModify, refreshPrompt, refreshCodeBox, dispatchPendingCommand, endPass,
+    leave,  // leave the handler at once, without endPass
+  };
+
+  Step run(Step step);
+  // Gates and mirrors up to edit tracking.
+  Step gates();
+  void mirrors();
+  void rebuildQuickSelectKeys();
+  // Edit tracking.
+  Step editTracking();
+  Step caretMoved();
+  Step generalCase();
+  // New-key classification.
+  Step takeNewKey();
+  Step punctuationStep(std::u16string newKey);
+  // Sentence refresh.
+  Step checkCaretChar();
+  Step prepareReconversion();
+  Step convertSentence();
+  void fixSegment();
+  void cloudMerge();
+  // The candidate line from the end-of-sentence candidates.
+  Step startCandidates();
+  // Tails of the pass.
+  Step refreshPrompt();
+  Step refreshCodeBox();
+  Step dispatchPendingCommand();
+  void fullPageList();
+  Step endPass();
+
+  // Converts a code with the sentence conversion into hjziir and endzf. Pumps messages.
+  void fjyi(std::u16string code);
+  void commit(std::u16string text);
+  void setTimer1(bool enabled);
+  bool fluencyFirst() const;
+  bool accurateMode() const;
+  std::int32_t caret() const { return c_.win.boxes.Text1.selStart; }
+
+  PassContext c_;
+};
+
+}  // namespace yz
