@@ -549,30 +549,73 @@ int SimPlatform::processCount(std::u16string_view imageName) const {
 
 // ----- codec -----
 
+namespace {
+
+// Code page 936 as a table, made once from the system's converter: a character for every single
+// byte and every lead/trail pair that has one (0 = none).
+struct GbkDecodeTable {
+  std::vector<char16_t> single = std::vector<char16_t>(256, 0);
+  std::vector<char16_t> pair = std::vector<char16_t>(0x10000, 0);
+};
+
+const GbkDecodeTable& gbkDecodeTable() {
+  static const GbkDecodeTable table = [] {
+    GbkDecodeTable t;
+    Iconv cd("UTF-16LE", "CP936");
+    auto decodeOne = [&](const char* bytes, std::size_t n) -> char16_t {
+      char16_t out[4];
+      char* inPtr = const_cast<char*>(bytes);
+      char* outPtr = reinterpret_cast<char*>(out);
+      std::size_t outLeft = sizeof out;
+      iconv(cd.get(), nullptr, nullptr, nullptr, nullptr);
+      if (iconv(cd.get(), &inPtr, &n, &outPtr, &outLeft) == static_cast<std::size_t>(-1)) return 0;
+      return outLeft == sizeof out - 2 ? out[0] : char16_t{0};
+    };
+    for (int b = 0; b < 256; ++b) {
+      char c = static_cast<char>(b);
+      t.single[static_cast<std::size_t>(b)] = b < 0x80 ? static_cast<char16_t>(b) : decodeOne(&c, 1);
+    }
+    for (int lead = 0x81; lead <= 0xFE; ++lead) {
+      for (int trail = 0x40; trail <= 0xFE; ++trail) {
+        char bytes[2] = {static_cast<char>(lead), static_cast<char>(trail)};
+        t.pair[static_cast<std::size_t>(lead << 8 | trail)] = decodeOne(bytes, 2);
+      }
+    }
+    return t;
+  }();
+  return table;
+}
+
+}  // namespace
+
 std::u16string SimPlatform::fromGbk(std::string_view bytes) const {
-  static thread_local Iconv cd("UTF-16LE", "CP936");
-  std::u16string out(bytes.size(), u'\0');
-  char* inPtr = const_cast<char*>(bytes.data());
-  std::size_t inLeft = bytes.size();
-  char* outStart = reinterpret_cast<char*>(out.data());
-  char* outPtr = outStart;
-  std::size_t outLeft = out.size() * 2;
-  iconv(cd.get(), nullptr, nullptr, nullptr, nullptr);
-  auto emit = [&](char16_t c) {
-    std::memcpy(outPtr, &c, 2);
-    outPtr += 2;
-    outLeft -= 2;
-  };
-  while (inLeft > 0) {
-    if (iconv(cd.get(), &inPtr, &inLeft, &outPtr, &outLeft) != static_cast<std::size_t>(-1)) break;
-    // A byte that starts no GBK character, or a character cut off at the end: the replacement,
-    // and decoding goes on with the next byte.
-    emit(u'\uFFFD');
-    ++inPtr;
-    --inLeft;
-    iconv(cd.get(), nullptr, nullptr, nullptr, nullptr);
+  const GbkDecodeTable& table = gbkDecodeTable();
+  std::u16string out;
+  out.resize(bytes.size());
+  std::size_t n = 0;
+  const std::size_t size = bytes.size();
+  for (std::size_t i = 0; i < size;) {
+    const auto b = static_cast<unsigned char>(bytes[i]);
+    if (b < 0x80) {
+      out[n++] = b;
+      ++i;
+      continue;
+    }
+    if (i + 1 < size) {
+      const auto trail = static_cast<unsigned char>(bytes[i + 1]);
+      if (char16_t c = table.pair[static_cast<std::size_t>(b << 8 | trail)]; c != 0) {
+        out[n++] = c;
+        i += 2;
+        continue;
+      }
+    }
+    // A byte that starts no character, or a character cut off at the end: the replacement, and
+    // decoding goes on with the next byte.
+    const char16_t c = table.single[b];
+    out[n++] = c != 0 ? c : u'\uFFFD';
+    ++i;
   }
-  out.resize(static_cast<std::size_t>(outPtr - outStart) / 2);
+  out.resize(n);
   return out;
 }
 
