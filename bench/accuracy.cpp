@@ -3,7 +3,10 @@
 // cut at its punctuation; every clause is encoded with the text encoder, converted as one code
 // line and compared with the clause. A line counts as right when all its clauses come out right.
 //
-// Usage: accuracy [program folder]   (default: $YZ_PROGRAM_DIR, else the working directory)
+// Usage: accuracy [program folder [text file]]
+//   program folder: default $YZ_PROGRAM_DIR, else the working directory;
+//   text file: UTF-8, one line per sentence; default bench/data/accuracy_sentences.txt (the test
+//   text; bench/data/dev_sentences.txt is the text to tune the data on).
 // Without a generated lexicon the program says so and ends without measuring.
 
 #include <cstdio>
@@ -105,7 +108,10 @@ int main(int argc, char** argv) {
     return 1;
   }
 
-  std::ifstream in(std::filesystem::path(YZ_SOURCE_DIR) / "bench" / "data" / "accuracy_sentences.txt");
+  const std::filesystem::path text =
+      argc > 2 ? std::filesystem::path(argv[2])
+               : std::filesystem::path(YZ_SOURCE_DIR) / "bench" / "data" / "accuracy_sentences.txt";
+  std::ifstream in(text);
   std::size_t lines = 0, rightLines = 0, chars = 0, rightChars = 0;
   for (std::string raw; std::getline(in, raw);) {
     const std::u16string line = fromUtf8(raw);

@@ -228,39 +228,100 @@ def build_char_tables(out, readings, words, jieba_counts):
     stat(f"resource 104: {len(common)} common two-character words")
 
 
+# Resource 105: which words of two or more characters it holds and how they are weighed.
+# The conversion takes the longest word it finds, so a rare word beats the common characters it
+# spells over (他把 -> 塔巴). A word's count is the larger of jieba's count and the count its idf
+# implies (idf: how many documents of a modern corpus hold the word; the idf list also brings
+# common words that the dictionary lacks, such as 不太 and 很好). A word stays when its count is at
+# least WORD_MIN_COUNT and either at least WORD_SURE_COUNT or at least WORD_MIN_RATIO times the
+# count that its syllables' most frequent characters would give one after the other. Weights are
+# log counts over WEIGHT_DECADES decades, words of two or more characters counted WORD_FACTOR
+# times. The figures were tuned on bench/data/dev_sentences.txt.
+WORD_MIN_COUNT = 3
+WORD_MIN_RATIO = 3.0
+WORD_SURE_COUNT = 500  # a word at least this frequent stays whatever its characters (你好)
+WORD_FACTOR = 10.0
+WEIGHT_DECADES = 6
+IDF_COUNT_BASE = 14.5  # count from an idf: exp(IDF_COUNT_BASE - idf), the median of log count + idf
+
+
 def weight_text(freq, fmax, fmin):
     span = math.log10(fmax) - math.log10(fmin)
     w = 100 + (math.log10(fmax) - math.log10(max(freq, fmin))) * 899.0 / span
     return f"{min(max(w, 100.0), 999.999):07.3f}"
 
 
-def build_lexicon(out, readings, words):
+def compose_reading(word, words, readings):
+    """Reading of a word that pinyin-pro lacks: its longest pinyin-pro words from the left, then
+    single characters with their default reading; None when a character has none."""
+    pys = []
+    i = 0
+    while i < len(word):
+        for n in range(len(word) - i, 0, -1):
+            part = word[i:i + n]
+            if n < len(word) and n > 1 and part in words and word_reading_ok(part, words[part][0]):
+                pys += words[part][0]
+                i += n
+                break
+            if n == 1:
+                r = readings.default.get(part)
+                if r is None:
+                    return None
+                pys.append(r)
+                i += 1
+    return pys
+
+
+def build_lexicon(out, readings, words, jieba_counts, idf):
     """Resource 105 and 内置文件\\默认词库.txt: full-pinyin key, words and weights."""
     entries = collections.defaultdict(dict)  # key -> word -> freq
     per_reading = collections.defaultdict(float)  # (ch, reading) -> summed word freq
-    nwords = 0
-    for word, (pys, freq) in words.items():
+    total = sum(jieba_counts.values())
+    best_char = collections.defaultdict(float)  # syllable -> count of its most frequent character
+    for ch, rs in readings.all.items():
+        if ch in jieba_counts:
+            best_char[rs[0]] = max(best_char[rs[0]], jieba_counts[ch])
+    cands = dict(words)
+    for word in idf:
+        if word not in cands and len(word) >= 2 and all(is_han(ch) for ch in word):
+            pys = compose_reading(word, words, readings)
+            if pys:
+                cands[word] = (pys, 0.0)
+    nwords = dropped = from_idf = 0
+    for word in sorted(cands, key=utf16_key):
+        pys, freq = cands[word]
         if len(word) < 2 or not in_gbk(word) or not word_reading_ok(word, pys):
             continue
         if not all(is_han(ch) for ch in word):
             continue
-        entries["'".join(pys)][word] = freq
-        nwords += 1
         for ch, p in zip(word, pys):
             per_reading[(ch, p)] += freq
+        count = jieba_counts.get(word, 0)
+        if word in idf:
+            count = max(count, math.exp(IDF_COUNT_BASE - idf[word]))
+        expected = total
+        for p in pys:
+            expected *= best_char.get(p, 0.0) / total
+        if count < WORD_MIN_COUNT or (count < WORD_SURE_COUNT and count < WORD_MIN_RATIO * expected):
+            dropped += 1
+            continue
+        entries["'".join(pys)][word] = count * 1e-12 * WORD_FACTOR
+        nwords += 1
+        from_idf += word not in words
     nchars = 0
     for ch, rs in readings.all.items():
         if not is_han(ch):
             continue
         own = words.get(ch)
-        own_freq = own[1] if own else 0.0
-        own_reading = own[0][0] if own and len(own[0]) == 1 else readings.default[ch]
+        # jieba's count where it has the character (pinyin-pro leaves out a few, 不 among them).
+        own_freq = jieba_counts[ch] * 1e-12 if ch in jieba_counts else own[1] if own else 0.0
+        own_reading = own[0][0] if own and len(own[0]) == 1 and own[0][0] in rs else readings.default[ch]
         for r in rs:
             f = own_freq if r == own_reading else min(per_reading.get((ch, r), 0.0), own_freq)
             entries[r][ch] = max(f, 1e-13)
             nchars += 1
-    freqs = [f for d in entries.values() for f in d.values()]
-    fmax, fmin = max(freqs), 1e-13
+    fmax = max(f for d in entries.values() for f in d.values())
+    fmin = fmax / 10 ** WEIGHT_DECADES
     lines = []
     for key in sorted(entries, key=utf16_key):
         pairs = sorted(((weight_text(f, fmax, fmin), w) for w, f in entries[key].items()),
@@ -268,7 +329,8 @@ def build_lexicon(out, readings, words):
         lines.append(key + "," + " ".join(f"{w} {t}" for t, w in pairs))
     write_gbk(os.path.join(out, "resources", "105.txt"), lines, end=b"\0")
     write_gbk(os.path.join(out, "内置文件", "默认词库.txt"), lines)
-    stat(f"resource 105: {len(lines)} keys, {nwords} words of two or more characters, "
+    stat(f"resource 105: {len(lines)} keys, {nwords} words of two or more characters "
+         f"({from_idf} of them from the idf list only; {dropped} rarer words left out), "
          f"{nchars} character readings")
 
 
@@ -366,8 +428,9 @@ def main():
     os.makedirs(os.path.join(out, "resources"), exist_ok=True)
     build_syllables(out, syls)
     crosscheck_fixture(work, testdir, syls)
-    build_char_tables(out, readings, words, sources.jieba(work))
-    build_lexicon(out, readings, words)
+    jieba_counts = sources.jieba(work)
+    build_char_tables(out, readings, words, jieba_counts)
+    build_lexicon(out, readings, words, jieba_counts, sources.jieba_idf(work))
     build_full_codes(out, work, readings)
     build_aux(out, work, readings)
     with open(os.path.join(out, "coverage.txt"), "w", encoding="utf-8", newline="\n") as f:

@@ -12,6 +12,7 @@ UNIHAN_IRG = "unicode-data/usr/share/unicode/Unihan_IRGSources.txt.bz2"
 CJK_RADICALS = "unicode-data/usr/share/unicode/CJKRadicals.txt"
 PINYIN_PRO = "pinyin-pro-data/package/json/complete.json"
 JIEBA = "nodejieba/package/submodules/cppjieba/dict/jieba.dict.utf8"
+JIEBA_IDF = "nodejieba/package/submodules/cppjieba/dict/idf.utf8"
 WUBI86_DB = "ibus-table-wubi/usr/share/ibus-table/tables/wubi-jidian86.db"
 ZHENGMA_DUMP = "dumps/zhengma.txt"
 WUBI98_DUMP = "dumps/wubi98.txt"
@@ -78,6 +79,17 @@ def pinyin_pro(src):
     out = {}
     for word, (py, freq) in data.items():
         out[word] = ([toneless(s) for s in py.split()], float(freq))
+    return out
+
+
+def jieba_idf(src):
+    """word -> inverse document frequency (lower = in more documents)."""
+    out = {}
+    with open(os.path.join(src, JIEBA_IDF), encoding="utf-8") as f:
+        for line in f:
+            parts = line.split()
+            if len(parts) >= 2:
+                out.setdefault(parts[0], float(parts[1]))
     return out
 
 
