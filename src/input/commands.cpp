@@ -17,29 +17,36 @@ void Commands::selectSentenceMode(bool Settings::*mode) {
   }
 }
 
+// The clear of a command code: the composition's clear, and the typed code box as well, so that
+// the command's letters do not come back with the next key.
+void Commands::clearCommand() {
+  composition_.tejm(kTejmClear);
+  c_.win.boxes.Text1 = {};
+}
+
 void Commands::mlvti(std::u16string bmstr) {
   Settings& s = c_.settings;
   if (bmstr == s.xzvx) c_.lifecycle->ended();
   if (bmstr == s.jub) {
-    composition_.tejm(kTejmClear);
+    clearCommand();
     startSystemProgram(u"notepad.exe");
   }
   if (bmstr == s.jsq) {
-    composition_.tejm(kTejmClear);
+    clearCommand();
     startSystemProgram(u"calc.exe");
   }
   if (bmstr == s.dywd) {
-    composition_.tejm(kTejmClear);
+    clearCommand();
     c_.platform.sendKeys(u"^p");
     c_.win.form1.topMost = true;  // the candidate window stays on top of the print dialog
   }
   if (bmstr == s.huzj) {
-    composition_.tejm(kTejmClear);
+    clearCommand();
     selectSentenceMode(&Settings::huvj);
     c_.win.boxes.rtext1.text.clear();
   }
   if (bmstr == s.lmzj) {
-    composition_.tejm(kTejmClear);
+    clearCommand();
     selectSentenceMode(&Settings::ilmvj);
     c_.win.boxes.rtext1.text.clear();
   }
@@ -47,12 +54,12 @@ void Commands::mlvti(std::u16string bmstr) {
     s.vqdyx = true;
     s.lidyx = false;
     c_.win.boxes.rtext1.text.clear();
-    composition_.tejm(kTejmClear);
+    clearCommand();
   }
   if (bmstr == s.liyx) {
     s.lidyx = true;
     s.vqdyx = false;
-    composition_.tejm(kTejmClear);
+    clearCommand();
   }
 }
 

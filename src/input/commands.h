@@ -21,6 +21,7 @@ class Commands {
 
  private:
   void startSystemProgram(std::u16string_view name);
+  void clearCommand();
   void selectSentenceMode(bool Settings::*mode);
 
   const InputContext& c_;

@@ -45,6 +45,9 @@ InputPass::Step InputPass::editTracking() {
   const bool endsWithTail = right(p.bmstr, len(cv.tailCode)) == std::u16string_view(cv.tailCode);
   if ((!endsWithTail && !(p.bmstr.size() > 0 && p.bmstr.back() == u' ')) || cv.tailCode.empty() ||
       b.rText7.text.size() == 1) {
+    // A typed command code runs as soon as its last letter arrives; a command clears the code.
+    c_.input.commands.mlvti(p.bmstr);
+    if (b.rtext1.text.empty()) return Step::dispatchPendingCommand;
     p.rtexys = code;
     return Step::takeNewKey;
   }

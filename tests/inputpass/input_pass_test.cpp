@@ -79,6 +79,23 @@ TEST(InputPass, EnterCommitsTheSentenceWhenAsked) {
   EXPECT_EQ(toUtf8(rig.type(u"nihk enter").back().targetText), "你好");
 }
 
+// Command codes typed one letter at a time run when their last letter arrives.
+TEST(InputPass, TypedCommandCodesRunAndClearTheCode) {
+  PassRig rig;
+  App& app = *rig.session.app;
+  rig.type(u"j u b f");
+  ASSERT_EQ(rig.session.platform.startedPrograms.size(), 1u);
+  EXPECT_EQ(rig.session.platform.startedPrograms[0].substr(rig.session.platform.startedPrograms[0].size() - 11),
+            u"notepad.exe");
+  EXPECT_TRUE(app.win.boxes.rtext1.text.empty());
+  EXPECT_TRUE(app.win.boxes.Text1.text.empty());
+  rig.type(u"h u v j");
+  EXPECT_TRUE(app.settings.huvj);
+  EXPECT_FALSE(app.settings.ilmvj);
+  EXPECT_TRUE(app.win.boxes.rtext1.text.empty());
+  EXPECT_EQ(toUtf8(rig.session.target.text), "");
+}
+
 TEST(InputPass, CaretMoveReconvertsItsSegment) {
   PassRig rig;
   rig.type(u"nihkwomf");
