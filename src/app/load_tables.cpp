@@ -28,8 +28,8 @@ std::vector<std::u16string_view> splitResourcePieces(std::u16string_view text) {
 }
 
 void loadFieldLexicon(std::u16string_view text, bool resourcePieces, LexiconTable& table) {
-  auto buffer = std::make_shared<std::vector<char16_t>>(text.begin(), text.end());
-  const std::u16string_view own(buffer->data(), buffer->size());
+  auto buffer = std::make_shared<const TextBuffer>(text);
+  const std::u16string_view own = buffer->view();
   std::vector<std::u16string_view> lines;
   if (resourcePieces) {
     lines = splitResourcePieces(own);
@@ -126,19 +126,23 @@ bool Lifecycle::loadFullCodes(std::vector<std::u16string>& oneLetterLines) {
   Platform& p = app_.platform;
   const Settings& s = app_.settings;
   for (auto& slot : lex.charFullCodes.slots) slot.clear();
-  auto lines = readGbkLines(app_.files, p, kFullCodesPath);
-  if (!lines) {
+  const auto bytes = app_.files.readBytes(kFullCodesPath);
+  if (!bytes) {
     p.messageBox(u"找不到内置文件\\单字全码.txt,你是否仅安装了主程序而没有配套的词库文件？请检查！", u"",
                  MessageBoxKind::Ok);
     return false;
   }
+  const std::u16string text = p.fromGbk(*bytes);
   const bool auxChanged = app_.mirror.auxSchemeChanged;
   double weight = 100;
-  for (const auto& line : *lines) {
-    auto fields = splitFields(line, u',');
-    if (fields.size() < 2) continue;
-    std::u16string code(fields[0]);
-    std::u16string_view character = fields[1];
+  std::u16string code;  // reused from line to line
+  for (std::u16string_view line : splitLines(text)) {
+    // "code,character[,...]"
+    const std::size_t comma = line.find(u',');
+    if (comma == std::u16string_view::npos) continue;
+    const std::u16string_view rest = line.substr(comma + 1);
+    code.assign(line.substr(0, comma));
+    std::u16string_view character = rest.substr(0, rest.find(u','));
     if (s.zm.marked()) character = character.substr(0, 1);
     if (code.empty() || character.empty()) continue;
     if (code.size() == 1) {
@@ -148,7 +152,7 @@ bool Lifecycle::loadFullCodes(std::vector<std::u16string>& oneLetterLines) {
     }
     const auto slot = static_cast<std::size_t>(app_.gbk.charIndex(character[0]));
     std::u16string& aux = lex.charAuxCodes[slot];
-    if (!aux.empty() && auxChanged) code = code.substr(0, 2) + aux;
+    if (!aux.empty() && auxChanged) code.replace(2, std::u16string::npos, aux);
     if (character.size() > 1) continue;
     if (app_.gbk.codeOf(code[0]) > 0xFF) {
       p.messageBox(std::u16string(kFullCodesPath) + code + u"  " + std::u16string(character) +
@@ -159,7 +163,7 @@ bool Lifecycle::loadFullCodes(std::vector<std::u16string>& oneLetterLines) {
     std::erase(code, u' ');
     if (s.xmur && code.size() > 2 && (aux.empty() || !auxChanged)) aux = code.substr(2, 2);
     std::u16string& full = lex.charFullCodes[slot];
-    if (code.size() > full.size()) full = std::move(code);
+    if (code.size() > full.size()) full = code;
   }
   return true;
 }

@@ -86,12 +86,12 @@ void finish(RegenerationContext& ctx, RegenerationResult& result, std::uint32_t 
 }
 
 // Points a fresh main lexicon at the records of the lexicon text in `buffer`.
-LexiconTable tableFromText(std::shared_ptr<const std::vector<char16_t>> buffer, std::int32_t records) {
+LexiconTable tableFromText(std::shared_ptr<const TextBuffer> buffer, std::int32_t records) {
   LexiconTable table;
   table.reset();
   table.codes.reserve(static_cast<std::size_t>(records) + 1);
   table.lines.reserve(static_cast<std::size_t>(records) + 1);
-  std::u16string_view text(buffer->data(), buffer->size());
+  std::u16string_view text = buffer->view();
   std::int32_t n = 0;
   for (std::u16string_view line : splitLines(text)) {
     std::size_t comma = line.find(u',');
@@ -259,9 +259,12 @@ RegenerationResult regenerateSystemLexicon(RegenerationContext& ctx, const WordC
   }
 
   std::int32_t records = 0;
-  auto text = std::make_shared<std::vector<char16_t>>(mergeRegenerationLines(std::move(lines), records, ctx.pump));
-  if (!ctx.files.writeBytes(kMainLexiconPath,
-                            ctx.platform.toGbk(std::u16string_view(text->data(), text->size())))) {
+  std::shared_ptr<const TextBuffer> text;
+  {
+    const std::vector<char16_t> merged = mergeRegenerationLines(std::move(lines), records, ctx.pump);
+    text = std::make_shared<const TextBuffer>(std::u16string_view(merged.data(), merged.size()));
+  }
+  if (!ctx.files.writeBytes(kMainLexiconPath, ctx.platform.toGbk(text->view()))) {
     result.reportText = u"系统词库文件写不进去，原词库保持不变！";
     finish(ctx, result, startSecond);
     return result;

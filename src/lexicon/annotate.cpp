@@ -39,6 +39,26 @@ std::vector<std::u16string_view> splitCrLf(std::u16string_view text) {
   }
 }
 
+// Calls `onLine` with each line of `text` split at CR LF exactly, as `splitCrLf` splits it.
+template <typename OnLine>
+void forEachCrLfLine(std::u16string_view text, OnLine onLine) {
+  std::size_t start = 0;
+  std::size_t from = 0;
+  for (;;) {
+    const std::size_t cr = text.find(u'\r', from);
+    if (cr == std::u16string_view::npos || cr + 1 >= text.size()) {
+      onLine(text.substr(start));
+      return;
+    }
+    if (text[cr + 1] != u'\n') {
+      from = cr + 1;
+      continue;
+    }
+    onLine(text.substr(start, cr - start));
+    start = from = cr + 2;
+  }
+}
+
 std::vector<std::u16string_view> splitAt(std::u16string_view text, char16_t sep) {
   std::vector<std::u16string_view> parts;
   std::size_t start = 0;
@@ -296,40 +316,65 @@ AnnotationLoadResult loadAnnotationTables(const Platform& platform, LexiconState
   for (auto& slot : lex.charInfoLines.slots) slot.clear();
   for (auto& slot : lex.charPinyin.slots) slot.clear();
 
-  std::u16string info = resourceText(platform, 102, result.charInfo);
-  auto infoLines = splitCrLf(info);
-  for (std::size_t n = 1; n <= kCharInfoLast && n <= infoLines.size(); ++n) {
-    std::u16string_view line = infoLines[n - 1];
-    lex.charInfoLines[n] = line;
-    if (line.size() == kEmptyInfoLength) continue;
-    auto fields = splitAt(line, u',');
-    if (fields.size() < 6) continue;
-    std::u16string pinyin(fields[5]);
-    replaceAll(pinyin, u"lve", u"lue");
-    replaceAll(pinyin, u"nve", u"nue");
-    lex.charPinyin[n] = std::move(pinyin);
+  {
+    const std::u16string info = resourceText(platform, 102, result.charInfo);
+    std::size_t n = 0;
+    forEachCrLfLine(info, [&](std::u16string_view line) {
+      if (++n > kCharInfoLast) return;
+      lex.charInfoLines[n] = line;
+      if (line.size() == kEmptyInfoLength) return;
+      // The default pinyin is the sixth field.
+      std::size_t at = 0;
+      for (int field = 0; field < 5; ++field) {
+        at = line.find(u',', at);
+        if (at == std::u16string_view::npos) return;
+        ++at;
+      }
+      const std::u16string_view field = line.substr(at, line.find(u',', at) - at);
+      std::u16string& pinyin = lex.charPinyin[n];
+      pinyin = field;
+      if (field.find(u"ve") != std::u16string_view::npos) {
+        replaceAll(pinyin, u"lve", u"lue");
+        replaceAll(pinyin, u"nve", u"nue");
+      }
+    });
   }
   for (int d = 0; d < 10; ++d) lex.charPinyin[static_cast<std::size_t>(u'0' + d)] = kDigitReadings[d];
 
-  std::u16string polyphones = resourceText(platform, 103, result.polyphones);
-  auto polyphoneLines = polyphones.empty() ? std::vector<std::u16string_view>{} : splitCrLf(polyphones);
-  lex.polyphoneWords.assign(polyphoneLines.size() + 2, std::u16string());
-  lex.polyphoneReadings.assign(polyphoneLines.size() + 2, std::u16string());
-  for (std::size_t i = 1; i <= polyphoneLines.size(); ++i) {
-    std::u16string_view line = polyphoneLines[i - 1];
-    std::size_t comma = line.find(u',');
-    lex.polyphoneWords[i] = line.substr(0, comma);
-    if (comma != std::u16string_view::npos) {
-      std::u16string_view rest = line.substr(comma + 1);
-      lex.polyphoneReadings[i] = rest.substr(0, rest.find(u','));
-    }
+  // The words and readings view the decoded resource: one string for the whole text.
+  lex.polyphoneWords.clear();
+  lex.polyphoneReadings.clear();
+  std::u16string polyphoneText = resourceText(platform, 103, result.polyphones);
+  polyphoneText.shrink_to_fit();  // kept for the session: not the codec's worst-case capacity
+  auto polyphones = std::make_shared<const std::u16string>(std::move(polyphoneText));
+  std::size_t lines = 0;
+  if (!polyphones->empty()) forEachCrLfLine(*polyphones, [&](std::u16string_view) { ++lines; });
+  lex.polyphoneWords.reserve(lines + 2);
+  lex.polyphoneReadings.reserve(lines + 2);
+  lex.polyphoneWords.pushView({});
+  lex.polyphoneReadings.pushView({});
+  if (!polyphones->empty()) {
+    forEachCrLfLine(*polyphones, [&](std::u16string_view line) {
+      const std::size_t comma = line.find(u',');
+      lex.polyphoneWords.pushView(line.substr(0, comma));
+      std::u16string_view reading;
+      if (comma != std::u16string_view::npos) {
+        const std::u16string_view rest = line.substr(comma + 1);
+        reading = rest.substr(0, rest.find(u','));
+      }
+      lex.polyphoneReadings.pushView(reading);
+    });
   }
+  lex.polyphoneWords.pushView({});
+  lex.polyphoneReadings.pushView({});
+  lex.polyphoneText = std::move(polyphones);
 
-  std::u16string common = resourceText(platform, 104, result.commonWords);
-  auto commonLines = common.empty() ? std::vector<std::u16string_view>{} : splitCrLf(common);
-  if (!commonLines.empty() && commonLines.back().empty()) commonLines.pop_back();
+  const std::u16string common = resourceText(platform, 104, result.commonWords);
   lex.commonWords.assign(1, std::u16string());
-  for (auto line : commonLines) lex.commonWords.emplace_back(line);
+  if (!common.empty()) {
+    forEachCrLfLine(common, [&](std::u16string_view line) { lex.commonWords.emplace_back(line); });
+    if (lex.commonWords.size() > 1 && lex.commonWords.back().empty()) lex.commonWords.pop_back();
+  }
   return result;
 }
 

@@ -20,9 +20,9 @@ constexpr std::size_t kHeaderBytes = 4;
 constexpr std::size_t kMinRecordBytes = 2 * (4 + 2);
 
 std::int32_t readInt32(const unsigned char* p) {
-  std::uint32_t v = std::uint32_t{p[0]} | std::uint32_t{p[1]} << 8 | std::uint32_t{p[2]} << 16 |
-                    std::uint32_t{p[3]} << 24;
-  return static_cast<std::int32_t>(v);
+  std::int32_t v;
+  std::memcpy(&v, p, sizeof v);
+  return v;
 }
 
 struct TextSpan {
@@ -30,14 +30,20 @@ struct TextSpan {
   std::size_t bytes = 0;
 };
 
-// Compares two UTF-16LE texts in the buffer in the comparison order.
+std::uint16_t readUnit(const unsigned char* p) {
+  std::uint16_t v;
+  std::memcpy(&v, p, sizeof v);
+  return v;
+}
+
+// Compares two UTF-16LE texts in the buffer in the comparison order, a code unit at a time.
 int compareUnits(const unsigned char* data, TextSpan a, TextSpan b) {
-  std::size_t n = std::min(a.bytes, b.bytes) / 2;
-  for (std::size_t i = 0; i < n; ++i) {
-    const unsigned char* pa = data + a.offset + 2 * i;
-    const unsigned char* pb = data + b.offset + 2 * i;
-    unsigned ua = pa[0] | unsigned{pa[1]} << 8;
-    unsigned ub = pb[0] | unsigned{pb[1]} << 8;
+  const unsigned char* pa = data + a.offset;
+  const unsigned char* pb = data + b.offset;
+  const std::size_t n = std::min(a.bytes, b.bytes);
+  for (std::size_t i = 0; i < n; i += 2) {
+    const std::uint16_t ua = readUnit(pa + i);
+    const std::uint16_t ub = readUnit(pb + i);
     if (ua != ub) return ua < ub ? -1 : 1;
   }
   return a.bytes == b.bytes ? 0 : (a.bytes < b.bytes ? -1 : 1);
@@ -98,7 +104,7 @@ LexiconImageResult walkImage(const unsigned char* data, std::size_t size, OnReco
 
 // Checks the image in `buffer` (its first `byteSize` bytes) and, when it is sound, replaces
 // `table` with one whose slots view the buffer.
-LexiconImageResult buildFromBuffer(std::shared_ptr<std::vector<char16_t>> buffer,
+LexiconImageResult buildFromBuffer(std::shared_ptr<const TextBuffer> buffer,
                                    std::size_t byteSize, LexiconTable& table) {
   const char16_t* units = buffer->data();
   LexiconTable fresh;
@@ -128,7 +134,7 @@ LexiconImageResult checkLexiconImage(std::span<const std::byte> bytes) {
 }
 
 LexiconImageResult readLexiconImage(std::span<const std::byte> bytes, LexiconTable& table) {
-  auto buffer = std::make_shared<std::vector<char16_t>>((bytes.size() + 1) / 2);
+  auto buffer = std::make_shared<TextBuffer>((bytes.size() + 1) / 2);
   if (!bytes.empty()) std::memcpy(buffer->data(), bytes.data(), bytes.size());
   return buildFromBuffer(std::move(buffer), bytes.size(), table);
 }
@@ -146,7 +152,8 @@ LexiconImageResult duqudaciku(const ProgramFolder& files, LexiconTable& mainLexi
     return result;
   }
   auto bytes = static_cast<std::size_t>(size);
-  auto buffer = std::make_shared<std::vector<char16_t>>((bytes + 1) / 2);
+  // Not zero-filled: the read fills every byte the walk looks at (an odd last byte is never read).
+  auto buffer = std::make_shared<TextBuffer>((bytes + 1) / 2);
   in.seekg(0);
   if (!in.read(reinterpret_cast<char*>(buffer->data()), static_cast<std::streamsize>(bytes))) {
     result.error = "image unreadable";
@@ -191,8 +198,8 @@ bool firstWeightBeginsWithDigit(std::u16string_view list) {
 TextLexiconResult parseLexiconText(std::u16string_view text, LexiconTable& table) {
   TextLexiconResult result;
   result.ok = true;
-  auto buffer = std::make_shared<std::vector<char16_t>>(text.begin(), text.end());
-  std::u16string_view own(buffer->data(), buffer->size());
+  auto buffer = std::make_shared<const TextBuffer>(text);
+  const std::u16string_view own = buffer->view();
   LexiconTable fresh;
   fresh.reset();
   std::vector<std::u16string_view> lines = splitLines(own);

@@ -38,7 +38,7 @@ struct LexiconTable {
   TextColumn lines;
   std::int32_t last = 0;
   // The image buffer that image-loaded slots view into; replaced together with the slots.
-  std::shared_ptr<const std::vector<char16_t>> buffer;
+  std::shared_ptr<const TextBuffer> buffer;
   // Per entry, 1 when the entry must not be written back to the user lexicon file (it came from
   // the privileged code table or a supplied lexicon); indexes beyond its size read 0. Kept apart
   // from the text, so no weight is mistaken for a mark.
@@ -122,9 +122,10 @@ struct LexiconState {
   SyllableTable syllablesByPinyin;  // in the order of qp2sp.txt
   SyllableTable syllablesByCode;    // sorted by code, "ve" written "ue"
 
-  // Resources 103 and 104.
-  std::vector<std::u16string> polyphoneWords{u""};
-  std::vector<std::u16string> polyphoneReadings{u""};
+  // Resources 103 and 104. The words and readings of resource 103 view its decoded text.
+  TextColumn polyphoneWords;
+  TextColumn polyphoneReadings;
+  std::shared_ptr<const std::u16string> polyphoneText;
   std::vector<std::u16string> commonWords{u""};
 
   PrivilegedCodeTable privileged;
@@ -150,6 +151,8 @@ struct LexiconState {
   }
 
   LexiconState() {
+    polyphoneWords.resize(1);
+    polyphoneReadings.resize(1);
     mainLexicon.reset();
     userLexicon.reset();
     charLexicon.reset();

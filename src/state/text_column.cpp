@@ -3,52 +3,74 @@
 namespace yz {
 
 void TextColumn::resize(std::size_t n) {
-  for (std::size_t i = n; i < views_.size(); ++i) release(views_[i]);
-  views_.resize(n);
+  for (std::size_t i = n; i < slots_.size(); ++i) release(slots_[i]);
+  slots_.resize(n);
 }
 
 void TextColumn::clear() {
-  views_.clear();
+  slots_.clear();
   owned_.clear();
+  ownedViews_.clear();
+  freeOwned_.clear();
+  base_ = nullptr;
 }
 
-void TextColumn::release(std::u16string_view view) {
-  if (!owned_.empty()) owned_.erase(view.data());
+TextColumn::Slot TextColumn::firstOrFarView(std::u16string_view text) {
+  if (text.data() == nullptr) return {};
+  if (base_ == nullptr) {
+    base_ = text.data();
+    return viewSlot(text);
+  }
+  return ownedSlot(text);
+}
+
+TextColumn::Slot TextColumn::ownedSlot(std::u16string_view text) {
+  auto owned = std::make_unique<std::u16string>(text);
+  if (!freeOwned_.empty()) {
+    const std::uint32_t k = freeOwned_.back();
+    freeOwned_.pop_back();
+    ownedViews_[k] = *owned;
+    owned_[k] = std::move(owned);
+    return {k, kOwned};
+  }
+  ownedViews_.push_back(*owned);
+  owned_.push_back(std::move(owned));
+  return {static_cast<std::uint32_t>(owned_.size() - 1), kOwned};
+}
+
+void TextColumn::release(Slot& slot) {
+  if (slot.length & kOwned) {
+    owned_[slot.at].reset();
+    ownedViews_[slot.at] = {};
+    freeOwned_.push_back(slot.at);
+  }
+  slot = {};
 }
 
 void TextColumn::setView(std::size_t i, std::u16string_view text) {
-  release(views_[i]);
-  views_[i] = text;
+  release(slots_[i]);
+  slots_[i] = viewSlot(text);
 }
 
 void TextColumn::set(std::size_t i, std::u16string_view text) {
-  auto it = owned_.find(views_[i].data());
-  if (it != owned_.end()) {
-    auto node = owned_.extract(it);
-    node.mapped()->assign(text);
-    views_[i] = *node.mapped();
-    node.key() = node.mapped()->data();
-    owned_.insert(std::move(node));
+  Slot& slot = slots_[i];
+  if (slot.length & kOwned) {
+    owned_[slot.at]->assign(text);
+    ownedViews_[slot.at] = *owned_[slot.at];
     return;
   }
-  auto owned = std::make_unique<std::u16string>(text);
-  views_[i] = *owned;
-  owned_.emplace(owned->data(), std::move(owned));
+  slot = ownedSlot(text);
 }
 
-void TextColumn::push(std::u16string_view text) {
-  views_.emplace_back();
-  set(views_.size() - 1, text);
-}
+void TextColumn::push(std::u16string_view text) { slots_.push_back(ownedSlot(text)); }
 
 void TextColumn::insert(std::size_t i, std::u16string_view text) {
-  views_.insert(views_.begin() + static_cast<std::ptrdiff_t>(i), std::u16string_view{});
-  set(i, text);
+  slots_.insert(slots_.begin() + static_cast<std::ptrdiff_t>(i), ownedSlot(text));
 }
 
 void TextColumn::erase(std::size_t i) {
-  release(views_[i]);
-  views_.erase(views_.begin() + static_cast<std::ptrdiff_t>(i));
+  release(slots_[i]);
+  slots_.erase(slots_.begin() + static_cast<std::ptrdiff_t>(i));
 }
 
 }  // namespace yz

@@ -2,14 +2,34 @@
 // A column of texts addressed by index. A slot either views text that lives in a shared buffer
 // (the loaded lexicon image: no copy per entry) or owns its text (every slot written afterwards).
 
+#include <algorithm>
 #include <cstdint>
 #include <memory>
 #include <string>
 #include <string_view>
-#include <unordered_map>
 #include <vector>
 
 namespace yz {
+
+// Characters that columns view, held beside them. Made at its final size and not zero-filled:
+// whoever makes one fills all of it (a file read, a copy of a text) before any slot views it.
+class TextBuffer {
+ public:
+  explicit TextBuffer(std::size_t size)
+      : data_(std::make_unique_for_overwrite<char16_t[]>(size)), size_(size) {}
+  explicit TextBuffer(std::u16string_view text) : TextBuffer(text.size()) {
+    std::copy(text.begin(), text.end(), data_.get());
+  }
+
+  char16_t* data() { return data_.get(); }
+  const char16_t* data() const { return data_.get(); }
+  std::size_t size() const { return size_; }
+  std::u16string_view view() const { return {data_.get(), size_}; }
+
+ private:
+  std::unique_ptr<char16_t[]> data_;
+  std::size_t size_ = 0;
+};
 
 class TextColumn {
  public:
@@ -17,16 +37,22 @@ class TextColumn {
   TextColumn(TextColumn&&) noexcept = default;
   TextColumn& operator=(TextColumn&&) noexcept = default;
 
-  std::size_t size() const { return views_.size(); }
-  std::u16string_view operator[](std::size_t i) const { return views_[i]; }
+  std::size_t size() const { return slots_.size(); }
+  std::u16string_view operator[](std::size_t i) const {
+    const Slot s = slots_[i];
+    if (s.length & kOwned) return ownedViews_[s.at];
+    return {base_ + s.at, s.length};
+  }
 
   // Sets the slot count; new slots are empty.
   void resize(std::size_t n);
   void clear();
-  void reserve(std::size_t n) { views_.reserve(n); }
-  // Points a slot at text that outlives the column (a buffer held beside it).
+  void reserve(std::size_t n) { slots_.reserve(n); }
+  // Points a slot at text that outlives the column (a buffer held beside it). The first view
+  // fixes where the column's buffer starts; a text before it or 4 Gi characters past it is kept
+  // as a copy instead (no caller views more than one buffer per column).
   void setView(std::size_t i, std::u16string_view text);
-  void pushView(std::u16string_view text) { views_.push_back(text); }
+  void pushView(std::u16string_view text) { slots_.push_back(viewSlot(text)); }
   // Gives a slot text of its own.
   void set(std::size_t i, std::u16string_view text);
   void push(std::u16string_view text);
@@ -35,11 +61,36 @@ class TextColumn {
   void erase(std::size_t i);
 
  private:
-  void release(std::u16string_view view);
+  // A viewed text: its offset from `base_` and its length. An owned text: `kOwned` in `length`
+  // and its index in `owned_` in `at`. Eight bytes, half a string_view: the main lexicon has two
+  // slots per entry.
+  struct Slot {
+    std::uint32_t at = 0;
+    std::uint32_t length = 0;
+  };
+  static constexpr std::uint32_t kOwned = std::uint32_t{1} << 31;
 
-  std::vector<std::u16string_view> views_;
-  // Owned texts, keyed by where their characters live.
-  std::unordered_map<const char16_t*, std::unique_ptr<std::u16string>> owned_;
+  Slot viewSlot(std::u16string_view text) {
+    const auto at = reinterpret_cast<std::uintptr_t>(text.data());
+    const auto base = reinterpret_cast<std::uintptr_t>(base_);
+    if (base_ != nullptr && at >= base && (at - base) / sizeof(char16_t) < kOwned && text.size() < kOwned) {
+      return {static_cast<std::uint32_t>((at - base) / sizeof(char16_t)),
+              static_cast<std::uint32_t>(text.size())};
+    }
+    return firstOrFarView(text);
+  }
+  Slot firstOrFarView(std::u16string_view text);
+  Slot ownedSlot(std::u16string_view text);
+  void release(Slot& slot);
+
+  std::vector<Slot> slots_;
+  const char16_t* base_ = nullptr;
+  // Owned texts, each on the heap of its own so that views of it survive changes to other slots,
+  // and a view of each, so that reading an owned slot costs one load more than a viewed one;
+  // freed indexes are reused.
+  std::vector<std::unique_ptr<std::u16string>> owned_;
+  std::vector<std::u16string_view> ownedViews_;
+  std::vector<std::uint32_t> freeOwned_;
 };
 
 }  // namespace yz

@@ -78,7 +78,7 @@ TEST(LexiconImage, ReloadReplacesTableAndBufferTogether) {
   LexiconTable t;
   t.reset();
   ASSERT_TRUE(duqudaciku(files, t).ok);
-  std::weak_ptr<const std::vector<char16_t>> old = t.buffer;
+  std::weak_ptr<const TextBuffer> old = t.buffer;
   t.lines.set(1, u"written 1");
 
   ASSERT_TRUE(files.writeBytes(kLexiconImagePath,
