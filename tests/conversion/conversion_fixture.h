@@ -13,6 +13,7 @@
 #include "conversion/sentence.h"
 #include "conversion/text_steps.h"
 #include "platform/sim/sim_platform.h"
+#include "../support/make_table.h"
 
 namespace yz::testing_support {
 
@@ -146,16 +147,10 @@ class ScriptedWeb final : public WebServices {
   WebCells& cells_;
 };
 
+// A table of the entries in code order.
 inline LexiconTable table(std::vector<std::pair<std::u16string, std::u16string>> entries) {
   std::sort(entries.begin(), entries.end());
-  LexiconTable t;
-  t.reset();
-  for (const auto& [code, line] : entries) {
-    t.codes.push(code);
-    t.lines.push(line);
-  }
-  t.last = static_cast<std::int32_t>(entries.size());
-  return t;
+  return testing_support::makeTable(entries);
 }
 
 // The state records of one conversion, on a fresh sim platform.

@@ -4,22 +4,13 @@
 
 #include "lexbuild_test_util.h"
 #include "lexicon/gbk.h"
+#include "../support/make_table.h"
 
 namespace yz {
 namespace {
 
 using testing_support::BuildFolder;
-
-LexiconTable table(const std::vector<std::pair<std::u16string, std::u16string>>& entries) {
-  LexiconTable t;
-  t.reset();
-  for (const auto& [code, line] : entries) {
-    t.codes.push(code);
-    t.lines.push(line);
-  }
-  t.last = static_cast<std::int32_t>(entries.size());
-  return t;
-}
+using testing_support::makeTable;
 
 std::vector<std::string> utf8(const std::vector<std::u16string>& lines) {
   std::vector<std::string> out;
@@ -44,7 +35,7 @@ class CharLexiconTest : public ::testing::Test {
 
 TEST_F(CharLexiconTest, KeysOfACodeAndItsAuxiliaryPrefixes) {
   setAux(u'啊', u"ab");
-  LexiconTable main = table({{u"aa", u"啊 156.726"}});
+  LexiconTable main = makeTable({{u"aa", u"啊 156.726"}});
   EXPECT_EQ(merged(main, false),
             (std::vector<std::string>{"a,啊 156.726", "aa,啊 156.726", "aaa,啊 156.726", "aaab,啊 156.726"}));
   // 声韵辅数 adds the code with the last auxiliary letter; its aaab repeats and is dropped.
@@ -61,11 +52,11 @@ TEST_F(CharLexiconTest, KeyLinesOfTheMainLexicon) {
     std::vector<std::string> lines;
   } cases[] = {
       {"first word under the first letter",
-       table({{u"ba", u"吧 120 八 130"}}),
+       makeTable({{u"ba", u"吧 120 八 130"}}),
        {"b120,吧 120", "ba\\120,吧 120", "bak\\120,吧 120", "ba\\130,八 130"}},
-      {"a last word without weight is ignored", table({{u"ba", u"八 130 吧"}}), {"b130,八 130", "ba\\130,八 130"}},
-      {"codes of other lengths give nothing", table({{u"b", u"八 1"}, {u"bab", u"八 1"}, {u"baba", u"八八 1"}}), {}},
-      {"an empty list gives nothing", table({{u"ba", u""}}), {}},
+      {"a last word without weight is ignored", makeTable({{u"ba", u"八 130 吧"}}), {"b130,八 130", "ba\\130,八 130"}},
+      {"codes of other lengths give nothing", makeTable({{u"b", u"八 1"}, {u"bab", u"八 1"}, {u"baba", u"八八 1"}}), {}},
+      {"an empty list gives nothing", makeTable({{u"ba", u""}}), {}},
   };
   for (Case& c : cases) {
     SCOPED_TRACE(c.name);
@@ -104,7 +95,7 @@ TEST_F(CharLexiconTest, OneLetterKeyCollectsFullCodesAndFirstWords) {
     scratch.push_back(oneLetterScratchLine(u"a", ch, w));
   }
   EXPECT_EQ(toUtf8(scratch[2]), "a100.003,吖 100.003");
-  LexiconTable main = table({{u"ai", u"爱 150.5"}, {u"an", u"安 120 按 121"}});
+  LexiconTable main = makeTable({{u"ai", u"爱 150.5"}, {u"an", u"安 120 按 121"}});
   EXPECT_EQ(merged(main, false, scratch),
             (std::vector<std::string>{"a,啊 100.001 阿 100.002 吖 100.003 安 120 爱 150.5", "ai,爱 150.5",
                                       "an,安 120 按 121"}));
@@ -114,7 +105,7 @@ TEST_F(CharLexiconTest, RegenerationWritesTheFile) {
   BuildFolder f;
   f.writeGbk(kCharScratchPath, u"a100.001,啊 100.001\r\n");
   LexiconState lex;
-  lex.mainLexicon = table({{u"aa", u"阿 150"}, {u"ab", u"吧 120"}});
+  lex.mainLexicon = makeTable({{u"aa", u"阿 150"}, {u"ab", u"吧 120"}});
   CharLexiconResult r = regenerateCharLexicon(f.files(), f.sim, lex, gbk, false, [] {});
   EXPECT_TRUE(r.ok);
   EXPECT_EQ(r.lines, 3);

@@ -11,6 +11,8 @@
 #include "lexicon/files.h"
 #include "state/lexicon_state.h"
 
+#include "../support/make_table.h"
+
 namespace yz::testing_support {
 
 // A fresh program folder per test, with the two folders the lexicon files live in.
@@ -32,17 +34,5 @@ class TempProgramFolder {
  private:
   std::filesystem::path root_;
 };
-
-// A table whose entries 1..n own the given code and line.
-inline LexiconTable makeTable(const std::vector<std::pair<std::u16string, std::u16string>>& entries) {
-  LexiconTable t;
-  t.reset();
-  for (const auto& [code, line] : entries) {
-    t.codes.push(code);
-    t.lines.push(line);
-  }
-  t.last = static_cast<std::int32_t>(entries.size());
-  return t;
-}
 
 }  // namespace yz::testing_support
