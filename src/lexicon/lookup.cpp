@@ -173,7 +173,7 @@ void CodeLookup::mainSearch(const std::u16string& code, std::u16string& cnir, fl
   const LexiconTable& main = lex_.mainLexicon;
   const std::int32_t last = main.last;
   auto hit = [&](std::int32_t i) {
-    cnir = std::u16string(main.lines[i]);
+    cnir.assign(main.lines[i]);  // into the caller's buffer: no string per hit
     c.mainHitIndex = i;
     c.lastFoundIndex = i;
   };
@@ -192,7 +192,7 @@ void CodeLookup::mainSearch(const std::u16string& code, std::u16string& cnir, fl
     c.lastFoundIndex = mid;
     const int order = std::u16string_view(code).compare(main.codes[mid]);
     if (order == 0) {
-      cnir = std::u16string(main.lines[mid]);
+      cnir.assign(main.lines[mid]);
       c.mainHitIndex = mid;
       return;
     }

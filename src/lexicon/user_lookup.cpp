@@ -280,11 +280,12 @@ void UserLookup::hzirdzck(std::u16string str4, std::u16string& cnir, float& zici
       while (hi - lo > 1) {
         std::int32_t mid = (lo + hi) / 2;
         cells_.lastFoundIndex = mid;
-        if (charCode(mid) == code) {
+        const int order = std::u16string_view(code).compare(charCode(mid));  // one comparison per step
+        if (order == 0) {
           hit = mid;
           break;
         }
-        if (std::u16string_view(code) < charCode(mid)) {
+        if (order < 0) {
           hi = mid;
         } else {
           lo = mid;
