@@ -133,7 +133,7 @@ class LineAnnotator {
   }
 
  private:
-  const std::u16string& info(char16_t ch) const { return ctx_.lex.charInfoLines[ctx_.gbk.charIndex(ch)]; }
+  std::u16string_view info(char16_t ch) const { return ctx_.lex.charInfoLines[ctx_.gbk.charIndex(ch)]; }
   static bool polyphonic(std::u16string_view infoLine) { return !infoLine.empty() && infoLine[0] == u'#'; }
   std::size_t words() const { return ctx_.lex.polyphoneWords.size(); }
   std::u16string_view word(std::size_t k) const { return ctx_.lex.polyphoneWords[k]; }
@@ -157,7 +157,7 @@ class LineAnnotator {
     bool found = false;
     std::u16string noted[2];
     for (int c = 0; c < 2; ++c) {
-      const std::u16string& infoLine = info(line_[c]);
+      const std::u16string_view infoLine = info(line_[c]);
       if (!polyphonic(infoLine)) continue;
       WordRange range = wordRange(infoLine, 2, words());
       for (std::size_t k = range.first; k <= range.last; ++k) {
@@ -180,7 +180,7 @@ class LineAnnotator {
 
   std::u16string readingAt(std::size_t w) const {
     char16_t ch = line_[w - 1];
-    const std::u16string& infoLine = info(ch);
+    const std::u16string_view infoLine = info(ch);
     if (!polyphonic(infoLine)) return defaultReading(ch);
     std::u16string reading;
     if (longerWord(infoLine, w, reading)) return reading.empty() ? defaultReading(ch) : reading;
@@ -313,15 +313,19 @@ std::u16string syllableCode(const SyllableTable& table, std::u16string_view syll
 
 AnnotationLoadResult loadAnnotationTables(const Platform& platform, LexiconState& lex) {
   AnnotationLoadResult result;
-  for (auto& slot : lex.charInfoLines.slots) slot.clear();
+  lex.charInfoLines.clear();
+  lex.charInfoLines.resize(kCharTableSlots);
   for (auto& slot : lex.charPinyin.slots) slot.clear();
 
   {
-    const std::u16string info = resourceText(platform, 102, result.charInfo);
+    // The lines view the decoded resource, kept for the session like resource 103's.
+    std::u16string infoText = resourceText(platform, 102, result.charInfo);
+    infoText.shrink_to_fit();
+    auto info = std::make_shared<const std::u16string>(std::move(infoText));
     std::size_t n = 0;
-    forEachCrLfLine(info, [&](std::u16string_view line) {
+    forEachCrLfLine(*info, [&](std::u16string_view line) {
       if (++n > kCharInfoLast) return;
-      lex.charInfoLines[n] = line;
+      lex.charInfoLines.setView(n, line);
       if (line.size() == kEmptyInfoLength) return;
       // The default pinyin is the sixth field.
       std::size_t at = 0;
@@ -338,6 +342,7 @@ AnnotationLoadResult loadAnnotationTables(const Platform& platform, LexiconState
         replaceAll(pinyin, u"nve", u"nue");
       }
     });
+    lex.charInfoText = std::move(info);
   }
   for (int d = 0; d < 10; ++d) lex.charPinyin[static_cast<std::size_t>(u'0' + d)] = kDigitReadings[d];
 

@@ -117,7 +117,9 @@ struct LexiconState {
   CharTable charFullCodes;    // full code from 内置文件\单字全码.txt (the longest)
   CharTable charAuxCodes;     // auxiliary-code letters of the chosen table
   CharTable charPinyin;       // default pinyin
-  CharTable charInfoLines;    // line of resource 102
+  // Line of resource 102 per character slot, viewing its decoded text.
+  TextColumn charInfoLines{kCharTableSlots};
+  std::shared_ptr<const std::u16string> charInfoText;
 
   SyllableTable syllablesByPinyin;  // in the order of qp2sp.txt
   SyllableTable syllablesByCode;    // sorted by code, "ve" written "ue"

@@ -34,6 +34,7 @@ class TextBuffer {
 class TextColumn {
  public:
   TextColumn() = default;
+  explicit TextColumn(std::size_t n) : slots_(n) {}  // n empty slots
   TextColumn(TextColumn&&) noexcept = default;
   TextColumn& operator=(TextColumn&&) noexcept = default;
 

@@ -190,7 +190,7 @@ TEST_F(AnnotateTest, QuestionMarkAndCharactersOutsideGbkShareIndex63) {
   EXPECT_EQ(world_.gbk.charIndex(u'?'), 63);
   EXPECT_EQ(world_.gbk.charIndex(u'\u0E01'), 63);
   EXPECT_EQ(annotate(u"?").code, "? ");
-  world_.lex.charInfoLines[63] = u"$,nx,*,0,0,nie,乜";
+  world_.lex.charInfoLines.set(63, u"$,nx,*,0,0,nie,乜");
   world_.lex.charPinyin[63] = u"nie";
   EXPECT_EQ(annotate(u"?").code, "nie");
   EXPECT_EQ(annotate(u"\u0E01").code, "nie");
@@ -215,7 +215,7 @@ TEST_F(AnnotateTest, ApostropheIsOneCharacterWithItsOwnPart) {
 
 TEST_F(AnnotateTest, EmptyReadingAddsNothing) {
   // A character whose line has an empty reading field contributes no code part.
-  world_.lex.charInfoLines[world_.gbk.charIndex(u'第')] = u"$,di,*,0,0,,第";
+  world_.lex.charInfoLines.set(world_.gbk.charIndex(u'第'), u"$,di,*,0,0,,第");
   world_.lex.charPinyin[world_.gbk.charIndex(u'第')] = u"";
   world_.settings.smvj = true;
   world_.auxCode(u'第') = u"z";

@@ -50,7 +50,7 @@ class EncodingWorld {
  public:
   // Every character slot starts as "$***" (no reading), the digits read "ling" ... "jiu".
   EncodingWorld() : gbk(sim) {
-    for (std::size_t i = 1; i < kCharTableSlots - 1; ++i) lex.charInfoLines[i] = u"$***";
+    for (std::size_t i = 1; i < kCharTableSlots - 1; ++i) lex.charInfoLines.set(i, u"$***");
     const char16_t* digits[] = {u"ling", u"yi", u"er", u"san", u"si", u"wu", u"liu", u"qi", u"ba", u"jiu"};
     for (int d = 0; d < 10; ++d) lex.charPinyin[static_cast<std::size_t>(u'0' + d)] = digits[d];
   }
@@ -72,7 +72,7 @@ class EncodingWorld {
   // An ordinary character with its default reading, straight into the tables.
   void addChar(char16_t ch, std::u16string_view pinyin) {
     int i = gbk.charIndex(ch);
-    lex.charInfoLines[i] = u"$,xx,*,0,0," + std::u16string(pinyin) + u"," + std::u16string(1, ch);
+    lex.charInfoLines.set(i, u"$,xx,*,0,0," + std::u16string(pinyin) + u"," + std::u16string(1, ch));
     lex.charPinyin[i] = pinyin;
   }
 

@@ -48,7 +48,7 @@ TEST_F(ResourcesEncodingTest, TablesHoldTheirFormats) {
   // Every information line has seven fields, and every "#" line ten range numbers after them.
   int polyphonic = 0;
   for (std::size_t n = 1; n < kCharTableSlots - 1; ++n) {
-    const std::u16string& line = lex.charInfoLines[n];
+    const std::u16string_view line = lex.charInfoLines[n];
     if (line.size() == 4) continue;
     SCOPED_TRACE(toUtf8(line));
     auto commas = std::count(line.begin(), line.end(), u',');
