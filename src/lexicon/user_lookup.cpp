@@ -2,46 +2,21 @@
 
 #include <algorithm>
 
+#include "lexicon/lookup_text.h"
+
 namespace yz {
 namespace {
 
-// The number a weight text begins with (digits and an optional fraction); 0 without one.
-float readWeight(std::u16string_view s) {
-  std::size_t i = 0;
-  while (i < s.size() && s[i] == u' ') ++i;
-  double value = 0;
-  bool any = false;
-  for (; i < s.size() && s[i] >= u'0' && s[i] <= u'9'; ++i) {
-    value = value * 10 + (s[i] - u'0');
-    any = true;
-  }
-  if (i < s.size() && s[i] == u'.') {
-    double scale = 0.1;
-    for (++i; i < s.size() && s[i] >= u'0' && s[i] <= u'9'; ++i, scale /= 10) {
-      value += (s[i] - u'0') * scale;
-      any = true;
-    }
-  }
-  return any ? static_cast<float>(value) : 0.0f;
-}
-
 // The weight after the first word of a candidate list: its second space-separated element.
 float secondElementWeight(std::u16string_view list) {
-  std::size_t space = list.find(u' ');
-  if (space == std::u16string_view::npos) return 0;
-  std::u16string_view rest = list.substr(space + 1);
-  return readWeight(rest.substr(0, rest.find(u' ')));
+  return lookup_text::weightValue(lookup_text::element(list, 1));
 }
 
 bool contains(std::u16string_view text, std::u16string_view part) {
   return text.find(part) != std::u16string_view::npos;
 }
 
-std::u16string_view trimSpaces(std::u16string_view s) {
-  std::size_t b = s.find_first_not_of(u' ');
-  if (b == std::u16string_view::npos) return {};
-  return s.substr(b, s.find_last_not_of(u' ') - b + 1);
-}
+using lookup_text::trimSpaces;
 
 constexpr std::u16string_view kCloudMark = u" 7";  // a line holding a weight that begins with 7
 
