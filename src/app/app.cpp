@@ -10,7 +10,7 @@ App::App(Platform& platform, std::filesystem::path programFolder)
       windowServices(&windowUi),
       lifecycle(&notBuilt_),
       inputPass(&notBuilt_),
-      webServices(&notBuilt_),
+      webServices(&webQueries),
       learning(&notBuilt_),
       input(InputContext{platform, gbk, settings, mirror, comp, conv, pass, win, lex, race, web,
                          hookState, windowServices, lifecycle, enc, learning}),
@@ -20,7 +20,9 @@ App::App(Platform& platform, std::filesystem::path programFolder)
       conversion(ConversionContext{settings, lex, conv, comp, pass, win, race, web, platform,
                                    *webServices, conversionLookups}),
       passRunner(PassContext{platform, settings, mirror, comp, conv, pass, win, lex, web,
-                             webServices, input, conversion.sentence, codeLookup, windowUi}) {
+                             webServices, input, conversion.sentence, codeLookup, windowUi}),
+      webQueries(WebContext{platform, files, gbk, web, pass, conv,
+                            EncoderContext{lex, gbk, settings, win.boxes, pass, race, enc}}) {
   lifecycle = &loader;
   inputPass = &passRunner;
   windowUi.calls.qqdz = [this](const std::u16string& text) {

@@ -22,6 +22,7 @@
 #include "state/settings.h"
 #include "state/window_state.h"
 #include "ui/window_ui.h"
+#include "web/web_queries.h"
 
 namespace yz {
 
@@ -74,6 +75,8 @@ class App {
   LexiconLookups conversionLookups;
   ConversionEngine conversion;
   InputPass passRunner;
+  // Cloud candidates and web hit counts.
+  WebQueries webQueries;
 
  private:
   NotBuiltServices notBuilt_;

@@ -148,8 +148,7 @@ void InputPass::fixSegment() {
     prefix = left(b.text7.text, cm.segmentTextEnds[slot(cm.segmentCount)]);
   }
   const std::u16string segment(left(p.hjziir, len(p.hjziir) - len(cv.tailText)));
-  std::u16string up;
-  c_.input.context.citcbmma(segment, up, c_.web.pinyinQuery);
+  c_.input.context.citcbmma(segment, c_.web.up, c_.web.pinyinQuery);
   c_.webServices->yuu();
   // Without a cloud text the segment keeps its local text.
   const std::u16string& cloud = c_.web.cloudText.empty() ? segment : c_.web.cloudText;
@@ -179,10 +178,9 @@ void InputPass::cloudMerge() {
     fjyi(std::u16string(from(b.rtext1.text, cm.segmentCodeEnds[static_cast<std::size_t>(
                                                 std::min(cm.segmentCount, kMaxSegments))] + 1)));
   }
-  std::u16string up;
-  c_.input.context.citcbmma(p.hjziir, up, c_.web.pinyinQuery);
+  c_.input.context.citcbmma(p.hjziir, c_.web.up, c_.web.pinyinQuery);
   if (p.hjziir == u"乲") {
-    up = u"cl";
+    c_.web.up = u"cl";
     c_.web.pinyinQuery = u"cai";
   }
   c_.webServices->yuu();

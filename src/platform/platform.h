@@ -7,6 +7,7 @@
 // No OS type crosses this seam: keys are virtual-key codes, text is UTF-16, windows are opaque ids.
 // An operation a backend does not provide throws `PlatformError`; nothing pretends to succeed.
 
+#include <cstddef>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -78,10 +79,23 @@ enum class MessageBoxAnswer { Ok, Cancel, Yes, No };
 // ---------------------------------------------------------------------------------------------
 // HTTP
 
+// A request header of an HTTP GET.
+struct HttpHeader {
+  std::u16string name;
+  std::u16string value;
+};
+
+// The longest reply body a GET takes in; a longer one is cut off and the request fails.
+inline constexpr std::size_t kHttpBodyLimit = 1 << 20;
+
+// The reply of an HTTP GET as it came over the wire; the caller decodes the body by its
+// character set (through the GBK codec below, or as UTF-8).
 struct HttpReply {
-  bool ok = false;       // false: no connection, an error or the time-out
-  int status = 0;        // HTTP status when a reply arrived
-  std::u16string text;   // the body, decoded by its character set
+  bool ok = false;            // false: no connection, an error, the time-out, a truncated or
+                              // oversized reply
+  int status = 0;             // HTTP status when a reply arrived (4xx and 5xx replies are ok)
+  std::u16string contentType; // the Content-Type header's value; empty when there is none
+  std::string body;           // the body bytes
 };
 
 // ---------------------------------------------------------------------------------------------
@@ -255,9 +269,11 @@ class Platform {
   virtual std::string toGbk(std::u16string_view text) const = 0;
 
   // --- web ---
-  // HTTP GET with a time-out; pumps messages while it waits. The body is decoded by the
-  // character set of the reply (UTF-8 when it names none).
-  virtual HttpReply httpGet(std::u16string_view url, int timeoutMs) = 0;
+  // HTTP GET of a complete URL (sent as given) with these request headers. Waits at most
+  // `timeoutMs` for the complete reply and pumps messages while it waits (re-entrantly, like
+  // `doEvents`). Never throws for a network failure: the reply is then not ok.
+  virtual HttpReply httpGet(std::u16string_view url, int timeoutMs,
+                            const std::vector<HttpHeader>& headers) = 0;
   // Whether the machine has a network connection (InternetGetConnectedState).
   virtual bool isConnected() const = 0;
 

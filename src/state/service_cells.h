@@ -19,6 +19,8 @@ struct WebCells {
   float xymayp0 = 0, xymayp1 = 0, xymayp2 = 0, xymayp3 = 0;  // hit counts of a phrase pair
   std::u16string cloudText;    // what the cloud step leaves for its caller
   std::u16string pinyinQuery;  // the pinyin the cloud queries send
+  std::u16string up;           // code of the sentence the cloud query checks; a blank marks a
+                               // character the cloud text takes from the local sentence
 };
 
 // State of a race-text analyzer or word-maker run.

@@ -58,6 +58,8 @@ class WebServices {
   virtual float xymaypu1(std::u16string_view strx1, std::u16string_view strx2) = 0;
   // Cloud candidates for the current pinyin; leaves cloudText.
   virtual void yuu() = 0;
+  // Cloud text for the full-pinyin letters of bmstr; leaves cloudText.
+  virtual void yuuqp() = 0;
 };
 
 // Stands in for every subsystem that is not built yet.
@@ -77,6 +79,7 @@ class NotBuiltServices final : public WindowServices,
   float xymaypu(std::u16string_view) override { fail("xymaypu"); }
   float xymaypu1(std::u16string_view, std::u16string_view) override { fail("xymaypu1"); }
   void yuu() override { fail("yuu"); }
+  void yuuqp() override { fail("yuuqp"); }
 
  private:
   [[noreturn]] static void fail(const char* what) {

@@ -19,7 +19,7 @@ TEST(App, StartsWithTheDefaultState) {
 
 TEST(App, SubsystemsNotBuiltYetFailLoudly) {
   SimSession session;
-  EXPECT_THROW(session.app->webServices->xymaypu(u"砚舟"), NotBuiltError);
+  EXPECT_THROW(session.app->learning->yhck(u"砚舟"), NotBuiltError);
 }
 
 TEST(SimSession, TypesKeysIntoTheTargetProgram) {

@@ -133,6 +133,7 @@ class ScriptedWeb final : public WebServices {
     return cells_.xymayp1 + cells_.xymayp2;
   }
   void yuu() override {}
+  void yuuqp() override {}
 
   std::map<std::u16string, float, std::less<>> hits;
   float unknown = 0;  // the count of a phrase not in `hits`; -1 = no answer

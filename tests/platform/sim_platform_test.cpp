@@ -120,9 +120,9 @@ TEST(SimPlatform, ScriptedDialogsAndUnexpectedOnesFailLoudly) {
 
 TEST(SimPlatform, ScriptedHttpAndProcesses) {
   SimPlatform sim;
-  sim.httpReplies[u"http://example.test/a"] = {true, 200, u"ok"};
-  EXPECT_EQ(sim.httpGet(u"http://example.test/a", 3000).text, u"ok");
-  EXPECT_FALSE(sim.httpGet(u"http://example.test/b", 3000).ok);
+  sim.httpReplies[u"http://example.test/a"] = {true, 200, u"text/plain", "ok"};
+  EXPECT_EQ(sim.httpGet(u"http://example.test/a", 3000, {}).body, "ok");
+  EXPECT_FALSE(sim.httpGet(u"http://example.test/b", 3000, {}).ok);
   EXPECT_EQ(sim.httpRequests.size(), 2u);
   sim.processes = {u"Vexim2_xx.exe", u"vexim2_XX.EXE", u"other.exe"};
   EXPECT_EQ(sim.processCount(u"Vexim2_xx.exe"), 2);

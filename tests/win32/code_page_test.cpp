@@ -65,23 +65,6 @@ TEST(AnsiCharMessage, SingleBytesAsTheyAreDoubleBytesLeadLowTrailHigh) {
   }
 }
 
-TEST(ContentType, NamesTheCodePageOfTheBody) {
-  struct Case {
-    std::u16string contentType;
-    unsigned codePage;
-  };
-  const Case cases[] = {
-      {u"text/html", kUtf8CodePage},
-      {u"", kUtf8CodePage},
-      {u"text/html; charset=GBK", kGbkCodePage},
-      {u"text/plain;charset=\"gb2312\"", kGbkCodePage},
-      {u"text/plain; Charset=UTF-8", kUtf8CodePage},
-      {u"text/plain; charset=gb18030; x=1", 54936},
-      {u"text/plain; charset=koi-unknown", kUtf8CodePage},
-  };
-  for (const auto& c : cases) EXPECT_EQ(codePageOfContentType(c.contentType), c.codePage);
-}
-
 TEST(SendKeys, ParsesModifiersGroupsAndNamedKeys) {
   using K = KeyStroke::Kind;
   struct Case {

@@ -1,8 +1,11 @@
 #include "platform/sim/sim_platform.h"
 
+#include "platform/sim/curl_http.h"
+
 #include <iconv.h>
 
 #include <algorithm>
+#include <chrono>
 #include <cstring>
 #include <cerrno>
 #include <fstream>
@@ -334,7 +337,8 @@ void SimPlatform::doEvents() {
 void SimPlatform::advance(std::uint32_t ms) {
   std::uint32_t target = clock_ + ms;
   doEvents();
-  while (clock_ != target) {
+  // A request that waits inside a timer's handler may move the clock past the target.
+  while (static_cast<std::int32_t>(target - clock_) > 0) {
     // The next moment a timer falls due, or the target.
     std::uint32_t step = target - clock_;
     for (const Timer& t : timers_) {
@@ -646,13 +650,29 @@ std::string SimPlatform::toGbk(std::u16string_view text) const {
 
 // ----- web -----
 
-HttpReply SimPlatform::httpGet(std::u16string_view url, int) {
+HttpReply SimPlatform::httpGet(std::u16string_view url, int timeoutMs,
+                               const std::vector<HttpHeader>& headers) {
   httpRequests.emplace_back(url);
-  doEvents();  // a request pumps messages while it waits
-  if (httpHandler) return httpHandler(url);
-  auto it = httpReplies.find(std::u16string(url));
-  if (it != httpReplies.end()) return it->second;
-  return {};
+  if (httpHandler || !httpReplies.empty()) {
+    doEvents();  // a request pumps messages while it waits
+    if (httpHandler) return httpHandler(url);
+    auto it = httpReplies.find(std::u16string(url));
+    if (it != httpReplies.end()) return it->second;
+    return {};
+  }
+  const auto start = std::chrono::steady_clock::now();
+  std::uint32_t moved = 0;
+  return sim::curlGet(url, timeoutMs, headers, [&] {
+    const auto waited = std::chrono::duration_cast<std::chrono::milliseconds>(
+        std::chrono::steady_clock::now() - start);
+    const auto now = static_cast<std::uint32_t>(waited.count());
+    if (now > moved) {
+      advance(now - moved);  // pumps, and fires the timers that fall due meanwhile
+      moved = now;
+    } else {
+      doEvents();
+    }
+  });
 }
 
 // ----- resources -----

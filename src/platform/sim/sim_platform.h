@@ -1,7 +1,8 @@
 #pragma once
 // An in-memory desktop: target windows with text and a caret, a focus, a clipboard, a virtual
 // millisecond clock that only moves when a test or the pump moves it, a queue of key events that
-// runs through the installed hook, scripted answers for dialogs and HTTP, and a record of every
+// runs through the installed hook, scripted answers for dialogs (and for HTTP, when a test wants
+// them; real HTTP otherwise), and a record of every
 // posted character, synthesized key and started program.
 
 #include <cstdint>
@@ -87,7 +88,9 @@ class SimPlatform : public Platform {
   std::vector<std::u16string> startedPrograms;
   std::vector<std::u16string> failingPrograms;  // startProgram answers false for these paths
   std::vector<std::u16string> processes{u"explorer.exe"};
-  // HTTP: a reply per URL, or a handler for any URL; every request is recorded.
+  // HTTP: while a handler or a reply per URL is scripted, requests get the scripted replies
+  // (an unscripted URL gets none) and take no time; otherwise they go over the network through
+  // libcurl, and the virtual clock moves with the real time they wait. Every request is recorded.
   std::map<std::u16string, HttpReply> httpReplies;
   std::function<HttpReply(std::u16string_view url)> httpHandler;
   std::vector<std::u16string> httpRequests;
@@ -157,7 +160,8 @@ class SimPlatform : public Platform {
   std::u16string fromGbk(std::string_view bytes) const override;
   std::string toGbk(std::u16string_view text) const override;
 
-  HttpReply httpGet(std::u16string_view url, int timeoutMs) override;
+  HttpReply httpGet(std::u16string_view url, int timeoutMs,
+                    const std::vector<HttpHeader>& headers) override;
   bool isConnected() const override { return connected; }
 
   std::optional<std::string> resource(int id) const override;

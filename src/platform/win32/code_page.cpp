@@ -43,31 +43,6 @@ std::uint32_t ansiCharMessageValue(char16_t ch) {
   return lead | (static_cast<std::uint32_t>(trail) << 8);
 }
 
-unsigned codePageOfContentType(std::u16string_view contentType) {
-  std::string lower;
-  for (char16_t c : contentType) {
-    lower.push_back(c < 0x80 ? static_cast<char>(std::tolower(static_cast<unsigned char>(c))) : '_');
-  }
-  const auto at = lower.find("charset=");
-  if (at == std::string::npos) return kUtf8CodePage;
-  std::string name = lower.substr(at + 8);
-  name.erase(0, name.find_first_not_of(" \"'"));
-  name = name.substr(0, name.find_first_of(" \"';,"));
-  struct Known {
-    const char* name;
-    unsigned codePage;
-  };
-  static constexpr Known kKnown[] = {
-      {"utf-8", kUtf8CodePage}, {"utf8", kUtf8CodePage}, {"gbk", kGbkCodePage},
-      {"gb2312", kGbkCodePage}, {"cp936", kGbkCodePage}, {"x-gbk", kGbkCodePage},
-      {"gb18030", 54936},       {"big5", 950},           {"iso-8859-1", 28591},
-      {"us-ascii", 20127},
-  };
-  const auto* hit = std::find_if(std::begin(kKnown), std::end(kKnown),
-                                 [&](const Known& k) { return name == k.name; });
-  return hit == std::end(kKnown) ? kUtf8CodePage : hit->codePage;
-}
-
 std::string errorText(unsigned long code) {
   wchar_t* buffer = nullptr;
   const DWORD n = FormatMessageW(

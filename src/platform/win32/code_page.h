@@ -21,10 +21,6 @@ std::string encode(unsigned codePage, std::u16string_view text);
 // and the trail byte in bits 8-15. A character outside GBK arrives as "?".
 std::uint32_t ansiCharMessageValue(char16_t ch);
 
-// The code page named by the charset parameter of a Content-Type header; UTF-8 when it names
-// none or one this backend does not know.
-unsigned codePageOfContentType(std::u16string_view contentType);
-
 // The message of a Win32 error code, for PlatformError texts.
 std::string errorText(unsigned long code);
 

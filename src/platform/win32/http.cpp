@@ -6,7 +6,6 @@
 #include <string>
 #include <thread>
 
-#include "platform/win32/code_page.h"
 #include "platform/win32/win32_platform.h"
 #include "platform/win32/windows_header.h"
 // After windows.h:
@@ -29,6 +28,7 @@ struct HttpExchange {
   int status = 0;
   std::u16string contentType;
   std::string body;
+  std::u16string headers;  // request headers, one "name: value\r\n" each
 
   ~HttpExchange() {
     if (request && !abandoned) WinHttpCloseHandle(request);
@@ -38,8 +38,10 @@ struct HttpExchange {
 
   // Runs on the worker with its own copy of the request handle, which the GUI thread may close.
   void run(HINTERNET handle) {
-    if (WinHttpSendRequest(handle, WINHTTP_NO_ADDITIONAL_HEADERS, 0, WINHTTP_NO_REQUEST_DATA, 0,
-                           0, 0) &&
+    const auto* extra = headers.empty() ? WINHTTP_NO_ADDITIONAL_HEADERS
+                                        : reinterpret_cast<const wchar_t*>(headers.c_str());
+    const DWORD extraLength = headers.empty() ? 0 : static_cast<DWORD>(headers.size());
+    if (WinHttpSendRequest(handle, extra, extraLength, WINHTTP_NO_REQUEST_DATA, 0, 0, 0) &&
         WinHttpReceiveResponse(handle, nullptr)) {
       DWORD code = 0, size = sizeof code;
       WinHttpQueryHeaders(handle, WINHTTP_QUERY_STATUS_CODE | WINHTTP_QUERY_FLAG_NUMBER,
@@ -51,17 +53,27 @@ struct HttpExchange {
                               type, &typeSize, WINHTTP_NO_HEADER_INDEX)) {
         contentType.assign(reinterpret_cast<const char16_t*>(type), typeSize / sizeof(wchar_t));
       }
-      ok = true;
+      DWORD length = 0, lengthSize = sizeof length;
+      const bool hasLength = WinHttpQueryHeaders(
+          handle, WINHTTP_QUERY_CONTENT_LENGTH | WINHTTP_QUERY_FLAG_NUMBER,
+          WINHTTP_HEADER_NAME_BY_INDEX, &length, &lengthSize, WINHTTP_NO_HEADER_INDEX);
+      ok = !(hasLength && length > kHttpBodyLimit);
       char buffer[8192];
-      for (;;) {
+      while (ok) {
         DWORD read = 0;
         if (!WinHttpReadData(handle, buffer, sizeof buffer, &read)) {
           ok = false;
           break;
         }
         if (read == 0) break;
+        if (body.size() + read > kHttpBodyLimit) {
+          ok = false;  // an oversized reply is cut off, not read in whole
+          break;
+        }
         body.append(buffer, read);
       }
+      // A connection that closed before the announced length is a truncated reply.
+      if (ok && hasLength && body.size() != length) ok = false;
     }
     done = true;
   }
@@ -69,7 +81,8 @@ struct HttpExchange {
 
 }  // namespace
 
-HttpReply Win32Platform::httpGet(std::u16string_view url, int timeoutMs) {
+HttpReply Win32Platform::httpGet(std::u16string_view url, int timeoutMs,
+                                 const std::vector<HttpHeader>& headers) {
   std::wstring address(url.begin(), url.end());
   URL_COMPONENTS parts{};
   parts.dwStructSize = sizeof parts;
@@ -99,6 +112,10 @@ HttpReply Win32Platform::httpGet(std::u16string_view url, int timeoutMs) {
   WinHttpSetOption(exchange->request, WINHTTP_OPTION_RECEIVE_RESPONSE_TIMEOUT, &responseLimit,
                    sizeof responseLimit);
 
+  for (const HttpHeader& h : headers) {
+    exchange->headers += h.name + u": " + h.value + u"\r\n";
+  }
+
   std::thread([exchange, request = exchange->request] { exchange->run(request); }).detach();
   const std::uint32_t start = clockMs();
   while (!exchange->done && clockMs() - start < static_cast<std::uint32_t>(limit)) {
@@ -116,10 +133,12 @@ HttpReply Win32Platform::httpGet(std::u16string_view url, int timeoutMs) {
     WinHttpCloseHandle(exchange->request);
     return HttpReply{};
   }
+  if (!exchange->ok) return HttpReply{};
   HttpReply reply;
-  reply.ok = exchange->ok;
+  reply.ok = true;
   reply.status = exchange->status;
-  reply.text = win32::decode(win32::codePageOfContentType(exchange->contentType), exchange->body);
+  reply.contentType = exchange->contentType;
+  reply.body = std::move(exchange->body);
   return reply;
 }
 

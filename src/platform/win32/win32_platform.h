@@ -86,7 +86,8 @@ class Win32Platform : public Platform {
   std::string toGbk(std::u16string_view text) const override;
 
   // --- web ---
-  HttpReply httpGet(std::u16string_view url, int timeoutMs) override;
+  HttpReply httpGet(std::u16string_view url, int timeoutMs,
+                    const std::vector<HttpHeader>& headers) override;
   bool isConnected() const override;
 
   // --- resources ---

@@ -1,0 +1,106 @@
+#include "web/net.h"
+
+#include <vector>
+
+#include "lexicon/utf.h"
+
+namespace yz {
+namespace {
+
+constexpr int kNoResult = kEncodingBytes + 1;
+
+char16_t upper(char16_t c) { return c >= u'a' && c <= u'z' ? static_cast<char16_t>(c - 32) : c; }
+
+std::u16string decodeUtf8(std::string_view body) {
+  if (body.starts_with("\xEF\xBB\xBF")) body.remove_prefix(3);  // a byte-order mark is no text
+  return fromUtf8(body);
+}
+
+}  // namespace
+
+std::u16string UrlResult::str() const {
+  switch (kind) {
+    case Kind::text:
+      return text;
+    case Kind::bytes: {
+      std::u16string out;
+      for (std::size_t i = 0; i < bytes.size(); i += 2) {
+        const auto lo = static_cast<unsigned char>(bytes[i]);
+        const auto hi = i + 1 < bytes.size() ? static_cast<unsigned char>(bytes[i + 1]) : 0u;
+        out.push_back(static_cast<char16_t>(lo | hi << 8));
+      }
+      return out;
+    }
+    case Kind::empty:
+      break;
+  }
+  return {};
+}
+
+int encodingOfContentType(std::u16string_view contentType) {
+  std::u16string folded;
+  for (char16_t c : contentType) folded.push_back(upper(c));
+  const std::size_t at = folded.find(u"CHARSET=");
+  if (at == std::u16string::npos) return kEncodingUtf8;
+  std::u16string_view token = std::u16string_view(folded).substr(at + 8);
+  while (!token.empty() && (token.front() == u' ' || token.front() == u'"' || token.front() == u'\'')) {
+    token.remove_prefix(1);
+  }
+  token = token.substr(0, token.find_first_of(u" \t\"';,"));
+  if (token == u"UTF-8") return kEncodingUtf8;
+  if (token == u"GB2312") return kEncodingGb2312;
+  if (token == u"GBK") return kEncodingGbk;
+  return kNoResult;
+}
+
+UrlResult cNet::GetUrl(std::u16string_view sUrl, int sTimeOut, int EnCode) {
+  static const std::vector<HttpHeader> kHeaders = {
+      {u"CONTENT-TYPE", u"application/x-www-form-urlencoded"},
+      {u"User-Agent",
+       u"Mozilla/5.0 (Windows NT 6.1; WOW64) AppleWebKit/537.36 (KHTML, like Gecko) "
+       u"Chrome/28.0.1500.95 Safari/537.36 SE 2.X MetaSr 1.0"},
+  };
+  if (EnCode < kEncodingAuto || EnCode > kEncodingBytes) return {};
+  HttpReply reply = platform_.httpGet(sUrl, sTimeOut, kHeaders);
+  if (!reply.ok) return {};
+  if (EnCode == kEncodingAuto) EnCode = encodingOfContentType(reply.contentType);
+  UrlResult result;
+  switch (EnCode) {
+    case kEncodingUtf8:
+      result.kind = UrlResult::Kind::text;
+      result.text = decodeUtf8(reply.body);
+      break;
+    case kEncodingGb2312:  // GBK decodes every GB2312 text
+    case kEncodingGbk:
+      result.kind = UrlResult::Kind::text;
+      result.text = platform_.fromGbk(reply.body);
+      break;
+    case kEncodingBytes:
+      result.kind = UrlResult::Kind::bytes;
+      result.bytes = std::move(reply.body);
+      break;
+    default:
+      break;
+  }
+  return result;
+}
+
+std::u16string percentEncode(std::u16string_view value) {
+  static constexpr char kHex[] = "0123456789ABCDEF";
+  std::u16string out;
+  for (char c : toUtf8(value)) {
+    const auto b = static_cast<unsigned char>(c);
+    const bool kept = (b >= '0' && b <= '9') || (b >= 'A' && b <= 'Z') || (b >= 'a' && b <= 'z') ||
+                      b == '-' || b == '.' || b == '_' || b == '~' || b == '\'';
+    if (kept) {
+      out.push_back(b);
+    } else {
+      out.push_back(u'%');
+      out.push_back(static_cast<char16_t>(kHex[b >> 4]));
+      out.push_back(static_cast<char16_t>(kHex[b & 15]));
+    }
+  }
+  return out;
+}
+
+}  // namespace yz

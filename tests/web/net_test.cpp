@@ -1,0 +1,194 @@
+// The HTTP client against the fake services on the loopback interface, through libcurl.
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <string>
+
+#include "../support/fake_web_server.h"
+#include "lexicon/utf.h"
+#include "platform/sim/sim_platform.h"
+#include "web/net.h"
+
+namespace yz {
+namespace {
+
+using testing::FakeReply;
+using testing::FakeRequest;
+using testing::FakeWebServer;
+
+TEST(GetUrl, DecodesTheBodyByItsCharacterSet) {
+  struct Case {
+    const char* name;
+    std::optional<std::string> contentType;
+    std::string body;
+    int encoding;
+    UrlResult::Kind kind;
+    std::u16string text;
+  };
+  const std::string gbk = "\xD1\xE2\xD6\xDB";           // 砚舟 in GBK
+  const std::string utf8 = "\xE7\xA0\x9A\xE8\x88\x9F";  // 砚舟 in UTF-8
+  using K = UrlResult::Kind;
+  const Case cases[] = {
+      {"gbk named", "text/html; charset=GBK", gbk, kEncodingAuto, K::text, u"砚舟"},
+      {"gb2312 quoted", "text/html; charset=\"gb2312\"", "\xB0\xA1", kEncodingAuto, K::text, u"啊"},
+      {"no charset", "application/json", utf8, kEncodingAuto, K::text, u"砚舟"},
+      {"letter case", "text/plain; Charset=utf-8", utf8, kEncodingAuto, K::text, u"砚舟"},
+      {"a parameter after the charset", "text/html; charset=gbk; x=1", gbk, kEncodingAuto, K::text,
+       u"砚舟"},
+      {"empty content type", "", utf8, kEncodingAuto, K::text, u"砚舟"},
+      {"no content type", std::nullopt, utf8, kEncodingAuto, K::text, u"砚舟"},
+      {"byte-order mark", "text/plain", "\xEF\xBB\xBF" + utf8, kEncodingAuto, K::text, u"砚舟"},
+      {"unknown charset", "text/plain; charset=koi8-r", "abc", kEncodingAuto, K::empty, u""},
+      {"wrong charset", "text/plain; charset=utf-8", gbk, kEncodingAuto, K::text,
+       u"\uFFFD\uFFFD\uFFFD\uFFFD"},
+      {"forced utf-8", "text/plain; charset=gbk", utf8, kEncodingUtf8, K::text, u"砚舟"},
+      {"forced gb2312", "application/json", gbk, kEncodingGb2312, K::text, u"砚舟"},
+      {"forced gbk", "", gbk, kEncodingGbk, K::text, u"砚舟"},
+      {"raw bytes", "text/plain", "ab", kEncodingBytes, K::bytes, u"\u6261"},
+      {"no such encoding", "text/plain", "ab", 5, K::empty, u""},
+  };
+  FakeWebServer server;
+  SimPlatform platform;
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    server.setHandler([&](const FakeRequest&) {
+      FakeReply r;
+      r.contentType = c.contentType;
+      r.body = c.body;
+      return r;
+    });
+    const UrlResult result = cNet(platform).GetUrl(server.address() + u"/q", 3000, c.encoding);
+    EXPECT_EQ(result.kind, c.kind);
+    EXPECT_EQ(result.str(), c.text);
+  }
+}
+
+TEST(GetUrl, BrokenRepliesGiveNothing) {
+  struct Case {
+    const char* name;
+    FakeReply reply;
+  };
+  FakeReply truncated;
+  truncated.body = "{\"0\":";
+  truncated.truncated = true;
+  FakeReply oversized;
+  oversized.body = std::string(kHttpBodyLimit + 1, 'x');
+  const Case cases[] = {{"truncated", truncated}, {"over the size bound", oversized}};
+  FakeWebServer server;
+  SimPlatform platform;
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    server.setHandler([&](const FakeRequest&) { return c.reply; });
+    EXPECT_EQ(cNet(platform).GetUrl(server.address() + u"/q").kind, UrlResult::Kind::empty);
+  }
+  // A body just at the bound is read whole.
+  server.setHandler([](const FakeRequest&) {
+    FakeReply r;
+    r.body = std::string(kHttpBodyLimit, 'y');
+    return r;
+  });
+  EXPECT_EQ(cNet(platform).GetUrl(server.address() + u"/q").str().size(), kHttpBodyLimit);
+}
+
+TEST(GetUrl, AnErrorStatusStillHandsOverItsBody) {
+  FakeWebServer server;
+  SimPlatform platform;
+  server.setHandler([](const FakeRequest&) {
+    FakeReply r;
+    r.status = 503;
+    r.contentType = "text/html; charset=utf-8";
+    r.body = "<html>busy</html>";
+    return r;
+  });
+  EXPECT_EQ(cNet(platform).GetUrl(server.address() + u"/q").str(), u"<html>busy</html>");
+}
+
+TEST(GetUrl, SendsTheUrlAsGivenWithItsTwoHeaders) {
+  FakeWebServer server;
+  SimPlatform platform;
+  cNet(platform).GetUrl(server.address() + u"/py?rn=0&pn=20&py=ni'hao");
+  const auto requests = server.requests();
+  ASSERT_EQ(requests.size(), 1u);
+  EXPECT_EQ(requests[0].target, "/py?rn=0&pn=20&py=ni'hao");
+  EXPECT_NE(requests[0].headers.find("CONTENT-TYPE: application/x-www-form-urlencoded"),
+            std::string::npos)
+      << requests[0].headers;
+  EXPECT_NE(requests[0].headers.find("User-Agent: Mozilla/5.0 (Windows NT 6.1; WOW64)"),
+            std::string::npos);
+}
+
+TEST(GetUrl, WithoutAServerGivesNothingAtOnce) {
+  SimPlatform platform;
+  int port = 0;
+  {
+    FakeWebServer gone;  // a port that was free a moment ago and has no listener now
+    port = gone.port();
+  }
+  const auto url = fromUtf8("http://127.0.0.1:" + std::to_string(port) + "/q");
+  const auto start = std::chrono::steady_clock::now();
+  EXPECT_EQ(cNet(platform).GetUrl(url).kind, UrlResult::Kind::empty);
+  EXPECT_EQ(cNet(platform).GetUrl(u"not a url").kind, UrlResult::Kind::empty);
+  EXPECT_EQ(cNet(platform).GetUrl(u"ftp://127.0.0.1/q").kind, UrlResult::Kind::empty);
+  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(kWebTimeoutMs));
+}
+
+// A reply that comes too late is no reply; the call returns at the time-out, and the message
+// pump ran all the while: keys typed during the wait reached the hook, timers ticked.
+TEST(GetUrl, TimesOutAfterThreeSecondsWhilePumpingMessages) {
+  FakeWebServer server;
+  server.setHandler([](const FakeRequest&) {
+    FakeReply r;
+    r.delayMs = 4000;
+    r.body = "late";
+    return r;
+  });
+  SimPlatform platform;
+  std::u16string hooked;
+  platform.installKeyboardHook([&](const KeyEvent& e) {
+    if (e.down) hooked.push_back(static_cast<char16_t>(e.vkCode));
+    return HookAnswer::Withhold;
+  });
+  int ticks = 0;
+  const auto typist = platform.createTimer([&] {
+    if (++ticks == 1) platform.typeKeys(u"ab");  // typed one second into the wait
+  });
+  platform.setTimer(typist, 1000, true);
+
+  const auto start = std::chrono::steady_clock::now();
+  const UrlResult result = cNet(platform).GetUrl(server.address() + u"/slow", kWebTimeoutMs);
+  const auto waited = std::chrono::steady_clock::now() - start;
+
+  EXPECT_EQ(result.kind, UrlResult::Kind::empty);
+  EXPECT_GE(waited, std::chrono::milliseconds(kWebTimeoutMs - 50));
+  EXPECT_LT(waited, std::chrono::milliseconds(kWebTimeoutMs + 900));
+  EXPECT_EQ(hooked, u"AB");
+  EXPECT_GE(ticks, 2);
+  EXPECT_GE(platform.clockMs(), static_cast<std::uint32_t>(kWebTimeoutMs - 50));
+}
+
+TEST(UrlEncoding, QueryValuesArePercentEncodedAsUtf8) {
+  struct Case {
+    std::u16string value, encoded;
+  } cases[] = {
+      {u"ni'hao", u"ni'hao"},
+      {u"砚舟", u"%E7%A0%9A%E8%88%9F"},
+      {u"a&b#c d", u"a%26b%23c%20d"},
+      {u"x=1+2%", u"x%3D1%2B2%25"},
+      {u"", u""},
+  };
+  for (const Case& c : cases) EXPECT_EQ(percentEncode(c.value), c.encoded);
+}
+
+TEST(UrlEncoding, TheServerReadsBackWhatWasSent) {
+  FakeWebServer server;
+  SimPlatform platform;
+  cNet(platform).GetUrl(server.address() + u"/sugrec?wd=" + percentEncode(u"砚舟&#号") + u"&x=1");
+  const auto requests = server.requests();
+  ASSERT_EQ(requests.size(), 1u);
+  EXPECT_EQ(requests[0].query.at("wd"), "砚舟&#号");
+  EXPECT_EQ(requests[0].query.at("x"), "1");
+}
+
+}  // namespace
+}  // namespace yz

@@ -1,0 +1,302 @@
+// Cloud candidates and web hit counts against the fake services, through the whole program on
+// the simulated desktop and libcurl.
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <string>
+
+#include "../app/program_fixture.h"
+#include "../support/fake_web_server.h"
+#include "lexicon/encoder.h"
+#include "lexicon/utf.h"
+
+namespace yz {
+namespace {
+
+using testing::FakeReply;
+using testing::FakeRequest;
+using testing::FakeWebServer;
+
+class WebQueriesTest : public testing::ProgramFolderTest {
+ protected:
+  void SetUp() override {
+    ProgramFolderTest::SetUp();
+    writeTables();
+    start();
+    pointAt(server.address());
+  }
+  void pointAt(const std::u16string& address) {
+    app().webQueries.setHosts(ServiceHosts{address, address, address});
+  }
+  WebQueries& web() { return app().webQueries; }
+  WebCells& cells() { return app().web; }
+
+  // The cells a caller of yuu prepares: the local sentence, its code and its pinyin.
+  void prepareSentence(const std::u16string& sentence, const std::u16string& code) {
+    app().pass.hjziir = sentence;
+    app().pass.bmstr = code;
+    app().conv.wordIndex = 1;
+    app().conv.wordTable[1] = {code, sentence};
+    app().input.context.citcbmma(sentence, cells().up, cells().pinyinQuery);
+  }
+
+  FakeWebServer server;
+};
+
+TEST_F(WebQueriesTest, HitCountsOfOnePhrase) {
+  server.services.suggestionHits = {{"砚舟", 12}, {"舟砚", 0}};
+  EXPECT_EQ(web().xymaypu(u"砚舟"), 12);
+  EXPECT_EQ(web().xymaypu(u"舟砚"), 0);
+  const auto requests = server.requests();
+  ASSERT_EQ(requests.size(), 2u);
+  EXPECT_EQ(requests[0].path, "/sugrec");
+  EXPECT_EQ(requests[0].target.substr(0, requests[0].target.find("&wd=")),
+            "/sugrec?pre=1&p=3&ie=utf-8&json=1&prod=pc&from=pc_web");
+  EXPECT_EQ(requests[0].query.at("wd"), "砚舟");
+  EXPECT_EQ(requests[0].query.at("qq-pf-to"), "pcqq.group");
+
+  // An empty reply, and an error page of the service, count as they stand.
+  server.setHandler([](const FakeRequest&) {
+    FakeReply r;
+    r.body = "";
+    return r;
+  });
+  EXPECT_EQ(web().xymaypu(u"砚舟"), -1);
+  pointAt(u"http://127.0.0.1:1");
+  EXPECT_EQ(web().xymaypu(u"砚舟"), -1);
+}
+
+TEST_F(WebQueriesTest, PhraseWithUrlCharactersIsSentWhole) {
+  server.services.suggestionHits = {{"a&b#c", 2}};
+  EXPECT_EQ(web().xymaypu(u"a&b#c"), 2);
+}
+
+TEST_F(WebQueriesTest, PairCountsRetryUntilTheReplyListsSuggestions) {
+  // One request when the first reply lists suggestions.
+  server.services.suggestionHits = {{"砚舟", 3}};
+  EXPECT_EQ(web().xymaypu1(u"砚", u"舟"), 6);
+  EXPECT_EQ(server.requestCount("/sugrec"), 1u);
+  EXPECT_EQ(cells().xymayp0, 3);
+  EXPECT_EQ(cells().xymayp1, 3);
+  EXPECT_EQ(cells().xymayp2, 3);
+  EXPECT_EQ(cells().xymayp3, 9);  // c = 3 (the last character of strx1 is strx1)
+
+  // Three when none does; every count is then 0 in a reply that is not empty.
+  server.services.suggestionHits.clear();
+  EXPECT_EQ(web().xymaypu1(u"砚", u"舟"), 0);
+  EXPECT_EQ(server.requestCount("/sugrec"), 4u);
+
+  // The second reply lists them: two requests.
+  int n = 0;
+  server.setHandler([&](const FakeRequest& r) {
+    FakeReply reply;
+    reply.body = ++n == 1 ? "{}" : testing::FakeServices::suggestionReply(r.query.at("wd"), 1);
+    return reply;
+  });
+  web().xymaypu1(u"砚", u"舟");
+  EXPECT_EQ(server.requestCount("/sugrec"), 6u);
+}
+
+TEST_F(WebQueriesTest, PairScoreRules) {
+  struct Case {
+    std::string reply;
+    float xymayp0, xymayp1, xymayp2, xymayp3, result;
+  };
+  const Case cases[] = {
+      // c = 1, xymayp1 = 1, xymayp2 = 3: the score is dropped.
+      {"type 甲乙 丙 丙 丙", 0, 1, 3, 0, 4},
+      // xymayp2 = 1 drops it whatever the rest.
+      {"type 甲乙丙 乙乙 甲乙", 1, 2, 1, 0, 3},
+      // c = 2, xymayp1 = 1, xymayp2 = 3: 6.
+      {"type 甲乙 乙 丙丙丙", 0, 1, 3, 6, 4},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.reply);
+    server.setHandler([&](const FakeRequest&) {
+      FakeReply r;
+      r.body = c.reply;
+      return r;
+    });
+    EXPECT_EQ(web().xymaypu1(u"甲乙", u"丙"), c.result);
+    EXPECT_EQ(cells().xymayp0, c.xymayp0);
+    EXPECT_EQ(cells().xymayp1, c.xymayp1);
+    EXPECT_EQ(cells().xymayp2, c.xymayp2);
+    EXPECT_EQ(cells().xymayp3, c.xymayp3);
+  }
+}
+
+TEST_F(WebQueriesTest, OfflineEveryQueryEndsWithItsLocalResult) {
+  pointAt(u"http://127.0.0.1:1");
+  EXPECT_EQ(web().xymaypu(u"砚舟"), -1);
+  EXPECT_EQ(web().xymaypu1(u"砚", u"舟"), -2);
+  EXPECT_EQ(cells().xymayp0, -1);
+  EXPECT_EQ(cells().xymayp3, -3);
+  prepareSentence(u"你好", u"nihk");
+  web().yuu();
+  EXPECT_EQ(cells().cloudText, u"你好");
+  app().pass.bmstr = u"nihao";
+  web().yuuqp();
+  EXPECT_EQ(cells().cloudText, u"");
+}
+
+// A service that accepts the connection and never answers: each request ends at its time-out.
+TEST_F(WebQueriesTest, ASilentServiceBlocksNoLongerThanTheTimeOut) {
+  server.setHandler([](const FakeRequest&) {
+    FakeReply r;
+    r.silent = true;
+    return r;
+  });
+  web().timeoutMs = 300;
+  auto timed = [](auto&& call) {
+    const auto start = std::chrono::steady_clock::now();
+    call();
+    return std::chrono::steady_clock::now() - start;
+  };
+  EXPECT_LT(timed([&] { EXPECT_EQ(web().xymaypu(u"砚舟"), -1); }), std::chrono::milliseconds(1000));
+  EXPECT_LT(timed([&] { EXPECT_EQ(web().xymaypu1(u"砚", u"舟"), -2); }),
+            std::chrono::milliseconds(3 * 300 + 1000));
+  prepareSentence(u"你好", u"nihk");
+  EXPECT_LT(timed([&] { web().yuu(); }), std::chrono::milliseconds(2 * 300 + 1000));
+  EXPECT_EQ(cells().cloudText, u"你好");
+  EXPECT_EQ(server.requestCount("/py"), 1u);
+  EXPECT_EQ(server.requestCount("/inputtools/request"), 1u);
+}
+
+TEST_F(WebQueriesTest, CloudCandidatesAcceptedWhenTheyReadAsTheQuery) {
+  prepareSentence(u"你好", u"nihk");
+  ASSERT_EQ(cells().pinyinQuery, u"'ni'hao");
+  server.services.cloudPinyin = {{"ni'hao", "你好"}};
+  web().yuu();
+  EXPECT_EQ(cells().pinyinQuery, u"ni'hao");
+  EXPECT_EQ(cells().cloudText, u"你好");
+  EXPECT_EQ(app().pass.skipUnchangedFlag, 1);
+  EXPECT_EQ(server.requestCount("/py"), 1u);
+  EXPECT_EQ(server.requestCount("/inputtools/request"), 0u);
+  EXPECT_EQ(server.requests()[0].target, "/py?rn=0&pn=20&py=ni'hao");
+}
+
+TEST_F(WebQueriesTest, CloudAnswersThatFailTheCheckGoToTheInputToolsService) {
+  struct Case {
+    const char* name;
+    std::string cloud;    // the cloud pinyin service's answer
+    std::string tools;    // the input-tools service's answer
+    std::u16string text;  // what yuu leaves
+  };
+  const Case cases[] = {
+      {"one character short", "你", "泥好", u"泥好"},
+      {"another reading", "我们", "泥好", u"泥好"},
+      {"input tools unchecked but for length", "", "泥好", u"泥好"},
+      {"input tools of the wrong length", "", "泥好啊", u"你好"},
+      {"input tools not Chinese", "", "ab", u"你好"},
+      {"neither answers", "", "", u"你好"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    server.services.cloudPinyin = {{"ni'hao", c.cloud}};
+    server.services.inputTools = {{"ni'hao", c.tools}};
+    prepareSentence(u"你好", u"nihk");
+    web().yuu();
+    EXPECT_EQ(cells().cloudText, c.text);
+  }
+  const auto last = server.requests().back();
+  EXPECT_EQ(last.target, "/inputtools/request?ime=pinyin&text=ni'hao");
+}
+
+TEST_F(WebQueriesTest, CloudCandidatesAskNothingForShortOrUnfinishedCodes) {
+  prepareSentence(u"你", u"ni");  // a code of fewer than four letters
+  web().yuu();
+  EXPECT_EQ(cells().cloudText, u"你");
+  prepareSentence(u"你好", u"nihk");
+  app().conv.wordTable[1].code = u"n";  // the sentence ends in a one-letter code
+  app().conv.wordIndex = 0;
+  web().yuu();
+  EXPECT_EQ(app().conv.wordIndex, 1);
+  EXPECT_EQ(cells().cloudText, u"你好");
+  cells().pinyinQuery.clear();
+  web().yuu();
+  EXPECT_EQ(cells().cloudText, u"");
+  EXPECT_TRUE(server.requests().empty());
+}
+
+TEST_F(WebQueriesTest, CharactersWithoutASyllableComeBackFromTheLocalSentence) {
+  // "你，好": the comma has no syllable; the query leaves it out, the splice puts it back.
+  prepareSentence(u"你，好", u"nihk");
+  EXPECT_EQ(cells().up.find(u' '), 3u) << toUtf8(cells().up);
+  server.services.cloudPinyin = {{"ni'hao", "泥好"}};
+  server.services.inputTools = {{"ni'hao", "泥好"}};
+  web().yuu();
+  EXPECT_EQ(cells().pinyinQuery, u"ni'hao");
+  EXPECT_EQ(server.requests().at(0).query.at("py"), "ni'hao");
+  // Two syllables against a spliced text of three characters: the local sentence stays.
+  EXPECT_EQ(cells().cloudText, u"你，好");
+}
+
+TEST_F(WebQueriesTest, RepliesThatDoNotParseAreNoAnswer) {
+  struct Case {
+    const char* name;
+    FakeReply reply;
+  };
+  auto reply = [](int status, std::string type, std::string body) {
+    FakeReply r;
+    r.status = status;
+    r.contentType = std::move(type);
+    r.body = std::move(body);
+    return r;
+  };
+  const Case cases[] = {
+      {"an error page", reply(500, "text/html", "<html><a href=\"x\">err</a>, try, again</html>")},
+      {"html with status 200", reply(200, "text/html; charset=utf-8", "<p class=\"a\">x,y,z</p>")},
+      {"too few fields", reply(200, "application/json", "{\"0\"}")},
+      {"a bad charset", reply(200, "text/plain; charset=x-unknown", "{\"0\":\"你好\"}")},
+      {"truncated", [] { FakeReply r; r.body = "{\"0\":[[[\"你"; r.truncated = true; return r; }()},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    server.setHandler([&](const FakeRequest&) { return c.reply; });
+    app().pass.bmstr = u"nihao";
+    cells().cloudText = u"old";
+    web().yuuqp();
+    EXPECT_EQ(cells().cloudText, u"");
+    prepareSentence(u"你好", u"nihk");
+    web().yuu();
+    EXPECT_EQ(cells().cloudText, u"你好");
+  }
+}
+
+TEST_F(WebQueriesTest, FullPinyinTakesTheFirstAnswerUnchecked) {
+  server.services.cloudPinyin = {{"nihao", "你好"}};
+  server.services.inputTools = {{"zhongguo", "中国"}};
+  app().pass.bmstr = u"nihao";
+  web().yuuqp();
+  EXPECT_EQ(cells().pinyinQuery, u"nihao");
+  EXPECT_EQ(cells().cloudText, u"你好");
+  EXPECT_EQ(server.requestCount("/inputtools/request"), 0u);
+  app().pass.bmstr = u"zhongguo";
+  web().yuuqp();
+  EXPECT_EQ(cells().cloudText, u"中国");
+  app().pass.bmstr.clear();
+  web().yuuqp();
+  EXPECT_EQ(cells().cloudText, u"");
+  EXPECT_EQ(server.requestCount("/py"), 2u);
+}
+
+TEST_F(WebQueriesTest, ServiceAddressesComeFromTheConfigurationFile) {
+  EXPECT_EQ(readServiceHosts(folder(), platform()).cloudPinyin, u"http://olime.baidu.com");
+  writeLines(kServiceHostsFile, {u"云拼音 = " + server.address() + u"/", u"输入工具=ftp://x",
+                                 u"搜索联想=http://127.0.0.1:9/path", u"garbage"});
+  const ServiceHosts hosts = readServiceHosts(folder(), platform());
+  EXPECT_EQ(hosts.cloudPinyin, server.address());
+  EXPECT_EQ(hosts.inputTools, u"https://www.google.com");
+  EXPECT_EQ(hosts.suggestion, u"https://www.baidu.com");
+
+  // A fresh program reads it at its first query.
+  start();
+  app().pass.bmstr = u"nihao";
+  server.services.cloudPinyin = {{"nihao", "你好"}};
+  app().webQueries.yuuqp();
+  EXPECT_EQ(app().web.cloudText, u"你好");
+}
+
+}  // namespace
+}  // namespace yz
