@@ -29,6 +29,7 @@ std::string oneLine(std::u16string_view text) {
 
 SimSession::SimSession(SimSessionOptions options) : target(makeTarget(platform)) {
   platform.resourceDir = options.resourceDir;
+  platform.connected = options.online;
   platform.defaultMessageBoxAnswer = MessageBoxAnswer::Ok;
   platform.processes.push_back(u"Vexim2_xx.exe");
   app = std::make_unique<App>(platform, options.programFolder);

@@ -17,6 +17,9 @@ namespace yz {
 struct SimSessionOptions {
   std::filesystem::path programFolder = ".";
   std::filesystem::path resourceDir;  // resources 101..105 as N.txt; empty: none
+  // The machine counts as connected: the web queries go out over real HTTP to the addresses of
+  // 用户diy文件\网络服务地址.txt (the public services without it).
+  bool online = false;
 };
 
 struct SimStep {

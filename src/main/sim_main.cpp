@@ -1,6 +1,9 @@
 // vexim-sim: runs the input method on the simulated desktop from a key script.
 //   vexim-sim [--folder DIR] [--resources DIR] --keys "nihk space"
 //   vexim-sim [--folder DIR] [--resources DIR] --script FILE
+// --online: the machine counts as connected, and the web queries (cloud candidates under
+// 输入准确度优先, hit counts under 高阶形码整句) go out over HTTP to the addresses named in
+// 用户diy文件\网络服务地址.txt, or to the public services.
 // A script is tokens separated by spaces or line breaks: key names (space, enter, backspace, esc,
 // tab, lctrl, lshift, f6, ...) or characters to type.
 
@@ -42,8 +45,11 @@ int main(int argc, char** argv) {
       options.programFolder = value();
     } else if (arg == "--resources") {
       options.resourceDir = value();
+    } else if (arg == "--online") {
+      options.online = true;
     } else {
-      std::cerr << "usage: vexim-sim [--folder DIR] [--resources DIR] (--keys KEYS | --script FILE)\n";
+      std::cerr << "usage: vexim-sim [--folder DIR] [--resources DIR] [--online] "
+                   "(--keys KEYS | --script FILE)\n";
       return 2;
     }
   }

@@ -298,5 +298,113 @@ TEST_F(WebQueriesTest, ServiceAddressesComeFromTheConfigurationFile) {
   EXPECT_EQ(app().web.cloudText, u"你好");
 }
 
+
+// The whole program on the simulated desktop, online, its services pointed at the fake server.
+class WebSessionTest : public WebQueriesTest {
+ protected:
+  void SetUp() override {
+    WebQueriesTest::SetUp();
+    platform().connected = true;
+  }
+  void setLexicon(const std::vector<std::pair<std::u16string, std::u16string>>& entries) {
+    auto fill = [&](LexiconTable& table, bool singleOnly) {
+      table.reset();
+      for (const auto& [code, line] : entries) {
+        if (singleOnly && code.size() != 2) continue;
+        table.codes.push(code);
+        table.lines.push(line);
+        ++table.last;
+      }
+    };
+    fill(app().lex.mainLexicon, false);
+    fill(app().lex.charLexicon, true);
+    app().lex.userLexicon.reset();
+  }
+  std::u16string shownSentence() const { return session->app->win.boxes.text7.text; }
+};
+
+// A lexicon whose 们 is a weak word (weight 95): in a sentence the cloud's character takes its
+// place.
+const std::vector<std::pair<std::u16string, std::u16string>> kSoundLexicon = {
+    {u"hk", u"好 080"}, {u"mf", u"们 095 门 096"}, {u"ni", u"你 080"}, {u"nihk", u"你好 080"},
+    {u"wo", u"我 080"}};
+
+TEST_F(WebSessionTest, AccuracyFirstMergesTheCloudSentence) {
+  Settings& s = app().settings;
+  s.vqdyx = true;
+  s.lidyx = false;
+  setLexicon(kSoundLexicon);
+  server.services.cloudPinyin = {{"ni'hao'men", "你好门"}};
+  const auto steps = session->type(u"nihkmf");
+  EXPECT_EQ(shownSentence(), u"你好门") << SimSession::describe(steps.back());
+  EXPECT_EQ(server.requestCount("/py"), 1u);
+  EXPECT_EQ(server.requestCount("/inputtools/request"), 0u);
+
+  // Offline the same code shows the local sentence and asks nothing.
+  session->type(u"esc");
+  platform().connected = false;
+  session->type(u"nihkmf");
+  EXPECT_EQ(shownSentence(), u"你好们");
+  EXPECT_EQ(server.requests().size(), 1u);
+}
+
+// The cloud service answers too late: the pass goes on with its own sentence after the time-out,
+// and the keys typed while it waited are in the code line.
+TEST_F(WebSessionTest, KeysTypedWhileACloudQueryWaitsAreKept) {
+  Settings& s = app().settings;
+  s.vqdyx = true;
+  s.lidyx = false;
+  server.setHandler([&](const FakeRequest& r) {
+    FakeReply reply = server.services.answer(r);
+    if (r.path == "/py") reply.delayMs = 4000;
+    return reply;
+  });
+  // One second into the wait "wo" is typed; a second later the code line already holds it,
+  // while the first request still waits.
+  int ticks = 0;
+  std::u16string codeMeanwhile;
+  std::size_t requestsMeanwhile = 0;
+  const auto typist = platform().createTimer([&] {
+    if (++ticks == 1) platform().typeKeys(u"wo");
+    if (ticks == 2) {
+      codeMeanwhile = app().win.boxes.Text1.text;
+      requestsMeanwhile = server.requests().size();
+    }
+  });
+  setLexicon(kSoundLexicon);
+  platform().typeKeys(u"nihkmf");
+  platform().setTimer(typist, 1000, true);
+  const auto start = std::chrono::steady_clock::now();
+  platform().settle();
+  platform().setTimer(typist, 0, false);
+  platform().settle();
+  EXPECT_GE(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(kWebTimeoutMs));
+  EXPECT_EQ(codeMeanwhile, u"nihkmfwo");
+  EXPECT_EQ(requestsMeanwhile, 1u);
+  EXPECT_EQ(app().win.boxes.Text1.text, u"nihkmfwo");
+  EXPECT_EQ(shownSentence(), u"你好们我");
+}
+
+TEST_F(WebSessionTest, ShapeCodeSentencesConvertWithHitCountsFromTheWeb) {
+  Settings& s = app().settings;
+  s.ymur = false;
+  s.yxmur = false;
+  s.xmur = true;
+  s.ilmvj = true;
+  s.gjxm = 1;
+  // "abcdef": the longest match 甲乙 + 丙, or 子 + 丑寅.
+  setLexicon({{u"ab", u"子 100"}, {u"abcd", u"甲乙 100 甲已 200"}, {u"cdef", u"丑寅 100"},
+              {u"ef", u"丙 100"}});
+  server.services.suggestionHits = {{"甲乙丙", 4}, {"子丑寅", 3}};
+  auto steps = session->type(u"abcdef");
+  EXPECT_EQ(shownSentence(), u"子丑寅") << SimSession::describe(steps.back());
+  EXPECT_GE(server.requestCount("/sugrec"), 2u);
+
+  session->type(u"esc");
+  server.services.suggestionHits = {{"甲乙丙", 5}};
+  steps = session->type(u"abcdef");
+  EXPECT_EQ(shownSentence(), u"甲乙丙") << SimSession::describe(steps.back());
+}
+
 }  // namespace
 }  // namespace yz

@@ -1,6 +1,6 @@
 // The win32 backend against the real system (under Wine in the cross build): the clock, timers
 // inside the pump, the keyboard hook, character posting, the clipboard, resources, windows and
-// forms, processes and HTTP.
+// forms, processes and HTTP failures.
 
 #include "platform/win32/win32_platform.h"
 
@@ -12,8 +12,6 @@
 #include <vector>
 
 #include "platform/win32/windows_header.h"
-// After windows.h:
-#include <winsock2.h>
 
 namespace yz {
 namespace {
@@ -426,111 +424,12 @@ TEST(Win32Forms, MeasuresTextInTwips) {
   EXPECT_EQ(platform.measureText(font, u"").y, one.y);
 }
 
-// A one-connection HTTP server on the loopback interface that answers with a canned reply, or
-// keeps the connection open without answering.
-class LoopbackServer {
- public:
-  explicit LoopbackServer(std::string reply) : reply_(std::move(reply)) {
-    WSADATA data;
-    WSAStartup(MAKEWORD(2, 2), &data);
-    listener_ = socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    bind(listener_, reinterpret_cast<sockaddr*>(&address), sizeof address);
-    int length = sizeof address;
-    getsockname(listener_, reinterpret_cast<sockaddr*>(&address), &length);
-    port_ = ntohs(address.sin_port);
-    listen(listener_, 1);
-    thread_ = std::thread([this] { serve(); });
-  }
-  ~LoopbackServer() {
-    stop_ = true;
-    closesocket(listener_);
-    thread_.join();
-    WSACleanup();
-  }
-  std::u16string url(const std::u16string& path) const {
-    const std::string port = std::to_string(port_);
-    return u"http://127.0.0.1:" + std::u16string(port.begin(), port.end()) + path;
-  }
-
- private:
-  void serve() {
-    SOCKET client = accept(listener_, nullptr, nullptr);
-    if (client == INVALID_SOCKET) return;
-    std::string request;
-    char buffer[1024];
-    while (request.find("\r\n\r\n") == std::string::npos) {
-      const int n = recv(client, buffer, sizeof buffer, 0);
-      if (n <= 0) break;
-      request.append(buffer, n);
-    }
-    if (!reply_.empty()) {
-      send(client, reply_.data(), static_cast<int>(reply_.size()), 0);
-    } else {
-      while (!stop_) Sleep(5);
-    }
-    closesocket(client);
-  }
-
-  std::string reply_;
-  SOCKET listener_ = INVALID_SOCKET;
-  int port_ = 0;
-  std::atomic<bool> stop_{false};
-  std::thread thread_;
-};
-
-std::string httpReply(const std::string& status, const std::string& contentType,
-                      const std::string& body) {
-  std::string reply = "HTTP/1.1 " + status + "\r\n";
-  if (!contentType.empty()) reply += "Content-Type: " + contentType + "\r\n";
-  return reply + "Content-Length: " + std::to_string(body.size()) +
-         "\r\nConnection: close\r\n\r\n" + body;
-}
-
-TEST(Win32Http, DecodesTheBodyByItsCharacterSet) {
-  struct Case {
-    std::string status, contentType, body;
-    int expectedStatus;
-    std::u16string expectedText;
-  };
-  const Case cases[] = {
-      {"200 OK", "text/plain; charset=GBK", "\xD1\xE2\xD6\xDB", 200, u"砚舟"},
-      {"200 OK", "text/html; charset=gb2312", "\xB0\xA1", 200, u"啊"},
-      {"200 OK", "text/plain", "\xE7\xA0\x9A\xE8\x88\x9F", 200, u"砚舟"},
-      {"200 OK", "", "\xE5\x95\x8A", 200, u"啊"},
-      {"404 Not Found", "text/plain", "none", 404, u"none"},
-  };
-  Win32Platform platform;
-  for (const auto& c : cases) {
-    LoopbackServer server(httpReply(c.status, c.contentType, c.body));
-    const HttpReply reply = platform.httpGet(server.url(u"/q?w=1"), 5000);
-    EXPECT_TRUE(reply.ok) << c.contentType;
-    EXPECT_EQ(reply.status, c.expectedStatus);
-    EXPECT_EQ(reply.text, c.expectedText) << c.contentType;
-  }
-}
-
-TEST(Win32Http, TimesOutWhilePumpingMessages) {
-  Win32Platform platform;
-  LoopbackServer silent("");
-  int ticks = 0;
-  const auto timer = platform.createTimer([&] { ++ticks; });
-  platform.setTimer(timer, 10, true);
-  const std::uint32_t start = platform.clockMs();
-  const HttpReply reply = platform.httpGet(silent.url(u"/"), 300);
-  const std::uint32_t elapsed = platform.clockMs() - start;
-  EXPECT_FALSE(reply.ok);
-  EXPECT_GE(elapsed, 290u);
-  EXPECT_LT(elapsed, 3000u);
-  EXPECT_GT(ticks, 3) << "timers run while the request waits";
-}
-
+// The HTTP client against a loopback server is tested in tests/web/net_test.cpp, which this
+// build runs on WinHTTP.
 TEST(Win32Http, FailsWithoutAServer) {
   Win32Platform platform;
-  EXPECT_FALSE(platform.httpGet(u"http://127.0.0.1:1/", 2000).ok);
-  EXPECT_FALSE(platform.httpGet(u"not a url", 2000).ok);
+  EXPECT_FALSE(platform.httpGet(u"http://127.0.0.1:1/", 2000, {}).ok);
+  EXPECT_FALSE(platform.httpGet(u"not a url", 2000, {}).ok);
 }
 
 }  // namespace
