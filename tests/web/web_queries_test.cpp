@@ -337,6 +337,7 @@ TEST_F(WebSessionTest, AccuracyFirstMergesTheCloudSentence) {
   server.services.cloudPinyin = {{"ni'hao'men", "你好门"}};
   const auto steps = session->type(u"nihkmf");
   EXPECT_EQ(shownSentence(), u"你好门") << SimSession::describe(steps.back());
+  EXPECT_EQ(cells().up, u"nihkmf");  // the sentence's code reached the cloud step
   EXPECT_EQ(server.requestCount("/py"), 1u);
   EXPECT_EQ(server.requestCount("/inputtools/request"), 0u);
 
