@@ -8,6 +8,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 
 #include "lexicon/annotate.h"
 #include "lexicon/files.h"

@@ -1,7 +1,5 @@
 #include "platform/sim/sim_platform.h"
 
-#include "platform/sim/curl_http.h"
-
 #include <iconv.h>
 
 #include <algorithm>
@@ -11,6 +9,8 @@
 #include <fstream>
 #include <iterator>
 #include <sstream>
+
+#include "platform/sim/curl_http.h"
 
 namespace yz {
 namespace {
@@ -660,15 +660,16 @@ HttpReply SimPlatform::httpGet(std::u16string_view url, int timeoutMs,
     if (it != httpReplies.end()) return it->second;
     return {};
   }
+  // The virtual clock keeps up with the real time waited (a request waiting inside this one's
+  // pump has moved it already).
   const auto start = std::chrono::steady_clock::now();
-  std::uint32_t moved = 0;
+  const std::uint32_t clockAtStart = clock_;
   return sim::curlGet(url, timeoutMs, headers, [&] {
     const auto waited = std::chrono::duration_cast<std::chrono::milliseconds>(
         std::chrono::steady_clock::now() - start);
-    const auto now = static_cast<std::uint32_t>(waited.count());
-    if (now > moved) {
-      advance(now - moved);  // pumps, and fires the timers that fall due meanwhile
-      moved = now;
+    const std::uint32_t due = clockAtStart + static_cast<std::uint32_t>(waited.count());
+    if (static_cast<std::int32_t>(due - clock_) > 0) {
+      advance(due - clock_);  // pumps, and fires the timers that fall due meanwhile
     } else {
       doEvents();
     }
