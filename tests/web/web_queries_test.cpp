@@ -47,10 +47,10 @@ class WebQueriesTest : public testing::ProgramFolderTest {
 TEST_F(WebQueriesTest, CloudCandidatesAcceptedWhenTheyReadAsTheQuery) {
   prepareSentence(u"你好", u"nihk");
   ASSERT_EQ(cells().pinyinQuery, u"'ni'hao");
-  server.services.cloudPinyin = {{"ni'hao", "你好"}};
+  server.services.cloudPinyin = {{"ni'hao", "拟好"}};
   web().yuu();
   EXPECT_EQ(cells().pinyinQuery, u"ni'hao");
-  EXPECT_EQ(cells().cloudText, u"你好");
+  EXPECT_EQ(cells().cloudText, u"拟好");
   EXPECT_EQ(app().pass.skipUnchangedFlag, 1);
   EXPECT_EQ(server.requestCount("/py"), 1u);
   EXPECT_EQ(server.requestCount("/inputtools/request"), 0u);
