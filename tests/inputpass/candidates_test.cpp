@@ -262,6 +262,22 @@ TEST(AutoCommit, EmptyCodeAndSingleCandidateCommitAndRestart) {
   }
 }
 
+TEST(AutoCommit, PassStartsOverWithinTheTick) {
+  Rig rig;
+  App& app = rig.app();
+  app.settings.izcmu = true;
+  app.settings.ilmvj = false;
+  app.settings.kmup = 1;
+  rig.type(u"n i h k");
+  // One more letter, and one run of the pass: it commits 你好 and converts the rest at once.
+  app.win.boxes.Text1.text = u"nihkv";
+  app.win.boxes.Text1.selStart = 5;
+  app.passRunner.Timer1_Timer();
+  EXPECT_EQ(rig.target(), "你好");
+  EXPECT_EQ(rig.box(app.win.boxes.rtext1), "v");
+  EXPECT_EQ(toUtf8(app.comp.lastCode), "v");
+}
+
 TEST(AutoCommit, ExtensionScanStopsAtTheLastEntry) {
   // "womf" is the last entry: nothing after it to grow into.
   Rig rig;
