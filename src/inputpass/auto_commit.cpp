@@ -2,6 +2,8 @@
 // code has no conversion and cannot grow; 候选唯一上屏 commits the sentence when at most one
 // candidate is left and the code cannot grow. After a commit the pass starts over on the rest.
 
+#include <algorithm>
+
 #include "conversion/text_steps.h"
 #include "inputpass/candidates.h"
 
@@ -25,14 +27,15 @@ bool AutoCommit::canGrow(std::int32_t start) const {
   const LexiconTable& main = c_.lex.mainLexicon;
   const std::u16string_view typed = c_.win.boxes.rtext1.text;
   const std::size_t working = c_.pass.bmstr.size();
-  if (start < 0 || start > main.last) return false;
+  const std::int32_t last = std::min(main.last, static_cast<std::int32_t>(main.codes.size()) - 1);
+  if (start < 0 || start > last) return false;
   auto codeAt = [&](std::int32_t j) { return main.codes[static_cast<std::size_t>(j)]; };
   const std::u16string_view head = codeAt(start);
-  for (std::int32_t j = start; j <= main.last; ++j) {
+  for (std::int32_t j = start; j <= last; ++j) {
     const std::u16string_view x = codeAt(j);
     if (beginsWith(x, typed)) {
       if (x.size() > working) return true;
-      if (j + 1 <= main.last) {
+      if (j + 1 <= last) {
         const std::u16string_view next = codeAt(j + 1);
         if (beginsWith(next, typed) && next.size() > working) return true;
       }

@@ -82,10 +82,9 @@ bool TailCandidates::startCandidates(bool emptyList) {
       c_.input.userLookup.hzirdzck(std::u16string(right(c_.win.boxes.rtext1.text, 4)), unusedWord,
                                    unusedWeight);
       // The single-character line at the hit, scratch in lookupWord.
-      cells.lookupWord = std::u16string(
-          cells.charHitIndex >= 0 && cells.charHitIndex <= c_.lex.charLexicon.last
-              ? c_.lex.charLexicon.lines[static_cast<std::size_t>(cells.charHitIndex)]
-              : std::u16string_view{});
+      const TextColumn& charLines = c_.lex.charLexicon.lines;
+      const auto hit = static_cast<std::size_t>(std::max(cells.charHitIndex, 0));
+      cells.lookupWord = std::u16string(hit < charLines.size() ? charLines[hit] : std::u16string_view{});
       list = join({trimSpaces(endzf), cells.lookupWord});
     } else if (C == 3 || C == 4) {
       list = endzf;
