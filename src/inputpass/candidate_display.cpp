@@ -2,6 +2,8 @@
 // the mixed-mode word in front, one page of them labelled with the quick-select keys, side by side
 // or one a row.
 
+#include <algorithm>
+
 #include "conversion/text_steps.h"
 #include "input/repeated_words.h"
 #include "inputpass/candidates.h"

@@ -2,6 +2,7 @@
 // the stretch it stands for; finishPick shows the sentence, commits it under 句末选重上屏 and
 // closes the segment.
 
+#include <algorithm>
 #include <optional>
 
 #include "conversion/text_steps.h"

@@ -2,6 +2,9 @@
 // characters (L) and of its code letters (C). A code with more letters than its word needs carries
 // auxiliary letters at its end; the words of its word part are filtered by them.
 
+#include <algorithm>
+#include <initializer_list>
+
 #include "conversion/text_steps.h"
 #include "inputpass/candidates.h"
 

@@ -230,6 +230,16 @@ TEST(CandidatePick, ListShowsTheTailWordsCandidates) {
   EXPECT_EQ(toUtf8(steps.back().boxes.hxl.text), "1;世纪 2'实际 3[时机 4]及 5\\机");
 }
 
+// Tab opens the full candidate page: every candidate of the de-duplicated list, five a line
+// (the hook sets 候选个数 to 10 for it), each with its hint.
+TEST(CandidateDisplay, TabShowsTheFullPage) {
+  Rig rig;
+  const auto steps = rig.type(u"nihk tab");
+  EXPECT_EQ(toUtf8(steps[0].boxes.hxl.text), "1;你好nr 2'拟好nt 3[好nz 4]号");
+  EXPECT_EQ(toUtf8(rig.app().pass.tex5f9), "你好 200 拟好 085 好 080 号 090");
+  EXPECT_EQ(toUtf8(steps[1].boxes.hxl.text), " 你好nr 拟好nt 好nz 号");
+}
+
 // The word mode's automatic commits and the pass that starts over on the rest of the code.
 TEST(AutoCommit, EmptyCodeAndSingleCandidateCommitAndRestart) {
   struct Case {
