@@ -85,7 +85,7 @@ bool AutoCommit::emptyCodeCommit() {
   if (!b.text7.text.empty() && 2 * len(b.text7.text) == len(p.bmstr) - 1) {
     std::u16string sentence = b.text7.text;
     c_.input.committer.qqdz(sentence);
-    b.Text1.text = right(typed, 1);
+    b.Text1.text = std::u16string(right(typed, 1));
     b.Text1.selStart = len(b.Text1.text);
     return true;
   }
