@@ -21,6 +21,9 @@ class SentenceConversion {
   // from the start of the last piece converted. Pumps messages.
   void fjyi(std::u16string& bmstr, std::u16string& hjziir, std::u16string& endzf);
 
+  // The segmentation the conversion cuts codes with (the prefix search `bmuib`).
+  Segmentation& segmentation() { return seg_; }
+
  private:
   // Odd-length code under 高阶形码整句 and 纯两码整句: settle only the last character.
   void positioningPath(const std::u16string& code, std::u16string& hjziir, std::u16string& endzf);

@@ -1,5 +1,7 @@
 #include "input/hook.h"
 
+#include <algorithm>
+
 namespace yz {
 namespace {
 
@@ -217,6 +219,13 @@ HookAnswer KeyboardHook::backspace() {
     if (comp.segmentCount > 0) --comp.segmentCount;
   } else {
     code.pop_back();
+  }
+  // A segment that a candidate pick closed ends without a space: Backspace over its end opens it
+  // again, and its code is converted anew.
+  while (comp.segmentCount > 0 &&
+         static_cast<std::int32_t>(code.size()) < comp.segmentCodeEnds[static_cast<std::size_t>(
+                                                      std::min(comp.segmentCount, kMaxSegments))]) {
+    --comp.segmentCount;
   }
   if (!code.empty() && code.back() == u' ') {
     std::u16string& sentence = c_.win.boxes.text7.text;

@@ -135,7 +135,7 @@ InputPass::Step InputPass::caretMoved() {
   if (p.lookChanged == -1 || cm.grabPending == 1 || c_.mirror.fullPinyinMode == 1) {
     p.tex70 = b.text7.text;
     cm.grabPending = 0;
-    return Step::startCandidates;
+    return Step::keepCandidates;
   }
   return Step::refreshWindow;
 }
@@ -228,9 +228,7 @@ InputPass::Step InputPass::takeNewKey() {
     std::int32_t pick = position - len(p.quickSelectPunctuation) - 1;
     if (pick < 0) pick += len(p.quickSelectPunctuation);
     p.pickIndex = pick;
-    // The candidate pick joins with its own routines; until then a quick-select key is taken as
-    // punctuation, as a key beyond the shown candidates is.
-    return punctuationStep(newKey);
+    return quickSelectRoad(newKey);
   }
   if (occursIn(newKey, p.quickSelectKeys) && newKey == u"_") {
     b.rtext1.text = p.rtexys;

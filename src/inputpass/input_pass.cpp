@@ -7,6 +7,7 @@
 #include <string>
 
 #include "conversion/text_steps.h"
+#include "inputpass/candidates.h"
 #include "inputpass/input_pass.h"
 
 namespace yz {
@@ -57,9 +58,14 @@ InputPass::Step InputPass::run(Step step) {
     case Step::checkCaretChar: return checkCaretChar();
     case Step::prepareReconversion: return prepareReconversion();
     case Step::convertSentence: return convertSentence();
-    case Step::finishPick:  // the candidate pick joins here; until then the list stays
-    case Step::startCandidates:
-    case Step::refreshCandidateList: return startCandidates();
+    case Step::finishPick:
+      CandidatePick(c_).finishPick();
+      return Step::refreshCodeBox;
+    case Step::startCandidates: return startCandidates(true);
+    case Step::keepCandidates: return startCandidates(false);
+    case Step::refreshCandidateList:
+      CandidateDisplay(c_).refreshCandidateList();
+      return AutoCommit(c_).run(false) ? Step::restartPass : Step::showSentence;
     case Step::showSentence:
       c_.win.boxes.rText7.text = c_.win.boxes.text7.text;
       [[fallthrough]];

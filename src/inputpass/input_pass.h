@@ -51,11 +51,14 @@ class InputPass final : public InputPassServices {
   // One input pass, run again from the top after each automatic commit. Pumps messages.
   void Timer1_Timer() override;
 
+  // The state and services the pass works on.
+  const PassContext& context() const { return c_; }
+
  private:
   // The join points of the pass.
   enum class Step {
     restartPass, takeNewKey, checkCaretChar, prepareReconversion, convertSentence, finishPick,
-    startCandidates, refreshCandidateList, showSentence, refreshWindow, resetWordState,
+    startCandidates, keepCandidates, refreshCandidateList, showSentence, refreshWindow, resetWordState,
     enterInstantModify, refreshPrompt, refreshCodeBox, dispatchPendingCommand, endPass,
     leave,  // leave the handler at once, without endPass
   };
@@ -78,8 +81,13 @@ class InputPass final : public InputPassServices {
   Step convertSentence();
   void fixSegment();
   void cloudMerge();
-  // The candidate line from the end-of-sentence candidates.
-  Step startCandidates();
+  // The candidates of the tail word: built (after a conversion the list is emptied first; after
+  // a caret move it is kept when nothing applies), shown, and the automatic commit rules.
+  Step startCandidates(bool emptyList);
+  // A quick-select key that names a candidate position: the pick, or punctuation beyond the list.
+  Step quickSelectRoad(std::u16string newKey);
+  // Text that punctuation closed stays in front of the converted segment.
+  void keepFixedSegments();
   // Tails of the pass.
   Step refreshPrompt();
   Step refreshCodeBox();

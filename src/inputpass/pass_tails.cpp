@@ -15,39 +15,6 @@ constexpr int kPasteDelayMs = 10;
 
 }  // namespace
 
-// The candidate line: the first words of the end-of-sentence list, numbered. The tail candidates
-// with their auxiliary-code filter, the labelled display and the automatic commit build on this
-// place when they join. Text closed by punctuation stays in front of the converted segment.
-InputPass::Step InputPass::startCandidates() {
-  CandidateBoxes& b = c_.win.boxes;
-  PassState& p = c_.pass;
-  const CompositionState& cm = c_.comp;
-  if (cm.segmentCount > 0 && p.yqf == -1 && !accurateMode()) {
-    const auto end = cm.segmentTextEnds[static_cast<std::size_t>(std::min(cm.segmentCount, kMaxSegments))];
-    const std::u16string fixed(left(p.rtex2, end));
-    if (!std::u16string_view(b.rtext2.text).starts_with(fixed)) b.rtext2.text = fixed + b.rtext2.text;
-    if (!std::u16string_view(b.text7.text).starts_with(fixed)) b.text7.text = fixed + b.text7.text;
-  }
-  std::vector<std::u16string_view> items;
-  splitSpaces(trimSpaces(c_.conv.endzf), items);
-  std::u16string list, labelled;
-  const std::int32_t page = std::max<std::int32_t>(c_.mirror.pageSize, 1);
-  std::int32_t shown = 0;
-  for (std::size_t i = 0; i < items.size() && shown < page && shown < len(kDigitKeys); i += 2) {
-    if (items[i].empty()) continue;
-    const char16_t label = kDigitKeys[static_cast<std::size_t>(shown)];
-    if (!list.empty()) list += u' ';
-    list += std::u16string(1, label) + u"." + std::u16string(items[i]);
-    labelled += u" " + std::u16string(1, label) + std::u16string(items[i]);
-    ++shown;
-  }
-  b.hxl.text = list;
-  b.Text5.text = labelled;
-  p.tex5 = labelled;
-  p.tex5f9 = std::u16string(trimSpaces(c_.conv.endzf));
-  return Step::showSentence;
-}
-
 InputPass::Step InputPass::refreshPrompt() {
   CandidateBoxes& b = c_.win.boxes;
   PassState& p = c_.pass;
