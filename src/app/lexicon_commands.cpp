@@ -76,9 +76,32 @@ LexiconCommands::KeyHold::~KeyHold() {
   } else if (toSystem_ && p.keyboardHookInstalled()) {
     p.removeKeyboardHook();
   }
-  // The held keys arrive again, in order, as if typed now.
-  for (const KeyEvent& e : owner_.heldKeys_) p.sendKeyEvent(e.vkCode, e.scanCode, !e.down);
+  if (toSystem_) {
+    // The program ends: the keys reach the target program as typed.
+    for (const KeyEvent& e : owner_.heldKeys_) p.sendKeyEvent(e.vkCode, e.scanCode, !e.down);
+  } else {
+    owner_.replayKeys_.insert(owner_.replayKeys_.end(), owner_.heldKeys_.begin(), owner_.heldKeys_.end());
+    owner_.replayHeldKeys();
+  }
   owner_.heldKeys_.clear();
+}
+
+void LexiconCommands::replayHeldKeys() {
+  constexpr int kReplayIntervalMs = 60;
+  Platform& p = app_.platform;
+  if (replayKeys_.empty()) {
+    if (replayTimer_ >= 0) p.setTimer(replayTimer_, kReplayIntervalMs, false);
+    return;
+  }
+  if (replayTimer_ < 0) replayTimer_ = p.createTimer([this] { replayHeldKeys(); });
+  // One keystroke: the events up to and including the next release.
+  while (!replayKeys_.empty()) {
+    const KeyEvent e = replayKeys_.front();
+    replayKeys_.pop_front();
+    p.sendKeyEvent(e.vkCode, e.scanCode, !e.down);
+    if (!e.down) break;
+  }
+  p.setTimer(replayTimer_, kReplayIntervalMs, !replayKeys_.empty());
 }
 
 // ----- helpers -----

@@ -10,6 +10,7 @@
 // it had replaced and leaves the program running as it was.
 
 #include <cstdint>
+#include <deque>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -77,6 +78,8 @@ class LexiconCommands final : public DialogLexiconCommands {
   // Ends the program at once, without the exit sequence.
   void endAtOnce(KeyHold* hold);
   void pump();
+  // Gives the held keys back one keystroke a tick, as typed: the input pass runs between them.
+  void replayHeldKeys();
   float rnd();
   void setTimers(bool enabled);
   MessageBoxAnswer ask(std::u16string_view question);
@@ -84,6 +87,8 @@ class LexiconCommands final : public DialogLexiconCommands {
   App& app_;
   std::uint32_t rndSeed_ = 0x50000;
   std::vector<KeyEvent> heldKeys_;
+  std::deque<KeyEvent> replayKeys_;
+  int replayTimer_ = -1;
 };
 
 }  // namespace yz

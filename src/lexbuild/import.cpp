@@ -25,6 +25,12 @@ struct GivenWeights {
   }
 };
 
+// A code the encoder made: not empty, and without the blank or comma that a character without a
+// code leaves in it.
+bool usableCode(std::u16string_view code) {
+  return !code.empty() && code.find_first_of(u" ,") == std::u16string_view::npos;
+}
+
 }  // namespace
 
 std::u16string fourLetterCharList(std::u16string_view list) {
@@ -79,7 +85,7 @@ ThirdPartyImport importThirdPartyText(std::u16string_view text, const ThirdParty
         if (options.hasFullCode && options.hasFullCode(ch)) filtered.push_back(ch);
       }
       code = filtered.empty() ? std::u16string() : options.encode(filtered);
-      if (code.empty()) {
+      if (!usableCode(code)) {
         ++result.skippedEmptyCodes;
         continue;
       }
@@ -98,7 +104,12 @@ ThirdPartyImport importThirdPartyText(std::u16string_view text, const ThirdParty
     }
     if (comma == std::u16string::npos) {
       const std::u16string_view word = std::u16string_view(line).substr(0, line.find(u' '));
-      line = options.encode(word) + u"," + line;
+      code = options.encode(word);
+      if (!usableCode(code)) {
+        ++result.skippedEmptyCodes;
+        continue;
+      }
+      line = code + u"," + line;
       comma = line.find(u',');
     }
     code = line.substr(0, comma);

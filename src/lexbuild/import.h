@@ -41,7 +41,7 @@ struct ThirdPartyImport {
   std::vector<std::u16string> charLexiconLines;  // 单字字库.txt
   std::vector<std::u16string> fullCodeLines;     // 单字全码.txt: "code,char", in input order
   std::int32_t entries = 0;            // entries made from the lines
-  std::int32_t skippedEmptyCodes = 0;  // lines whose code came out empty
+  std::int32_t skippedEmptyCodes = 0;  // lines without a code, or whose word could not be coded
   bool truncated = false;              // the input held more entries than the import takes
 };
 
