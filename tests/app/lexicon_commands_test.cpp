@@ -9,7 +9,9 @@
 
 #include "app/load.h"
 #include "lexbuild/import.h"
+#include "lexbuild/ready_made.h"
 #include "lexbuild/scheme_switch.h"
+#include "lexicon/gbk.h"
 #include "lexicon/image_loader.h"
 #include "lexicon/user_store.h"
 #include "program_fixture.h"
@@ -445,6 +447,58 @@ TEST_F(LexiconCommandsTest, AskedImportTakesTheKindFromTheAnswer) {
   EXPECT_TRUE(saved.ynma.marked());
   EXPECT_TRUE(saved.ymur);
   EXPECT_EQ(utf8(text(u"内置文件\\两码词库.txt")), "nihk,你好 03\r\n");
+}
+
+}  // namespace
+}  // namespace yz
+
+namespace yz {
+namespace {
+
+using testing::dataDir;
+using testing::dialogForm;
+using testing::formEvent;
+using testing::ProgramFolderTest;
+
+// The built-in tables as shipped: the switch to 五笔86 restores the lexicons that the build made
+// with the program's own regeneration, and 五笔 codes type whole sentences.
+class ShippedTablesTest : public ProgramFolderTest {
+ protected:
+  void SetUp() override {
+    ProgramFolderTest::SetUp();
+    const auto data = dataDir();
+    if (!std::filesystem::exists(data / "resources" / "105.txt")) GTEST_SKIP() << "no built-in tables";
+    for (const auto& e : std::filesystem::directory_iterator(data / std::filesystem::path(u8"内置文件"))) {
+      std::filesystem::copy_file(e.path(), root_ / std::filesystem::path(u8"内置文件") / e.path().filename());
+    }
+    for (int id = 101; id <= 105; ++id) {
+      const std::string name = std::to_string(id) + ".txt";
+      std::filesystem::copy_file(data / "resources" / name, resources_ / name);
+    }
+    ASSERT_TRUE(folder().copy(u"内置文件\\单字全码默认.txt", u"内置文件\\单字全码.txt"));
+    SimPlatform sim;
+    sim.resourceDir = resources_;
+    sim.defaultMessageBoxAnswer = MessageBoxAnswer::Ok;
+    GbkTable gbk(sim);
+    const ReadyMadeResult made = makeWubi86Lexicons(folder(), sim, gbk);
+    ASSERT_TRUE(made.ok) << toUtf8(made.error);
+    EXPECT_FALSE(exists(u"内置文件\\两码词库.txt"));  // the files it worked in are as they were
+  }
+};
+
+TEST_F(ShippedTablesTest, SwitchToWubi86ThenTypeASentence) {
+  start();
+  ASSERT_FALSE(platform().quitRequested);
+  app().loader.showSettings();
+  SimForm* form = dialogForm(platform());
+  ASSERT_NE(form, nullptr);
+  form->fire(formEvent(FormEventKind::Click, u"wbbl"));
+  platform().settle();
+  EXPECT_TRUE(app().settings.wbbl.marked());
+  EXPECT_TRUE(app().settings.xmur);
+  // 我们 trwu, 的 rq, 生活 tgit; 他们 wbwu, 在 dh, 学习 ipnu.
+  EXPECT_EQ(toUtf8(session->type(u"trwurqtgit space").back().targetText), "我们的生活");
+  EXPECT_EQ(toUtf8(session->type(u"wbwudhipnu space").back().targetText), "我们的生活他们在学习");
 }
 
 }  // namespace
