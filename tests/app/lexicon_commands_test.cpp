@@ -288,14 +288,23 @@ TEST_F(LexiconCommandsTest, Wubi86RestoresItsFilesAndTypesShapeCodes) {
 TEST_F(LexiconCommandsTest, KeysTypedDuringASwitchAreHeldAndGivenBack) {
   start();
   write(u"内置文件\\单字全码五笔98.txt", kShapeCodes);
-  // The user types while the switch works (here: while its report is up).
-  platform().onMessageBox = [this](const SimMessageBox& box) {
-    if (box.text.find(u"重新生成系统词库") != std::u16string::npos) platform().typeKeys(u"wqvb space");
+  // The user types while the switch works (here: while its report is up); the dialog shows the
+  // progress and takes no clicks.
+  std::u16string progress;
+  bool enabled = true;
+  platform().onMessageBox = [&](const SimMessageBox& box) {
+    if (box.text.find(u"重新生成系统词库") == std::u16string::npos) return;
+    platform().typeKeys(u"wqvb space");
+    progress = app().loader.dialog.caption(u"Text8");
+    enabled = app().loader.dialog.enabled();
   };
   openAndClick(u"wbjb");
   platform().onMessageBox = nullptr;
   platform().settle();
   EXPECT_EQ(utf8(session->target.text), "你好");
+  EXPECT_NE(progress.find(u"系统将重新按五笔98生成词库"), std::u16string::npos) << utf8(progress);
+  EXPECT_NE(progress.find(u"正在生成系统词库"), std::u16string::npos) << utf8(progress);
+  EXPECT_FALSE(enabled);
 }
 
 // ----- merge -----
@@ -385,8 +394,13 @@ TEST_F(LexiconCommandsTest, UserWordsWithCodes) {
 TEST_F(LexiconCommandsTest, ImportReplacesTheBuiltInFilesAndEnds) {
   writeLines(u"第三方词库\\第三方词库.txt", {u"wq,你", u"wqvb,你好 1", u"我们", u"", u"好"});
   start();
+  write(kLexiconImagePath, u"");  // an image of the old lexicon is rebuilt from the new one
   const std::string userFile = *bytes(u"用户diy文件\\用户词库.txt");
   openAndClick(u"xyma");
+  LexiconTable image;
+  image.reset();
+  ASSERT_TRUE(duqudaciku(folder(), image).ok);
+  EXPECT_EQ(image.codes[1], u"hk");
   EXPECT_TRUE(shown(u"将你习惯的第三方输入法词库转换成Vexim格式的系统词库"));
   EXPECT_TRUE(shown(u"现在重启输入法，你就可用你熟悉的词库打字啦！"));
   EXPECT_TRUE(platform().quitRequested);
