@@ -57,7 +57,8 @@ LexiconCommands::KeyHold::~KeyHold() {
   if (!active_) return;
   App& app = owner_.app_;
   Platform& p = app.platform;
-  if (!toSystem_ && app.comp.hookActive == 1 && !app.loader.stopped()) {
+  const bool engineGoesOn = !toSystem_ && app.comp.hookActive == 1 && !app.loader.stopped();
+  if (engineGoesOn) {
     // The engine's own hook comes back without touching the state the command left.
     const auto hookActive = app.comp.hookActive;
     const auto platformMode = app.comp.platformMode;
@@ -71,17 +72,13 @@ LexiconCommands::KeyHold::~KeyHold() {
     app.comp.capsLockState = capsLockState;
     app.win.platformLabel = label;
     app.pass.skipUnchangedFlag = skip;
-  } else if (p.keyboardHookInstalled() && app.comp.hookActive != 1) {
-    p.removeKeyboardHook();
-  } else if (toSystem_ && p.keyboardHookInstalled()) {
-    p.removeKeyboardHook();
-  }
-  if (toSystem_) {
-    // The program ends: the keys reach the target program as typed.
-    for (const KeyEvent& e : owner_.heldKeys_) p.sendKeyEvent(e.vkCode, e.scanCode, !e.down);
-  } else {
     owner_.replayKeys_.insert(owner_.replayKeys_.end(), owner_.heldKeys_.begin(), owner_.heldKeys_.end());
     owner_.replayHeldKeys();
+  } else {
+    // The program ends, or the keyboard went back to the system: the keys reach the target
+    // program as typed.
+    if (p.keyboardHookInstalled()) p.removeKeyboardHook();
+    for (const KeyEvent& e : owner_.heldKeys_) p.sendKeyEvent(e.vkCode, e.scanCode, !e.down);
   }
   owner_.heldKeys_.clear();
 }

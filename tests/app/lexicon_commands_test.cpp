@@ -313,7 +313,13 @@ TEST_F(LexiconCommandsTest, MergeWritesTheSystemLexiconAndEnds) {
   writeLines(u"用户diy文件\\用户词库.txt", {u"nihk,拟好 080", u"xy,新 49", u"zz,在在 120"});
   start();
   const std::string userFile = *bytes(u"用户diy文件\\用户词库.txt");
+  // Keys typed while the merge works reach the program typed into once it has ended.
+  platform().onMessageBox = [this](const SimMessageBox& box) {
+    if (box.text.starts_with(u"已将用户词库合并")) platform().typeKeys(u"ab");
+  };
   openAndClick(u"Command4");
+  platform().onMessageBox = nullptr;
+  EXPECT_EQ(utf8(session->target.text), "ab");
   EXPECT_TRUE(asked(u"用户词库中的词条将被合并到主词库，合并耗时约1分钟左右，请耐心等候！"));
   EXPECT_TRUE(shown(u"已将用户词库合并到主词库，重新生成系统词库,计8词条"));
   EXPECT_TRUE(platform().quitRequested);
