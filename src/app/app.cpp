@@ -15,6 +15,7 @@ App::App(Platform& platform, std::filesystem::path programFolder)
       input(InputContext{platform, gbk, settings, mirror, comp, conv, pass, win, lex, race, web,
                          hookState, windowServices, lifecycle, enc, learning}),
       loader(*this),
+      lexiconCommands(*this),
       codeLookup(lex, settings, comp, conv, pass, win, race, gbk, platform, input.userLookup),
       conversionLookups(codeLookup, input.userLookup),
       conversion(ConversionContext{settings, lex, conv, comp, pass, win, race, web, platform,
@@ -24,6 +25,7 @@ App::App(Platform& platform, std::filesystem::path programFolder)
       webQueries(WebContext{platform, files, gbk, web, pass, conv,
                             EncoderContext{lex, gbk, settings, win.boxes, pass, race, enc}}) {
   lifecycle = &loader;
+  loader.dialog.setLexiconCommands(&lexiconCommands);
   inputPass = &passRunner;
   windowUi.calls.qqdz = [this](const std::u16string& text) {
     std::u16string str4 = text;

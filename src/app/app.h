@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <memory>
 
+#include "app/lexicon_commands.h"
 #include "app/load.h"
 #include "lexicon/files.h"
 #include "input/input.h"
@@ -70,6 +71,8 @@ class App {
   Input input;
   // The load sequence, the settings commits, the settings dialog and the exit sequence.
   Lifecycle loader;
+  // The scheme switches, the lexicon tools and the imports of the settings dialog.
+  LexiconCommands lexiconCommands;
   // The lookups and the sentence conversion the input pass drives, and the pass itself.
   CodeLookup codeLookup;
   LexiconLookups conversionLookups;

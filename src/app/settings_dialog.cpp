@@ -156,6 +156,10 @@ std::vector<Row> pageRows(int page) {
           {u"dzzc", K::CheckBox, u"连续单字造词", &Settings::dzzc},
           {u"ckyc", K::CheckBox, u"提醒词库有词", &Settings::ckyc},
           {u"yhcvh", K::CheckBox, u"用户词置后", &Settings::yhcvh},
+          {u"Command4", K::Button, u"词库合并", {}},
+          {u"Command18", K::Button, u"初始化两码词库", {}},
+          {u"Command12", K::Button, u"单行转多行词库", {}},
+          {u"Command13", K::Button, u"多行转单行词库", {}},
           {u"Label17", K::Label, u"词长范围", {}, Place::Lead},
           {u"Text2", K::TextBox, u"", &Settings::wordLengthRange},
           {u"Label18", K::Label, u"个汉字", {}},
@@ -397,6 +401,21 @@ void SettingsDialog::showPage(int page) {
   realise();
 }
 
+std::u16string SettingsDialog::caption(std::u16string_view name) const {
+  const DialogControl* c = control(name);
+  return c ? c->caption : std::u16string();
+}
+
+void SettingsDialog::setCaption(std::u16string_view name, std::u16string_view text) {
+  if (DialogControl* c = find(name)) c->caption = std::u16string(text);
+  realise();
+}
+
+void SettingsDialog::leaveTopmost() {
+  topMost_ = false;
+  realise();
+}
+
 void SettingsDialog::qhjv_Click() {
   // Out of the topmost band, so the message box comes to the front.
   topMost_ = false;
@@ -425,6 +444,7 @@ void SettingsDialog::endPreview() {
 }
 
 void SettingsDialog::onEvent(const FormEvent& event) {
+  if (!enabled_) return;  // a lexicon is being rebuilt
   if (event.kind == FormEventKind::Close && event.control.empty()) {
     if (commands_) commands_->Form_QueryUnload(0);
     return;
@@ -468,6 +488,7 @@ void SettingsDialog::click(DialogControl& c, const FormEvent&) {
     if (commands_) commands_->Label8_Click();
     return;
   }
+  if (lexiconCommands_ && lexiconCommands_->lexiconClick(c.name)) return;
   if (c.name == u"qhjv") return qhjv_Click();
   if (c.name == u"ugjv") return ugjv_Click();
   if (c.name == u"Command24") {

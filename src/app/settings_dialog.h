@@ -35,6 +35,14 @@ class DialogCommands {
   virtual void alphabetBoxClicked() = 0;
 };
 
+// The dialog's lexicon commands: scheme labels, the lexicon tool buttons and the import labels.
+class DialogLexiconCommands {
+ public:
+  virtual ~DialogLexiconCommands() = default;
+  // A click on a control; false when the control is none of these commands. Pumps messages.
+  virtual bool lexiconClick(std::u16string_view control) = 0;
+};
+
 // How a control shows a setting.
 using OptionRef = bool& (*)(Settings&);
 using ControlBinding =
@@ -61,6 +69,16 @@ class SettingsDialog {
   SettingsDialog& operator=(const SettingsDialog&) = delete;
 
   void setCommands(DialogCommands* commands) { commands_ = commands; }
+  void setLexiconCommands(DialogLexiconCommands* commands) { lexiconCommands_ = commands; }
+
+  // The text of a control that binds no setting (a help box); empty for an unknown name.
+  std::u16string caption(std::u16string_view name) const;
+  void setCaption(std::u16string_view name, std::u16string_view text);
+  // A disabled dialog takes no clicks and no typing (while a lexicon is rebuilt).
+  void setEnabled(bool enabled) { enabled_ = enabled; }
+  bool enabled() const { return enabled_; }
+  // Takes the dialog out of the topmost band, so a message box comes to the front.
+  void leaveTopmost();
 
   // Loads the dialog hidden; a loaded dialog stays as it is.
   void load();
@@ -108,6 +126,8 @@ class SettingsDialog {
   CompositionState& comp_;
   WindowState& win_;
   DialogCommands* commands_ = nullptr;
+  DialogLexiconCommands* lexiconCommands_ = nullptr;
+  bool enabled_ = true;
   std::vector<DialogControl> controls_;
   std::unique_ptr<NativeForm> native_;
   bool visible_ = false;

@@ -4,7 +4,8 @@
 // PROGRAM_FOLDER holds 内置文件\ as shipped; RESOURCE_DIR holds the resources as 101.txt ... 105.txt.
 // It writes the syllable pair files, 内置文件\单字全码.txt (from 单字全码默认.txt when missing), the
 // system lexicon 内置文件\两码词库.txt, the single-character lexicon 内置文件\单字字库.txt and the
-// lexicon image 内置文件\初始化后两码词库.txt, and prints their sizes.
+// lexicon image 内置文件\初始化后两码词库.txt, and the ready-made lexicons that the switch to 五笔86
+// restores (内置文件\两码词库五笔86默认.txt, 内置文件\单字字库五笔86默认.txt), and prints their sizes.
 
 #include <chrono>
 #include <filesystem>
@@ -14,6 +15,8 @@
 
 #include "lexbuild/char_lexicon.h"
 #include "lexbuild/image_writer.h"
+#include "lexbuild/ready_made.h"
+#include "lexbuild/scheme_switch.h"
 #include "lexbuild/system_lexicon.h"
 #include "lexicon/files.h"
 #include "lexicon/gbk.h"
@@ -90,6 +93,19 @@ int main(int argc, char** argv) {
     return 1;
   }
 
+  yz::GbkTable gbk(platform);
+  // The ready-made 五笔86 lexicons first: the default scheme's files are made after them.
+  if (files.exists(yz::kWubi86FullCodesPath)) {
+    yz::ReadyMadeResult wubi = yz::makeWubi86Lexicons(files, platform, gbk);
+    if (!wubi.ok) {
+      std::cerr << "vexim-lexgen: " << yz::toUtf8(wubi.error) << "\n";
+      return 1;
+    }
+    std::cout << "vexim-lexgen: 五笔86: " << wubi.lexiconLines << " lexicon lines (" << wubi.skippedWords
+              << " words skipped), " << wubi.charLines << " single-character lines\n";
+    platform.messageBoxes.clear();
+  }
+
   auto lex = std::make_unique<yz::LexiconState>();
   yz::PassState pass;
   yz::Settings settings;  // the default scheme: 音码, 自然双拼, no auxiliary-code table marked
@@ -102,7 +118,6 @@ int main(int argc, char** argv) {
     std::cerr << "vexim-lexgen: cannot write dzmb.ls\n";
     return 1;
   }
-  yz::GbkTable gbk(platform);
   yz::CharLexiconResult chars =
       yz::regenerateCharLexicon(files, platform, *lex, gbk, settings.vxbf.marked(), [] {});
   files.remove(yz::kCharScratchPath);
@@ -123,5 +138,7 @@ int main(int argc, char** argv) {
   report(files, yz::kMainLexiconPath, "lines");
   report(files, yz::kCharLexiconPath, "lines");
   report(files, yz::kLexiconImagePath, nullptr);
+  report(files, yz::kWubi86LexiconPath, "lines");
+  report(files, yz::kWubi86CharLexiconPath, "lines");
   return 0;
 }

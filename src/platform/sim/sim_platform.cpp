@@ -498,6 +498,10 @@ void SimPlatform::activateProcess(std::uint32_t processId) {
 MessageBoxAnswer SimPlatform::messageBox(std::u16string_view text, std::u16string_view title,
                                          MessageBoxKind kind) {
   messageBoxes.push_back({std::u16string(text), std::u16string(title), kind});
+  if (onMessageBox) {
+    const SimMessageBox shown = messageBoxes.back();
+    onMessageBox(shown);
+  }
   if (!messageBoxAnswers.empty()) {
     MessageBoxAnswer a = messageBoxAnswers.front();
     messageBoxAnswers.pop_front();

@@ -81,6 +81,8 @@ class SimPlatform : public Platform {
   std::deque<std::optional<Colour>> colourAnswers;
   std::deque<std::optional<FontSpec>> fontAnswers;
   std::vector<SimMessageBox> messageBoxes;
+  // Runs while a message box is up, as a person who types or clicks before answering it.
+  std::function<void(const SimMessageBox&)> onMessageBox;
   std::vector<SimPostedChar> postedChars;
   std::vector<SimKeyRecord> sentKeys;        // synthesized key events
   std::vector<std::u16string> sentKeyStrings;

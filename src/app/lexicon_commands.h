@@ -1,0 +1,94 @@
+#pragma once
+// The lexicon commands of the settings dialog: the coding-scheme labels (a switch asks, writes the
+// settings, installs the scheme's full codes, regenerates the system lexicon and reloads), the
+// buttons "词库合并", "初始化两码词库", "单行转多行词库" and "多行转单行词库", and the import labels
+// 音码, 形码 and 音形码 for another input method's word list.
+//
+// While a command rebuilds or replaces lexicon files the input timer is off and the keys typed
+// meanwhile are held back in order; they reach the input platform after the reload, or the target
+// program when the command ends the program. A command that fails half way puts back every file
+// it had replaced and leaves the program running as it was.
+
+#include <cstdint>
+#include <deque>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "app/settings_dialog.h"
+#include "lexbuild/scheme_switch.h"
+#include "platform/platform.h"
+
+namespace yz {
+
+class App;
+
+inline constexpr std::u16string_view kQuestionTitle = u"砚舟Vexim输入法";
+
+class LexiconCommands final : public DialogLexiconCommands {
+ public:
+  explicit LexiconCommands(App& app);
+
+  bool lexiconClick(std::u16string_view control) override;
+
+  // A scheme label's click (ubfm, wbjb, zdyxym, zdyyxm, xdwb, zdyxm, zm, vxbf, wbbl) or one of the
+  // procedures selectXiaoheScheme (xhhx), selectGuobiaoScheme (gbup) and
+  // selectCustomShuangpinScheme (zdypf). Pumps messages.
+  void switchScheme(std::u16string_view label);
+  // "词库合并": merges the user lexicon into the system lexicon and ends the program. Pumps messages.
+  void ckhb();
+  // "初始化两码词库": writes the lexicon image and ends the program.
+  void Command18_Click();
+  // "单行转多行词库" and "多行转单行词库": convert 内置文件\单行词库.txt and 内置文件\多行词库.txt,
+  // then end the program.
+  void Command12_Click();
+  void Command13_Click();
+  // Lists the user's two- and three-character words with their codes in 用户词库+辅助码.txt and
+  // ends the program.
+  void yhckfvm();
+  // The import labels: 音码 (ynma), 形码 (xyma), 音形码 (ynxyma). Pumps messages.
+  void importLexicon(std::u16string_view label);
+  // The import that asks for the kind of code the list uses. Pumps messages.
+  void importThirdPartyLexicon();
+
+  // The scheme page's help text while a switch shows its wait text.
+  std::u16string savedHelpText;
+
+ private:
+  // Holds the keys typed during a rebuild and gives them back in order afterwards.
+  class KeyHold {
+   public:
+    explicit KeyHold(LexiconCommands& owner);
+    ~KeyHold();
+    KeyHold(const KeyHold&) = delete;
+    KeyHold& operator=(const KeyHold&) = delete;
+    // The program ends: the held keys go to the target program without the input platform.
+    void releaseToSystem() { toSystem_ = true; }
+
+   private:
+    LexiconCommands& owner_;
+    bool active_ = false;
+    bool toSystem_ = false;
+  };
+
+  void regenerateAndReload(const SchemeMember& member);
+  void restoreWubi86();
+  bool runImport(std::u16string_view label, InputKind kind, bool asked);
+  void showProgress(std::u16string_view helpBox, std::u16string_view text);
+  // Ends the program at once, without the exit sequence.
+  void endAtOnce(KeyHold* hold);
+  void pump();
+  // Gives the held keys back one keystroke a tick, as typed: the input pass runs between them.
+  void replayHeldKeys();
+  float rnd();
+  void setTimers(bool enabled);
+  MessageBoxAnswer ask(std::u16string_view question);
+
+  App& app_;
+  std::uint32_t rndSeed_ = 0x50000;
+  std::vector<KeyEvent> heldKeys_;
+  std::deque<KeyEvent> replayKeys_;
+  int replayTimer_ = -1;
+};
+
+}  // namespace yz

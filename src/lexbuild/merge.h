@@ -1,0 +1,50 @@
+#pragma once
+// The merge of the user lexicon into the system lexicon ("词库合并"): every pair of the main
+// lexicon and every user pair of weight 50 or more, sorted and merged by code into a new
+// 内置文件\两码词库.txt. The user lexicon itself stays as it is.
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "state/lexicon_state.h"
+
+namespace yz {
+
+class Platform;
+class ProgramFolder;
+
+// The sort lines of the merge, in the form of the regeneration (lexbuild/system_lexicon.h): the
+// main pairs as they stand; the user pairs of weight 50 or more, a weight below 100 sorting with
+// one more leading "0" (80 as "080", so before every built-in weight from 100 on) and written
+// back without it. With `yhcvh` (用户词置后) a user weight becomes weight + 313 + rnd(), sorting
+// behind the built-in words. Pairs without a code, word or numeric weight are left out.
+std::vector<std::u16string> userMergeSortLines(const LexiconTable& mainLexicon,
+                                               const LexiconTable& userLexicon, bool yhcvh,
+                                               const std::function<float()>& rnd);
+
+struct LexiconMergeResult {
+  bool ok = false;                  // the new system lexicon was written
+  std::int32_t records = 0;         // its lines
+  std::int32_t emptyInputFlag = 0;  // 1 when there was no pair at all (nothing written)
+  std::int64_t seconds = 0;
+  bool imageRefreshed = false;      // the lexicon image was rebuilt (or removed) with it
+  std::u16string reportText;        // the closing message
+};
+
+// `ckhb` without its messages: merges, replaces 内置文件\两码词库.txt (through a temporary file),
+// deletes 用户词库.txt and 两码词库.txt of the program folder itself and stale scratch files, and
+// rebuilds the lexicon image when there is one. With no pair to write, or when the file cannot be
+// written, the old system lexicon stays byte for byte and the report says so. Pumps messages
+// (through the sort).
+LexiconMergeResult mergeUserLexicon(const ProgramFolder& files, Platform& platform,
+                                    const LexiconState& lex, bool yhcvh,
+                                    const std::function<float()>& rnd,
+                                    const std::function<void()>& pump);
+
+// A single-precision number as the runtime writes it: up to seven significant digits, no
+// trailing zeros (393.7055, 135, 0.5).
+std::u16string singleText(float value);
+
+}  // namespace yz

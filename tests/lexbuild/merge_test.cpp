@@ -1,0 +1,102 @@
+// The merge of the user lexicon into the system lexicon.
+
+#include <gtest/gtest.h>
+
+#include "lexbuild/image_writer.h"
+#include "lexbuild/merge.h"
+#include "lexbuild_test_util.h"
+#include "lexicon/image_loader.h"
+#include "../support/make_table.h"
+
+namespace yz {
+namespace {
+
+using testing_support::BuildFolder;
+using testing_support::makeTable;
+
+class UserMerge : public ::testing::Test {
+ protected:
+  LexiconMergeResult merge(bool yhcvh = false) {
+    return mergeUserLexicon(f.files(), f.sim, lex, yhcvh, [] { return 0.5f; }, [] {});
+  }
+  BuildFolder f;
+  LexiconState lex;
+};
+
+TEST_F(UserMerge, WeightsCountsAndOrder) {
+  f.writeGbk(kMainLexiconPath, u"old\r\n");
+  lex.mainLexicon = makeTable({{u"ab", u"啊 152 阿 160"}, {u"abcd", u"阿爸 101"}, {u"de", u"的 120"}});
+  lex.userLexicon = makeTable({{u"ab", u"爱 49.9 碍 50 安 80 按 085 阿 170"},
+                               {u"bb", u"爸 200"},
+                               {u"", u"空 90"},
+                               {u"de", u"得 120.5 地"}});
+  LexiconMergeResult r = merge();
+  ASSERT_TRUE(r.ok) << toUtf8(r.reportText);
+  // 49.9 out, 50 in; 80 sorts as "080" (before 100) and is written back as 80; "085" sorts as
+  // "0085" and stays "085"; the repeated 阿 keeps its lighter built-in pair; a code only the user
+  // has becomes its own record.
+  EXPECT_EQ(toUtf8(f.readGbk(kMainLexiconPath)),
+            "ab,按 085 碍 50 安 80 啊 152 阿 160\r\n"
+            "abcd,阿爸 101\r\n"
+            "bb,爸 200\r\n"
+            "de,的 120 得 120.5\r\n");
+  EXPECT_EQ(r.records, 4);
+  EXPECT_EQ(r.reportText,
+            u"已将用户词库合并到主词库，重新生成系统词库,计4词条，处理共耗时0秒！\r\n\r\n现在用你熟悉的方案打字吧！");
+}
+
+TEST_F(UserMerge, UserWordsBehindWithTheOption) {
+  lex.mainLexicon = makeTable({{u"ab", u"啊 152"}});
+  lex.userLexicon = makeTable({{u"ab", u"啊 80 爱 90"}});
+  ASSERT_TRUE(merge(true).ok);
+  // 80 + 313 + 0.5 and 90 + 313 + 0.5: behind the built-in word; the repeated 啊 keeps 152.
+  EXPECT_EQ(toUtf8(f.readGbk(kMainLexiconPath)), "ab,啊 152 爱 403.5\r\n");
+}
+
+TEST_F(UserMerge, NothingToMergeKeepsTheOldLexiconAndImage) {
+  f.writeGbk(kMainLexiconPath, u"ab,啊 1\r\n");
+  ASSERT_TRUE(writeLexiconImage(f.files(), f.sim).ok);
+  const std::string image = *f.files().readBytes(kLexiconImagePath);
+  lex.userLexicon = makeTable({{u"ab", u"爱 10"}});
+  LexiconMergeResult r = merge();
+  EXPECT_FALSE(r.ok);
+  EXPECT_EQ(r.emptyInputFlag, 1);
+  EXPECT_EQ(f.readGbk(kMainLexiconPath), u"ab,啊 1\r\n");
+  EXPECT_EQ(*f.files().readBytes(kLexiconImagePath), image);
+}
+
+TEST_F(UserMerge, ImageFollowsTheMergedLexicon) {
+  f.writeGbk(kMainLexiconPath, u"ab,啊 1\r\n");
+  ASSERT_TRUE(writeLexiconImage(f.files(), f.sim).ok);
+  lex.mainLexicon = makeTable({{u"ab", u"啊 100"}});
+  lex.userLexicon = makeTable({{u"cd", u"从 100"}});
+  f.writeGbk(u"用户词库.txt", u"x");
+  f.writeGbk(u"两码词库.txt", u"x");
+  ASSERT_TRUE(merge().ok);
+  LexiconTable loaded;
+  loaded.reset();
+  ASSERT_TRUE(duqudaciku(f.files(), loaded).ok);
+  EXPECT_EQ(loaded.last, 2);
+  EXPECT_FALSE(f.files().exists(u"用户词库.txt"));
+  EXPECT_FALSE(f.files().exists(u"两码词库.txt"));
+}
+
+TEST_F(UserMerge, FailedWriteLeavesTheFileByteForByte) {
+  f.writeGbk(kMainLexiconPath, u"ab,啊 1\r\n");
+  const std::string old = *f.files().readBytes(kMainLexiconPath);
+  // A folder where the temporary file would go: the write fails.
+  std::filesystem::create_directories(f.files().path(kMainLexiconPath).concat(".tmp"));
+  lex.userLexicon = makeTable({{u"cd", u"从 100"}});
+  LexiconMergeResult r = merge();
+  EXPECT_FALSE(r.ok);
+  EXPECT_EQ(*f.files().readBytes(kMainLexiconPath), old);
+}
+
+TEST(SingleText, SevenSignificantDigits) {
+  EXPECT_EQ(singleText(393.70554f), u"393.7055");
+  EXPECT_EQ(singleText(135.0f), u"135");
+  EXPECT_EQ(singleText(0.5f), u"0.5");
+}
+
+}  // namespace
+}  // namespace yz
