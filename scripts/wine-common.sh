@@ -30,11 +30,12 @@ yz_wine_locale() {
   fi
 }
 
-# yz_wine_chinese_font: the candidate window draws Chinese in "Consolas"; as Windows links a
-# Chinese font to it, so does the prefix (to the faces Wine puts in place of Consolas, too).
+# yz_wine_chinese_font: the candidate window draws Chinese in "Consolas", the notepad in the
+# faces of the dialog and fixed fonts; as Windows links a Chinese font to such faces, so does the
+# prefix (to the faces Wine puts in their place, too). One registry import for all of them.
 # Without a Chinese font installed (fonts-wqy-microhei) the Chinese text shows as boxes.
 yz_wine_chinese_font() {
-  local font face
+  local font face hex reg
   font=$(fc-list :lang=zh file family 2>/dev/null | grep -i 'micro hei' | head -n1)
   if [[ -z $font ]]; then
     echo "no Chinese font (fonts-wqy-microhei): Chinese text shows as boxes" >&2
@@ -42,8 +43,22 @@ yz_wine_chinese_font() {
   fi
   face=${font#*: }
   font=$(basename "${font%%: *}"),${face%%,*}
-  for face in Consolas 'DejaVu Sans' 'DejaVu Sans Bold'; do
-    "$wine" reg add 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\FontLink\SystemLink' \
-      /v "$face" /t REG_MULTI_SZ /d "$font" /f >/dev/null 2>&1 || return 1
-  done
+  # A REG_MULTI_SZ value is written as hex(7): UTF-16LE, the string and the list each ending in NUL.
+  hex=$(printf '%s\0\0' "$font" | iconv -f UTF-8 -t UTF-16LE | od -An -tx1 -v | tr -s ' \n' ',,')
+  hex=${hex#,}
+  hex=${hex%,}
+  reg=$(mktemp "${TMPDIR:-/tmp}/yz-fontlink.XXXXXX")
+  {
+    printf 'Windows Registry Editor Version 5.00\r\n\r\n'
+    printf '[HKEY_LOCAL_MACHINE\\Software\\Microsoft\\Windows NT\\CurrentVersion\\FontLink\\SystemLink]\r\n'
+    for face in Consolas 'DejaVu Sans' 'DejaVu Sans Bold' 'DejaVu Sans Mono' Tahoma 'Lucida Console' \
+      'Courier New' Arial 'Microsoft Sans Serif' 'MS Shell Dlg' 'MS Shell Dlg 2' 'Segoe UI' \
+      'Times New Roman' System Fixedsys; do
+      printf '"%s"=hex(7):%s\r\n' "$face" "$hex"
+    done
+  } >"$reg"
+  "$wine" regedit /S "$reg" >/dev/null 2>&1
+  local status=$?
+  rm -f "$reg"
+  return $status
 }
