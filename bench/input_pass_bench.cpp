@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "main/sim_driver.h"
+#include "platform/sim/temp_folder.h"
 
 namespace {
 
@@ -35,8 +36,8 @@ void BM_InputPassOneMoreLetter(benchmark::State& state) {
     state.SkipWithError("no generated lexicon; run vexim-lexgen and set YZ_PROGRAM_DIR");
     return;
   }
-  const fs::path root = fs::temp_directory_path() / "yz-input-pass";
-  fs::remove_all(root);
+  const yz::TempFolder temp("yz-input-pass-");
+  const fs::path& root = temp.path();
   fs::create_directories(root / fs::path(u8"用户diy文件"));
   fs::copy(source / fs::path(u8"内置文件"), root / fs::path(u8"内置文件"), fs::copy_options::recursive);
   yz::SimSessionOptions options;
@@ -64,7 +65,6 @@ void BM_InputPassOneMoreLetter(benchmark::State& state) {
     state.counters["median_ms"] = passes[passes.size() / 2] * 1e3;
     state.counters["worst_ms"] = passes.back() * 1e3;
   }
-  fs::remove_all(root);
 }
 
 BENCHMARK(BM_InputPassOneMoreLetter)->UseManualTime()->Unit(benchmark::kMillisecond);

@@ -15,6 +15,7 @@
 #include "lexicon/gbk.h"
 #include "lexicon/syllables.h"
 #include "platform/sim/sim_platform.h"
+#include "platform/sim/temp_folder.h"
 
 namespace {
 
@@ -35,9 +36,8 @@ void BM_DefaultRegeneration(benchmark::State& state) {
     state.SkipWithError("built-in tables not found; set YZ_DATA_DIR");
     return;
   }
-  std::filesystem::path root = std::filesystem::temp_directory_path() / "yz-lexgen-bench";
-  std::filesystem::remove_all(root);
-  yz::ProgramFolder files(root);
+  const yz::TempFolder temp("yz-lexgen-bench-");
+  yz::ProgramFolder files(temp.path());
   std::filesystem::create_directories(files.path(u"内置文件"));
   std::filesystem::create_directories(files.path(u"用户diy文件"));
   std::filesystem::copy_file(master, files.path(yz::kSyllableMasterPath));
@@ -59,7 +59,6 @@ void BM_DefaultRegeneration(benchmark::State& state) {
   }
   state.counters["lines"] = lines;
   state.counters["peak_MiB"] = peakMiB();
-  std::filesystem::remove_all(root);
 }
 BENCHMARK(BM_DefaultRegeneration)->Unit(benchmark::kMillisecond)->Iterations(3);
 

@@ -15,6 +15,7 @@
 #include "lexicon/files.h"
 #include "lexicon/image_loader.h"
 #include "platform/sim/sim_platform.h"
+#include "platform/sim/temp_folder.h"
 
 namespace {
 
@@ -38,10 +39,12 @@ void release(void* p) {
 
 constexpr std::size_t kLines = 300000;
 
-// A program folder holding the lexicon as text and as image, made once per run.
+// A program folder holding the lexicon as text and as image, made once per run and removed at its
+// end.
 const yz::ProgramFolder& lexiconFolder() {
+  static const yz::TempFolder temp("yz-lexicon-load-bench-");
   static const yz::ProgramFolder folder = [] {
-    auto root = std::filesystem::temp_directory_path() / "yz-lexicon-load-bench";
+    const auto& root = temp.path();
     std::filesystem::create_directories(root / "内置文件");
     yz::ProgramFolder f(root);
     std::mt19937 rng(7);

@@ -11,6 +11,7 @@
 #include <filesystem>
 
 #include "main/sim_driver.h"
+#include "platform/sim/temp_folder.h"
 
 namespace {
 
@@ -34,8 +35,8 @@ void startup(benchmark::State& state, bool image) {
     state.SkipWithError("no generated tables; run vexim-lexgen and set YZ_PROGRAM_DIR");
     return;
   }
-  const fs::path root = fs::temp_directory_path() / (image ? "yz-startup-image" : "yz-startup-text");
-  fs::remove_all(root);
+  const yz::TempFolder temp(image ? "yz-startup-image-" : "yz-startup-text-");
+  const fs::path& root = temp.path();
   fs::create_directories(root / fs::path(u8"用户diy文件"));
   fs::copy(tables, root / fs::path(u8"内置文件"), fs::copy_options::recursive);
   if (!image) fs::remove(root / fs::path(u8"内置文件/初始化后两码词库.txt"));
@@ -48,7 +49,6 @@ void startup(benchmark::State& state, bool image) {
     if (session.app->loader.stopped()) state.SkipWithError("the start ended early");
   }
   state.counters["peak_MiB"] = peakMiB();
-  fs::remove_all(root);
 }
 
 void BM_StartupFromImage(benchmark::State& state) { startup(state, true); }

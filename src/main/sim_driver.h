@@ -6,11 +6,13 @@
 #include <cstdint>
 #include <filesystem>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "app/app.h"
 #include "platform/sim/sim_platform.h"
+#include "platform/sim/temp_folder.h"
 
 namespace yz {
 
@@ -20,6 +22,9 @@ struct SimSessionOptions {
   // The machine counts as connected: the web queries go out over real HTTP to the addresses of
   // 用户diy文件\网络服务地址.txt (the public services without it).
   bool online = false;
+  // Runs on a temporary copy of the program folder, removed with the session, so the folder's
+  // own files stay as they were.
+  bool onCopy = false;
 };
 
 struct SimStep {
@@ -42,7 +47,13 @@ class SimSession {
 
   SimPlatform platform;
   SimWindow& target;  // the program typed into
+  std::optional<TempFolder> copy;  // the copy of the program folder when running on one
   std::unique_ptr<App> app;
 };
+
+// The keys of a script, one entry per key: a key name or "name+key" as written, any other token
+// one character at a time. Sets `error` on a name no key has (also the names other tools use, like
+// "escape", which would otherwise be typed letter by letter) or a character no key types.
+std::vector<std::u16string> splitKeys(std::u16string_view script, std::string& error);
 
 }  // namespace yz

@@ -1,34 +1,106 @@
-// vexim-sim: runs the input method on the simulated desktop from a key script.
-//   vexim-sim [--folder DIR] [--resources DIR] --keys "nihk space"
-//   vexim-sim [--folder DIR] [--resources DIR] --script FILE
-// --online: the machine counts as connected, and the web queries (cloud candidates under
-// 输入准确度优先, hit counts under 高阶形码整句) go out over HTTP to the addresses named in
-// 用户diy文件\网络服务地址.txt, or to the public services.
-//   vexim-sim [--folder DIR] [--resources DIR] --click wbbl --keys "trwurqtgit space"
-// --click opens the settings dialog and clicks one of its controls (a scheme label such as wbbl,
-// a lexicon tool button such as Command4) before the keys are typed; every message box is
-// answered OK and printed.
-// A script is tokens separated by spaces or line breaks: key names (space, enter, backspace, esc,
-// tab, lctrl, lshift, f6, ...) or characters to type.
+// vexim-sim: runs the input method on the simulated desktop from a key script and prints, after
+// each key, what the target program holds and the candidate window's lines. `vexim-sim --help`
+// lists the options and the key names.
 
+#include <filesystem>
 #include <fstream>
 #include <iostream>
 #include <iterator>
+#include <optional>
 #include <string>
+#include <system_error>
 #include <vector>
 
+#include "lexicon/files.h"
+#include "lexicon/image_loader.h"
 #include "lexicon/utf.h"
 #include "main/sim_driver.h"
 
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr const char* kUsage =
+    "usage: vexim-sim [--folder DIR] [--resources DIR] [--write] [--online] [--click CONTROL]...\n"
+    "                 (--keys KEYS | --script FILE)...\n";
+
+void printHelp() {
+  std::cout << kUsage << R"(
+Runs the input method on a simulated desktop whose focused window is an empty notepad, types the
+keys into it one at a time and prints, after each key, what the notepad holds and the candidate
+window's lines (code, sentence, candidates), or "window: hidden".
+
+  --folder DIR     the program folder: 内置文件 with the lexicons, 用户diy文件, the settings.
+                   Default: build/program of this source tree, the folder scripts/run prepares.
+  --resources DIR  the built-in resources 101..105 as 101.txt ... 105.txt.
+                   Default: data/resources of this source tree.
+  --write          run in the program folder itself and keep what the program writes there (user
+                   lexicon, syllable files). Without it the program runs on a temporary copy and
+                   the folder's files stay as they were.
+  --online         the machine counts as connected: the web queries (cloud candidates under
+                   输入准确度优先, hit counts under 高阶形码整句) go out over HTTP to the addresses
+                   of 用户diy文件\网络服务地址.txt, or to the public services.
+  --click CONTROL  opens the settings dialog and clicks one of its controls (a scheme label such
+                   as wbbl, a lexicon tool button such as Command4) before the keys are typed;
+                   every message box is answered OK and printed. May be given more than once.
+  --keys KEYS      keys separated by blanks; may be given more than once.
+  --script FILE    keys read from a file, separated by blanks or line breaks.
+  --help           this text.
+
+Keys: a token that is a key name presses that key; "lctrl+v" holds the first key while the
+second is pressed; any other token types its characters one key at a time (letters, digits and
+ASCII punctuation; capitals and shifted marks with Shift). So "womf" is four keys and "esc" one.
+Key names:
+)";
+  std::string line = " ";
+  for (std::u16string_view name : yz::SimPlatform::keyNames()) {
+    std::string n = yz::toUtf8(name);
+    if (line.size() + n.size() + 1 > 78) {
+      std::cout << line << "\n";
+      line = " ";
+    }
+    line += " " + n;
+  }
+  std::cout << line << "\n\nExample: vexim-sim --keys \"womf ui vsgo space\"\n";
+}
+
+// The source tree this program belongs to: the working folder when it holds data/resources, else
+// the nearest folder above the executable that does.
+std::optional<fs::path> sourceTree() {
+  auto isTree = [](const fs::path& p) {
+    std::error_code ec;
+    return fs::is_directory(p / "data" / "resources", ec) && fs::exists(p / "CMakeLists.txt", ec);
+  };
+  std::error_code ec;
+  fs::path here = fs::current_path(ec);
+  if (!ec && isTree(here)) return here;
+  fs::path exe = fs::read_symlink("/proc/self/exe", ec);
+  if (ec) return std::nullopt;
+  for (fs::path p = exe.parent_path(); !p.empty(); p = p.parent_path()) {
+    if (isTree(p)) return p;
+    if (p == p.parent_path()) break;
+  }
+  return std::nullopt;
+}
+
+bool hasLexicon(const fs::path& folder) {
+  yz::ProgramFolder files(folder);
+  return files.exists(yz::kMainLexiconPath) || files.exists(yz::kLexiconImagePath);
+}
+
+}  // namespace
+
 int main(int argc, char** argv) {
-  yz::SimSessionOptions options;
+  std::optional<fs::path> folder, resources;
+  bool write = false;
+  bool online = false;
   std::string keys;
   std::vector<std::string> clicks;
   for (int i = 1; i < argc; ++i) {
     std::string arg = argv[i];
     auto value = [&]() -> std::string {
       if (i + 1 >= argc) {
-        std::cerr << "vexim-sim: " << arg << " needs a value\n";
+        std::cerr << "vexim-sim: " << arg << " needs a value\n" << kUsage;
         std::exit(2);
       }
       return argv[++i];
@@ -50,18 +122,67 @@ int main(int argc, char** argv) {
     } else if (arg == "--click") {
       clicks.push_back(value());
     } else if (arg == "--folder") {
-      options.programFolder = value();
+      folder = value();
     } else if (arg == "--resources") {
-      options.resourceDir = value();
+      resources = value();
     } else if (arg == "--online") {
-      options.online = true;
+      online = true;
+    } else if (arg == "--write") {
+      write = true;
+    } else if (arg == "--help" || arg == "-h") {
+      printHelp();
+      return 0;
     } else {
-      std::cerr << "usage: vexim-sim [--folder DIR] [--resources DIR] [--online] [--click CONTROL]... "
-                   "(--keys KEYS | --script FILE)\n";
+      std::cerr << "vexim-sim: unknown option " << arg << "\n" << kUsage << "vexim-sim --help tells more\n";
       return 2;
     }
   }
+
+  std::string error;
+  const std::vector<std::u16string> keyList = yz::splitKeys(yz::fromUtf8(keys), error);
+  if (!error.empty()) {
+    std::cerr << "vexim-sim: " << error << "; see vexim-sim --help for the key names\n";
+    return 2;
+  }
+  if (keyList.empty() && clicks.empty()) {
+    std::cerr << "vexim-sim: no keys given\n" << kUsage << "vexim-sim --help tells more\n";
+    return 2;
+  }
+
+  const std::optional<fs::path> tree = sourceTree();
+  if (!folder) {
+    if (!tree) {
+      std::cerr << "vexim-sim: no --folder given and no source tree found to take build/program from\n";
+      return 2;
+    }
+    folder = *tree / "build" / "program";
+  }
+  if (!resources) {
+    if (!tree) {
+      std::cerr << "vexim-sim: no --resources given and no source tree found to take data/resources from\n";
+      return 2;
+    }
+    resources = *tree / "data" / "resources";
+  }
+  if (!hasLexicon(*folder)) {
+    std::cerr << "vexim-sim: no lexicon in the program folder " << folder->string()
+              << " (neither 内置文件/两码词库.txt nor 内置文件/初始化后两码词库.txt).\n"
+              << "  scripts/run prepares one in build/program; or make one with\n"
+              << "  vexim-lexgen " << folder->string() << " data/resources; or name another with --folder.\n";
+    return 1;
+  }
+  if (!fs::exists(*resources / "101.txt")) {
+    std::cerr << "vexim-sim: no resources in " << resources->string()
+              << " (101.txt ... 105.txt); name the folder with --resources\n";
+    return 1;
+  }
+
   try {
+    yz::SimSessionOptions options;
+    options.programFolder = *folder;
+    options.resourceDir = *resources;
+    options.onCopy = !write;
+    options.online = online;
     yz::SimSession session(options);
     for (const std::string& control : clicks) {
       session.platform.messageBoxes.clear();
@@ -77,8 +198,8 @@ int main(int argc, char** argv) {
       std::cout << "click " << control << "\n";
       for (const auto& box : session.platform.messageBoxes) std::cout << "  message: " << yz::toUtf8(box.text) << "\n";
     }
-    for (const auto& step : session.type(yz::fromUtf8(keys))) {
-      std::cout << yz::SimSession::describe(step);
+    for (const std::u16string& key : keyList) {
+      for (const auto& step : session.type(key)) std::cout << yz::SimSession::describe(step);
     }
   } catch (const std::exception& e) {
     std::cerr << "vexim-sim: " << e.what() << "\n";

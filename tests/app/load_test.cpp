@@ -84,6 +84,8 @@ struct SourceCase {
   int qjzc;                  // what line 1 leaves
   bool complaint;
 };
+// A case shows as its name, so the test's name is the same in every run.
+void PrintTo(const SourceCase& c, std::ostream* os) { *os << c.name; }
 
 class SettingsSourceTest : public ProgramFolderTest, public ::testing::WithParamInterface<SourceCase> {};
 
@@ -202,6 +204,7 @@ struct FatalCase {
   std::u16string_view fullCodes;  // empty: no file
   std::u16string_view message;
 };
+void PrintTo(const FatalCase& c, std::ostream* os) { *os << c.name; }
 
 class FatalLoadTest : public ProgramFolderTest, public ::testing::WithParamInterface<FatalCase> {};
 

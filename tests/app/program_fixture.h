@@ -18,6 +18,8 @@
 #include "lexicon/utf.h"
 #include "main/sim_driver.h"
 
+#include "../support/test_folder.h"
+
 namespace yz::testing {
 
 inline std::filesystem::path dataDir() {
@@ -45,21 +47,17 @@ inline SimForm* dialogForm(SimPlatform& platform) {
 class ProgramFolderTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-    root_ = std::filesystem::path(::testing::TempDir()) /
-            std::filesystem::path(u8"砚舟 程序") / (std::string(info->test_suite_name()) + "." + info->name());
-    std::filesystem::remove_all(root_);
+    temp_.emplace("yz-program-");
+    root_ = temp_->path() / std::filesystem::path(u8"砚舟 程序");
     for (const char8_t* dir : {u8"内置文件", u8"用户diy文件", u8"赛文资料", u8"界面皮肤库", u8"第三方词库"}) {
       std::filesystem::create_directories(root_ / std::filesystem::path(dir));
     }
-    resources_ = root_.parent_path() / (root_.filename().string() + ".resources");
-    std::filesystem::remove_all(resources_);
+    resources_ = temp_->path() / "resources";
     std::filesystem::create_directories(resources_);
   }
   void TearDown() override {
     session.reset();
-    std::filesystem::remove_all(root_);
-    std::filesystem::remove_all(resources_);
+    temp_.reset();
   }
 
   ProgramFolder folder() const { return ProgramFolder(root_); }
@@ -131,6 +129,7 @@ class ProgramFolderTest : public ::testing::Test {
   std::filesystem::path resources_;
 
  private:
+  std::optional<testing_support::TestFolder> temp_;
   SimPlatform codec_;
 };
 

@@ -5,6 +5,7 @@
 #include "app/settings_file.h"
 #include "lexicon/files.h"
 #include "platform/sim/sim_platform.h"
+#include "../support/test_folder.h"
 
 namespace yz {
 namespace {
@@ -152,10 +153,8 @@ TEST(SkinRecord, WritesAndReadsTwelveValues) {
 }
 
 TEST(SettingsFiles, WritersPutBothRecordsInTheirFolder) {
-  auto root = std::filesystem::temp_directory_path() / "yz-settings-files";
-  std::filesystem::remove_all(root);
-  std::filesystem::create_directories(root);
-  ProgramFolder files(root);
+  testing_support::TestFolder root("yz-settings-");
+  ProgramFolder files(root.path());
   SimPlatform sim;
   Settings s;
   EXPECT_TRUE(uvjl(files, sim, s));
@@ -166,7 +165,6 @@ TEST(SettingsFiles, WritersPutBothRecordsInTheirFolder) {
   ASSERT_TRUE(bytes);
   EXPECT_EQ(sim.fromGbk(*bytes), settingsRecordText(s, SettingsCopy::User));
   EXPECT_TRUE(files.exists(u"界面皮肤.ini"));
-  std::filesystem::remove_all(root);
 }
 
 }  // namespace

@@ -298,6 +298,8 @@ struct CodeFileCase {
   size_t maxCode;   // longest code
   int minChars;     // characters the file must cover
 };
+// A case shows as its file's name, so the test's name is the same in every run.
+void PrintTo(const CodeFileCase& c, std::ostream* os) { *os << c.name; }
 
 class CodeFileTest : public TablesTest, public ::testing::WithParamInterface<CodeFileCase> {};
 

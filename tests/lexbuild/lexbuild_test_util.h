@@ -11,16 +11,14 @@
 #include "lexicon/files.h"
 #include "lexicon/utf.h"
 #include "platform/sim/sim_platform.h"
+#include "../support/test_folder.h"
 
 namespace yz::testing_support {
 
 class BuildFolder {
  public:
-  BuildFolder() {
-    const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-    std::string name = std::string("yz-lexbuild ") + info->test_suite_name() + "-" + info->name();
-    root_ = std::filesystem::temp_directory_path() / name / std::filesystem::path(u8"程序 目录");
-    std::filesystem::remove_all(root_.parent_path());
+  BuildFolder() : temp_("yz-lexbuild-") {
+    root_ = temp_.path() / std::filesystem::path(u8"程序 目录");
     files_ = ProgramFolder(root_);
     std::filesystem::create_directories(files_.path(u"内置文件"));
     std::filesystem::create_directories(files_.path(u"用户diy文件"));
@@ -28,7 +26,6 @@ class BuildFolder {
     sim.resourceDir = resources();
     sim.defaultMessageBoxAnswer = MessageBoxAnswer::Ok;
   }
-  ~BuildFolder() { std::filesystem::remove_all(root_.parent_path()); }
 
   const ProgramFolder& files() const { return files_; }
   std::filesystem::path resources() const { return root_.parent_path() / "resources"; }
@@ -53,6 +50,7 @@ class BuildFolder {
   SimPlatform sim;
 
  private:
+  TestFolder temp_;
   std::filesystem::path root_;
   ProgramFolder files_{""};
 };

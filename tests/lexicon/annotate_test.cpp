@@ -1,10 +1,10 @@
 #include <gtest/gtest.h>
 
-#include <random>
-
 #include "encoding_fixture.h"
 #include "lexicon/annotate.h"
 #include "lexicon/utf.h"
+
+#include "../support/test_folder.h"
 
 namespace yz {
 namespace {
@@ -43,10 +43,6 @@ void buildPolyphones(const std::vector<Polyphone>& polyphones, std::vector<std::
 class AnnotateTest : public testing::Test {
  protected:
   void SetUp() override {
-    // A folder of this run's own: other builds may run the same test at the same time.
-    dir_ = std::filesystem::temp_directory_path() /
-           ("yz-annotate-" + std::string(testing::UnitTest::GetInstance()->current_test_info()->name()) + "-" +
-            std::to_string(std::random_device{}()));
     std::vector<std::u16string> info = {
         u"$,vs,*,0,0,zhong,中", u"$,go,*,0,0,guo,国",  u"$,fa,*,0,0,fa,发",   u"$,yn,*,0,0,yin,银",
         u"$,jw,*,0,0,jia,家",   u"$,mf,*,0,0,men,们",  u"$,lt,*,0,0,lve,略",  u"$,nx,*,0,0,nie,乜",
@@ -79,7 +75,6 @@ class AnnotateTest : public testing::Test {
          u"pao,pk", u"qi,qi", u"que,qt", u"ren,rf", u"san,sj", u"shi,ui", u"si,si", u"ta,ta", u"wo,wo",
          u"wu,wu", u"xing,xy", u"yi,yi", u"yin,yn", u"zhang,vh", u"zhen,vf", u"zhong,vs", u"zou,zb"});
   }
-  void TearDown() override { std::filesystem::remove_all(dir_); }
 
   struct Result {
     std::string code, pinyin;
@@ -91,7 +86,8 @@ class AnnotateTest : public testing::Test {
     return {toUtf8(code), toUtf8(qp)};
   }
 
-  std::filesystem::path dir_;
+  testing_support::TestFolder temp_{"yz-annotate-"};
+  std::filesystem::path dir_ = temp_.path();
   EncodingWorld world_;
 };
 

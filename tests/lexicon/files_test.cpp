@@ -6,21 +6,15 @@
 #include "lexicon/files.h"
 #include "lexicon/utf.h"
 #include "platform/sim/sim_platform.h"
+#include "../support/test_folder.h"
 
 namespace yz {
 namespace {
 
 class ProgramFolderTest : public testing::Test {
  protected:
-  void SetUp() override {
-    root_ = std::filesystem::temp_directory_path() /
-            ("yz-files-" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) + "-" +
-             ::testing::UnitTest::GetInstance()->current_test_info()->name());
-    std::filesystem::remove_all(root_);
-    std::filesystem::create_directories(root_);
-  }
-  void TearDown() override { std::filesystem::remove_all(root_); }
-  std::filesystem::path root_;
+  testing_support::TestFolder temp_{"yz-files-"};
+  std::filesystem::path root_ = temp_.path();
 };
 
 TEST_F(ProgramFolderTest, BackslashPathsAndAtomicRewrite) {

@@ -12,26 +12,22 @@
 #include "state/lexicon_state.h"
 
 #include "../support/make_table.h"
+#include "../support/test_folder.h"
 
 namespace yz::testing_support {
 
 // A fresh program folder per test, with the two folders the lexicon files live in.
 class TempProgramFolder {
  public:
-  TempProgramFolder() {
-    const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-    root_ = std::filesystem::temp_directory_path() /
-            (std::string("yz-lex-") + info->test_suite_name() + "-" + info->name());
-    std::filesystem::remove_all(root_);
-    std::filesystem::create_directories(root_);
+  TempProgramFolder() : temp_("yz-lex-"), root_(temp_.path()) {
     ProgramFolder f(root_);
     std::filesystem::create_directories(f.path(u"内置文件"));
     std::filesystem::create_directories(f.path(u"用户diy文件"));
   }
-  ~TempProgramFolder() { std::filesystem::remove_all(root_); }
   const std::filesystem::path& root() const { return root_; }
 
  private:
+  TestFolder temp_;
   std::filesystem::path root_;
 };
 

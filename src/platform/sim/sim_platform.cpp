@@ -170,6 +170,19 @@ void SimPlatform::pressToken(std::u16string_view token) {
   for (char16_t ch : token) typeChar(ch);
 }
 
+std::vector<std::u16string_view> SimPlatform::keyNames() {
+  std::vector<std::u16string_view> names;
+  for (const auto& k : kNamedKeys) names.push_back(k.name);
+  return names;
+}
+
+bool SimPlatform::isKeyName(std::u16string_view token) {
+  return std::any_of(std::begin(kNamedKeys), std::end(kNamedKeys),
+                     [&](const NamedKey& k) { return k.name == token; });
+}
+
+bool SimPlatform::typesCharacter(char16_t ch) { return keyForChar(ch).first != 0; }
+
 void SimPlatform::typeKeys(std::u16string_view script) {
   std::size_t pos = 0;
   while (pos < script.size()) {

@@ -68,6 +68,11 @@ class SimPlatform : public Platform {
   // any other token types its characters one by one (letters, digits, ASCII punctuation; capitals
   // and shifted marks with Shift). "lctrl+v" holds the first key while the second is pressed.
   void typeKeys(std::u16string_view script);
+  // The key names a script may use, in a fixed order.
+  static std::vector<std::u16string_view> keyNames();
+  static bool isKeyName(std::u16string_view token);
+  // Whether a key of the US layout types the character (capitals and shifted marks with Shift).
+  static bool typesCharacter(char16_t ch);
   void queueKey(int vk, bool up, int flags = 0);
   // Moves the virtual clock by ms, firing timers as their intervals pass (each inside the pump).
   void advance(std::uint32_t ms);
