@@ -20,7 +20,8 @@ App::App(Platform& platform, std::filesystem::path programFolder)
       conversion(ConversionContext{settings, lex, conv, comp, pass, win, race, web, platform,
                                    *webServices, conversionLookups}),
       passRunner(PassContext{platform, settings, mirror, comp, conv, pass, win, lex, web,
-                             webServices, input, conversion.sentence, codeLookup, windowUi}) {
+                             webServices, input, conversion.sentence, codeLookup, windowUi}),
+      lookEditor(*this) {
   lifecycle = &loader;
   inputPass = &passRunner;
   windowUi.calls.qqdz = [this](const std::u16string& text) {
@@ -29,6 +30,21 @@ App::App(Platform& platform, std::filesystem::path programFolder)
   };
   windowUi.calls.escjm = [this] { input.composition.escjm(); };
   windowUi.calls.delay = [this](int ms) { input.committer.delay(ms); };
+  loader.dialog.setLookCommands(&lookEditor);
+  StatusBarCalls& bar = windowUi.statusBar.calls;
+  bar.installKeyboardHook = [this] { input.hook.installKeyboardHook(); };
+  bar.removeKeyboardHook = [this] { input.hook.removeKeyboardHook(); };
+  bar.setTimer1 = [this](bool on) { input.context.setTimer1(on); };
+  bar.setTimer2 = [this](bool on) {
+    if (pass.timer2 >= 0) this->platform.setTimer(pass.timer2, kTimer2IntervalMs, on);
+  };
+  bar.resetTypingCounters = [this] {
+    hookState.typingTimeMs = 0;
+    hookState.keyDownCount = 0;
+    hookState.typedCharCount = 0;
+  };
+  bar.showSettings = [this] { loader.showSettings(); };
+  bar.ended = [this] { lifecycle->ended(); };
 }
 
 App::~App() = default;

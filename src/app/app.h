@@ -6,6 +6,7 @@
 #include <memory>
 
 #include "app/load.h"
+#include "app/look_editor.h"
 #include "lexicon/files.h"
 #include "input/input.h"
 #include "inputpass/input_pass.h"
@@ -74,6 +75,8 @@ class App {
   LexiconLookups conversionLookups;
   ConversionEngine conversion;
   InputPass passRunner;
+  // The look page's colour and font buttons and the skin library.
+  LookEditor lookEditor;
 
  private:
   NotBuiltServices notBuilt_;

@@ -78,7 +78,7 @@ class SimPlatform : public Platform {
   std::optional<MessageBoxAnswer> defaultMessageBoxAnswer;  // unset: an unexpected box throws
   std::deque<std::optional<std::u16string>> inputBoxAnswers;
   std::deque<std::optional<Colour>> colourAnswers;
-  std::deque<std::optional<FontSpec>> fontAnswers;
+  std::deque<std::optional<FontChoice>> fontAnswers;
   std::vector<SimMessageBox> messageBoxes;
   std::vector<SimPostedChar> postedChars;
   std::vector<SimKeyRecord> sentKeys;        // synthesized key events
@@ -148,7 +148,7 @@ class SimPlatform : public Platform {
   std::optional<std::u16string> inputBox(std::u16string_view prompt, std::u16string_view title,
                                          std::u16string_view defaultText) override;
   std::optional<Colour> chooseColour(Colour initial) override;
-  std::optional<FontSpec> chooseFont(const FontSpec& initial) override;
+  std::optional<FontChoice> chooseFont(const FontSpec& initial) override;
 
   bool startProgram(std::u16string_view path) override;
   std::u16string systemFolder() const override { return u"C:\\Windows\\system32"; }
