@@ -3,8 +3,12 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "app/load.h"
 #include "app/look_editor.h"
+#include "app/skin_library.h"
+#include "lexicon/utf.h"
 #include "program_fixture.h"
 
 namespace yz {
@@ -156,6 +160,30 @@ TEST_F(LookEditorTest, FontAndTextColourComeFromTheFontDialog) {
 
   click(u"Command23");  // no dialog at all
   EXPECT_EQ(messages().back(), u"你的系统缺少字体控件！");
+}
+
+// The library the project ships: each label finds its file, and every line of it applies.
+TEST_F(LookEditorTest, EveryShippedSkinAppliesWhole) {
+  auto local = [](std::u16string_view relative) {
+    std::string path = toUtf8(relative);
+    std::replace(path.begin(), path.end(), '\\', '/');
+    return std::filesystem::path(path);
+  };
+  for (const SkinLabel& label : kSkinLabels) {
+    std::filesystem::copy_file(testing::dataDir() / local(label.file), root_ / local(label.file),
+                               std::filesystem::copy_options::overwrite_existing);
+  }
+  open();
+  click(u"xznvpf");
+  for (const SkinLabel& label : kSkinLabels) {
+    if (label.name == u"morf") continue;  // slot 11 is the program's own
+    app().settings.Text4 = SkinBox{1, 1, 1, u"x", true};
+    app().settings.Text5 = SkinBox{1, 1, 1, u"x", false};
+    click(label.name);
+    const std::u16string written = skinRecordText(app().settings);
+    EXPECT_EQ(written, text(label.file)) << toUtf8(label.name);
+  }
+  EXPECT_TRUE(messages().empty());
 }
 
 TEST(WholePoints, HalvesGoToTheEvenNeighbour) {
