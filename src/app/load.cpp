@@ -167,6 +167,10 @@ void Lifecycle::finishLoad() {
   // captions: this platform, Chinese punctuation, Chinese input.
   hideStartWindow();
   app_.windowUi.statusBar.placeAtStart();
+  // A click on the bar leaves the caret where it was: the bar is one of the platform's windows.
+  std::vector<WindowId>& own = app_.windowUi.caret.ownWindows;
+  const WindowId bar = app_.windowUi.statusBar.id();
+  if (std::find(own.begin(), own.end(), bar) == own.end()) own.push_back(bar);
 
   app_.input.context.setTimer1(true);
 

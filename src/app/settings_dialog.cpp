@@ -218,7 +218,7 @@ std::vector<Row> pageRows(int page) {
           {u"bdkx", K::CheckBox, u"容许标点选", &Settings::bdkx},
           {u"kxup", K::CheckBox, u"标点顶屏", &Settings::kxup},
           {u"uzkx", K::CheckBox, u"容许数字选", &Settings::uzkx},
-          {u"Label36", K::Label, u"F6 深系切换", {}},
+          {u"Label42", K::Label, u"F6 深系切换", {}},
           {u"Label37", K::Label, u"左Ctrl中英切换", {}},
           {u"Label38", K::Label, u"F7 抹黑取词", {}},
           {u"Label39", K::Label, u"F10 一键截图", {}},

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <set>
 
 #include "app/load.h"
 #include "app/look_editor.h"
@@ -184,6 +185,16 @@ TEST_F(LookEditorTest, EveryShippedSkinAppliesWhole) {
     EXPECT_EQ(written, text(label.file)) << toUtf8(label.name);
   }
   EXPECT_TRUE(messages().empty());
+}
+
+// A click finds its control by name: two controls of one name would answer for each other (a
+// key caption applying a skin, say).
+TEST_F(LookEditorTest, EveryDialogControlHasItsOwnName) {
+  open();
+  std::set<std::u16string> names;
+  for (const DialogControl& c : app().loader.dialog.controls()) {
+    EXPECT_TRUE(names.insert(c.name).second) << toUtf8(c.name);
+  }
 }
 
 TEST(WholePoints, HalvesGoToTheEvenNeighbour) {

@@ -61,11 +61,15 @@ class Win32Form final : public NativeForm {
 
   void show(const FormView& view) override {
     const bool wasVisible = IsWindowVisible(hwnd_);
+    const bool wasTopMost = view_.topMost;
     view_ = view;
     SetWindowTextW(hwnd_, wide(view.title));
-    const DWORD style = view.title.empty()
-                            ? WS_POPUP
-                            : WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
+    // The visible bit stays as it is: cleared here, the window would count as hidden while it is
+    // still on the screen, and the hide below would do nothing.
+    const DWORD shown = static_cast<DWORD>(GetWindowLongPtrW(hwnd_, GWL_STYLE)) & WS_VISIBLE;
+    const DWORD style = shown | (view.title.empty()
+                                     ? WS_POPUP
+                                     : WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX);
     DWORD exStyle = 0;
     if (view.topMost) exStyle |= WS_EX_TOPMOST;
     if (view.noActivate) exStyle |= WS_EX_NOACTIVATE | WS_EX_TOOLWINDOW;
@@ -73,6 +77,11 @@ class Win32Form final : public NativeForm {
     SetWindowLongPtrW(hwnd_, GWL_EXSTYLE, static_cast<LONG_PTR>(exStyle));
     UINT flags = SWP_NOACTIVATE | SWP_FRAMECHANGED;
     flags |= view.visible ? SWP_SHOWWINDOW : SWP_HIDEWINDOW;
+    // A window that takes the focus keeps its place in the stack while it stays shown: drawn
+    // again, the settings dialog must not cover the preview shown over it.
+    if (!view.noActivate && wasVisible && view.visible && view.topMost == wasTopMost) {
+      flags |= SWP_NOZORDER;
+    }
     SetWindowPos(hwnd_, view.topMost ? HWND_TOPMOST : HWND_NOTOPMOST, view.bounds.left / twips_,
                  view.bounds.top / twips_, view.bounds.width() / twips_,
                  view.bounds.height() / twips_, flags);
