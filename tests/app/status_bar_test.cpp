@@ -203,6 +203,34 @@ TEST_F(StatusBarTest, TheSettingsPictureReadsTheSavedSettingsAndSkinAgain) {
   EXPECT_EQ(app().windowUi.window.form.backColour, 255);
 }
 
+// A reload (after a scheme switch, say) shows the start window while the tables load and puts the
+// bar back in its corner with the start captions.
+TEST_F(StatusBarTest, AReloadShowsTheStartWindowAndResetsTheBar) {
+  drag(u"Label1", -400, -300);
+  click(u"Label5");
+  ASSERT_EQ(caption(u"Label5"), u"\r\n英");
+  // A damaged lexicon line: its message comes while the tables load.
+  write(u"内置文件\\两码词库.txt", u"aa,啊 156.726\r\nab,啊\r\n");
+  bool shownWhileLoading = false;
+  std::u16string codeLine;
+  platform().onMessageBox = [&](std::u16string_view) {
+    const FormView& v = app().windowUi.window.view();
+    shownWhileLoading = v.visible;
+    for (const ControlView& c : v.controls) {
+      if (c.name == u"Text1") codeLine = c.text;
+    }
+  };
+  app().lifecycle->Form_Load();
+  platform().settle();
+  EXPECT_TRUE(shownWhileLoading);
+  EXPECT_EQ(codeLine, u"启动中……");
+  EXPECT_FALSE(app().windowUi.window.view().visible);
+  EXPECT_EQ(bar->view().bounds.left, sw - 2550);
+  EXPECT_EQ(bar->view().bounds.top, sh - 1100);
+  EXPECT_EQ(caption(u"Label5"), u"\r\n中");
+  EXPECT_EQ(app().comp.chinesePunctuation, -1);
+}
+
 TEST_F(StatusBarTest, TheExitButtonEndsTheProgramAtOnce) {
   click(u"Label3");
   EXPECT_TRUE(app().loader.stopped());

@@ -494,6 +494,7 @@ void SimPlatform::activateProcess(std::uint32_t processId) {
 MessageBoxAnswer SimPlatform::messageBox(std::u16string_view text, std::u16string_view title,
                                          MessageBoxKind kind) {
   messageBoxes.push_back({std::u16string(text), std::u16string(title), kind});
+  if (onMessageBox) onMessageBox(text);
   if (!messageBoxAnswers.empty()) {
     MessageBoxAnswer a = messageBoxAnswers.front();
     messageBoxAnswers.pop_front();

@@ -76,6 +76,8 @@ class SimPlatform : public Platform {
   // ----- scripts and records -----
   std::deque<MessageBoxAnswer> messageBoxAnswers;
   std::optional<MessageBoxAnswer> defaultMessageBoxAnswer;  // unset: an unexpected box throws
+  // Runs when a message box opens, before it is answered: what the desktop shows meanwhile.
+  std::function<void(std::u16string_view text)> onMessageBox;
   std::deque<std::optional<std::u16string>> inputBoxAnswers;
   std::deque<std::optional<Colour>> colourAnswers;
   std::deque<std::optional<FontChoice>> fontAnswers;
