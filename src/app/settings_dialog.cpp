@@ -146,7 +146,8 @@ std::vector<Row> pageRows(int page) {
           {u"Text4", K::TextBox, u"整句结果", &Settings::Text4},
           {u"Text5", K::TextBox, u"候选字词", &Settings::Text5},
           {u"Text3", K::TextBox,
-           u"选一栏，再用下面的按钮改它的背景色、文字颜色和字体；也可以挑一款现成的皮肤。", {},
+           u"在左边选一栏，再用它下面的按钮改这一栏的背景色、文字颜色和字体，效果就显示在这里；"
+           u"也可以点“多彩皮肤任君选”，在右边挑一款现成的皮肤。改好后点“保存、退出设置”。", {},
            Place::Help},
           {u"Pic1", K::PictureBox, u"", {}, Place::Help},
       };
