@@ -60,5 +60,12 @@ yz_wine_chinese_font() {
   "$wine" regedit /S "$reg" >/dev/null 2>&1
   local status=$?
   rm -f "$reg"
+  # The skins and the status bar name the faces of a Chinese Windows; the prefix has none of them,
+  # so they stand for the Chinese font at hand (the locale set by yz_wine_locale carries the names).
+  local name
+  for name in 宋体 新宋体 楷体 黑体 仿宋 微软雅黑; do
+    "$wine" reg add 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\FontSubstitutes' \
+      /v "$name" /d "${face%%,*}" /f >/dev/null 2>&1
+  done
   return $status
 }

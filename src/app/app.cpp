@@ -23,7 +23,8 @@ App::App(Platform& platform, std::filesystem::path programFolder)
       passRunner(PassContext{platform, settings, mirror, comp, conv, pass, win, lex, web,
                              webServices, input, conversion.sentence, codeLookup, windowUi}),
       webQueries(WebContext{platform, files, gbk, web, pass, conv,
-                            EncoderContext{lex, gbk, settings, win.boxes, pass, race, enc}}) {
+                            EncoderContext{lex, gbk, settings, win.boxes, pass, race, enc}}),
+      lookEditor(*this) {
   lifecycle = &loader;
   loader.dialog.setLexiconCommands(&lexiconCommands);
   inputPass = &passRunner;
@@ -33,6 +34,21 @@ App::App(Platform& platform, std::filesystem::path programFolder)
   };
   windowUi.calls.escjm = [this] { input.composition.escjm(); };
   windowUi.calls.delay = [this](int ms) { input.committer.delay(ms); };
+  loader.dialog.setLookCommands(&lookEditor);
+  StatusBarCalls& bar = windowUi.statusBar.calls;
+  bar.installKeyboardHook = [this] { input.hook.installKeyboardHook(); };
+  bar.removeKeyboardHook = [this] { input.hook.removeKeyboardHook(); };
+  bar.setTimer1 = [this](bool on) { input.context.setTimer1(on); };
+  bar.setTimer2 = [this](bool on) {
+    if (pass.timer2 >= 0) this->platform.setTimer(pass.timer2, kTimer2IntervalMs, on);
+  };
+  bar.resetTypingCounters = [this] {
+    hookState.typingTimeMs = 0;
+    hookState.keyDownCount = 0;
+    hookState.typedCharCount = 0;
+  };
+  bar.showSettings = [this] { loader.showSettings(); };
+  bar.ended = [this] { lifecycle->ended(); };
 }
 
 App::~App() = default;

@@ -7,6 +7,7 @@
 
 #include "app/lexicon_commands.h"
 #include "app/load.h"
+#include "app/look_editor.h"
 #include "lexicon/files.h"
 #include "input/input.h"
 #include "inputpass/input_pass.h"
@@ -80,6 +81,8 @@ class App {
   InputPass passRunner;
   // Cloud candidates and web hit counts.
   WebQueries webQueries;
+  // The look page's colour and font buttons and the skin library.
+  LookEditor lookEditor;
 
  private:
   NotBuiltServices notBuilt_;

@@ -38,6 +38,7 @@ void Lifecycle::csqid() {
   if (auto failed = writeProgramRecords(); !failed.empty()) reportWriteFailure(failed);
   if (app_.race.gpsd == 0) saveUserLexicon();
   app_.files.remove(kRaceScratchPath);
+  app_.windowUi.statusBar.hide();  // the load sequence that follows shows it again
 }
 
 void Lifecycle::bcuv_Click() {

@@ -1,5 +1,6 @@
 #include "app/load.h"
 
+#include <algorithm>
 #include <charconv>
 
 #include "app/app.h"
@@ -142,6 +143,7 @@ void Lifecycle::Form_Load() {
   app_.windowUi.window.form.left = screen.width() * twips / 2;
   app_.windowUi.window.form.top = screen.height() * twips / 2;
   app_.win.boxes.rtext2.text.clear();
+  showStartWindow();
 
   if (!loadTables()) {
     stop();
@@ -161,11 +163,14 @@ void Lifecycle::finishLoad() {
   app_.comp.singleQuoteToggle = 1;
   app_.win.rhkl = false;
 
-  // The status bar's labels: this platform, Chinese punctuation, Chinese input. The status bar
-  // window itself (placed at the screen's lower right, shown topmost) joins with its own code.
-  app_.win.platformLabel = u"\r\n砚舟";
-  app_.win.punctuationLabel = u"\r\n。，";
-  app_.win.languageLabel = u"\r\n中";
+  // The start window goes; the status bar comes at the screen's lower right with its start
+  // captions: this platform, Chinese punctuation, Chinese input.
+  hideStartWindow();
+  app_.windowUi.statusBar.placeAtStart();
+  // A click on the bar leaves the caret where it was: the bar is one of the platform's windows.
+  std::vector<WindowId>& own = app_.windowUi.caret.ownWindows;
+  const WindowId bar = app_.windowUi.statusBar.id();
+  if (std::find(own.begin(), own.end(), bar) == own.end()) own.push_back(bar);
 
   app_.input.context.setTimer1(true);
 
@@ -178,8 +183,15 @@ void Lifecycle::finishLoad() {
 void Lifecycle::readSettingsSource() {
   const ProgramFolder& files = app_.files;
   Platform& p = app_.platform;
+  // A settings file that exists but cannot be read leaves the settings as they are, says so,
+  // and the program goes on.
   auto readInto = [&](std::u16string_view path) {
-    if (auto bytes = files.readBytes(path)) inuvjl(p.fromGbk(*bytes), app_.settings, app_.comp);
+    if (auto bytes = files.readBytes(path)) {
+      inuvjl(p.fromGbk(*bytes), app_.settings, app_.comp);
+    } else {
+      p.messageBox(u"设置文件“" + std::u16string(path) + u"”读不出来，这次没有读入设置。", u"",
+                   MessageBoxKind::Ok);
+    }
   };
   const auto size = files.size(kSettingsFile);
   if (size && *size >= kMinSettingsBytes) {
@@ -188,9 +200,13 @@ void Lifecycle::readSettingsSource() {
   } else if (files.exists(kUserSettingsFile)) {
     const auto userSize = files.size(kUserSettingsFile);
     if (!userSize || *userSize < kMinSettingsBytes) {
+      // A damaged file is not read: the defaults come back, as the message says. The look is
+      // kept in its own file and still applies.
       p.messageBox(u"你的设置文件不正常，将恢复为默认设置", u"", MessageBoxKind::Ok);
+      restoreDefaultSettings();
+    } else {
+      readInto(kUserSettingsFile);
     }
-    readInto(kUserSettingsFile);
     jmuv(kUserSkinFile);
   }
 }
@@ -208,9 +224,40 @@ void Lifecycle::loadLayoutTables() {
 }
 
 void Lifecycle::showSettings() {
+  const Rect screen = app_.platform.screenRect();
+  const int twips = app_.platform.twipsPerPixel();
+  const int left = screen.width() * twips / 4;
+  const int top = screen.height() * twips / 7;
+  dialog.place(Rect{left, top, left + SettingsDialog::kWidth, top + SettingsDialog::kHeight});
   dialog.show();
   readSettingsSource();
   dialog.realise();
+}
+
+void Lifecycle::restoreDefaultSettings() {
+  // The look stays: it comes from the skin file, read next.
+  Settings defaults;
+  defaults.Text6 = app_.settings.Text6;
+  defaults.Text4 = app_.settings.Text4;
+  defaults.Text5 = app_.settings.Text5;
+  app_.settings = defaults;
+}
+
+void Lifecycle::showStartWindow() {
+  CandidateWindow& window = app_.windowUi.window;
+  CandidateBoxes& boxes = app_.win.boxes;
+  boxes.rtext1.text = kStartingText;
+  boxes.Text1 = {std::u16string(kStartingText), static_cast<std::int32_t>(kStartingText.size())};
+  const Point size = window.extent(window.form.Text1.font, kStartingText);
+  app_.win.form1.width = std::max(size.x + 255, window.form.Text1.width);
+  app_.win.form1.height = std::max(size.y, window.form.Text1.height);
+  window.showTopMost();
+}
+
+void Lifecycle::hideStartWindow() {
+  app_.win.form1.visible = false;
+  app_.win.form1.width = 0;
+  app_.windowUi.window.realise();
 }
 
 void Lifecycle::alphabetBoxClicked() {

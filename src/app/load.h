@@ -28,6 +28,8 @@ inline constexpr std::u16string_view kTwoCodeUserLexiconPath = u"用户diy文件
 inline constexpr std::u16string_view kPrivilegedCodesPath = u"用户diy文件\\特权码表.txt";
 inline constexpr std::u16string_view kSortedScratchPath = u"用户diy文件\\两码词排序后.txt";
 inline constexpr std::u16string_view kRaceScratchPath = u"赛文资料\\两码整句赛文纯汉字.txt";
+// What the code line shows while the program loads.
+inline constexpr std::u16string_view kStartingText = u"启动中……";
 // A settings file in the program folder shorter than this is taken as damaged.
 inline constexpr std::uintmax_t kMinSettingsBytes = 1000;
 
@@ -88,6 +90,9 @@ class Lifecycle final : public LifecycleServices, public DialogCommands {
  private:
   // Load steps.
   void readSettingsSource();
+  void restoreDefaultSettings();
+  void showStartWindow();
+  void hideStartWindow();
   void jmuv(std::u16string_view skinPath);
   void loadLayoutTables();
   bool loadTables();

@@ -4,6 +4,7 @@
 #include <utility>
 
 #include "app/settings_file.h"
+#include "app/skin_library.h"
 
 namespace yz {
 namespace {
@@ -140,12 +141,13 @@ std::vector<Row> pageRows(int page) {
           {u"Command22", K::Button, u"背景色", {}},
           {u"Command2", K::Button, u"文字颜色", {}},
           {u"Command23", K::Button, u"字体、字号", {}},
-          {u"Command24", K::Button, u"多彩皮肤任君选", {}},
+          {u"xznvpf", K::Button, u"多彩皮肤任君选", {}},
           {u"Text6", K::TextBox, u"编码栏", &Settings::Text6},
           {u"Text4", K::TextBox, u"整句结果", &Settings::Text4},
           {u"Text5", K::TextBox, u"候选字词", &Settings::Text5},
           {u"Text3", K::TextBox,
-           u"选一栏，再用下面的按钮改它的背景色、文字颜色和字体；也可以挑一款现成的皮肤。", {},
+           u"在左边选一栏，再用它下面的按钮改这一栏的背景色、文字颜色和字体，效果就显示在这里；"
+           u"也可以点“多彩皮肤任君选”，在右边挑一款现成的皮肤。改好后点“保存、退出设置”。", {},
            Place::Help},
           {u"Pic1", K::PictureBox, u"", {}, Place::Help},
       };
@@ -221,7 +223,7 @@ std::vector<Row> pageRows(int page) {
           {u"bdkx", K::CheckBox, u"容许标点选", &Settings::bdkx},
           {u"kxup", K::CheckBox, u"标点顶屏", &Settings::kxup},
           {u"uzkx", K::CheckBox, u"容许数字选", &Settings::uzkx},
-          {u"Label36", K::Label, u"F6 深系切换", {}},
+          {u"Label42", K::Label, u"F6 深系切换", {}},
           {u"Label37", K::Label, u"左Ctrl中英切换", {}},
           {u"Label38", K::Label, u"F7 抹黑取词", {}},
           {u"Label39", K::Label, u"F10 一键截图", {}},
@@ -350,6 +352,7 @@ void SettingsDialog::layout() {
       controls_.push_back(std::move(c));
     }
   }
+  layoutLookPage();
   // The input-kind frame holds its three options: stretch it over their rows.
   if (DialogControl* f = find(u"Frame25")) {
     f->bounds.bottom = f->bounds.top + 3 * kRowHeight;
@@ -439,8 +442,33 @@ void SettingsDialog::ugjv_Click() {
 
 void SettingsDialog::endPreview() {
   if (DialogControl* t = find(u"Text3")) t->visible = true;
-  if (DialogControl* p = find(u"Pic1")) p->visible = false;
+  showSkinPanel(false);
   realise();
+}
+
+void SettingsDialog::xznvpf_Click() {
+  hideHelp();
+  showSkinPanel(true);
+  realise();
+}
+
+void SettingsDialog::hideHelp() {
+  if (DialogControl* t = find(u"Text3")) t->visible = false;
+  realise();
+}
+
+void SettingsDialog::place(const Rect& bounds) {
+  placement_ = bounds;
+  realise();
+}
+
+Rect SettingsDialog::bounds() const {
+  if (placement_) return *placement_;
+  const Rect screen = platform_.screenRect();
+  const int twips = platform_.twipsPerPixel();
+  const int left = std::max(0, (screen.width() * twips - kWidth) / 2);
+  const int top = std::max(0, (screen.height() * twips - kHeight) / 2);
+  return Rect{left, top, left + kWidth, top + kHeight};
 }
 
 void SettingsDialog::onEvent(const FormEvent& event) {
@@ -491,11 +519,8 @@ void SettingsDialog::click(DialogControl& c, const FormEvent&) {
   if (lexiconCommands_ && lexiconCommands_->lexiconClick(c.name)) return;
   if (c.name == u"qhjv") return qhjv_Click();
   if (c.name == u"ugjv") return ugjv_Click();
-  if (c.name == u"Command24") {
-    if (DialogControl* t = find(u"Text3")) t->visible = false;
-    if (DialogControl* p = find(u"Pic1")) p->visible = true;
-    return;
-  }
+  if (c.name == u"xznvpf") return xznvpf_Click();
+  if (look_ && look_->lookClick(c.name)) return;
   if (c.name == u"Option1") lookBar_ = 0;
   if (c.name == u"Option3") lookBar_ = 1;
   if (c.name == u"Option4") lookBar_ = 2;
@@ -553,6 +578,13 @@ ControlView SettingsDialog::viewOf(const DialogControl& c) const {
     const int bar = c.name == u"Option1" ? 0 : c.name == u"Option3" ? 1 : 2;
     v.value = bar == lookBar_ ? -1 : 0;
   }
+  if (skinLabel(c.name)) {
+    // The skin labels: large white captions on the highlight colour.
+    v.font = FontSpec{u"宋体", 14.25, false};
+    v.backColour = 0x8000000D;
+    v.foreColour = 0xFFFFFF;
+    v.alignment = 2;
+  }
   if (c.kind == ControlKind::TextBox && !std::holds_alternative<SkinBox Settings::*>(c.binding)) {
     v.backColour = 0xFFFFFF;
     v.borderStyle = 1;
@@ -563,11 +595,7 @@ ControlView SettingsDialog::viewOf(const DialogControl& c) const {
 FormView SettingsDialog::buildView() const {
   FormView view;
   view.title = u"砚舟Vexim输入法 — 设置";
-  const Rect screen = platform_.screenRect();
-  const int twips = platform_.twipsPerPixel();
-  const int left = std::max(0, (screen.width() * twips - kWidth) / 2);
-  const int top = std::max(0, (screen.height() * twips - kHeight) / 2);
-  view.bounds = Rect{left, top, left + kWidth, top + kHeight};
+  view.bounds = bounds();
   view.visible = visible_;
   view.topMost = topMost_;
   view.backColour = 0x8000000F;

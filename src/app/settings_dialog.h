@@ -7,6 +7,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <variant>
@@ -41,6 +42,14 @@ class DialogLexiconCommands {
   virtual ~DialogLexiconCommands() = default;
   // A click on a control; false when the control is none of these commands. Pumps messages.
   virtual bool lexiconClick(std::u16string_view control) = 0;
+};
+
+// The look page's commands: the colour and font buttons and the skin labels. Answers whether it
+// took the click.
+class LookCommands {
+ public:
+  virtual ~LookCommands() = default;
+  virtual bool lookClick(std::u16string_view control) = 0;
 };
 
 // How a control shows a setting.
@@ -79,6 +88,7 @@ class SettingsDialog {
   bool enabled() const { return enabled_; }
   // Takes the dialog out of the topmost band, so a message box comes to the front.
   void leaveTopmost();
+  void setLookCommands(LookCommands* look) { look_ = look; }
 
   // Loads the dialog hidden; a loaded dialog stays as it is.
   void load();
@@ -99,6 +109,16 @@ class SettingsDialog {
   void ugjv_Click();
   // Undoes the look preview: the help text shows again, the skin picture hides.
   void endPreview();
+  // The button 多彩皮肤任君选 (`xznvpf`): the skin labels in the place of the help text.
+  void xznvpf_Click();
+  // Hides the look page's help text (under the live preview).
+  void hideHelp();
+  // Which bar the look buttons change: 0 code bar (Option1), 1 sentence bar (Option3), 2
+  // candidate bar (Option4).
+  int lookBar() const { return lookBar_; }
+  // Places the dialog on the screen (twips); until then it stands in the middle of the screen.
+  void place(const Rect& bounds);
+  Rect bounds() const;
 
   // A user action on the realised window. Pumps messages (message boxes, commands).
   void onEvent(const FormEvent& event);
@@ -110,11 +130,15 @@ class SettingsDialog {
   // Hands the current view to the window when it is loaded.
   void realise();
 
-  static constexpr int kWidth = 11400;
-  static constexpr int kHeight = 8100;
+  static constexpr int kWidth = 12330;
+  static constexpr int kHeight = 8040;
 
  private:
   void layout();
+  // The look page: candidate options on top, the look editor at the left, the help text (where
+  // the live preview lands) and the skin panel beside it.
+  void layoutLookPage();
+  void showSkinPanel(bool shown);
   void setFrameVisibility();
   void click(DialogControl& c, const FormEvent& event);
   void typeInto(DialogControl& c, std::u16string_view typed);
@@ -128,12 +152,14 @@ class SettingsDialog {
   DialogCommands* commands_ = nullptr;
   DialogLexiconCommands* lexiconCommands_ = nullptr;
   bool enabled_ = true;
+  LookCommands* look_ = nullptr;
+  std::optional<Rect> placement_;
   std::vector<DialogControl> controls_;
   std::unique_ptr<NativeForm> native_;
   bool visible_ = false;
   bool topMost_ = true;
   int page_ = 0;
-  int lookBar_ = 0;             // Option1, Option3, Option4: the bar the look buttons change
+  int lookBar_ = 1;  // Option1, Option3, Option4: the bar the look buttons change; Option3 at start
   std::u16string focusedBox_;  // the text box that takes typed characters
 };
 

@@ -16,6 +16,7 @@ void Lifecycle::ended() {
     app_.input.context.setTimer1(false);
     if (app_.pass.timer2 >= 0) app_.platform.setTimer(app_.pass.timer2, kTimer2IntervalMs, false);
     dialog.unload();
+    app_.windowUi.statusBar.hide();
     app_.win.form1.visible = false;
     app_.platform.quit();
   };

@@ -34,6 +34,7 @@ void KeyboardHook::installKeyboardHook() {
   c_.comp.platformMode = 1;
   c_.pass.skipUnchangedFlag = 0;
   c_.comp.capsLockState = -1;
+  c_.window->statusChanged();
 }
 
 void KeyboardHook::removeKeyboardHook() {
@@ -42,6 +43,7 @@ void KeyboardHook::removeKeyboardHook() {
   c_.win.platformLabel = u"\r\n系统";
   c_.comp.hookActive = -1;
   c_.comp.platformMode = -1;
+  c_.window->statusChanged();
 }
 
 // ----- routing -----

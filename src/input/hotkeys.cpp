@@ -44,6 +44,7 @@ HookAnswer KeyboardHook::backQuoteSwitch() {
   comp.platformMode = -comp.platformMode;
   const bool platform = comp.platformMode == 1;
   c_.win.platformLabel = platform ? u"\r\n砚舟" : u"\r\n系统";
+  c_.window->statusChanged();
   c_.reactivateTarget();
   c_.setTimer1(platform);
   return HookAnswer::Withhold;
@@ -128,6 +129,7 @@ HookAnswer KeyboardHook::keyUp(int key) {
     comp.chinesePunctuation = toEnglish ? 0 : -1;
     c_.win.punctuationLabel = toEnglish ? u"\r\n. ," : u"\r\n。，";
     c_.win.languageLabel = toEnglish ? u"\r\n英" : u"\r\n中";
+    c_.window->statusChanged();
     c_.setTimer1(true);
   }
   // Shift and Space as quick-select keys "L", "R" and "_".

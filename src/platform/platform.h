@@ -127,6 +127,12 @@ struct FontSpec {
 // A colour as 0x00BBGGRR, the order the windowing runtime uses.
 using Colour = std::uint32_t;
 
+// What the font dialog gives back: the face, the size in points and the colour of its colour box.
+struct FontChoice {
+  FontSpec font;
+  Colour colour = 0;
+};
+
 struct ControlView {
   std::u16string name;
   ControlKind kind = ControlKind::Label;
@@ -139,6 +145,8 @@ struct ControlView {
   FontSpec font;
   int borderStyle = 0;
   bool multiLine = false;
+  int alignment = 0;       // 0 left, 2 centred
+  friend bool operator==(const ControlView&, const ControlView&) = default;
 };
 
 struct FormView {
@@ -147,6 +155,8 @@ struct FormView {
   bool visible = false;
   bool topMost = false;
   bool noActivate = false;  // shown without taking the focus (the candidate window)
+  bool border = false;      // a thin border (a form without a title has none otherwise)
+  bool enabled = true;      // a disabled form takes no mouse input
   Colour backColour = 0xFFFFFF;
   std::vector<ControlView> controls;
 };
@@ -253,7 +263,9 @@ class Platform {
                                                  std::u16string_view title,
                                                  std::u16string_view defaultText) = 0;
   virtual std::optional<Colour> chooseColour(Colour initial) = 0;
-  virtual std::optional<FontSpec> chooseFont(const FontSpec& initial) = 0;
+  // The font dialog with its colour box; sizes outside 10..72 points and faces that are not
+  // installed are refused by the dialog itself.
+  virtual std::optional<FontChoice> chooseFont(const FontSpec& initial) = 0;
 
   // --- programs and processes ---
   // Starts a program minimized with the focus (Shell with vbMinimizedFocus); false on failure.

@@ -15,6 +15,10 @@ struct HookState {
   std::int32_t lastKeyCode = 0;       // the key the hook handled last
   std::uint32_t lastLetterTime = 0;   // clock at the last letter handled on the code line
   std::int32_t fullPageShown = 0;     // 1 while the full candidate page is up
+  // Typing counters, zeroed when the status bar gives the keyboard back to this platform.
+  double typingTimeMs = 0;
+  std::int32_t keyDownCount = 0;
+  std::int32_t typedCharCount = 0;
   // Keys whose press the hook withheld; only their releases are withheld too.
   std::bitset<256> withheldPresses;
 };

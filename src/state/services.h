@@ -21,6 +21,8 @@ class WindowServices {
   virtual void zdus() = 0;
   // Records the target program and places the candidate window at its caret. Pumps messages.
   virtual void followCaret() = 0;
+  // A caption of the status bar changed: it is drawn again.
+  virtual void statusChanged() {}
 };
 
 class LifecycleServices {

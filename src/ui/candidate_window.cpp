@@ -250,8 +250,11 @@ void CandidateWindow::showTopMost() {
 WindowId CandidateWindow::id() { return native().id(); }
 
 NativeForm& CandidateWindow::native() {
-  // Dragging, zoom and the small handlers of the window come with their own routines.
-  if (!native_) native_ = platform_.createForm([](const FormEvent&) {});
+  if (!native_) {
+    native_ = platform_.createForm([this](const FormEvent& e) {
+      if (onEvent) onEvent(e);
+    });
+  }
   return *native_;
 }
 
@@ -265,6 +268,7 @@ FormView CandidateWindow::buildView(bool activate) const {
   v.visible = size.visible && size.width > 0;
   v.topMost = size.topMost;
   v.noActivate = !activate;
+  v.border = true;  // a thin line keeps the window apart from a white or a dark document
   v.backColour = static_cast<Colour>(f.backColour);
   // Later controls lie on top of earlier ones.
   v.controls.push_back(control(u"rtext2", f.rtext2, b.rtext2.text, true));

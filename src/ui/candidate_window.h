@@ -47,6 +47,8 @@ class CandidateWindow {
   Point extent(const FontSpec& font, std::u16string_view text) const;
 
   CandidateForm form;
+  // The user's mouse actions on the window (dragging and zoom); set before the window is made.
+  FormEventHandler onEvent;
 
  private:
   void splitCodeDisplay();

@@ -127,7 +127,7 @@ TEST_F(SettingsDialogTest, TheCaptionThreeCharacterWordsEndsTheProgram) {
 
 TEST_F(SettingsDialogTest, TheSkinButtonShowsThePictureUntilSaved) {
   click(u"urjm");
-  click(u"Command24");
+  click(u"xznvpf");
   EXPECT_TRUE(view(u"Pic1").visible);
   EXPECT_FALSE(view(u"Text3").visible);
   click(u"bcuv");

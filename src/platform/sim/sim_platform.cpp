@@ -541,7 +541,7 @@ std::optional<Colour> SimPlatform::chooseColour(Colour) {
   return a;
 }
 
-std::optional<FontSpec> SimPlatform::chooseFont(const FontSpec&) {
+std::optional<FontChoice> SimPlatform::chooseFont(const FontSpec&) {
   if (fontAnswers.empty()) throw PlatformError("sim: unexpected font dialog");
   auto a = fontAnswers.front();
   fontAnswers.pop_front();

@@ -84,9 +84,10 @@ class SimPlatform : public Platform {
   std::optional<MessageBoxAnswer> defaultMessageBoxAnswer;  // unset: an unexpected box throws
   std::deque<std::optional<std::u16string>> inputBoxAnswers;
   std::deque<std::optional<Colour>> colourAnswers;
-  std::deque<std::optional<FontSpec>> fontAnswers;
+  std::deque<std::optional<FontChoice>> fontAnswers;
   std::vector<SimMessageBox> messageBoxes;
-  // Runs while a message box is up, as a person who types or clicks before answering it.
+  // Runs while a message box is up, before it is answered: a person who looks at the desktop, types
+  // or clicks meanwhile.
   std::function<void(const SimMessageBox&)> onMessageBox;
   std::vector<SimPostedChar> postedChars;
   std::vector<SimKeyRecord> sentKeys;        // synthesized key events
@@ -158,7 +159,7 @@ class SimPlatform : public Platform {
   std::optional<std::u16string> inputBox(std::u16string_view prompt, std::u16string_view title,
                                          std::u16string_view defaultText) override;
   std::optional<Colour> chooseColour(Colour initial) override;
-  std::optional<FontSpec> chooseFont(const FontSpec& initial) override;
+  std::optional<FontChoice> chooseFont(const FontSpec& initial) override;
 
   bool startProgram(std::u16string_view path) override;
   std::u16string systemFolder() const override { return u"C:\\Windows\\system32"; }

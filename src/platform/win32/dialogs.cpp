@@ -135,33 +135,41 @@ std::optional<std::u16string> Win32Platform::inputBox(std::u16string_view prompt
 std::optional<Colour> Win32Platform::chooseColour(Colour initial) {
   CHOOSECOLORW cc{};
   cc.lStructSize = sizeof cc;
-  cc.rgbResult = initial;
+  cc.hwndOwner = GetActiveWindow();
+  cc.rgbResult = initial & 0x00FFFFFFu;
   cc.lpCustColors = customColours_;
-  cc.Flags = CC_RGBINIT | CC_FULLOPEN;
+  cc.Flags = (initial & 0x80000000u) ? 0 : CC_RGBINIT;
   if (!ChooseColorW(&cc)) return std::nullopt;
-  return static_cast<Colour>(cc.rgbResult);
+  return static_cast<Colour>(cc.rgbResult & 0x00FFFFFFu);
 }
 
-std::optional<FontSpec> Win32Platform::chooseFont(const FontSpec& initial) {
+std::optional<FontChoice> Win32Platform::chooseFont(const FontSpec& initial) {
   HDC dc = GetDC(nullptr);
   const int dpi = GetDeviceCaps(dc, LOGPIXELSY);
   ReleaseDC(nullptr, dc);
   LOGFONTW lf{};
-  lf.lfHeight = -MulDiv(static_cast<int>(initial.size * 10 + 0.5), dpi, 720);
+  lf.lfHeight = -MulDiv(static_cast<int>(initial.size * 10 + 0.5), dpi > 0 ? dpi : 96, 720);
   lf.lfWeight = initial.bold ? FW_BOLD : FW_NORMAL;
   lf.lfCharSet = DEFAULT_CHARSET;
+  lf.lfPitchAndFamily = FF_ROMAN;
   const std::size_t n = std::min<std::size_t>(initial.name.size(), LF_FACESIZE - 1);
   std::copy_n(initial.name.begin(), n, lf.lfFaceName);
   lf.lfFaceName[n] = L'\0';
   CHOOSEFONTW cf{};
   cf.lStructSize = sizeof cf;
   cf.lpLogFont = &lf;
-  cf.Flags = CF_SCREENFONTS | CF_INITTOLOGFONTSTRUCT;
+  cf.iPointSize = static_cast<INT>(initial.size * 10 + 0.5);
+  cf.Flags = CF_SCREENFONTS | CF_INITTOLOGFONTSTRUCT | CF_EFFECTS | CF_LIMITSIZE |
+             CF_FORCEFONTEXIST;
+  cf.rgbColors = 0;
+  cf.nSizeMin = 10;
+  cf.nSizeMax = 72;
   if (!ChooseFontW(&cf)) return std::nullopt;
-  FontSpec chosen;
-  chosen.name = reinterpret_cast<const char16_t*>(lf.lfFaceName);
-  chosen.size = cf.iPointSize / 10.0;
-  chosen.bold = lf.lfWeight >= FW_BOLD;
+  FontChoice chosen;
+  chosen.font.name = reinterpret_cast<const char16_t*>(lf.lfFaceName);
+  chosen.font.size = cf.iPointSize / 10.0;
+  chosen.font.bold = lf.lfWeight >= FW_BOLD;
+  chosen.colour = static_cast<Colour>(cf.rgbColors & 0x00FFFFFFu);
   return chosen;
 }
 

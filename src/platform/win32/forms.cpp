@@ -61,11 +61,15 @@ class Win32Form final : public NativeForm {
 
   void show(const FormView& view) override {
     const bool wasVisible = IsWindowVisible(hwnd_);
+    const bool wasTopMost = view_.topMost;
     view_ = view;
     SetWindowTextW(hwnd_, wide(view.title));
-    const DWORD style = view.title.empty()
-                            ? WS_POPUP
-                            : WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
+    // The visible bit stays as it is: cleared here, the window would count as hidden while it is
+    // still on the screen, and the hide below would do nothing.
+    const DWORD shown = static_cast<DWORD>(GetWindowLongPtrW(hwnd_, GWL_STYLE)) & WS_VISIBLE;
+    const DWORD style = shown | (view.title.empty()
+                                     ? WS_POPUP
+                                     : WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX);
     DWORD exStyle = 0;
     if (view.topMost) exStyle |= WS_EX_TOPMOST;
     if (view.noActivate) exStyle |= WS_EX_NOACTIVATE | WS_EX_TOOLWINDOW;
@@ -73,11 +77,19 @@ class Win32Form final : public NativeForm {
     SetWindowLongPtrW(hwnd_, GWL_EXSTYLE, static_cast<LONG_PTR>(exStyle));
     UINT flags = SWP_NOACTIVATE | SWP_FRAMECHANGED;
     flags |= view.visible ? SWP_SHOWWINDOW : SWP_HIDEWINDOW;
+    // A window that takes the focus keeps its place in the stack while it stays shown: drawn
+    // again, the settings dialog must not cover the preview shown over it.
+    if (!view.noActivate && wasVisible && view.visible && view.topMost == wasTopMost) {
+      flags |= SWP_NOZORDER;
+    }
     SetWindowPos(hwnd_, view.topMost ? HWND_TOPMOST : HWND_NOTOPMOST, view.bounds.left / twips_,
                  view.bounds.top / twips_, view.bounds.width() / twips_,
                  view.bounds.height() / twips_, flags);
+    EnableWindow(hwnd_, view.enabled);
     if (view.visible && !wasVisible && !view.noActivate) SetForegroundWindow(hwnd_);
     InvalidateRect(hwnd_, nullptr, TRUE);
+    // Drawn at once: the start window must be seen while the load holds the GUI thread.
+    if (view.visible) UpdateWindow(hwnd_);
   }
 
   WindowId id() const override {
@@ -112,27 +124,39 @@ class Win32Form final : public NativeForm {
         if (view_.noActivate) return MA_NOACTIVATE;
         break;
       case WM_LBUTTONDOWN:
-      case WM_RBUTTONDOWN:
+      case WM_RBUTTONDOWN: {
+        // The pressed control keeps the mouse until the buttons are up, as a control does: a
+        // drag that outruns the window still reaches it.
+        const ControlView* c = hit(pixel);
+        pressed_ = c ? c->name : std::u16string();
+        SetCapture(hwnd_);
         mouse(FormEventKind::MouseDown, pixel, msg == WM_LBUTTONDOWN ? 1 : 2);
         return 0;
+      }
       case WM_MOUSEMOVE:
         mouse(FormEventKind::MouseMove, pixel,
-              (wParam & MK_LBUTTON) ? 1 : (wParam & MK_RBUTTON) ? 2 : 0);
+              ((wParam & MK_LBUTTON) ? 1 : 0) | ((wParam & MK_RBUTTON) ? 2 : 0));
         return 0;
       case WM_RBUTTONUP:
         mouse(FormEventKind::MouseUp, pixel, 2);
+        if (!(wParam & MK_LBUTTON)) release();
         return 0;
       case WM_LBUTTONUP: {
         mouse(FormEventKind::MouseUp, pixel, 1);
         FormEvent click = eventOf(FormEventKind::Click);
-        if (const ControlView* c = hit(pixel)) {
+        const ControlView* c = hit(pixel);
+        if (c && (pressed_.empty() || c->name == pressed_)) {
           click.control = c->name;
           if (c->kind == ControlKind::CheckBox) click.value = c->value ? 0 : 1;
           if (c->kind == ControlKind::OptionButton) click.value = -1;
         }
+        if (!(wParam & MK_RBUTTON)) release();
         emit(click);
         return 0;
       }
+      case WM_CAPTURECHANGED:
+        pressed_.clear();
+        break;
       case WM_LBUTTONDBLCLK: {
         FormEvent e = eventOf(FormEventKind::DoubleClick);
         if (const ControlView* c = hit(pixel)) e.control = c->name;
@@ -169,9 +193,18 @@ class Win32Form final : public NativeForm {
     return nullptr;
   }
 
+  void release() {
+    if (GetCapture() == hwnd_) ReleaseCapture();
+    pressed_.clear();
+  }
+
   void mouse(FormEventKind kind, Point pixel, int button) {
     FormEvent e = eventOf(kind);
-    if (const ControlView* c = hit(pixel)) e.control = c->name;
+    if (!pressed_.empty()) {
+      e.control = pressed_;
+    } else if (const ControlView* c = hit(pixel)) {
+      e.control = c->name;
+    }
     e.point = Point{pixel.x * twips_, pixel.y * twips_};
     e.button = button;
     emit(e);
@@ -200,6 +233,12 @@ class Win32Form final : public NativeForm {
     for (const auto& c : view_.controls) {
       if (c.visible) paintControl(dc, c);
     }
+    if (view_.border) {
+      // A thin mid-grey line: it shows on a white and on a dark background alike.
+      HBRUSH edge = CreateSolidBrush(RGB(128, 128, 128));
+      FrameRect(dc, &client, edge);
+      DeleteObject(edge);
+    }
     BitBlt(target, 0, 0, client.right, client.bottom, dc, 0, 0, SRCCOPY);
     SelectObject(dc, oldBitmap);
     DeleteObject(bitmap);
@@ -222,7 +261,8 @@ class Win32Form final : public NativeForm {
         RECT inner = r;
         if (c.kind == ControlKind::TextBox) InflateRect(&inner, -1, -1);
         DrawTextW(dc, text.c_str(), length, &inner,
-                  DT_NOPREFIX | (wrap ? DT_WORDBREAK : DT_SINGLELINE | DT_VCENTER));
+                  DT_NOPREFIX | (c.alignment == 2 ? DT_CENTER : 0) |
+                      (wrap ? DT_WORDBREAK : DT_SINGLELINE | DT_VCENTER));
         break;
       }
       case ControlKind::Frame: {
@@ -262,6 +302,10 @@ class Win32Form final : public NativeForm {
       case ControlKind::PictureBox:
         fill(dc, r, c.backColour);
         if (c.borderStyle != 0) DrawEdge(dc, &r, EDGE_SUNKEN, BF_RECT);
+        if (length > 0) {
+          DrawTextW(dc, text.c_str(), length, &r,
+                    DT_NOPREFIX | DT_SINGLELINE | DT_CENTER | DT_VCENTER);
+        }
         break;
     }
     SelectObject(dc, oldFont);
@@ -273,6 +317,7 @@ class Win32Form final : public NativeForm {
   int twips_;
   HWND hwnd_ = nullptr;
   FormView view_;
+  std::u16string pressed_;  // the control that holds the mouse while a button is down
 };
 
 }  // namespace

@@ -74,7 +74,7 @@ class Win32Platform : public Platform {
   std::optional<std::u16string> inputBox(std::u16string_view prompt, std::u16string_view title,
                                          std::u16string_view defaultText) override;
   std::optional<Colour> chooseColour(Colour initial) override;
-  std::optional<FontSpec> chooseFont(const FontSpec& initial) override;
+  std::optional<FontChoice> chooseFont(const FontSpec& initial) override;
 
   // --- programs and processes ---
   bool startProgram(std::u16string_view path) override;
