@@ -76,7 +76,7 @@ class App {
   InputPass passRunner;
 
  private:
-  NotBuiltServices notBuilt_;
+  NotBuiltServices notBuilt_{platform, web};
 };
 
 }  // namespace yz

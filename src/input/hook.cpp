@@ -13,13 +13,8 @@ constexpr char16_t kShiftedDigits[] = u")!@#$%^&*(";
 
 void KeyboardHook::installKeyboardHook() {
   if (c_.comp.hookHandle == 0 || !c_.platform.keyboardHookInstalled()) {
-    const bool installed = c_.platform.installKeyboardHook([this](const KeyEvent& e) {
-      try {
-        return keyboardHookProc(e);
-      } catch (const NotBuiltError&) {
-        return HookAnswer::CallNext;  // a subsystem the key needs is not there yet
-      }
-    });
+    const bool installed =
+        c_.platform.installKeyboardHook([this](const KeyEvent& e) { return keyboardHookProc(e); });
     if (!installed) {
       c_.platform.messageBox(u"键盘钩子安装失败，砚舟现在无法接管键盘，请稍后再试。", u"砚舟",
                              MessageBoxKind::Ok);
@@ -105,6 +100,10 @@ HookAnswer KeyboardHook::keyDown(int key) {
   }
   if (comp.sendingPasteKeys == -1) return HookAnswer::Pass;
   if (comp.modifyMode != 0) return modifyLineKey(key);
+  if (!code.empty() &&
+      (comp.pendingCommand == kPendingCommitSentence || comp.pendingCommand == kPendingEnter)) {
+    if (Answer a = typeAhead(key)) return *a;
+  }
   if (key >= 'A' && key <= 'Z' && hook.ctrlHeld != 1 && hook.winHeld != 1 && hook.altHeld != 1) {
     return letter(key);
   }
@@ -198,13 +197,31 @@ HookAnswer KeyboardHook::letter(int key) {
   return HookAnswer::Withhold;
 }
 
+// The code waits for its commit: letters, digits and marks start the next code.
+KeyboardHook::Answer KeyboardHook::typeAhead(int key) {
+  HookState& hook = c_.hook;
+  char16_t typed = 0;
+  if (key >= 'A' && key <= 'Z' && hook.ctrlHeld != 1 && hook.winHeld != 1 && hook.altHeld != 1) {
+    typed = static_cast<char16_t>(key - 'A' + 'a');
+    hook.lastLetterTime = c_.platform.clockMs();
+  } else if (key >= '0' && key <= '9') {
+    typed = shifted() ? kShiftedDigits[key - '0'] : static_cast<char16_t>(key);
+  } else {
+    typed = markInCode(key);
+  }
+  if (typed == 0) return std::nullopt;
+  c_.comp.typedAhead.push_back(typed);
+  hook.lastKeyCode = key;
+  return HookAnswer::Withhold;
+}
+
 HookAnswer KeyboardHook::digit(int key) {
   const char16_t d = static_cast<char16_t>(key);
   if (c_.pass.codeChars.find(d) == std::u16string::npos && c_.win.boxes.Text1.text.empty()) {
     c_.hook.lastKeyCode = key;
     return HookAnswer::Pass;
   }
-  appendToCode(std::u16string(1, c_.hook.shiftHeld == 1 ? kShiftedDigits[key - '0'] : d));
+  appendToCode(std::u16string(1, shifted() ? kShiftedDigits[key - '0'] : d));
   return HookAnswer::Withhold;
 }
 

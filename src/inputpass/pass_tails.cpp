@@ -148,6 +148,7 @@ InputPass::Step InputPass::endPass() {
   c_.comp.lastCode = c_.pass.rtexys;
   c_.conv.bmstruhci = c_.pass.rtexys;
   c_.comp.lastCaretPos = b.Text1.selStart;
+  c_.pass.typedCodeSeen = b.Text1.text;
   b.rText7.text = b.text7.text;
   if (c_.settings.gjxm == 1 && c_.comp.modifyMode == 0) {
     c_.conv.wordCounter = 0;

@@ -148,8 +148,7 @@ void CandidateWindow::zdus() {
     f.rtext1.borderStyle = 0;
 
     // The first letters of a composition move the window down once, clear of the caret.
-    const bool shift = settings_.gbgs == 1 && win_.targetWindowClass != u"TXGuiFoundation" &&
-                       !win_.rhkl;
+    const bool shift = shiftCondition();
     const std::size_t codeLength = b.rtext1.text.size();
     if (codeLength == 1) {
       if (shift) {
@@ -198,6 +197,15 @@ void CandidateWindow::zdus() {
   if (b.hxl.text.empty()) size.height = f.rtext1.height + lines * f.text7.height - 15;
   if (settings_.jlbm == 1 && !modify) splitCodeDisplay();
   realise();
+}
+
+bool CandidateWindow::shiftCondition() const {
+  return settings_.gbgs == 1 && win_.targetWindowClass != u"TXGuiFoundation" && !win_.rhkl;
+}
+
+bool CandidateWindow::firstLettersShiftDue() const {
+  const std::size_t codeLength = win_.boxes.rtext1.text.size();
+  return comp_.modifyMode != 1 && (codeLength == 1 || codeLength == 2) && shiftCondition();
 }
 
 // 编码分串: the code line shows the code split at word boundaries, or in the short form the end

@@ -15,7 +15,11 @@ class WindowUi final : public WindowServices {
       : window(platform, settings, win, comp, conv, pass),
         caret(platform, settings, win, comp, window, calls) {}
 
-  void zdus() override { window.zdus(); }
+  void zdus() override {
+    // The caret point read when the last commit ended may predate the target taking its text.
+    if (window.firstLettersShiftDue()) caret.placeAtCaret();
+    window.zdus();
+  }
   void followCaret() override { caret.followCaret(); }
 
   // The commit, the reset and the wait that caret following calls; wired by the application.

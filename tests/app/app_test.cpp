@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "main/sim_driver.h"
 
 namespace yz {
@@ -17,9 +19,17 @@ TEST(App, StartsWithTheDefaultState) {
   EXPECT_EQ(app.gbk.charIndex(u'啊'), 20319);
 }
 
-TEST(App, SubsystemsNotBuiltYetFailLoudly) {
+// A subsystem that is not built yet does nothing when asked, and says so once in the log.
+TEST(App, SubsystemsNotBuiltYetDoNothingAndSaySo) {
   SimSession session;
-  EXPECT_THROW(session.app->webServices->xymaypu(u"砚舟"), NotBuiltError);
+  session.app->web.cloudText = u"旧";
+  EXPECT_EQ(session.app->webServices->xymaypu(u"砚舟"), -1);
+  EXPECT_EQ(session.app->webServices->xymaypu(u"砚舟"), -1);
+  session.app->webServices->yuu();
+  EXPECT_EQ(session.app->web.cloudText, u"");
+  const auto& log = session.platform.logLines;
+  EXPECT_EQ(std::count(log.begin(), log.end(), u"not built yet, skipped: xymaypu"), 1);
+  EXPECT_EQ(std::count(log.begin(), log.end(), u"not built yet, skipped: yuu"), 1);
 }
 
 TEST(SimSession, TypesKeysIntoTheTargetProgram) {

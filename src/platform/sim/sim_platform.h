@@ -98,6 +98,7 @@ class SimPlatform : public Platform {
   std::vector<HookAnswer> hookAnswers;  // the installed hook's answer for each key event
   bool refuseHook = false;              // installKeyboardHook fails while set
   bool quitRequested = false;
+  std::vector<std::u16string> logLines;  // what the program wrote to its log
 
   std::vector<SimForm*> forms() const { return forms_; }
 
@@ -165,6 +166,7 @@ class SimPlatform : public Platform {
   std::unique_ptr<NativeForm> createForm(FormEventHandler onEvent) override;
   Point measureText(const FontSpec& font, std::u16string_view text) const override;
   std::vector<std::uint32_t> captureScreen(const Rect& area) override;
+  void log(std::u16string_view line) override { logLines.emplace_back(line); }
 
   static constexpr std::uint32_t kOwnProcessId = 1000;
 
