@@ -54,7 +54,7 @@ void Composition::clearCompositionCells() {
   p.resultBeforeTail.clear();
   c_.comp.lastCaretPos = 0;
   p.bmstr.clear();
-  p.typedCodeSeen.clear();
+  p.typedCodeSeen.reset();
 }
 
 void Composition::escjm() {

@@ -150,6 +150,7 @@ InputPass::Step InputPass::gates() {
   c_.ui.window.form.rtext1.visible = false;
   c_.ui.window.form.Text1.visible = true;
   b.rtext1.text = b.Text1.text;
+  editsAtStart_ = c_.comp.codeEdits;
 
   // English input: the typed letters go out as they are.
   if (c_.win.languageLabel == u"\r\n英" && c_.comp.platformMode == 1 &&
@@ -215,7 +216,8 @@ InputPass::Step InputPass::gates() {
 }
 
 bool InputPass::convertedUpTo(std::u16string_view code) const {
-  return code.empty() || c_.comp.modifyMode != 0 || code == std::u16string_view(c_.pass.typedCodeSeen);
+  const std::optional<std::u16string>& seen = c_.pass.typedCodeSeen;
+  return code.empty() || c_.comp.modifyMode != 0 || (seen && code == std::u16string_view(*seen));
 }
 
 void InputPass::catchUp(std::u16string code) {

@@ -109,6 +109,7 @@ class InputPass final : public InputPassServices {
 
   PassContext c_;
   bool catchingUp_ = false;
+  std::uint32_t editsAtStart_ = 0;  // the code line's edit count when the pass took its copy
 };
 
 }  // namespace yz

@@ -79,7 +79,11 @@ InputPass::Step InputPass::refreshCodeBox() {
 InputPass::Step InputPass::dispatchPendingCommand() {
   CompositionState& cm = c_.comp;
   c_.ui.followCaret();
-  if (cm.pendingCommand == kPendingCommitSentence) commit(c_.win.boxes.text7.text);
+  if (cm.pendingCommand == kPendingCommitSentence) {
+    // Letters typed while this pass pumped, then Space: they belong to the sentence.
+    if (cm.codeEdits != editsAtStart_) catchUp(c_.win.boxes.Text1.text);
+    commit(c_.win.boxes.text7.text);
+  }
   if (cm.pendingCommand == kPendingPasteScreenshot) {
     // The screenshot key removed the hook: it always comes back, and the capture is pasted only
     // when a target is known.
@@ -148,7 +152,9 @@ InputPass::Step InputPass::endPass() {
   c_.comp.lastCode = c_.pass.rtexys;
   c_.conv.bmstruhci = c_.pass.rtexys;
   c_.comp.lastCaretPos = b.Text1.selStart;
-  c_.pass.typedCodeSeen = b.Text1.text;
+  // Keys typed while this pass ran (inside its pumps) are not in its sentence.
+  if (c_.comp.codeEdits == editsAtStart_) c_.pass.typedCodeSeen = b.Text1.text;
+  else c_.pass.typedCodeSeen.reset();
   b.rText7.text = b.text7.text;
   if (c_.settings.gjxm == 1 && c_.comp.modifyMode == 0) {
     c_.conv.wordCounter = 0;

@@ -20,7 +20,8 @@ struct PassState {
   std::u16string fumayr;                  // auxiliary half of the code-element set
   std::u16string quickSelectKeys;         // quick-select keys in slot order
   std::u16string rtexys;                  // code line when the current pass began
-  std::u16string typedCodeSeen;           // the typed code as the last finished pass left it
+  // The typed code as the last finished pass converted it; empty when keys arrived during it.
+  std::optional<std::u16string> typedCodeSeen;
   // Working cells of the pass.
   std::u16string rtex1, rtex2, tex5, tex7, tex70, hjzi0, yshz, codeRightOfCaret, bmstr;
   std::u16string yshz5 = u"0";

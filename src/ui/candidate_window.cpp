@@ -147,16 +147,12 @@ void CandidateWindow::zdus() {
     f.borderStyle = 0;
     f.rtext1.borderStyle = 0;
 
-    // The first letters of a composition move the window down once, clear of the caret.
-    const bool shift = shiftCondition();
-    const std::size_t codeLength = b.rtext1.text.size();
-    if (codeLength == 1) {
-      if (shift) {
-        f.top += kFirstLettersShift;
-        win_.rhkl = true;
-      }
-    } else {
-      if (shift && codeLength == 2) f.top += kFirstLettersShift;
+    // The first layout of a composition moves the window down once, clear of the caret line,
+    // however many letters a fast typist got in before it.
+    if (shiftCondition()) {
+      f.top += kFirstLettersShift;
+      win_.rhkl = true;
+    } else if (b.rtext1.text.size() >= 2) {
       win_.rhkl = true;
     }
 
@@ -204,8 +200,7 @@ bool CandidateWindow::shiftCondition() const {
 }
 
 bool CandidateWindow::firstLettersShiftDue() const {
-  const std::size_t codeLength = win_.boxes.rtext1.text.size();
-  return comp_.modifyMode != 1 && (codeLength == 1 || codeLength == 2) && shiftCondition();
+  return comp_.modifyMode != 1 && !win_.boxes.rtext1.text.empty() && shiftCondition();
 }
 
 // 编码分串: the code line shows the code split at word boundaries, or in the short form the end
