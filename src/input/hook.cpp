@@ -40,6 +40,54 @@ void KeyboardHook::removeKeyboardHook() {
 // ----- routing -----
 
 HookAnswer KeyboardHook::keyboardHookProc(const KeyEvent& event) {
+  // Keys the program synthesizes itself (the paste's Ctrl+V, Print Screen) are not typing.
+  if ((event.flags & kKeyInjected) != 0) return HookAnswer::CallNext;
+  const int key = event.vkCode;
+  if (key < 0 || key > 255) return route(event);
+  const auto bit = static_cast<std::size_t>(key);
+  if (event.down) {
+    c_.hook.withheldPresses.reset(bit);
+    refreshHeldFlags();
+  }
+  HookAnswer answer = route(event);
+  HookState& hook = c_.hook;
+  if (event.down) {
+    if (answer != HookAnswer::Withhold) hook.passedPresses.set(bit);
+  } else {
+    // The target never keeps a key down: a release follows its press wherever that went.
+    if (answer == HookAnswer::Withhold && hook.passedPresses.test(bit)) answer = HookAnswer::CallNext;
+    hook.passedPresses.reset(bit);
+    hook.withheldPresses.reset(bit);
+  }
+  return answer;
+}
+
+// A held-key flag whose keys are both up now (their release went elsewhere: a system key-up,
+// Ctrl+Alt+Del, a locked screen) is cleared; a key whose press the hook withheld counts as held.
+void KeyboardHook::refreshHeldFlags() {
+  HookState& hook = c_.hook;
+  auto refresh = [&](std::int32_t& flag, int left, int right) {
+    if (flag != 1) return;
+    for (int k : {left, right}) {
+      if (hook.withheldPresses.test(static_cast<std::size_t>(k)) || c_.platform.isKeyDown(k)) return;
+    }
+    flag = 0;
+  };
+  refresh(hook.shiftHeld, vk::kLShift, vk::kRShift);
+  refresh(hook.ctrlHeld, vk::kLControl, vk::kRControl);
+  refresh(hook.winHeld, vk::kLWin, vk::kRWin);
+  refresh(hook.altHeld, vk::kLMenu, vk::kRMenu);
+}
+
+void KeyboardHook::releaseHeldFlag(int key) {
+  HookState& hook = c_.hook;
+  if (key == vk::kLShift || key == vk::kRShift) hook.shiftHeld = 0;
+  if (key == vk::kLControl || key == vk::kRControl) hook.ctrlHeld = 0;
+  if (key == vk::kLWin || key == vk::kRWin) hook.winHeld = 0;
+  if (key == vk::kLMenu || key == vk::kRMenu) hook.altHeld = 0;
+}
+
+HookAnswer KeyboardHook::route(const KeyEvent& event) {
   const int key = event.vkCode;
   const TextBoxState& code = c_.win.boxes.Text1;
   const auto len = static_cast<std::int32_t>(code.text.size());
@@ -53,11 +101,14 @@ HookAnswer KeyboardHook::keyboardHookProc(const KeyEvent& event) {
     if (key != vk::kSpace && key != vk::kReturn) return HookAnswer::Pass;
   }
   if (!event.down) {
-    // A release with Alt held is a system key-up, which the hook leaves to the next hook.
-    if ((event.flags & kKeyAltDown) != 0) return HookAnswer::CallNext;
+    // A release with Alt held is a system key-up, which the hook leaves to the next hook; the
+    // key is up all the same.
+    if ((event.flags & kKeyAltDown) != 0) {
+      releaseHeldFlag(key);
+      return HookAnswer::CallNext;
+    }
     return keyUp(key);
   }
-  if (key >= 0 && key < 256) c_.hook.withheldPresses.reset(static_cast<std::size_t>(key));
   return keyDown(key);
 }
 

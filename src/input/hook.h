@@ -31,6 +31,10 @@ class KeyboardHook {
  private:
   using Answer = std::optional<HookAnswer>;  // empty: the rule did not end the event
 
+  // The routing of one event; keyboardHookProc adds what holds on every path.
+  HookAnswer route(const KeyEvent& event);  // Pumps messages (screenshot keys).
+  void refreshHeldFlags();
+  void releaseHeldFlag(int key);
   HookAnswer keyDown(int key);  // Pumps messages (screenshot keys).
   HookAnswer fallThrough(int key);
   // Code-line editing.

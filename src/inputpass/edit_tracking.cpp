@@ -32,6 +32,7 @@ bool segmentTableFull(const CompositionState& comp) { return comp.segmentCount +
 }  // namespace
 
 InputPass::Step InputPass::editTracking() {
+  codeLookedAt_ = true;
   CandidateBoxes& b = c_.win.boxes;
   PassState& p = c_.pass;
   ConversionState& cv = c_.conv;

@@ -61,6 +61,17 @@ void InputPass::Timer1_Timer() {
       step = Step::endPass;
     }
   }
+  // A pass that left before serving the paste of a screenshot key (the key took the hook away)
+  // serves it now: the keyboard never stays without the hook.
+  if (c_.comp.pendingCommand == kPendingPasteScreenshot) {
+    try {
+      pasteScreenshot();
+    } catch (const std::exception& e) {
+      const std::string what = e.what();
+      c_.platform.log(u"input pass: " + std::u16string(what.begin(), what.end()));
+      c_.input.hook.installKeyboardHook();
+    }
+  }
   restoreAlgorithmChoice();
 }
 
@@ -104,8 +115,9 @@ InputPass::Step InputPass::run(Step step) {
     case Step::enterInstantModify:
       if (c_.comp.modifyMode == 1) {
         // The instant-modify loop joins here with its own routines; until then instant modify
-        // ends at once and the pass goes on as after the loop.
+        // ends at once and the pass goes on as after the loop, which zeroes a long press.
         c_.comp.modifyMode = 0;
+        if (c_.comp.pendingCommand == kPendingLongPress) c_.comp.pendingCommand = kPendingNone;
       }
       [[fallthrough]];
     case Step::refreshPrompt: return refreshPrompt();
@@ -151,6 +163,7 @@ InputPass::Step InputPass::gates() {
   c_.ui.window.form.Text1.visible = true;
   b.rtext1.text = b.Text1.text;
   editsAtStart_ = c_.comp.codeEdits;
+  codeLookedAt_ = false;
 
   // English input: the typed letters go out as they are.
   if (c_.win.languageLabel == u"\r\n英" && c_.comp.platformMode == 1 &&

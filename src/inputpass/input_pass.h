@@ -87,6 +87,7 @@ class InputPass final : public InputPassServices {
   Step refreshCodeBox();
   Step dispatchPendingCommand();
   void fullPageList();
+  void pasteScreenshot();
   Step endPass();
 
   // Converts a code with the sentence conversion into hjziir and endzf. Pumps messages.
@@ -110,6 +111,7 @@ class InputPass final : public InputPassServices {
   PassContext c_;
   bool catchingUp_ = false;
   std::uint32_t editsAtStart_ = 0;  // the code line's edit count when the pass took its copy
+  bool codeLookedAt_ = false;       // this pass reached edit tracking
 };
 
 }  // namespace yz

@@ -2,6 +2,9 @@
 
 #include <algorithm>
 #include <functional>
+#include <iterator>
+#include <random>
+#include <set>
 #include <cstdint>
 #include <string>
 #include <utility>
@@ -308,6 +311,139 @@ TEST(InputPass, GatesMirrorsAndPendingCommands) {
     row.before(rig.app());
     rig.type(row.script);
     row.check(rig.app(), rig.session);
+  }
+}
+
+constexpr int kModifierKeys[] = {160, 161, 162, 163, 164, 165, 91, 92};
+constexpr int kAltDownFlag = 0x20;
+
+// F8 with a code: the screenshot key takes the hook away, the next pass pastes and brings it
+// back, and the paste's own Ctrl+V never becomes a code letter.
+TEST(InputPass, ScreenshotKeyGivesTheHookBack) {
+  for (std::u16string script : {u"ni f8", u"t 4 f8", u"f8"}) {
+    SCOPED_TRACE(toUtf8(script));
+    PassRig rig;
+    rig.app().windowUi.followCaret();  // the notepad is the target
+    rig.type(script);
+    EXPECT_TRUE(rig.session.platform.keyboardHookInstalled());
+    EXPECT_EQ(rig.app().comp.pendingCommand, kPendingNone);
+    EXPECT_TRUE(rig.app().win.boxes.Text1.text.empty()) << toUtf8(rig.app().win.boxes.Text1.text);
+    rig.session.target.text.clear();
+    EXPECT_EQ(toUtf8(rig.typeSpaced(u"womf space", 30)), "我们");
+  }
+}
+
+// Held-key flags follow the keys: a release the hook hears as a system key-up, or never hears,
+// leaves no flag behind.
+TEST(InputPass, HeldKeyFlagsClearWhenTheirKeysAreUp) {
+  struct Case {
+    const char* what;
+    std::function<void(SimPlatform&)> keys;
+  };
+  const std::vector<Case> cases = {
+      {"Alt+Shift, Shift released first",
+       [](SimPlatform& sim) {
+         sim.queueKey(164, false);
+         sim.queueKey(160, false, kAltDownFlag);
+         sim.queueKey(160, true, kAltDownFlag);
+         sim.queueKey(164, true);
+       }},
+      {"Ctrl released while Alt is held",
+       [](SimPlatform& sim) {
+         sim.queueKey(162, false);
+         sim.queueKey(164, false);
+         sim.queueKey(162, true, kAltDownFlag);
+         sim.queueKey(164, true);
+       }},
+      {"Ctrl+Alt+Del: the releases never reach the hook",
+       [&](SimPlatform& sim) {
+         sim.queueKey(162, false);
+         sim.queueKey(164, false);
+         sim.queueKey(46, false, kAltDownFlag);
+         sim.settle();
+         // The secure desktop takes the releases: the keys are up, the hook heard nothing.
+         sim.removeKeyboardHook();
+         sim.queueKey(46, true);
+         sim.queueKey(164, true);
+         sim.queueKey(162, true);
+         sim.settle();
+       }},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    PassRig rig;
+    rig.app().windowUi.followCaret();
+    c.keys(rig.session.platform);
+    rig.session.platform.settle();
+    if (!rig.session.platform.keyboardHookInstalled()) rig.app().input.hook.installKeyboardHook();
+    rig.session.target.text.clear();
+    EXPECT_EQ(toUtf8(rig.typeSpaced(u"womf space", 30)), "我们");
+  }
+}
+
+// A key whose press reached the target program always gets its release there too, whichever way
+// the hook routed it (here: the caret inside the code lets a Shift press through).
+TEST(InputPass, NoKeyStaysDownInTheTarget) {
+  PassRig rig;
+  SimPlatform& sim = rig.session.platform;
+  rig.type(u"nihk");
+  rig.app().win.boxes.Text1.selStart = 2;  // the user clicked into the code
+  sim.queueKey(161, false);
+  sim.doEvents();
+  rig.app().win.boxes.Text1.selStart = 4;
+  sim.queueKey(161, true);
+  sim.settle();
+  for (int vk : kModifierKeys) EXPECT_FALSE(sim.targetKeyDown(vk)) << vk;
+}
+
+// Random key storms through the hook: afterwards the hook is in, no modifier is down in the
+// target, and typing goes on as before.
+TEST(InputPass, KeyStormsLeaveTheKeyboardWorking) {
+  std::vector<int> keys;
+  for (int k = 'A'; k <= 'Z'; ++k) keys.push_back(k);
+  for (int k = '0'; k <= '9'; ++k) keys.push_back(k);
+  for (int k : {186, 187, 188, 189, 190, 191, 219, 220, 221, 222, 8, 27, 13, 32, 9, 20, 117, 118,
+                119, 120, 121, 37, 38, 39, 40, 46}) {
+    keys.push_back(k);
+  }
+  // One session through all storms, as one user's day.
+  PassRig rig;
+  App& app = rig.app();
+  SimPlatform& sim = rig.session.platform;
+  app.windowUi.followCaret();
+  constexpr int kStorms = 300;
+  for (int storm = 0; storm < kStorms; ++storm) {
+    SCOPED_TRACE(storm);
+    std::mt19937 random(static_cast<std::uint32_t>(storm));
+    auto pick = [&](std::size_t n) { return static_cast<std::size_t>(random() % n); };
+    std::set<int> held;
+    const auto altFlag = [&] { return held.count(164) || held.count(165) ? kAltDownFlag : 0; };
+    const std::size_t events = 10 + pick(40);
+    for (std::size_t e = 0; e < events; ++e) {
+      if (pick(4) == 0) {
+        const int mod = kModifierKeys[pick(std::size(kModifierKeys))];
+        const bool up = held.count(mod) > 0;
+        sim.queueKey(mod, up, altFlag());
+        if (up) held.erase(mod);
+        else held.insert(mod);
+      } else {
+        const int key = keys[pick(keys.size())];
+        sim.queueKey(key, false, altFlag());
+        if (pick(6) == 0) sim.queueKey(key, false, altFlag());  // auto-repeat
+        sim.queueKey(key, true, altFlag());
+      }
+      sim.advance(static_cast<std::uint32_t>(pick(80)));
+    }
+    for (int mod : held) sim.queueKey(mod, true);
+    sim.settle();
+    ASSERT_TRUE(sim.keyboardHookInstalled());
+    for (int vk : kModifierKeys) ASSERT_FALSE(sim.targetKeyDown(vk)) << vk;
+    // Back to a known state the way a user gets there: Caps Lock off, Chinese input, no code.
+    if (sim.isKeyToggled(20)) rig.type(u"capslock");
+    if (app.win.languageLabel == u"\r\n英") rig.type(u"lctrl");
+    if (!app.win.boxes.Text1.text.empty()) rig.type(u"esc");
+    rig.session.target.text.clear();
+    ASSERT_EQ(toUtf8(rig.typeSpaced(u"womf space", 30)), "我们");
   }
 }
 

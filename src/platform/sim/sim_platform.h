@@ -101,6 +101,8 @@ class SimPlatform : public Platform {
   std::vector<std::u16string> logLines;  // what the program wrote to its log
 
   std::vector<SimForm*> forms() const { return forms_; }
+  // Whether the programs behind the hook saw this key go down and not up again.
+  bool targetKeyDown(int vk) const { return vk >= 0 && vk < 256 && targetDown_[static_cast<std::size_t>(vk)]; }
 
   // ----- Platform -----
   bool installKeyboardHook(HookProc proc) override;
@@ -197,6 +199,7 @@ class SimPlatform : public Platform {
   std::vector<std::unique_ptr<SimWindow>> windows_;
   std::vector<SimForm*> forms_;
   std::vector<bool> down_ = std::vector<bool>(256, false);
+  std::vector<bool> targetDown_ = std::vector<bool>(256, false);
   bool capsLock_ = false;
   WindowId focus_ = 0;
   std::uint32_t clock_ = 0;
