@@ -246,6 +246,21 @@ void InputPass::catchUp(std::u16string code) {
   const std::int32_t pending = c_.comp.pendingCommand;
   catchingUp_ = true;
   b.rtext1.text = std::move(code);
+  // However the sections end, the pass gets its own code line and its own working values back.
+  struct Restore {
+    InputPass& pass;
+    const std::u16string& line;
+    const std::u16string& bmstr;
+    const std::u16string& rtexys;
+    std::int32_t pending;
+    ~Restore() {
+      pass.catchingUp_ = false;
+      pass.c_.win.boxes.rtext1.text = line;
+      pass.c_.pass.bmstr = bmstr;
+      pass.c_.pass.rtexys = rtexys;
+      pass.c_.comp.pendingCommand = pending;
+    }
+  } restore{*this, line, bmstr, rtexys, pending};
   Step step = editTracking();
   bool converted = false;
   for (;;) {
@@ -281,11 +296,6 @@ void InputPass::catchUp(std::u16string code) {
   c_.conv.bmstruhci = p.rtexys;
   c_.comp.lastCaretPos = len(b.rtext1.text);
   p.typedCodeSeen = b.rtext1.text;
-  catchingUp_ = false;
-  b.rtext1.text = line;
-  p.bmstr = bmstr;
-  p.rtexys = rtexys;
-  c_.comp.pendingCommand = pending;
 }
 
 // The per-pass mirrors of the settings: the code-key set, the pause of the tail word, the
