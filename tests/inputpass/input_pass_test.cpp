@@ -382,10 +382,16 @@ TEST(InputPass, HeldKeyFlagsClearWhenTheirKeysAreUp) {
 }
 
 // A key whose press reached the target program always gets its release there too, whichever way
-// the hook routed it (here: the caret inside the code lets a Shift press through).
+// the hook routed it: here an earlier Shift press was withheld and its release came as a system
+// key-up, then the caret inside the code lets the next Shift press through.
 TEST(InputPass, NoKeyStaysDownInTheTarget) {
   PassRig rig;
   SimPlatform& sim = rig.session.platform;
+  sim.queueKey(164, false);
+  sim.queueKey(161, false, kAltDownFlag);
+  sim.queueKey(161, true, kAltDownFlag);
+  sim.queueKey(164, true);
+  sim.settle();
   rig.type(u"nihk");
   rig.app().win.boxes.Text1.selStart = 2;  // the user clicked into the code
   sim.queueKey(161, false);
