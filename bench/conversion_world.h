@@ -30,7 +30,7 @@ struct ConversionWorld {
   WindowState win;
   RaceState race;
   WebCells webCells;
-  NotBuiltServices web;  // the sentence modes used here ask no hit count
+  NotBuiltServices web{sim, webCells};  // the sentence modes used here ask no hit count
   UserLookup user{lex, settings, comp, pass, win, race};
   CodeLookup code{lex, settings, comp, conv, pass, win, race, gbk, sim, user};
   LexiconLookups lookups{code, user};

@@ -113,6 +113,10 @@ def build_syllables(out, syls):
     with open(os.path.join(out, "resources", "101.txt"), "wb") as f:
         f.write(body)
     master = [f"{s},{layouts.code(s, 'xiaohe')},{c}," for s, c in zr]
+    # The readers of the syllable pair files made from the master start at
+    # their second line, as they do in resource 101: the first line is a
+    # repeat of the second.
+    master = [master[0]] + master
     write_gbk(os.path.join(out, "内置文件", "全拼-小鹤-自然-国标.txt"), master)
     stat(f"syllables: {len(syls)} (resource 101 and the master file)")
 

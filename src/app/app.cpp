@@ -54,13 +54,7 @@ App::App(Platform& platform, std::filesystem::path programFolder)
 App::~App() = default;
 
 void App::start() {
-  pass.timer1 = platform.createTimer([this] {
-    try {
-      inputPass->Timer1_Timer();
-    } catch (const NotBuiltError&) {
-      platform.setTimer(pass.timer1, kInputTimerIntervalMs, false);  // no input pass yet
-    }
-  });
+  pass.timer1 = platform.createTimer([this] { inputPass->Timer1_Timer(); });
   platform.setTimer(pass.timer1, kInputTimerIntervalMs, false);
   pass.timer2 = platform.createTimer([] {});  // the candidate window's second timer does nothing
   lifecycle->Form_Load();  // installs the keyboard hook in its place in the sequence

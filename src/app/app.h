@@ -85,7 +85,7 @@ class App {
   LookEditor lookEditor;
 
  private:
-  NotBuiltServices notBuilt_;
+  NotBuiltServices notBuilt_{platform, web};
 };
 
 }  // namespace yz

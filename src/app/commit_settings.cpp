@@ -10,6 +10,12 @@ namespace yz {
 
 Settings Lifecycle::recordView() const {
   Settings record = app_.settings;
+  // A save inside an input pass that runs offline writes the choice the pass will put back.
+  if (const auto& choice = app_.pass.offlineChoice) {
+    record.lidyx = choice->lidyx;
+    record.vqdyx = choice->vqdyx;
+    record.gjxm = choice->gjxm;
+  }
   // Offline the fluency-first algorithm is in effect, not chosen: the file keeps the choice.
   if (offlineOverride_ && record.lidyx && record.uhxj == 0) {
     if (!offlineOverride_->lidyx) selectOption(record, record.vqdyx);

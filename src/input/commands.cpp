@@ -26,37 +26,39 @@ void Commands::clearCommand() {
 
 void Commands::mlvti(std::u16string bmstr) {
   Settings& s = c_.settings;
-  if (bmstr == s.xzvx) c_.lifecycle->ended();
-  if (bmstr == s.jub) {
+  // A box the user emptied holds no command: an empty text never matches.
+  auto is = [&bmstr](const std::u16string& command) { return !command.empty() && bmstr == command; };
+  if (is(s.xzvx)) c_.lifecycle->ended();
+  if (is(s.jub)) {
     clearCommand();
     startSystemProgram(u"notepad.exe");
   }
-  if (bmstr == s.jsq) {
+  if (is(s.jsq)) {
     clearCommand();
     startSystemProgram(u"calc.exe");
   }
-  if (bmstr == s.dywd) {
+  if (is(s.dywd)) {
     clearCommand();
     c_.platform.sendKeys(u"^p");
     c_.win.form1.topMost = true;  // the candidate window stays on top of the print dialog
   }
-  if (bmstr == s.huzj) {
+  if (is(s.huzj)) {
     clearCommand();
     selectSentenceMode(&Settings::huvj);
     c_.win.boxes.rtext1.text.clear();
   }
-  if (bmstr == s.lmzj) {
+  if (is(s.lmzj)) {
     clearCommand();
     selectSentenceMode(&Settings::ilmvj);
     c_.win.boxes.rtext1.text.clear();
   }
-  if (bmstr == s.vqyx) {
+  if (is(s.vqyx)) {
     s.vqdyx = true;
     s.lidyx = false;
     c_.win.boxes.rtext1.text.clear();
     clearCommand();
   }
-  if (bmstr == s.liyx) {
+  if (is(s.liyx)) {
     s.lidyx = true;
     s.vqdyx = false;
     clearCommand();

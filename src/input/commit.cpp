@@ -39,18 +39,36 @@ void Committer::prepareChosen(std::u16string& str4) {
   c_.win.tim0 = 0;
   // The running context record of 上文动态造词: the texts and the initials of their codes.
   if (str4.find(u'*') == std::u16string::npos && c_.settings.qjzc == 1) {
-    std::u16string bm;
-    c_.citcbmma(str4, bm, c_.web.pinyinQuery);
-    std::u16string initials;
-    for (std::size_t i = 0; i < bm.size(); i += 2) initials.push_back(bm[i]);
     c_.comp.cnuhwf += str4;
-    c_.comp.enuhwf += initials;
+    c_.comp.enuhwf += initialsOf(str4);
   }
   // A text ending in "*" keeps its asterisks and its characters.
   if (str4.back() != u'*') {
     replaceAll(str4, u'*', u"\r\n");
     str4 = c_.platform.fromGbk(c_.platform.toGbk(str4));
   }
+}
+
+// One initial for every character of the text, so that the record's text and initials stay
+// aligned: the first letter of each character's code. A text that does not encode as a whole at
+// a fixed number of letters a character (letters, marks among the characters) is encoded one
+// character at a time; a character without a code stands for itself.
+std::u16string Committer::initialsOf(const std::u16string& text) {
+  std::u16string bm;
+  c_.citcbmma(text, bm, c_.web.pinyinQuery);
+  std::u16string initials;
+  const std::size_t per = text.empty() ? 0 : bm.size() / text.size();
+  if ((per == 2 || per == 3) && bm.size() == per * text.size() &&
+      bm.find(u' ') == std::u16string::npos) {
+    for (std::size_t i = 0; i < bm.size(); i += per) initials.push_back(bm[i]);
+    return initials;
+  }
+  for (char16_t ch : text) {
+    c_.citcbmma(std::u16string(1, ch), bm, c_.web.pinyinQuery);
+    const bool coded = !bm.empty() && bm[0] >= u'a' && bm[0] <= u'z';
+    initials.push_back(coded ? bm[0] : (ch >= u'A' && ch <= u'Z' ? static_cast<char16_t>(ch - u'A' + u'a') : ch));
+  }
+  return initials;
 }
 
 bool Committer::putOnClipboard(std::u16string_view text) {
@@ -77,16 +95,26 @@ void Committer::sendPasteKeys() {
 
 void Committer::resetAfterCommit() {
   c_.comp.a0.clear();
+  c_.win.rhkl = false;  // the next composition's first letters move the window clear of the caret
   c_.race.raceMode = 0;
   composition_.clearCompositionCells();
   c_.conv.eraseWordTable();
   c_.pass.tex70 = c_.pass.tex7;
   c_.win.boxes.Text5.text.clear();
   c_.win.boxes.Text1 = {};
+  takeUpTypedAhead();
   c_.conv.qrbuir.clear();
   c_.pass.maxHitIndex = 0;
   c_.pass.rtexys.clear();
   c_.pass.jsq1 = 0;
+}
+
+// Keys typed while the commit waited for its pass join the code line.
+void Committer::takeUpTypedAhead() {
+  if (c_.comp.typedAhead.empty()) return;
+  c_.win.boxes.Text1.text += c_.comp.typedAhead;
+  c_.comp.typedAhead.clear();
+  c_.caretToEnd();
 }
 
 void Committer::finish() {
@@ -113,6 +141,7 @@ void Committer::qqdz(std::u16string& str4) {
     // Nothing to deliver: the clipboard and the composition stay as they are.
     c_.comp.lastCommitCode = c_.win.boxes.rtext1.text;
     c_.comp.lastCommitText.clear();
+    takeUpTypedAhead();
     finish();
     return;
   }
@@ -128,9 +157,13 @@ void Committer::qqdz(std::u16string& str4) {
   c_.comp.lastCommitText = text;
   c_.win.form1.width = 0;
   c_.win.form1.height = 0;
+  // The text is out: whatever fails after this point, the composition is reset and the input
+  // timer runs again, so the same text is never delivered twice.
+  AfterDelivery after(*this);
   // Keys typed during the waits below start a new code. Word learning reads the composition, so
-  // a learned commit resets after it.
-  if (!learn) resetAfterCommit();
+  // a learned commit resets after it and then takes up what was typed meanwhile.
+  if (!learn) after.reset();
+  const std::size_t typedBeforeWaits = c_.win.boxes.Text1.text.size();
   if (viaClipboard) {
     delay(kClipboardSettleMs);
     delay(kClipboardSettleMs);
@@ -139,9 +172,30 @@ void Committer::qqdz(std::u16string& str4) {
   if (learn) {
     delay(kLearningWaitMs);
     c_.learning->yhck(text);
-    resetAfterCommit();
+    const std::u16string& typed = c_.win.boxes.Text1.text;
+    const std::u16string typedMeanwhile =
+        typed.size() > typedBeforeWaits ? typed.substr(typedBeforeWaits) : std::u16string();
+    after.reset();
+    if (!typedMeanwhile.empty()) {
+      c_.win.boxes.Text1.text = typedMeanwhile;
+      c_.caretToEnd();
+    }
   }
-  finish();
+}
+
+Committer::AfterDelivery::~AfterDelivery() {
+  try {
+    reset();
+    committer_.finish();
+  } catch (...) {
+    // Nothing here depends on the platform but the timer; a failure there must not end the program.
+  }
+}
+
+void Committer::AfterDelivery::reset() {
+  if (resetDone_) return;
+  resetDone_ = true;
+  committer_.resetAfterCommit();
 }
 
 bool Committer::subPostString(WindowId hwnd, std::u16string_view strP) {

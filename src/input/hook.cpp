@@ -15,13 +15,8 @@ constexpr char16_t kShiftedDigits[] = u")!@#$%^&*(";
 
 void KeyboardHook::installKeyboardHook() {
   if (c_.comp.hookHandle == 0 || !c_.platform.keyboardHookInstalled()) {
-    const bool installed = c_.platform.installKeyboardHook([this](const KeyEvent& e) {
-      try {
-        return keyboardHookProc(e);
-      } catch (const NotBuiltError&) {
-        return HookAnswer::CallNext;  // a subsystem the key needs is not there yet
-      }
-    });
+    const bool installed =
+        c_.platform.installKeyboardHook([this](const KeyEvent& e) { return keyboardHookProc(e); });
     if (!installed) {
       c_.platform.messageBox(u"键盘钩子安装失败，砚舟现在无法接管键盘，请稍后再试。", u"砚舟",
                              MessageBoxKind::Ok);
@@ -49,6 +44,54 @@ void KeyboardHook::removeKeyboardHook() {
 // ----- routing -----
 
 HookAnswer KeyboardHook::keyboardHookProc(const KeyEvent& event) {
+  // Keys the program synthesizes itself (the paste's Ctrl+V, Print Screen) are not typing.
+  if ((event.flags & kKeyInjected) != 0) return HookAnswer::CallNext;
+  const int key = event.vkCode;
+  if (key < 0 || key > 255) return route(event);
+  const auto bit = static_cast<std::size_t>(key);
+  if (event.down) {
+    c_.hook.withheldPresses.reset(bit);
+    refreshHeldFlags();
+  }
+  HookAnswer answer = route(event);
+  HookState& hook = c_.hook;
+  if (event.down) {
+    if (answer != HookAnswer::Withhold) hook.passedPresses.set(bit);
+  } else {
+    // The target never keeps a key down: a release follows its press wherever that went.
+    if (answer == HookAnswer::Withhold && hook.passedPresses.test(bit)) answer = HookAnswer::CallNext;
+    hook.passedPresses.reset(bit);
+    hook.withheldPresses.reset(bit);
+  }
+  return answer;
+}
+
+// A held-key flag whose keys are both up now (their release went elsewhere: a system key-up,
+// Ctrl+Alt+Del, a locked screen) is cleared; a key whose press the hook withheld counts as held.
+void KeyboardHook::refreshHeldFlags() {
+  HookState& hook = c_.hook;
+  auto refresh = [&](std::int32_t& flag, int left, int right) {
+    if (flag != 1) return;
+    for (int k : {left, right}) {
+      if (hook.withheldPresses.test(static_cast<std::size_t>(k)) || c_.platform.isKeyDown(k)) return;
+    }
+    flag = 0;
+  };
+  refresh(hook.shiftHeld, vk::kLShift, vk::kRShift);
+  refresh(hook.ctrlHeld, vk::kLControl, vk::kRControl);
+  refresh(hook.winHeld, vk::kLWin, vk::kRWin);
+  refresh(hook.altHeld, vk::kLMenu, vk::kRMenu);
+}
+
+void KeyboardHook::releaseHeldFlag(int key) {
+  HookState& hook = c_.hook;
+  if (key == vk::kLShift || key == vk::kRShift) hook.shiftHeld = 0;
+  if (key == vk::kLControl || key == vk::kRControl) hook.ctrlHeld = 0;
+  if (key == vk::kLWin || key == vk::kRWin) hook.winHeld = 0;
+  if (key == vk::kLMenu || key == vk::kRMenu) hook.altHeld = 0;
+}
+
+HookAnswer KeyboardHook::route(const KeyEvent& event) {
   const int key = event.vkCode;
   const TextBoxState& code = c_.win.boxes.Text1;
   const auto len = static_cast<std::int32_t>(code.text.size());
@@ -62,11 +105,14 @@ HookAnswer KeyboardHook::keyboardHookProc(const KeyEvent& event) {
     if (key != vk::kSpace && key != vk::kReturn) return HookAnswer::Pass;
   }
   if (!event.down) {
-    // A release with Alt held is a system key-up, which the hook leaves to the next hook.
-    if ((event.flags & kKeyAltDown) != 0) return HookAnswer::CallNext;
+    // A release with Alt held is a system key-up, which the hook leaves to the next hook; the
+    // key is up all the same.
+    if ((event.flags & kKeyAltDown) != 0) {
+      releaseHeldFlag(key);
+      return HookAnswer::CallNext;
+    }
     return keyUp(key);
   }
-  if (key >= 0 && key < 256) c_.hook.withheldPresses.reset(static_cast<std::size_t>(key));
   return keyDown(key);
 }
 
@@ -109,6 +155,10 @@ HookAnswer KeyboardHook::keyDown(int key) {
   }
   if (comp.sendingPasteKeys == -1) return HookAnswer::Pass;
   if (comp.modifyMode != 0) return modifyLineKey(key);
+  if (!code.empty() &&
+      (comp.pendingCommand == kPendingCommitSentence || comp.pendingCommand == kPendingEnter)) {
+    if (Answer a = typeAhead(key)) return *a;
+  }
   if (key >= 'A' && key <= 'Z' && hook.ctrlHeld != 1 && hook.winHeld != 1 && hook.altHeld != 1) {
     return letter(key);
   }
@@ -202,13 +252,31 @@ HookAnswer KeyboardHook::letter(int key) {
   return HookAnswer::Withhold;
 }
 
+// The code waits for its commit: letters, digits and marks start the next code.
+KeyboardHook::Answer KeyboardHook::typeAhead(int key) {
+  HookState& hook = c_.hook;
+  char16_t typed = 0;
+  if (key >= 'A' && key <= 'Z' && hook.ctrlHeld != 1 && hook.winHeld != 1 && hook.altHeld != 1) {
+    typed = static_cast<char16_t>(key - 'A' + 'a');
+    hook.lastLetterTime = c_.platform.clockMs();
+  } else if (key >= '0' && key <= '9') {
+    typed = shifted() ? kShiftedDigits[key - '0'] : static_cast<char16_t>(key);
+  } else {
+    typed = markInCode(key);
+  }
+  if (typed == 0) return std::nullopt;
+  c_.comp.typedAhead.push_back(typed);
+  hook.lastKeyCode = key;
+  return HookAnswer::Withhold;
+}
+
 HookAnswer KeyboardHook::digit(int key) {
   const char16_t d = static_cast<char16_t>(key);
   if (c_.pass.codeChars.find(d) == std::u16string::npos && c_.win.boxes.Text1.text.empty()) {
     c_.hook.lastKeyCode = key;
     return HookAnswer::Pass;
   }
-  appendToCode(std::u16string(1, c_.hook.shiftHeld == 1 ? kShiftedDigits[key - '0'] : d));
+  appendToCode(std::u16string(1, shifted() ? kShiftedDigits[key - '0'] : d));
   return HookAnswer::Withhold;
 }
 

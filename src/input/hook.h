@@ -31,6 +31,10 @@ class KeyboardHook {
  private:
   using Answer = std::optional<HookAnswer>;  // empty: the rule did not end the event
 
+  // The routing of one event; keyboardHookProc adds what holds on every path.
+  HookAnswer route(const KeyEvent& event);  // Pumps messages (screenshot keys).
+  void refreshHeldFlags();
+  void releaseHeldFlag(int key);
   HookAnswer keyDown(int key);  // Pumps messages (screenshot keys).
   HookAnswer fallThrough(int key);
   // Code-line editing.
@@ -53,6 +57,12 @@ class KeyboardHook {
   Answer shiftedMark(int key);
   void queueText(std::u16string_view text);
   Answer punctuationInCode(int key);
+  // The character a punctuation key appends to a code (by Shift); 0 for other keys.
+  char16_t markInCode(int key) const;
+  Answer typeAhead(int key);
+  // Whether a digit or punctuation key is typed with Shift: the hook took the Shift with an
+  // empty code, or a Shift key is down now (a Shift pressed while a code is typed sets no flag).
+  bool shifted() const;
   // Instant-modify line keys and Delete.
   HookAnswer modifyLineKey(int key);  // Pumps messages (F10).
   HookAnswer deleteKey();
@@ -65,7 +75,7 @@ class KeyboardHook {
 
 // Virtual-key codes the hook tests.
 namespace vk {
-inline constexpr int kBack = 8, kTab = 9, kReturn = 13, kControl = 17, kCapital = 20, kEscape = 27,
+inline constexpr int kBack = 8, kTab = 9, kReturn = 13, kShift = 16, kControl = 17, kCapital = 20, kEscape = 27,
                      kSpace = 32, kSnapshot = 44, kDelete = 46, kLWin = 91, kRWin = 92, kF6 = 117,
                      kF8 = 119, kF9 = 120, kF10 = 121, kLShift = 160, kRShift = 161,
                      kLControl = 162, kRControl = 163, kLMenu = 164, kRMenu = 165,

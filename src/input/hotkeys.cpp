@@ -109,6 +109,8 @@ HookAnswer KeyboardHook::screenshot() {
   c_.platform.doEvents();
   committer_.delay(inModify ? kScreenshotWaitModifyMs : kScreenshotWaitMs);
   c_.comp.pendingCommand = kPendingPasteScreenshot;
+  // A pass that ran inside the waits above may have stopped the timer: the paste needs one more.
+  c_.setTimer1(true);
   removeKeyboardHook();
   if (c_.win.returnProcessId != 0) c_.platform.activateProcess(c_.win.returnProcessId);
   c_.comp.modifyMode = 0;

@@ -18,6 +18,7 @@ void InputContext::caretToEnd() const {
   TextBoxState& code = win.boxes.Text1;
   code.selStart = static_cast<std::int32_t>(code.text.size());
   comp.lastCaretPos = code.selStart;
+  ++comp.codeEdits;
 }
 
 void InputContext::reactivateTarget() const {

@@ -98,15 +98,23 @@ KeyboardHook::Answer KeyboardHook::shiftedMark(int key) {
   return std::nullopt;
 }
 
-KeyboardHook::Answer KeyboardHook::punctuationInCode(int key) {
+bool KeyboardHook::shifted() const {
+  return c_.hook.shiftHeld == 1 || c_.platform.isKeyDown(vk::kShift);
+}
+
+char16_t KeyboardHook::markInCode(int key) const {
   for (const CodeMark& m : kInCode) {
-    if (m.key == key) {
-      appendToCode(std::u16string(1, c_.hook.shiftHeld == 1 ? m.shifted : m.plain));
-      c_.hook.lastKeyCode = key;
-      return HookAnswer::Withhold;
-    }
+    if (m.key == key) return shifted() ? m.shifted : m.plain;
   }
-  return std::nullopt;
+  return 0;
+}
+
+KeyboardHook::Answer KeyboardHook::punctuationInCode(int key) {
+  const char16_t mark = markInCode(key);
+  if (mark == 0) return std::nullopt;
+  appendToCode(std::u16string(1, mark));
+  c_.hook.lastKeyCode = key;
+  return HookAnswer::Withhold;
 }
 
 }  // namespace yz

@@ -54,6 +54,7 @@ void Composition::clearCompositionCells() {
   p.resultBeforeTail.clear();
   c_.comp.lastCaretPos = 0;
   p.bmstr.clear();
+  p.typedCodeSeen.reset();
 }
 
 void Composition::escjm() {
@@ -65,6 +66,7 @@ void Composition::escjm() {
   c_.pass.upgl = 0;
   clearCompositionCells();
   c_.win.boxes.Text1 = {};
+  c_.comp.typedAhead.clear();
   c_.pass.tex70.clear();
   c_.win.boxes.Text5.text.clear();
   c_.conv.tailCode.clear();

@@ -32,6 +32,7 @@ bool segmentTableFull(const CompositionState& comp) { return comp.segmentCount +
 }  // namespace
 
 InputPass::Step InputPass::editTracking() {
+  codeLookedAt_ = true;
   CandidateBoxes& b = c_.win.boxes;
   PassState& p = c_.pass;
   ConversionState& cv = c_.conv;
@@ -181,7 +182,14 @@ InputPass::Step InputPass::takeNewKey() {
   CompositionState& cm = c_.comp;
   p.lastNewKeyTime = static_cast<double>(static_cast<std::int32_t>(c_.platform.clockMs()));
   c_.win.externalTarget = -1;
-  c_.platform.doEvents();
+  if (!catchingUp_) c_.platform.doEvents();  // a catch-up neither pumps nor catches up again
+  // A mark typed right behind letters that no pass has converted yet: the letters are converted
+  // first, so that the sentence the mark closes (or commits) holds them.
+  if (!catchingUp_ && p.undoPending != -1 && !p.bmstr.empty() &&
+      !occursIn(right(p.bmstr, 1), p.codeChars)) {
+    const std::u16string before(left(c_.win.boxes.rtext1.text, len(c_.win.boxes.rtext1.text) - 1));
+    if (!convertedUpTo(before)) catchUp(before);
+  }
   CandidateBoxes& b = c_.win.boxes;  // re-read after the pump
   if (p.undoPending == -1) {
     // Keep the last run of letters only.

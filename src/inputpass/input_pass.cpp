@@ -2,6 +2,7 @@
 // of the settings, and the order of the sections.
 
 #include <charconv>
+#include <exception>
 #include <cmath>
 #include <optional>
 #include <string>
@@ -47,7 +48,45 @@ double leadingNumber(std::u16string_view text) {
 
 void InputPass::Timer1_Timer() {
   Step step = Step::restartPass;
-  while (step != Step::leave) step = run(step);
+  bool ending = false;  // a section failed and the pass goes straight to its end
+  while (step != Step::leave) {
+    try {
+      step = run(step);
+    } catch (const std::exception& e) {
+      // A failing section must not leave the pass half done: the pass still records what it saw,
+      // stops the timers of an empty code and pumps.
+      const std::string what = e.what();
+      c_.platform.log(u"input pass: " + std::u16string(what.begin(), what.end()));
+      if (ending) break;
+      ending = true;
+      step = Step::endPass;
+    }
+  }
+  // A pass that left before serving the paste of a screenshot key (the key took the hook away)
+  // serves it now: the keyboard never stays without the hook.
+  if (c_.comp.pendingCommand == kPendingPasteScreenshot) {
+    try {
+      pasteScreenshot();
+    } catch (const std::exception& e) {
+      const std::string what = e.what();
+      c_.platform.log(u"input pass: " + std::u16string(what.begin(), what.end()));
+      c_.input.hook.installKeyboardHook();
+    }
+  }
+  restoreAlgorithmChoice();
+}
+
+void InputPass::restoreAlgorithmChoice() {
+  std::optional<PassState::AlgorithmChoice>& stored = c_.pass.offlineChoice;
+  if (!stored) return;
+  Settings& s = c_.settings;
+  // Unless the user chose anew during the pass (a command code, the settings dialog).
+  if (s.lidyx && !s.vqdyx) {
+    s.lidyx = stored->lidyx;
+    s.vqdyx = stored->vqdyx;
+  }
+  if (s.gjxm == 0) s.gjxm = stored->gjxm;
+  stored.reset();
 }
 
 // Runs from a join point to the next one that a section jumps to; the tails fall through.
@@ -82,8 +121,9 @@ InputPass::Step InputPass::run(Step step) {
     case Step::enterInstantModify:
       if (c_.comp.modifyMode == 1) {
         // The instant-modify loop joins here with its own routines; until then instant modify
-        // ends at once and the pass goes on as after the loop.
+        // ends at once and the pass goes on as after the loop, which zeroes a long press.
         c_.comp.modifyMode = 0;
+        if (c_.comp.pendingCommand == kPendingLongPress) c_.comp.pendingCommand = kPendingNone;
       }
       [[fallthrough]];
     case Step::refreshPrompt: return refreshPrompt();
@@ -128,6 +168,8 @@ InputPass::Step InputPass::gates() {
   c_.ui.window.form.rtext1.visible = false;
   c_.ui.window.form.Text1.visible = true;
   b.rtext1.text = b.Text1.text;
+  editsAtStart_ = c_.comp.codeEdits;
+  codeLookedAt_ = false;
 
   // English input: the typed letters go out as they are.
   if (c_.win.languageLabel == u"\r\n英" && c_.comp.platformMode == 1 &&
@@ -156,6 +198,8 @@ InputPass::Step InputPass::gates() {
   }
   if (b.rtext1.text.empty() && c_.comp.pendingText.empty()) c_.input.composition.escjm();
   if (!c_.platform.isConnected()) {
+    // Offline, this pass runs fluency first; the user's choice comes back when it ends.
+    if (!c_.pass.offlineChoice) c_.pass.offlineChoice = PassState::AlgorithmChoice{s.lidyx, s.vqdyx, s.gjxm};
     s.lidyx = true, s.vqdyx = false;
     s.gjxm = 0;
   }
@@ -164,7 +208,13 @@ InputPass::Step InputPass::gates() {
   if (!s.ilmvj) s.gjxm = 0;
   if (!s.ymur) s.qrpn.borderStyle = 0;
   s.kxup = 1;
-  if (c_.comp.pendingCommand == kPendingCommitSentence) commit(c_.win.boxes.text7.text);
+  if (c_.comp.pendingCommand == kPendingCommitSentence) {
+    // The sentence committed is the one of every letter typed before the space.
+    if (!convertedUpTo(b.rtext1.text)) catchUp(b.rtext1.text);
+    // Keys typed before any pass ran: the commit needs the target program first.
+    if (c_.win.targetProcessId == 0) c_.ui.followCaret();
+    commit(c_.win.boxes.text7.text);
+  }
   rebuildQuickSelectKeys();
 
   mirrors();
@@ -182,6 +232,76 @@ InputPass::Step InputPass::gates() {
     else if (n >= 1) s.uphx = true, s.hphx = false;
   }
   return editTracking();
+}
+
+bool InputPass::convertedUpTo(std::u16string_view code) const {
+  const std::optional<std::u16string>& seen = c_.pass.typedCodeSeen;
+  return code.empty() || c_.comp.modifyMode != 0 || (seen && code == std::u16string_view(*seen));
+}
+
+void InputPass::catchUp(std::u16string code) {
+  // Letters only: a code ending in a mark has its own step, which edits the typed code.
+  if (catchingUp_ || code.empty() || c_.pass.codeChars.find(code.back()) == std::u16string::npos) {
+    return;
+  }
+  CandidateBoxes& b = c_.win.boxes;
+  PassState& p = c_.pass;
+  const std::u16string line = b.rtext1.text;
+  const std::u16string bmstr = p.bmstr;
+  const std::u16string rtexys = p.rtexys;
+  const std::int32_t pending = c_.comp.pendingCommand;
+  catchingUp_ = true;
+  b.rtext1.text = std::move(code);
+  // However the sections end, the pass gets its own code line and its own working values back.
+  struct Restore {
+    InputPass& pass;
+    const std::u16string& line;
+    const std::u16string& bmstr;
+    const std::u16string& rtexys;
+    std::int32_t pending;
+    ~Restore() {
+      pass.catchingUp_ = false;
+      pass.c_.win.boxes.rtext1.text = line;
+      pass.c_.pass.bmstr = bmstr;
+      pass.c_.pass.rtexys = rtexys;
+      pass.c_.comp.pendingCommand = pending;
+    }
+  } restore{*this, line, bmstr, rtexys, pending};
+  Step step = editTracking();
+  bool converted = false;
+  for (;;) {
+    switch (step) {
+      case Step::takeNewKey:
+      case Step::checkCaretChar:
+      case Step::prepareReconversion:
+      case Step::convertSentence:
+      case Step::finishPick:
+      case Step::startCandidates:
+      case Step::refreshCandidateList:
+        converted = converted || step == Step::convertSentence;
+        step = run(step);
+        continue;
+      default:
+        break;
+    }
+    break;
+  }
+  if (converted) {
+    // What the tails of a pass do to the texts: the sentence shown, the per-word markers.
+    b.rText7.text = b.text7.text;
+    if (fluencyFirst()) {
+      c_.web.cloudText = p.hjziir;
+      b.text7.text = b.rtext2.text;
+    }
+    p.tex70 = b.text7.text;
+    p.hjzils1.clear();
+    p.hzcxb.clear();
+    c_.conv.wordCounter = 0;
+  }
+  c_.comp.lastCode = p.rtexys;
+  c_.conv.bmstruhci = p.rtexys;
+  c_.comp.lastCaretPos = len(b.rtext1.text);
+  p.typedCodeSeen = b.rtext1.text;
 }
 
 // The per-pass mirrors of the settings: the code-key set, the pause of the tail word, the

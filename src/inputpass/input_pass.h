@@ -64,6 +64,8 @@ class InputPass final : public InputPassServices {
   };
 
   Step run(Step step);
+  // Gives the user's algorithm choice back after a pass that ran offline.
+  void restoreAlgorithmChoice();
   // Gates and mirrors up to edit tracking.
   Step gates();
   void mirrors();
@@ -93,17 +95,31 @@ class InputPass final : public InputPassServices {
   Step refreshCodeBox();
   Step dispatchPendingCommand();
   void fullPageList();
+  void pasteScreenshot();
   Step endPass();
 
   // Converts a code with the sentence conversion into hjziir and endzf. Pumps messages.
   void fjyi(std::u16string code);
+  // Brings the sentence up to date with a code line that earlier passes did not see whole (keys
+  // typed faster than the timer ticks), before a key that commits the sentence is served: the
+  // sections convert `code` as a pass of its own would, without laying out, dispatching or
+  // pumping, and record it as the code the last pass saw.
+  void catchUp(std::u16string code);
+  bool convertedUpTo(std::u16string_view code) const;
   void commit(std::u16string text);
   void setTimer1(bool enabled);
   bool fluencyFirst() const;
   bool accurateMode() const;
-  std::int32_t caret() const { return c_.win.boxes.Text1.selStart; }
+  // The edit position; during a catch-up, the end of the code being caught up with.
+  std::int32_t caret() const {
+    return catchingUp_ ? static_cast<std::int32_t>(c_.win.boxes.rtext1.text.size())
+                       : c_.win.boxes.Text1.selStart;
+  }
 
   PassContext c_;
+  bool catchingUp_ = false;
+  std::uint32_t editsAtStart_ = 0;  // the code line's edit count when the pass took its copy
+  bool codeLookedAt_ = false;       // this pass reached edit tracking
 };
 
 }  // namespace yz

@@ -46,36 +46,44 @@ InputPass::Step InputPass::refreshCodeBox() {
 InputPass::Step InputPass::dispatchPendingCommand() {
   CompositionState& cm = c_.comp;
   c_.ui.followCaret();
-  if (cm.pendingCommand == kPendingCommitSentence) commit(c_.win.boxes.text7.text);
-  if (cm.pendingCommand == kPendingPasteScreenshot) {
-    // The screenshot key removed the hook: it always comes back, and the capture is pasted only
-    // when a target is known.
-    c_.input.committer.delay(kPasteDelayMs);
-    cm.pendingCommand = kPendingNone;
-    if (c_.win.targetProcessId != 0) {
-      Platform& pf = c_.platform;
-      pf.sendKeyEvent(kVkControl, pf.scanCodeOf(kVkControl), false);
-      pf.sendKeyEvent(kVkV, pf.scanCodeOf(kVkV), false);
-      pf.sendKeyEvent(kVkV, pf.scanCodeOf(kVkV), true);
-      pf.sendKeyEvent(kVkControl, pf.scanCodeOf(kVkControl), true);
-    }
-    c_.input.composition.escjm();
-    c_.input.hook.installKeyboardHook();
-    if (cm.resumeModify == 1) {
-      cm.modifyMode = 1;
-      cm.resumeModify = 0;
-    }
+  if (cm.pendingCommand == kPendingCommitSentence) {
+    // Letters typed while this pass pumped, then Space: they belong to the sentence.
+    if (cm.codeEdits != editsAtStart_) catchUp(c_.win.boxes.Text1.text);
+    commit(c_.win.boxes.text7.text);
   }
+  if (cm.pendingCommand == kPendingPasteScreenshot) pasteScreenshot();
   if (cm.pendingCommand == kPendingEnter) {
     commit(c_.settings.hiup == 0 ? c_.win.boxes.Text1.text : c_.win.boxes.text7.text);
   }
   if (cm.pendingCommand == kPendingLongPress && cm.longPressArmed == 1) {
     c_.input.composition.tejm(kTejmModify);
+    setTimer1(true);  // the next pass enters instant modify
   }
   if (cm.pendingCommand == kPendingFullPage) fullPageList();
   cm.longPressArmed = 1;
   if (!c_.pass.undoText.empty()) c_.win.boxes.text7.text = c_.pass.undoText;
   return endPass();
+}
+
+// The paste after a screenshot key. The key removed the hook: it always comes back, and the
+// capture is pasted only when a target is known. Pumps messages.
+void InputPass::pasteScreenshot() {
+  CompositionState& cm = c_.comp;
+  c_.input.committer.delay(kPasteDelayMs);
+  cm.pendingCommand = kPendingNone;
+  if (c_.win.targetProcessId != 0) {
+    Platform& pf = c_.platform;
+    pf.sendKeyEvent(kVkControl, pf.scanCodeOf(kVkControl), false);
+    pf.sendKeyEvent(kVkV, pf.scanCodeOf(kVkV), false);
+    pf.sendKeyEvent(kVkV, pf.scanCodeOf(kVkV), true);
+    pf.sendKeyEvent(kVkControl, pf.scanCodeOf(kVkControl), true);
+  }
+  c_.input.composition.escjm();
+  c_.input.hook.installKeyboardHook();
+  if (cm.resumeModify == 1) {
+    cm.modifyMode = 1;
+    cm.resumeModify = 0;
+  }
 }
 
 // The full candidate page: every candidate with its auxiliary-code hint, 候选个数 a line.
@@ -115,13 +123,23 @@ InputPass::Step InputPass::endPass() {
   c_.comp.lastCode = c_.pass.rtexys;
   c_.conv.bmstruhci = c_.pass.rtexys;
   c_.comp.lastCaretPos = b.Text1.selStart;
+  // Keys typed while this pass ran (inside its pumps) are not in its sentence, nor is a code that
+  // the pass did not look at.
+  if (codeLookedAt_ && c_.comp.codeEdits == editsAtStart_) c_.pass.typedCodeSeen = b.Text1.text;
+  else c_.pass.typedCodeSeen.reset();
   b.rText7.text = b.text7.text;
   if (c_.settings.gjxm == 1 && c_.comp.modifyMode == 0) {
     c_.conv.wordCounter = 0;
     c_.conv.wordIndex = 0;
   }
   c_.settings.qrpn.borderStyle = c_.mirror.fullPinyinMode;
-  if (b.Text1.text.empty()) {
+  // A command that a key stored while this pass pumped, or instant modify entered for the next
+  // pass, keeps the timer.
+  const std::int32_t pending = c_.comp.pendingCommand;
+  const bool commandWaits = pending == kPendingCommitSentence || pending == kPendingEnter ||
+                            pending == kPendingCommitText || pending == kPendingPasteScreenshot ||
+                            c_.comp.modifyMode == 1;
+  if (b.Text1.text.empty() && !commandWaits) {
     setTimer1(false);
     if (c_.pass.timer2 >= 0) c_.platform.setTimer(c_.pass.timer2, kTimer2IntervalMs, false);
   }

@@ -268,7 +268,7 @@ class Platform {
   virtual std::optional<FontChoice> chooseFont(const FontSpec& initial) = 0;
 
   // --- programs and processes ---
-  // Starts a program minimized with the focus (Shell with vbMinimizedFocus); false on failure.
+  // Starts a program in a minimized window that takes the keyboard focus; false on failure.
   virtual bool startProgram(std::u16string_view path) = 0;
   // The system folder (where calc.exe and notepad.exe live), without a trailing separator.
   virtual std::u16string systemFolder() const = 0;
@@ -298,6 +298,10 @@ class Platform {
   virtual Point measureText(const FontSpec& font, std::u16string_view text) const = 0;
   // Captures a rectangle of the screen as 32-bit BGRA pixels, row by row from the top.
   virtual std::vector<std::uint32_t> captureScreen(const Rect& area) = 0;
+
+  // --- diagnostics ---
+  // Writes one line to the program's log (the debugger output on Windows, the record in sim).
+  virtual void log(std::u16string_view line) = 0;
 };
 
 }  // namespace yz

@@ -42,6 +42,10 @@ struct CompositionState {
   // Hand-over cells.
   std::int32_t pendingCommand = kPendingNone;
   std::u16string pendingText;
+  // Keys typed after Space or Enter asked for a commit that no pass has served yet: the start
+  // of the next code, which the commit's reset puts into the code line.
+  std::u16string typedAhead;
+  std::uint32_t codeEdits = 0;  // counts the edits of the code line by keys, which passes compare
 
   // Change tracking.
   std::u16string lastCode;

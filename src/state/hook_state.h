@@ -21,6 +21,8 @@ struct HookState {
   std::int32_t typedCharCount = 0;
   // Keys whose press the hook withheld; only their releases are withheld too.
   std::bitset<256> withheldPresses;
+  // Keys a press of which reached the target since their last release: their release always does.
+  std::bitset<256> passedPresses;
 };
 
 }  // namespace yz

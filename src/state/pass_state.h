@@ -2,6 +2,7 @@
 // Cells of the input pass that the hook, the lookups, the conversion and instant modify read.
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -19,6 +20,8 @@ struct PassState {
   std::u16string fumayr;                  // auxiliary half of the code-element set
   std::u16string quickSelectKeys;         // quick-select keys in slot order
   std::u16string rtexys;                  // code line when the current pass began
+  // The typed code as the last finished pass converted it; empty when keys arrived during it.
+  std::optional<std::u16string> typedCodeSeen;
   // Working cells of the pass.
   std::u16string rtex1, rtex2, tex5, tex7, tex70, hjzi0, yshz, codeRightOfCaret, bmstr;
   std::u16string yshz5 = u"0";
@@ -43,6 +46,14 @@ struct PassState {
   std::int32_t pickIndex = -1;           // candidate position a quick-select key names
   double lastNewKeyTime = 0;             // clock when the last key was taken at the code's end
   double tailFixDelay = 1000000;         // pause after which the tail word is settled, ms
+  // The user's algorithm choice while a pass runs offline and forces fluency first for itself;
+  // put back when the pass ends, and what a save made meanwhile writes.
+  struct AlgorithmChoice {
+    bool lidyx = true;  // 输入流畅度优先
+    bool vqdyx = false; // 输入准确度优先
+    int gjxm = 0;       // 高阶形码整句
+  };
+  std::optional<AlgorithmChoice> offlineChoice;
   std::int32_t timer1 = -1;  // the input timer (50 ms), created by the application
   std::int32_t timer2 = -1;  // the candidate window's second timer
 };

@@ -1,18 +1,17 @@
 #pragma once
 // Operations of the later subsystems that the engine calls upward: laying out the candidate
 // window, the load and exit sequences, the input pass and the web queries. The application wires
-// the real implementations; until a subsystem is built its operations throw `NotBuiltError`.
+// the real implementations; until a subsystem is built its operations do nothing (see
+// `NotBuiltServices`).
 
-#include <stdexcept>
+#include <set>
 #include <string>
 #include <string_view>
 
-namespace yz {
+#include "platform/platform.h"
+#include "state/service_cells.h"
 
-class NotBuiltError : public std::logic_error {
- public:
-  using std::logic_error::logic_error;
-};
+namespace yz {
 
 class WindowServices {
  public:
@@ -64,30 +63,52 @@ class WebServices {
   virtual void yuuqp() = 0;
 };
 
-// Stands in for every subsystem that is not built yet.
+// Stands in for every subsystem that is not built yet. A user reaches these operations while
+// typing, so none of them fails: each does nothing (a hit count is "no answer", the cloud leaves
+// no text) and says so in the log the first time it is asked.
 class NotBuiltServices final : public WindowServices,
                                public LifecycleServices,
                                public LearningServices,
                                public InputPassServices,
                                public WebServices {
  public:
-  void zdus() override { fail("zdus"); }
-  void followCaret() override { fail("followCaret"); }
-  void Form_Load() override { fail("Form_Load"); }
-  void csqid() override { fail("csqid"); }
-  void ended() override { fail("ended"); }
-  // Word learning after a commit joins later; until then a pick commits without learning.
-  void yhck(std::u16string_view) override {}
-  void Timer1_Timer() override { fail("Timer1_Timer"); }
-  float xymaypu(std::u16string_view) override { fail("xymaypu"); }
-  float xymaypu1(std::u16string_view, std::u16string_view) override { fail("xymaypu1"); }
-  void yuu() override { fail("yuu"); }
-  void yuuqp() override { fail("yuuqp"); }
+  NotBuiltServices(Platform& platform, WebCells& web) : platform_(platform), web_(web) {}
+
+  void zdus() override { notBuilt("zdus"); }
+  void followCaret() override { notBuilt("followCaret"); }
+  void Form_Load() override { notBuilt("Form_Load"); }
+  void csqid() override { notBuilt("csqid"); }
+  void ended() override { notBuilt("ended"); }
+  void yhck(std::u16string_view) override { notBuilt("yhck"); }
+  void Timer1_Timer() override { notBuilt("Timer1_Timer"); }
+  float xymaypu(std::u16string_view) override {
+    notBuilt("xymaypu");
+    return -1;
+  }
+  float xymaypu1(std::u16string_view, std::u16string_view) override {
+    notBuilt("xymaypu1");
+    web_.xymayp0 = web_.xymayp1 = web_.xymayp2 = web_.xymayp3 = -1;
+    return -1;
+  }
+  void yuu() override {
+    notBuilt("yuu");
+    web_.cloudText.clear();
+  }
+  void yuuqp() override {
+    notBuilt("yuuqp");
+    web_.cloudText.clear();
+  }
 
  private:
-  [[noreturn]] static void fail(const char* what) {
-    throw NotBuiltError(std::string("not built yet: ") + what);
+  void notBuilt(const char* what) {
+    if (!told_.insert(what).second) return;
+    const std::string name(what);
+    platform_.log(u"not built yet, skipped: " + std::u16string(name.begin(), name.end()));
   }
+
+  Platform& platform_;
+  WebCells& web_;
+  std::set<std::string> told_;  // the operations already reported
 };
 
 }  // namespace yz

@@ -147,17 +147,12 @@ void CandidateWindow::zdus() {
     f.borderStyle = 0;
     f.rtext1.borderStyle = 0;
 
-    // The first letters of a composition move the window down once, clear of the caret.
-    const bool shift = settings_.gbgs == 1 && win_.targetWindowClass != u"TXGuiFoundation" &&
-                       !win_.rhkl;
-    const std::size_t codeLength = b.rtext1.text.size();
-    if (codeLength == 1) {
-      if (shift) {
-        f.top += kFirstLettersShift;
-        win_.rhkl = true;
-      }
-    } else {
-      if (shift && codeLength == 2) f.top += kFirstLettersShift;
+    // The first layout of a composition moves the window down once, clear of the caret line,
+    // however many letters a fast typist got in before it.
+    if (shiftCondition()) {
+      f.top += kFirstLettersShift;
+      win_.rhkl = true;
+    } else if (b.rtext1.text.size() >= 2) {
       win_.rhkl = true;
     }
 
@@ -198,6 +193,14 @@ void CandidateWindow::zdus() {
   if (b.hxl.text.empty()) size.height = f.rtext1.height + lines * f.text7.height - 15;
   if (settings_.jlbm == 1 && !modify) splitCodeDisplay();
   realise();
+}
+
+bool CandidateWindow::shiftCondition() const {
+  return settings_.gbgs == 1 && win_.targetWindowClass != u"TXGuiFoundation" && !win_.rhkl;
+}
+
+bool CandidateWindow::firstLettersShiftDue() const {
+  return comp_.modifyMode != 1 && !win_.boxes.rtext1.text.empty() && shiftCondition();
 }
 
 // 编码分串: the code line shows the code split at word boundaries, or in the short form the end

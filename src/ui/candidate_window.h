@@ -31,6 +31,9 @@ class CandidateWindow {
   // Lays the window out for the texts its boxes hold: fonts, sentence wrap, stacking, size; hides
   // it when the code line is empty outside instant modify. Never shows it.
   void zdus();
+  // Whether the next layout moves the window down once, clear of the caret line: the first
+  // letters of a composition after a commit, with caret following on.
+  bool firstLettersShiftDue() const;
   // Shows the window top-most and not activated where it stands, without changing its size.
   void showTopMost();
   // Copies the look of the skin preview boxes onto the boxes and the window's background.
@@ -52,6 +55,7 @@ class CandidateWindow {
 
  private:
   void splitCodeDisplay();
+  bool shiftCondition() const;
   FormView buildView(bool activate) const;
   NativeForm& native();
 

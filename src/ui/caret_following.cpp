@@ -2,16 +2,7 @@
 
 #include <algorithm>
 
-#include "state/services.h"
-
 namespace yz {
-namespace {
-
-void require(const auto& call, const char* name) {
-  if (!call) throw NotBuiltError(std::string("not built yet: ") + name);
-}
-
-}  // namespace
 
 CaretFollower::CaretFollower(Platform& platform, Settings& settings, WindowState& win,
                              CompositionState& comp, CandidateWindow& window,
@@ -58,12 +49,19 @@ void CaretFollower::followCaret() {
     win_.form1.topMost = true;
     window_.realise(true);
     win_.tim0 = 1;
-    require(calls_.delay, "delay");
-    calls_.delay(kClickBackWaitMs);
+    if (calls_.delay) calls_.delay(kClickBackWaitMs);
     platform_.sendLeftClick(cursor);
     return;
   }
 
+  const Point point = caretPoint(foreground, windowRect);
+  const int offset = point.x - windowRect.left;
+  if (offset != window_.form.detx) settings_.gbgs = 1;  // the caret moved sideways
+  if (settings_.gbgs == 1) placeAt(point);
+  window_.form.detx = offset;
+}
+
+Point CaretFollower::caretPoint(WindowId foreground, const Rect& windowRect) {
   Point point;
   if (win_.targetWindowClass == u"TXGuiFoundation") {
     caretFromAccessibility();
@@ -79,18 +77,24 @@ void CaretFollower::followCaret() {
   const Rect screen = platform_.screenRect();
   point.x = std::min(point.x, screen.width() - 399);
   point.y = std::min(point.y, screen.height() - (settings_.hphx ? 100 : 220));
+  return point;
+}
 
-  const int offset = point.x - windowRect.left;
-  if (offset != window_.form.detx) settings_.gbgs = 1;  // the caret moved sideways
-  if (settings_.gbgs == 1) {
-    const int twips = platform_.twipsPerPixel();
-    window_.form.left = (point.x + 1) * twips;
-    window_.form.top = (point.y + 5) * twips;
-    win_.form1.visible = true;
-    win_.form1.topMost = true;
-    window_.realise();
-  }
-  window_.form.detx = offset;
+// The window's top left corner 1 pixel right of and 5 pixels below the caret point.
+void CaretFollower::placeAt(Point point) {
+  const int twips = platform_.twipsPerPixel();
+  window_.form.left = (point.x + 1) * twips;
+  window_.form.top = (point.y + 5) * twips;
+  win_.form1.visible = true;
+  win_.form1.topMost = true;
+  window_.realise();
+}
+
+void CaretFollower::placeAtCaret() {
+  if (settings_.gbgs != 1 || win_.h == 0) return;
+  const WindowId foreground = platform_.foregroundWindow();
+  if (foreground == 0 || isOwnWindow(platform_.focusedWindow(foreground))) return;
+  placeAt(caretPoint(foreground, platform_.windowRect(win_.h)));
 }
 
 // The user clicked into the platform's own window (to drag the candidate window, say): caret
@@ -99,8 +103,7 @@ void CaretFollower::followCaret() {
 void CaretFollower::focusInOwnWindow() {
   settings_.gbgs = 0;
   if (platform_.isKeyDown(kVkLButton)) return;
-  require(calls_.qqdz, "qqdz");
-  require(calls_.escjm, "escjm");
+  if (!calls_.qqdz || !calls_.escjm) return;  // not wired: nothing to commit with
   const std::u16string rtx2 = win_.boxes.rtext1.text;
   calls_.qqdz(std::u16string(win_.boxes.text7.text));
   calls_.escjm();

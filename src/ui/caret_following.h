@@ -34,6 +34,10 @@ class CaretFollower {
   // Records the target program and window and, while the code line is empty, places the
   // candidate window at the target's caret. Pumps messages.
   void followCaret();
+  // Places the candidate window at the recorded target window's caret again while caret following
+  // is on, whatever the code line holds: when a composition starts, the target has taken the
+  // characters of the last commit and its caret stands where the next text goes.
+  void placeAtCaret();
   // Fills the caret point that accessibility reports for the focused window.
   void caretFromAccessibility();
 
@@ -43,6 +47,9 @@ class CaretFollower {
 
  private:
   bool isOwnWindow(WindowId window);
+  // The caret point of the target window in screen pixels, kept on the screen.
+  Point caretPoint(WindowId foreground, const Rect& windowRect);
+  void placeAt(Point point);
   void focusInOwnWindow();
 
   Platform& platform_;

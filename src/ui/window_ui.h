@@ -21,7 +21,11 @@ class WindowUi final : public WindowServices {
     window.onEvent = [this](const FormEvent& e) { mouse.onEvent(e); };
   }
 
-  void zdus() override { window.zdus(); }
+  void zdus() override {
+    // The caret point read when the last commit ended may predate the target taking its text.
+    if (window.firstLettersShiftDue()) caret.placeAtCaret();
+    window.zdus();
+  }
   void followCaret() override { caret.followCaret(); }
   void statusChanged() override { statusBar.refresh(); }
 

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "main/sim_driver.h"
 
 namespace yz {
@@ -17,9 +19,20 @@ TEST(App, StartsWithTheDefaultState) {
   EXPECT_EQ(app.gbk.charIndex(u'啊'), 20319);
 }
 
-TEST(App, SubsystemsNotBuiltYetDoNothing) {
-  SimSession session;
-  EXPECT_NO_THROW(session.app->learning->yhck(u"砚舟"));
+// A subsystem that is not built yet does nothing when asked, and says so once in the log.
+TEST(App, SubsystemsNotBuiltYetDoNothingAndSaySo) {
+  SimPlatform platform;
+  WebCells web;
+  NotBuiltServices notBuilt(platform, web);
+  web.cloudText = u"旧";
+  EXPECT_EQ(notBuilt.xymaypu(u"砚舟"), -1);
+  EXPECT_EQ(notBuilt.xymaypu(u"砚舟"), -1);
+  notBuilt.yuu();
+  EXPECT_EQ(web.cloudText, u"");
+  EXPECT_NO_THROW(notBuilt.yhck(u"砚舟"));
+  const auto& log = platform.logLines;
+  EXPECT_EQ(std::count(log.begin(), log.end(), u"not built yet, skipped: xymaypu"), 1);
+  EXPECT_EQ(std::count(log.begin(), log.end(), u"not built yet, skipped: yuu"), 1);
 }
 
 TEST(SimSession, TypesKeysIntoTheTargetProgram) {

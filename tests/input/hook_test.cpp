@@ -22,9 +22,10 @@ const KeyCase kKeyCases[] = {
     {u"ni1", "-1 0 -1 0 -1 0", "ni1", 0, ""},
     {u"ni;", "-1 0 -1 0 -1 0", "ni;", 0, ""},
     {u"nih backspace", "-1 0 -1 0 -1 0 -1 0", "ni", 0, ""},
-    // Shift with a code reaches the target, its release too; the mark is appended unshifted.
-    {u"ni:", "-1 0 -1 0 next -1 0 0", "ni;", 0, ""},
-    {u"ni backquote", "-1 0 -1 0 next -1", "ni`", 0, "", "`"},
+    // Shift with a code reaches the target, its release too; the mark is appended shifted.
+    {u"ni:", "-1 0 -1 0 next -1 0 0", "ni:", 0, ""},
+    // The back-quote's press reached the target, so its release does too; the code takes "`".
+    {u"ni backquote", "-1 0 -1 0 next next", "ni`", 0, "", "`"},
     {u"ni space", "-1 0 -1 0 -1 0", "ni", 1, ""},
     {u"ni enter", "-1 0 -1 0 -1 0", "ni", 3, ""},
     {u"ni esc", "-1 0 -1 0 -1 0", "", 0, ""},

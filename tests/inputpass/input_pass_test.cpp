@@ -1,5 +1,11 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <functional>
+#include <iterator>
+#include <random>
+#include <set>
+#include <cstdint>
 #include <string>
 #include <utility>
 #include <vector>
@@ -13,8 +19,9 @@ namespace {
 // A small main lexicon and the single characters of its two-letter codes.
 void fillLexicon(App& app) {
   const std::vector<std::pair<std::u16string, std::u16string>> main = {
-      {u"hk", u"好 080 号 090"}, {u"mf", u"们 080 门 090"}, {u"ni", u"你 080 尼 090"},
-      {u"nihk", u"你好 080"},     {u"wo", u"我 080 窝 090"}, {u"womf", u"我们 080"},
+      {u"hk", u"好 080 号 090"}, {u"ma", u"吗 080 妈 090"}, {u"mf", u"们 080 门 090"},
+      {u"ni", u"你 080 尼 090"}, {u"nihk", u"你好 080"},     {u"wo", u"我 080 窝 090"},
+      {u"womf", u"我们 080"},
   };
   auto fill = [](LexiconTable& table, const auto& entries, bool singleOnly) {
     table.reset();
@@ -36,6 +43,26 @@ struct PassRig {
     if (!session.platform.keyboardHookInstalled()) session.app->input.hook.installKeyboardHook();
   }
   std::vector<SimStep> type(std::u16string_view script) { return session.type(script); }
+  // Types a script one key at a time, `keyMs` apart on the clock, as a fast typist does: a key
+  // name ("space", "enter", ...) is one key, any other token one key per character.
+  std::u16string typeSpaced(std::u16string_view script, std::uint32_t keyMs) {
+    SimPlatform& sim = session.platform;
+    std::size_t pos = 0;
+    while (pos < script.size()) {
+      std::size_t end = std::min(script.find(u' ', pos), script.size());
+      const std::u16string_view token = script.substr(pos, end - pos);
+      const bool named = token == u"space" || token == u"enter" || token == u"backspace" ||
+                         token == u"esc";
+      for (std::size_t i = 0; i < (named ? 1 : token.size()); ++i) {
+        sim.typeKeys(named ? token : token.substr(i, 1));
+        sim.advance(keyMs);
+      }
+      pos = end + 1;
+    }
+    sim.settle();
+    return session.target.text;
+  }
+  App& app() { return *session.app; }
   SimSession session;
 };
 
@@ -108,6 +135,322 @@ TEST(InputPass, CaretMoveReconvertsItsSegment) {
   EXPECT_EQ(toUtf8(app.win.boxes.text7.text), "你好我们");
   EXPECT_EQ(toUtf8(app.pass.codeLeftOfCaret), "nihk");
   EXPECT_EQ(toUtf8(app.pass.codeRightOfCaret), "womf");
+}
+
+// Keys typed faster than the input timer ticks: a key that commits the sentence commits the
+// conversion of every letter typed before it.
+TEST(InputPass, KeysTenMillisecondsApartCommitWholeSentences) {
+  struct Case {
+    std::u16string script;
+    std::string target;
+    bool enterCommitsSentence = false;
+  };
+  const std::vector<Case> cases = {
+      {u"womf space", "我们"},
+      {u"nihkwomf space", "你好我们"},
+      {u"nihkma?", "你好吗？"},
+      {u"womf ,", "我们，"},
+      {u"nihk enter", "你好", true},
+      {u"nihk space womf space", "你好我们"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(toUtf8(c.script));
+    PassRig rig;
+    rig.app().settings.hiup = c.enterCommitsSentence ? 1 : 0;
+    EXPECT_EQ(toUtf8(rig.typeSpaced(c.script, 10)), c.target);
+    EXPECT_TRUE(rig.app().win.boxes.Text1.text.empty()) << toUtf8(rig.app().win.boxes.Text1.text);
+  }
+}
+
+// Shift held for a mark typed right after a code gives the shifted mark's Chinese form.
+TEST(InputPass, ShiftedMarksAfterACode) {
+  struct Case {
+    std::u16string mark;  // typed with Shift by the simulated keyboard
+    std::string target;
+    std::string code;     // what the code line took
+  };
+  const std::vector<Case> cases = {
+      {u"?", "你好吗？", "nihkma?"}, {u"!", "你好吗！", "nihkma!"}, {u"<", "你好吗《", "nihkma<"},
+      {u"$", "你好吗￥", "nihkma$"}, {u"(", "你好吗（", "nihkma("},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(toUtf8(c.mark));
+    PassRig rig;
+    rig.type(u"nihkma");
+    rig.session.platform.typeKeys(c.mark);
+    rig.session.platform.doEvents();  // the hook takes the keys; no pass yet
+    EXPECT_EQ(toUtf8(rig.app().win.boxes.Text1.text), c.code);
+    rig.session.platform.settle();
+    EXPECT_EQ(toUtf8(rig.session.target.text), c.target);
+  }
+}
+
+// After a commit the target takes the text and its caret moves on: the next composition's window
+// opens below the caret where the new text goes, moved clear of the caret line.
+TEST(InputPass, CandidateWindowOpensBelowTheCaretOfEachComposition) {
+  PassRig rig;
+  App& app = rig.app();
+  app.settings.gbgs = 1;
+  app.windowUi.followCaret();  // as the pass at the end of the start-up does
+  SimWindow& target = rig.session.target;
+  // The first layout of a composition may see one letter or, typed fast, several.
+  struct Composition {
+    int x;                    // where the caret stands when it starts
+    std::u16string_view first, rest;
+  };
+  for (const auto& [x, first, rest] : {Composition{100, u"n", u"i space"},
+                                       Composition{160, u"nih", u"k space"},
+                                       Composition{220, u"wo", u"space"}}) {
+    SCOPED_TRACE(x);
+    rig.session.platform.typeKeys(first);
+    rig.session.platform.settle();
+    const Rect shown = app.windowUi.window.view().bounds;
+    EXPECT_EQ(shown.left, (x + 1) * 15);
+    EXPECT_EQ(shown.top, (100 + 5) * 15 + 350) << "below the caret line";
+    rig.type(rest);
+    // The notepad takes the text only after the pass ended: its caret moves meanwhile.
+    target.caretRect = {x + 60, 100, x + 61, 116};
+  }
+}
+
+// The gates and mirrors at the head of the pass, the pending commands the hook leaves and the
+// marks of a code, one row each: settings before, keys, what the pass made of them.
+TEST(InputPass, GatesMirrorsAndPendingCommands) {
+  struct Row {
+    const char* what;
+    std::function<void(App&)> before;
+    std::u16string script;
+    std::function<void(App&, SimSession&)> check;
+  };
+  const auto none = [](App&) {};
+  const std::vector<Row> rows = {
+      {"候选个数 7 becomes the page size", [](App& a) { a.settings.hxgu = u"7"; }, u"ni",
+       [](App& a, SimSession&) { EXPECT_EQ(a.mirror.pageSize, 7); }},
+      {"候选个数 12 is cut to 10, the page size stays", [](App& a) { a.settings.hxgu = u"12"; }, u"ni",
+       [](App& a, SimSession&) {
+         EXPECT_EQ(a.mirror.pageSize, 5);
+         EXPECT_EQ(a.settings.hxgu, u"10");
+       }},
+      {"候选个数 0 is raised to 1", [](App& a) { a.settings.hxgu = u"0"; }, u"ni",
+       [](App& a, SimSession&) { EXPECT_EQ(a.settings.hxgu, u"1"); }},
+      {"超前联想起始码数 below 2 becomes 2", [](App& a) { a.settings.iqlxms = u"1"; }, u"ni",
+       [](App& a, SimSession&) {
+         EXPECT_EQ(a.pass.associationStartLen, 2);
+         EXPECT_EQ(a.settings.iqlxms, u"2");
+       }},
+      {"超前联想起始码数 12", [](App& a) { a.settings.iqlxms = u"12"; }, u"ni",
+       [](App& a, SimSession&) { EXPECT_EQ(a.pass.associationStartLen, 12); }},
+      {"word length 3到 is 3 to 7", [](App& a) { a.settings.wordLengthRange = u"3到"; }, u"ni",
+       [](App& a, SimSession&) {
+         EXPECT_EQ(a.conv.wordMinLen, 3);
+         EXPECT_EQ(a.conv.wordMaxLen, 7);
+       }},
+      {"word length 到5 is 2 to 5", [](App& a) { a.settings.wordLengthRange = u"到5"; }, u"ni",
+       [](App& a, SimSession&) {
+         EXPECT_EQ(a.conv.wordMinLen, 2);
+         EXPECT_EQ(a.conv.wordMaxLen, 5);
+       }},
+      {"word length without 到 keeps the window",
+       [](App& a) {
+         a.conv.wordMinLen = 3;
+         a.settings.wordLengthRange = u"4";
+       },
+       u"ni",
+       [](App& a, SimSession&) {
+         EXPECT_EQ(a.conv.wordMinLen, 3);
+         EXPECT_EQ(a.conv.wordMaxLen, 7);
+       }},
+      {"自动横竖: a short result lists vertically", [](App& a) { a.settings.zdhu = 1; }, u"nihk wo",
+       [](App& a, SimSession&) {
+         EXPECT_TRUE(a.settings.uphx);
+         EXPECT_FALSE(a.settings.hphx);
+       }},
+      {"自动横竖: ten characters list horizontally",
+       [](App& a) {
+         a.settings.zdhu = 1;
+         a.settings.uphx = true;
+         a.settings.hphx = false;
+       },
+       u"nihknihknihknihknihk wo",
+       [](App& a, SimSession&) {
+         EXPECT_TRUE(a.settings.hphx);
+         EXPECT_FALSE(a.settings.uphx);
+       }},
+      {"English input commits the letters as typed", none, u"lctrl nihk",
+       [](App&, SimSession& s) { EXPECT_EQ(toUtf8(s.target.text), "nihk"); }},
+      {"English input: marks keep their ASCII form", none, u"lctrl , .",
+       [](App&, SimSession& s) { EXPECT_EQ(toUtf8(s.target.text), ",."); }},
+      {"pending 10: marks without a code commit their Chinese form", none, u", .",
+       [](App&, SimSession& s) { EXPECT_EQ(toUtf8(s.target.text), "，。"); }},
+      {"pending 2: the screenshot key's paste, and the hook comes back", none, u"ni f8",
+       [](App& a, SimSession& s) {
+         EXPECT_TRUE(s.platform.keyboardHookInstalled());
+         EXPECT_EQ(a.comp.pendingCommand, kPendingNone);
+         bool pasted = false;
+         for (const SimKeyRecord& k : s.platform.sentKeys) pasted = pasted || k.vk == 86;
+         EXPECT_TRUE(pasted);
+       }},
+      {"pending 9: Tab shows the full candidate page", none, u"ni tab",
+       [](App& a, SimSession&) {
+         EXPECT_EQ(a.comp.pendingCommand, kPendingNone);
+         EXPECT_NE(a.win.boxes.hxl.text.find(u"尼"), std::u16string::npos) << toUtf8(a.win.boxes.hxl.text);
+       }},
+      {"quote marks without a code open and close", none, u"' ' \" \"",
+       [](App&, SimSession& s) { EXPECT_EQ(toUtf8(s.target.text), "‘’“”"); }},
+      {"a quote mark in a code is a segment's mark", none, u"nihk ' space",
+       [](App&, SimSession& s) { EXPECT_EQ(toUtf8(s.target.text), "你好‘"); }},
+      {"a quick-select mark closes a segment without committing", none, u"nihk ; wo space",
+       [](App&, SimSession& s) { EXPECT_EQ(toUtf8(s.target.text), "你好；我"); }},
+      {"pickIndex of ;", none, u"nihk ;", [](App& a, SimSession&) { EXPECT_EQ(a.pass.pickIndex, 0); }},
+      {"pickIndex of [", none, u"nihk [", [](App& a, SimSession&) { EXPECT_EQ(a.pass.pickIndex, 2); }},
+      {"pickIndex of 2", none, u"nihk 2", [](App& a, SimSession&) { EXPECT_EQ(a.pass.pickIndex, 1); }},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.what);
+    PassRig rig;
+    row.before(rig.app());
+    rig.type(row.script);
+    row.check(rig.app(), rig.session);
+  }
+}
+
+constexpr int kModifierKeys[] = {160, 161, 162, 163, 164, 165, 91, 92};
+constexpr int kAltDownFlag = 0x20;
+
+// F8 with a code: the screenshot key takes the hook away, the next pass pastes and brings it
+// back, and the paste's own Ctrl+V never becomes a code letter.
+TEST(InputPass, ScreenshotKeyGivesTheHookBack) {
+  for (std::u16string script : {u"ni f8", u"t 4 f8", u"f8"}) {
+    SCOPED_TRACE(toUtf8(script));
+    PassRig rig;
+    rig.app().windowUi.followCaret();  // the notepad is the target
+    rig.type(script);
+    EXPECT_TRUE(rig.session.platform.keyboardHookInstalled());
+    EXPECT_EQ(rig.app().comp.pendingCommand, kPendingNone);
+    EXPECT_TRUE(rig.app().win.boxes.Text1.text.empty()) << toUtf8(rig.app().win.boxes.Text1.text);
+    rig.session.target.text.clear();
+    EXPECT_EQ(toUtf8(rig.typeSpaced(u"womf space", 30)), "我们");
+  }
+}
+
+// Held-key flags follow the keys: a release the hook hears as a system key-up, or never hears,
+// leaves no flag behind.
+TEST(InputPass, HeldKeyFlagsClearWhenTheirKeysAreUp) {
+  struct Case {
+    const char* what;
+    std::function<void(SimPlatform&)> keys;
+  };
+  const std::vector<Case> cases = {
+      {"Alt+Shift, Shift released first",
+       [](SimPlatform& sim) {
+         sim.queueKey(164, false);
+         sim.queueKey(160, false, kAltDownFlag);
+         sim.queueKey(160, true, kAltDownFlag);
+         sim.queueKey(164, true);
+       }},
+      {"Ctrl released while Alt is held",
+       [](SimPlatform& sim) {
+         sim.queueKey(162, false);
+         sim.queueKey(164, false);
+         sim.queueKey(162, true, kAltDownFlag);
+         sim.queueKey(164, true);
+       }},
+      {"Ctrl+Alt+Del: the releases never reach the hook",
+       [&](SimPlatform& sim) {
+         sim.queueKey(162, false);
+         sim.queueKey(164, false);
+         sim.queueKey(46, false, kAltDownFlag);
+         sim.settle();
+         // The secure desktop takes the releases: the keys are up, the hook heard nothing.
+         sim.removeKeyboardHook();
+         sim.queueKey(46, true);
+         sim.queueKey(164, true);
+         sim.queueKey(162, true);
+         sim.settle();
+       }},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    PassRig rig;
+    rig.app().windowUi.followCaret();
+    c.keys(rig.session.platform);
+    rig.session.platform.settle();
+    if (!rig.session.platform.keyboardHookInstalled()) rig.app().input.hook.installKeyboardHook();
+    rig.session.target.text.clear();
+    EXPECT_EQ(toUtf8(rig.typeSpaced(u"womf space", 30)), "我们");
+  }
+}
+
+// A key whose press reached the target program always gets its release there too, whichever way
+// the hook routed it: here an earlier Shift press was withheld and its release came as a system
+// key-up, then the caret inside the code lets the next Shift press through.
+TEST(InputPass, NoKeyStaysDownInTheTarget) {
+  PassRig rig;
+  SimPlatform& sim = rig.session.platform;
+  sim.queueKey(164, false);
+  sim.queueKey(161, false, kAltDownFlag);
+  sim.queueKey(161, true, kAltDownFlag);
+  sim.queueKey(164, true);
+  sim.settle();
+  rig.type(u"nihk");
+  rig.app().win.boxes.Text1.selStart = 2;  // the user clicked into the code
+  sim.queueKey(161, false);
+  sim.doEvents();
+  rig.app().win.boxes.Text1.selStart = 4;
+  sim.queueKey(161, true);
+  sim.settle();
+  for (int vk : kModifierKeys) EXPECT_FALSE(sim.targetKeyDown(vk)) << vk;
+}
+
+// Random key storms through the hook: afterwards the hook is in, no modifier is down in the
+// target, and typing goes on as before.
+TEST(InputPass, KeyStormsLeaveTheKeyboardWorking) {
+  std::vector<int> keys;
+  for (int k = 'A'; k <= 'Z'; ++k) keys.push_back(k);
+  for (int k = '0'; k <= '9'; ++k) keys.push_back(k);
+  for (int k : {186, 187, 188, 189, 190, 191, 219, 220, 221, 222, 8, 27, 13, 32, 9, 20, 117, 118,
+                119, 120, 121, 37, 38, 39, 40, 46}) {
+    keys.push_back(k);
+  }
+  // One session through all storms, as one user's day.
+  PassRig rig;
+  App& app = rig.app();
+  SimPlatform& sim = rig.session.platform;
+  app.windowUi.followCaret();
+  constexpr int kStorms = 300;
+  for (int storm = 0; storm < kStorms; ++storm) {
+    SCOPED_TRACE(storm);
+    std::mt19937 random(static_cast<std::uint32_t>(storm));
+    auto pick = [&](std::size_t n) { return static_cast<std::size_t>(random() % n); };
+    std::set<int> held;
+    const auto altFlag = [&] { return held.count(164) || held.count(165) ? kAltDownFlag : 0; };
+    const std::size_t events = 10 + pick(40);
+    for (std::size_t e = 0; e < events; ++e) {
+      if (pick(4) == 0) {
+        const int mod = kModifierKeys[pick(std::size(kModifierKeys))];
+        const bool up = held.count(mod) > 0;
+        sim.queueKey(mod, up, altFlag());
+        if (up) held.erase(mod);
+        else held.insert(mod);
+      } else {
+        const int key = keys[pick(keys.size())];
+        sim.queueKey(key, false, altFlag());
+        if (pick(6) == 0) sim.queueKey(key, false, altFlag());  // auto-repeat
+        sim.queueKey(key, true, altFlag());
+      }
+      sim.advance(static_cast<std::uint32_t>(pick(80)));
+    }
+    for (int mod : held) sim.queueKey(mod, true);
+    sim.settle();
+    ASSERT_TRUE(sim.keyboardHookInstalled());
+    for (int vk : kModifierKeys) ASSERT_FALSE(sim.targetKeyDown(vk)) << vk;
+    // Back to a known state the way a user gets there: Caps Lock off, Chinese input, no code.
+    if (sim.isKeyToggled(20)) rig.type(u"capslock");
+    if (app.win.languageLabel == u"\r\n英") rig.type(u"lctrl");
+    if (!app.win.boxes.Text1.text.empty()) rig.type(u"esc");
+    rig.session.target.text.clear();
+    ASSERT_EQ(toUtf8(rig.typeSpaced(u"womf space", 30)), "我们");
+  }
 }
 
 }  // namespace

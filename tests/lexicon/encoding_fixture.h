@@ -77,8 +77,8 @@ class EncodingWorld {
   }
 
   // Writes resources 102 (the given information lines at their characters' slots, "$***"
-  // elsewhere), 103 and 104 as GBK with CR LF into `dir`, NUL-terminated like the originals,
-  // and loads them.
+  // elsewhere), 103 and 104 as GBK with CR LF into `dir`, 102 and 103 ending in a NUL as the
+  // resources built into the program do, and loads them.
   AnnotationLoadResult writeAndLoad(const std::filesystem::path& dir,
                                     const std::vector<std::u16string>& infoLines,
                                     const std::vector<std::u16string>& polyphoneLines,

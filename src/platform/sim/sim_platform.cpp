@@ -248,6 +248,7 @@ void SimPlatform::deliverKey(const KeyEvent& event) {
     hookAnswers.push_back(answer);
   }
   if (answer == HookAnswer::Withhold) return;
+  if (event.vkCode >= 0 && event.vkCode < 256) targetDown_[static_cast<std::size_t>(event.vkCode)] = event.down;
   if (SimWindow* w = window(focus_); w && event.down) typeIntoWindow(*w, event);
 }
 

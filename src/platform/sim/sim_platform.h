@@ -109,8 +109,11 @@ class SimPlatform : public Platform {
   std::vector<HookAnswer> hookAnswers;  // the installed hook's answer for each key event
   bool refuseHook = false;              // installKeyboardHook fails while set
   bool quitRequested = false;
+  std::vector<std::u16string> logLines;  // what the program wrote to its log
 
   std::vector<SimForm*> forms() const { return forms_; }
+  // Whether the programs behind the hook saw this key go down and not up again.
+  bool targetKeyDown(int vk) const { return vk >= 0 && vk < 256 && targetDown_[static_cast<std::size_t>(vk)]; }
 
   // ----- Platform -----
   bool installKeyboardHook(HookProc proc) override;
@@ -177,6 +180,7 @@ class SimPlatform : public Platform {
   std::unique_ptr<NativeForm> createForm(FormEventHandler onEvent) override;
   Point measureText(const FontSpec& font, std::u16string_view text) const override;
   std::vector<std::uint32_t> captureScreen(const Rect& area) override;
+  void log(std::u16string_view line) override { logLines.emplace_back(line); }
 
   static constexpr std::uint32_t kOwnProcessId = 1000;
 
@@ -207,6 +211,7 @@ class SimPlatform : public Platform {
   std::vector<std::unique_ptr<SimWindow>> windows_;
   std::vector<SimForm*> forms_;
   std::vector<bool> down_ = std::vector<bool>(256, false);
+  std::vector<bool> targetDown_ = std::vector<bool>(256, false);
   bool capsLock_ = false;
   WindowId focus_ = 0;
   std::uint32_t clock_ = 0;

@@ -1,6 +1,7 @@
 #include "platform/win32/win32_platform.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <string>
 
 #include "platform/win32/code_page.h"
@@ -584,6 +585,19 @@ std::optional<std::string> Win32Platform::resource(int id) const {
   const auto* data = loaded ? static_cast<const char*>(LockResource(loaded)) : nullptr;
   if (!data) fail("LoadResource " + std::to_string(id));
   return std::string(data, size);
+}
+
+// ---------------------------------------------------------------------------------------------
+// Diagnostics
+
+void Win32Platform::log(std::u16string_view line) {
+  std::u16string text(line);
+  text += u"\r\n";
+  OutputDebugStringW(reinterpret_cast<const wchar_t*>(text.c_str()));
+  // Started from a terminal (under Wine, say), the line shows there as well.
+  const std::string utf8 = win32::encode(win32::kUtf8CodePage, text);
+  std::fwrite(utf8.data(), 1, utf8.size(), stderr);
+  std::fflush(stderr);
 }
 
 }  // namespace yz

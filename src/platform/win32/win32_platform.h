@@ -97,6 +97,7 @@ class Win32Platform : public Platform {
   std::unique_ptr<NativeForm> createForm(FormEventHandler onEvent) override;
   Point measureText(const FontSpec& font, std::u16string_view text) const override;
   std::vector<std::uint32_t> captureScreen(const Rect& area) override;
+  void log(std::u16string_view line) override;
 
   // For the callbacks of this backend: runs an engine handler, keeping what it throws for the
   // pump to rethrow. Returns false when the handler threw.
