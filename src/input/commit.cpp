@@ -128,9 +128,13 @@ void Committer::qqdz(std::u16string& str4) {
   c_.comp.lastCommitText = text;
   c_.win.form1.width = 0;
   c_.win.form1.height = 0;
-  // Keys typed during the waits below start a new code. Word learning reads the composition, so
-  // a learned commit resets after it.
-  if (!learn) resetAfterCommit();
+  // Keys typed during the waits below, learning included, start a new code: word learning gets
+  // the composition as the commit ended it, and the composition is reset before it runs.
+  CommittedComposition before;
+  if (learn) {
+    before = {c_.comp.modifyMode, c_.pass.bmstr, c_.win.boxes.text7.text, c_.comp.lastCode};
+  }
+  resetAfterCommit();
   if (viaClipboard) {
     delay(kClipboardSettleMs);
     delay(kClipboardSettleMs);
@@ -138,8 +142,7 @@ void Committer::qqdz(std::u16string& str4) {
   }
   if (learn) {
     delay(kLearningWaitMs);
-    c_.learning->yhck(text);
-    resetAfterCommit();
+    c_.learning->yhck(text, before);
   }
   finish();
 }
