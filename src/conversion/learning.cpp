@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <charconv>
-#include <optional>
 
 #include "conversion/text_steps.h"
 #include "conversion/word_compare.h"

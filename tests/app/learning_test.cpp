@@ -76,5 +76,23 @@ TEST_F(ProgramLearningTest, AFailedWriteKeepsTheOldFileAndTheLearnedWordAndIsRep
   EXPECT_EQ(reports, 1u);
 }
 
+TEST_F(ProgramLearningTest, ALearnedWordReplacesTheDeletedWordMarkerOfItsCode) {
+  // The user lookup reports a code whose line holds "*#" as absent, with no insert position.
+  writeLines(kUserLexiconPath, {u"aa,啊啊 085", u"hkzi,*# 085", u"wowo,我我 3"});
+  session.reset();
+  start();
+  platform().defaultMessageBoxAnswer = MessageBoxAnswer::Ok;
+  const LexiconTable& user = app().lex.userLexicon;
+  ASSERT_EQ(user.last, 3);
+  commitChosen(u"你好字");
+  ASSERT_EQ(user.last, 3);
+  EXPECT_EQ(user.codes[1], u"aa");
+  EXPECT_EQ(user.lines[1], u"啊啊 085");
+  EXPECT_EQ(user.codes[2], u"hkzi");
+  EXPECT_TRUE(std::u16string_view(user.lines[2]).starts_with(u"好字 08")) << toUtf8(user.lines[2]);
+  EXPECT_EQ(std::u16string_view(user.lines[2]).find(u"*#"), std::u16string_view::npos);
+  EXPECT_TRUE(fileHolds(u"hkzi,好字 08"));
+}
+
 }  // namespace
 }  // namespace yz
