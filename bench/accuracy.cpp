@@ -8,6 +8,10 @@
 //   text file: UTF-8, one line per sentence; default bench/data/accuracy_sentences.txt (the test
 //   text; bench/data/dev_sentences.txt is the text to tune the data on).
 // Without a generated lexicon the program says so and ends without measuring.
+//
+// Then what word learning earns: every clause of the development text is converted, committed
+// once as chosen text (word learning into an empty user lexicon), and after all of them the text
+// is converted again; the sentence accuracy before and after is printed.
 
 #include <cstdio>
 #include <cstdlib>
@@ -16,6 +20,7 @@
 #include <string>
 #include <vector>
 
+#include "conversion/learning.h"
 #include "conversion_world.h"
 #include "lexicon/encoder.h"
 #include "lexicon/files.h"
@@ -81,6 +86,72 @@ std::vector<std::u16string> clauses(std::u16string_view line) {
   return out;
 }
 
+std::vector<std::u16string> readLines(const std::filesystem::path& path) {
+  std::ifstream in(path);
+  std::vector<std::u16string> out;
+  for (std::string raw; std::getline(in, raw);) {
+    if (!raw.empty() && raw.back() == '\r') raw.pop_back();
+    if (!raw.empty()) out.push_back(fromUtf8(raw));
+  }
+  return out;
+}
+
+// The share of lines whose clauses all convert to themselves, in percent.
+double sentenceAccuracy(ConversionWorld& world, yz::testing_support::EncodingWorld& encoding,
+                        const std::vector<std::u16string>& lines) {
+  std::size_t right = 0;
+  for (const std::u16string& line : lines) {
+    bool ok = true;
+    for (const std::u16string& clause : clauses(line)) {
+      std::u16string code, pinyin;
+      yz::citcbmma(encoding.ctx(), clause, code, pinyin);
+      ok = ok && world.convert(code) == clause;
+    }
+    right += ok;
+  }
+  return lines.empty() ? 0 : 100.0 * static_cast<double>(right) / static_cast<double>(lines.size());
+}
+
+void measureLearning(ConversionWorld& world, yz::testing_support::EncodingWorld& encoding) {
+  const auto lines = readLines(std::filesystem::path(YZ_SOURCE_DIR) / "bench" / "data" / "dev_sentences.txt");
+  if (lines.empty()) {
+    std::printf("learning: the development text is missing.\n");
+    return;
+  }
+  auto encode = [&](std::u16string_view text, std::u16string& bm, std::u16string& qp) {
+    yz::citcbmma(encoding.ctx(), text, bm, qp);
+  };
+  // Learning takes a committed text only when its first character has a full code.
+  for (const std::u16string& line : lines) {
+    for (char16_t ch : line) {
+      std::u16string& full = world.lex.charFullCodes[static_cast<std::size_t>(world.gbk.charIndex(ch))];
+      if (!full.empty()) continue;
+      std::u16string code, pinyin;
+      encode(std::u16string(1, ch), code, pinyin);
+      full = code;
+    }
+  }
+  world.lex.userLexicon.reset();
+  yz::LearningState state;
+  yz::WordLearning learning(yz::ConversionContext{world.settings, world.lex, world.conv, world.comp, world.pass,
+                                                  world.win, world.race, world.webCells, world.sim, world.web,
+                                                  world.lookups},
+                            world.engine.sentence, world.gbk, state, yz::LearningCalls{encode, nullptr, nullptr});
+  const double before = sentenceAccuracy(world, encoding, lines);
+  for (const std::u16string& line : lines) {
+    for (const std::u16string& clause : clauses(line)) {
+      std::u16string code, pinyin;
+      encode(clause, code, pinyin);
+      world.win.boxes.text7.text = world.convert(code);  // the sentence the user saw, then chose
+      learning.yhck(clause);
+    }
+  }
+  const double after = sentenceAccuracy(world, encoding, lines);
+  std::printf("learning on the development text (%zu sentences, %d user entries learned): "
+              "sentence accuracy before %.1f%%, after %.1f%%\n",
+              lines.size(), world.lex.userLexicon.last, before, after);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -137,5 +208,6 @@ int main(int argc, char** argv) {
   }
   std::printf("sentences %zu, right %zu, sentence accuracy %.1f%%\n", lines, rightLines, 100.0 * rightLines / lines);
   std::printf("characters %zu, right %zu, character accuracy %.1f%%\n", chars, rightChars, 100.0 * rightChars / chars);
+  measureLearning(world, encoding);
   return 0;
 }

@@ -1,5 +1,7 @@
 #include "app/app.h"
 
+#include "lexicon/user_store.h"
+
 namespace yz {
 
 App::App(Platform& platform, std::filesystem::path programFolder)
@@ -19,15 +21,24 @@ App::App(Platform& platform, std::filesystem::path programFolder)
       codeLookup(lex, settings, comp, conv, pass, win, race, gbk, platform, input.userLookup),
       conversionLookups(codeLookup, input.userLookup),
       conversion(ConversionContext{settings, lex, conv, comp, pass, win, race, web, platform,
-                                   *webServices, conversionLookups}),
+                                   *webServices, conversionLookups, &wordLearning}),
       passRunner(PassContext{platform, settings, mirror, comp, conv, pass, win, lex, web,
                              webServices, input, conversion.sentence, codeLookup, windowUi}),
       webQueries(WebContext{platform, files, gbk, web, pass, conv,
                             EncoderContext{lex, gbk, settings, win.boxes, pass, race, enc}}),
-      lookEditor(*this) {
+      lookEditor(*this),
+      wordLearning(ConversionContext{settings, lex, conv, comp, pass, win, race, web, platform,
+                                     *webServices, conversionLookups},
+                   conversion.sentence, gbk, learningState,
+                   LearningCalls{[this](std::u16string_view text, std::u16string& bm, std::u16string& qp) {
+                                   input.context.citcbmma(text, bm, qp);
+                                 },
+                                 [this](bool enabled) { input.context.setTimer1(enabled); },
+                                 [this] { return saveLearnedWords(); }}) {
   lifecycle = &loader;
   loader.dialog.setLexiconCommands(&lexiconCommands);
   inputPass = &passRunner;
+  learning = &wordLearning;
   windowUi.calls.qqdz = [this](const std::u16string& text) {
     std::u16string str4 = text;
     input.committer.qqdz(str4);
@@ -52,6 +63,12 @@ App::App(Platform& platform, std::filesystem::path programFolder)
 }
 
 App::~App() = default;
+
+bool App::saveLearnedWords() {
+  // A supplied two-code lexicon is never written back; neither is a user file not yet loaded.
+  if (!loader.userLexiconLoaded() || !loader.userLexiconFileOwned()) return true;
+  return jlyhck(lex.userLexicon, files, platform, gbk, nullptr).ok;
+}
 
 void App::start() {
   pass.timer1 = platform.createTimer([this] { inputPass->Timer1_Timer(); });

@@ -10,6 +10,7 @@
 #include "app/look_editor.h"
 #include "lexicon/files.h"
 #include "input/input.h"
+#include "conversion/learning.h"
 #include "inputpass/input_pass.h"
 #include "lexicon/gbk.h"
 #include "platform/platform.h"
@@ -17,6 +18,7 @@
 #include "state/conversion_state.h"
 #include "state/encoder_cells.h"
 #include "state/hook_state.h"
+#include "state/learning_state.h"
 #include "state/lexicon_state.h"
 #include "state/pass_state.h"
 #include "state/service_cells.h"
@@ -58,6 +60,7 @@ class App {
   WebCells web;
   RaceState race;
   EncoderCells enc;
+  LearningState learningState;  // the runtime's random generator, the write-failure report
   WindowUi windowUi;  // the candidate window and caret following
 
   // Subsystems that the engine calls upward; replaced as each is built.
@@ -83,8 +86,13 @@ class App {
   WebQueries webQueries;
   // The look page's colour and font buttons and the skin library.
   LookEditor lookEditor;
+  // Word learning after a chosen commit, and of the segmentation's fused words.
+  WordLearning wordLearning;
 
  private:
+  // Rewrites the user lexicon file after learning; false when it could not be written.
+  bool saveLearnedWords();
+
   NotBuiltServices notBuilt_{platform, web};
 };
 

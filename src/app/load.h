@@ -116,11 +116,11 @@ class Lifecycle final : public LifecycleServices, public DialogCommands {
   // Ends the run where it stands (a fatal load error, a second copy declined).
   void stop();
   void pump();
-  // The runtime's random number in [0, 1): never seeded, so every run draws the same sequence.
+  // The runtime's random number in [0, 1): never seeded, so every run draws the same sequence
+  // (one generator with word learning).
   float rnd();
 
   App& app_;
-  std::uint32_t rndSeed_ = 0x50000;
   bool userLexiconInMemory_ = false;
   bool userFileOwned_ = false;
   bool stopped_ = false;

@@ -67,10 +67,7 @@ void appendEntry(LexiconTable& table, std::u16string_view code, std::u16string_v
 
 }  // namespace
 
-float Lifecycle::rnd() {
-  rndSeed_ = (rndSeed_ * 0x43FD43FDu + 0xC39EC3u) & 0xFFFFFFu;
-  return static_cast<float>(rndSeed_) / 16777216.0f;
-}
+float Lifecycle::rnd() { return app_.learningState.rnd(); }
 
 void Lifecycle::loadUserLexicon() {
   LexiconTable& user = app_.lex.userLexicon;

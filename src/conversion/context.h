@@ -27,7 +27,7 @@ struct ConversionContext {
   Platform& platform;
   WebServices& webServices;
   ConversionLookups& lookups;
-  FusedWordLearning* learning = nullptr;  // none until word learning is wired
+  FusedWordLearning* learning = nullptr;  // learns the fused words of the segment choice
 };
 
 }  // namespace yz

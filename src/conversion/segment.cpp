@@ -231,11 +231,12 @@ void Segmentation::bmui(std::u16string bmstr, std::u16string& outCode, std::u16s
         std::u16string fusedText = t0;
         fusedText += from(text, roundHalfEven(len(t0) - (k - 1) / 2.0 + 1));
         conv.loopCounter2 = len(fusedCode);
-        conv.icjq = 1;
-        if (c_.learning) c_.learning->zdzyhc(fusedText);
-        c_.conv.icjq = 0;
+        // The result is in place before the word is learned: learning codes it by the tail code.
         outCode = std::move(fusedCode);
         outText = std::move(fusedText);
+        conv.icjq = 1;
+        if (c_.learning) c_.learning->zdzyhc(outText);
+        c_.conv.icjq = 0;
         return;
       }
     }

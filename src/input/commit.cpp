@@ -157,13 +157,16 @@ void Committer::qqdz(std::u16string& str4) {
   c_.comp.lastCommitText = text;
   c_.win.form1.width = 0;
   c_.win.form1.height = 0;
+  // Word learning gets the composition as the commit ended it.
+  CommittedComposition before;
+  if (learn) {
+    before = {c_.comp.modifyMode, c_.pass.bmstr, c_.win.boxes.text7.text, c_.comp.lastCode};
+  }
   // The text is out: whatever fails after this point, the composition is reset and the input
-  // timer runs again, so the same text is never delivered twice.
+  // timer runs again, so the same text is never delivered twice. The reset comes first, so keys
+  // typed during the waits below, learning included, start a new code.
   AfterDelivery after(*this);
-  // Keys typed during the waits below start a new code. Word learning reads the composition, so
-  // a learned commit resets after it and then takes up what was typed meanwhile.
-  if (!learn) after.reset();
-  const std::size_t typedBeforeWaits = c_.win.boxes.Text1.text.size();
+  after.reset();
   if (viaClipboard) {
     delay(kClipboardSettleMs);
     delay(kClipboardSettleMs);
@@ -171,15 +174,7 @@ void Committer::qqdz(std::u16string& str4) {
   }
   if (learn) {
     delay(kLearningWaitMs);
-    c_.learning->yhck(text);
-    const std::u16string& typed = c_.win.boxes.Text1.text;
-    const std::u16string typedMeanwhile =
-        typed.size() > typedBeforeWaits ? typed.substr(typedBeforeWaits) : std::u16string();
-    after.reset();
-    if (!typedMeanwhile.empty()) {
-      c_.win.boxes.Text1.text = typedMeanwhile;
-      c_.caretToEnd();
-    }
+    c_.learning->yhck(text, before);
   }
 }
 

@@ -4,6 +4,7 @@
 // the real implementations; until a subsystem is built its operations do nothing (see
 // `NotBuiltServices`).
 
+#include <cstdint>
 #include <set>
 #include <string>
 #include <string_view>
@@ -35,12 +36,26 @@ class LifecycleServices {
   virtual void ended() = 0;
 };
 
+// The composition a chosen commit ended, as word learning reads it: taken before the commit resets
+// the composition, so that keys typed while learning runs start a new code.
+struct CommittedComposition {
+  std::int32_t modifyMode = 0;   // instant modify was on
+  std::u16string typedCode;      // the code as typed (bmstr)
+  std::u16string shownSentence;  // the converted sentence shown (text7)
+  std::u16string lastCode;       // the code line as the pass last tracked it
+};
+
 class LearningServices {
  public:
   virtual ~LearningServices() = default;
-  // Word learning after a commit chosen with a quick-select key or from instant modify.
-  // Pumps messages.
+  // Word learning after a commit chosen with a quick-select key or from instant modify, reading
+  // the composition as it stands. Pumps messages.
   virtual void yhck(std::u16string_view text) = 0;
+  // The same with the composition the commit ended, taken before its reset. Pumps messages.
+  virtual void yhck(std::u16string_view text, const CommittedComposition& before) {
+    (void)before;
+    yhck(text);
+  }
 };
 
 class InputPassServices {
