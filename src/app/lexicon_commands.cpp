@@ -91,11 +91,15 @@ void LexiconCommands::replayHeldKeys() {
     return;
   }
   if (replayTimer_ < 0) replayTimer_ = p.createTimer([this] { replayHeldKeys(); });
-  // One keystroke: the events up to and including the next release.
+  // One keystroke: the events up to and including the next release. They go through the
+  // engine's hook as the user typed them (a key the program sends is not typing to the hook);
+  // what the hook lets pass is sent on to the target.
   while (!replayKeys_.empty()) {
     const KeyEvent e = replayKeys_.front();
     replayKeys_.pop_front();
-    p.sendKeyEvent(e.vkCode, e.scanCode, !e.down);
+    if (app_.input.hook.keyboardHookProc(e) != HookAnswer::Withhold) {
+      p.sendKeyEvent(e.vkCode, e.scanCode, !e.down);
+    }
     if (!e.down) break;
   }
   p.setTimer(replayTimer_, kReplayIntervalMs, !replayKeys_.empty());

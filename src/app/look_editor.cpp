@@ -136,7 +136,12 @@ void LookEditor::livePreview(int shift, bool lookChanged) {
   app_.input.context.setTimer1(false);
   if (app_.pass.timer2 >= 0) app_.platform.setTimer(app_.pass.timer2, kTimer2IntervalMs, false);
   if (lookChanged) app_.pass.lookChanged = -1;
+  // The preview stands where it is put: the once-per-composition move below the caret line is
+  // the typing's, not the preview's.
+  const bool shiftDone = app_.win.rhkl;
+  app_.win.rhkl = true;
   window.zdus();
+  app_.win.rhkl = shiftDone;
   boxes.rText7.text = kPreviewText;
   window.realise();
 }

@@ -5,6 +5,7 @@
 
 #include "conversion/text_steps.h"
 #include "conversion/word_compare.h"
+#include "lexicon/number_text.h"
 
 namespace yz {
 
@@ -71,13 +72,6 @@ std::int32_t findUserCode(const LexiconTable& user, std::u16string_view code, st
 }
 
 }  // namespace
-
-std::u16string singleText(float value) {
-  char buffer[32];
-  auto [end, ec] = std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::general, 7);
-  if (ec != std::errc()) return u"0";
-  return std::u16string(buffer, end);
-}
 
 void wordLengthWindow(std::u16string_view range, std::int32_t& wordMinLen, std::int32_t& wordMaxLen) {
   const std::size_t at = range.find(u'到');

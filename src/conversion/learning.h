@@ -69,8 +69,6 @@ class WordLearning final : public LearningServices, public FusedWordLearning {
   const CommittedComposition* before_ = nullptr;  // the composition of the commit being learned
 };
 
-// A single-precision number as the runtime writes it: shortest form, at most 7 significant digits.
-std::u16string singleText(float value);
 // The word-length window of 自造词词长范围 ("2到7"): a bound that does not read as a number reads
 // as 0, and an upper bound of 0 gives the window 2 to 7.
 void wordLengthWindow(std::u16string_view range, std::int32_t& wordMinLen, std::int32_t& wordMaxLen);

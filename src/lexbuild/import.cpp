@@ -2,6 +2,7 @@
 
 #include "lexbuild/merge.h"
 #include "lexicon/files.h"
+#include "lexicon/number_text.h"
 #include "lexicon/text_file.h"
 #include "lexicon/user_store.h"
 #include "state/lexicon_state.h"

@@ -2,13 +2,13 @@
 
 #include <charconv>
 #include <cmath>
-#include <cstdio>
 #include <optional>
 
 #include "lexbuild/image_writer.h"
 #include "lexbuild/system_lexicon.h"
 #include "lexicon/files.h"
 #include "lexicon/image_loader.h"
+#include "lexicon/number_text.h"
 #include "lexicon/text_file.h"
 #include "platform/platform.h"
 
@@ -57,14 +57,6 @@ std::u16string decimal(std::int64_t n) {
 }
 
 }  // namespace
-
-std::u16string singleText(float value) {
-  char buf[32];
-  std::snprintf(buf, sizeof buf, "%.7g", static_cast<double>(value));
-  std::u16string text;
-  for (const char* p = buf; *p != '\0'; ++p) text.push_back(static_cast<char16_t>(*p));
-  return text;
-}
 
 std::vector<std::u16string> userMergeSortLines(const LexiconTable& mainLexicon,
                                                const LexiconTable& userLexicon, bool yhcvh,

@@ -43,8 +43,5 @@ LexiconMergeResult mergeUserLexicon(const ProgramFolder& files, Platform& platfo
                                     const std::function<float()>& rnd,
                                     const std::function<void()>& pump);
 
-// A single-precision number as the runtime writes it: up to seven significant digits, no
-// trailing zeros (393.7055, 135, 0.5).
-std::u16string singleText(float value);
 
 }  // namespace yz

@@ -6,6 +6,7 @@
 
 #include "conversion/learning.h"
 #include "conversion/word_compare.h"
+#include "lexicon/number_text.h"
 #include "conversion_fixture.h"
 #include "lexicon/utf.h"
 

@@ -6,6 +6,7 @@
 #include "lexbuild/merge.h"
 #include "lexbuild_test_util.h"
 #include "lexicon/image_loader.h"
+#include "lexicon/number_text.h"
 #include "../support/make_table.h"
 
 namespace yz {
