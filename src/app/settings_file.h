@@ -26,7 +26,7 @@ void selectOption(Settings& settings, bool& option);
 // The 96 lines of the settings record for the controls as they stand.
 std::u16string settingsRecordText(const Settings& settings, SettingsCopy copy);
 // Reads a settings record into the controls, line by line by position (inuvjl). A value that does
-// not convert, or that the control refuses, leaves that control as it was; missing lines leave
+// not convert, or that the control refuses, gives that control its default; missing lines leave
 // their controls alone. Lines 51 and 53 also set `modifyKeyCode` and `switchKeyCode`.
 void inuvjl(std::u16string_view text, Settings& settings, CompositionState& comp);
 
