@@ -230,7 +230,7 @@ void Lifecycle::loadCharLexicon(const std::vector<std::u16string>& oneLetterLine
         files, p, app_.lex, app_.gbk, app_.settings.vxbf.marked(), [this] { pump(); });
     app_.mirror.auxSchemeChanged = false;
     if (!damage.empty()) {
-      std::u16string message = std::u16string(kCharLexiconPath) + damage;
+      std::u16string message = std::u16string(kCharLexiconPath) + u" " + damage;
       if (made.ok) {
         message += u"，已重新生成";
         if (kept) message += u"；原文件另存为 " + std::u16string(kDamagedCharLexiconCopy);

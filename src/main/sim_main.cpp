@@ -49,9 +49,18 @@ int main(int argc, char** argv) {
   }
   try {
     yz::SimSession session(options);
+    // The message boxes the program showed, each once, as they come.
+    std::size_t shown = 0;
+    auto printMessages = [&] {
+      for (; shown < session.platform.messageBoxes.size(); ++shown) {
+        std::cout << "message: " << yz::toUtf8(session.platform.messageBoxes[shown].text) << "\n";
+      }
+    };
+    printMessages();
     for (const auto& step : session.type(yz::fromUtf8(keys))) {
       std::cout << yz::SimSession::describe(step);
     }
+    printMessages();
   } catch (const std::exception& e) {
     std::cerr << "vexim-sim: " << e.what() << "\n";
     return 1;

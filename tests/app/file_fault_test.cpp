@@ -205,7 +205,7 @@ TEST_P(CharLexiconDamageTest, IsRegeneratedAndKeptAside) {
   const CharLexiconCase& c = GetParam();
   writeRaw(kCharLexiconPath, c.raw);
   start();
-  std::u16string expected = u"内置文件\\单字字库.txt" + std::u16string(c.damage) + u"，已重新生成";
+  std::u16string expected = u"内置文件\\单字字库.txt " + std::u16string(c.damage) + u"，已重新生成";
   if (!c.raw.empty()) expected += u"；原文件另存为 内置文件\\单字字库-损坏.txt";
   EXPECT_EQ(messages(), std::vector<std::u16string>{expected + u"。"}) << utf8(messages());
   EXPECT_NE(text(kCharLexiconPath).find(u"wo,我 1\r\n"), std::u16string::npos);
@@ -246,8 +246,10 @@ TEST_F(FileFaultTest, AnOutdatedImageIsIgnoredAndRenewed) {
   writeRaw(kLexiconImagePath, encodeLexiconImage(old, *folder().stamp(kMainLexiconPath)));
   // The regeneration then replaced the text, removed the single-character lexicon and was killed.
   writeLines(kMainLexiconPath, {u"aa,啊 156.726", u"de,的 1 得 5", u"ni,你 1 尼 5", u"wo,我 1"});
+  const auto textBefore = bytes(kMainLexiconPath);
   std::filesystem::remove(folder().path(kCharLexiconPath));
   start();
+  EXPECT_EQ(bytes(kMainLexiconPath), textBefore);
   EXPECT_TRUE(messages().empty()) << utf8(messages());
   EXPECT_EQ(app().lex.mainLexicon.last, 4);
   EXPECT_NE(text(kCharLexiconPath).find(u"wo,我 1"), std::u16string::npos);
@@ -267,7 +269,9 @@ TEST_F(FileFaultTest, AnAlteredImageFallsBackToTheText) {
   image[firstList] = static_cast<char>(0x4A);           // 啊 (0x554A) becomes another character
   image[firstList + 1] = static_cast<char>(0x4E);
   writeRaw(kLexiconImagePath, image);
+  const auto textBefore = bytes(kMainLexiconPath);
   start();
+  EXPECT_EQ(bytes(kMainLexiconPath), textBefore);
   EXPECT_EQ(messages(), std::vector<std::u16string>{
                             u"内置文件\\初始化后两码词库.txt 已损坏，本次改用 内置文件\\两码词库.txt，并已重新生成它。"})
       << utf8(messages());
