@@ -54,8 +54,8 @@ void loadFieldLexicon(std::u16string_view text, bool resourcePieces, LexiconTabl
 std::u16string badLexiconLinesMessage(const std::vector<std::int32_t>& lines);
 
 // What makes a single-character lexicon text unusable, or "" when it is sound: no entry, a line
-// that is not "code,word weight ..." (an empty code or one with a blank, an undecodable byte, no
-// weight after the first word) or lines out of ascending order (lookups bisect the table).
+// that is not "code,list" (no comma, an empty code or one with a blank or control character, an
+// empty list, an undecodable byte) or lines out of ascending order (lookups bisect the table).
 std::u16string charLexiconDamage(std::u16string_view text);
 
 // The message that a file is far larger than any real one and was not read.

@@ -271,11 +271,8 @@ std::u16string charLexiconDamage(std::u16string_view text) {
     if (comma == 0 || comma == std::u16string_view::npos) return u"已损坏（" + atLine(u"有误") + u"）";
     const std::u16string_view code = line.substr(0, comma);
     const std::u16string_view list = line.substr(comma + 1);
-    bool sound = line.find(u'\uFFFD') == std::u16string_view::npos;
+    bool sound = !list.empty() && line.find(u'\uFFFD') == std::u16string_view::npos;
     for (char16_t c : code) sound = sound && c > u' ';
-    const std::size_t blank = list.find(u' ');
-    sound = sound && blank != std::u16string_view::npos && blank > 0 && blank + 1 < list.size() &&
-            list[blank + 1] >= u'0' && list[blank + 1] <= u'9';
     if (!sound) return u"已损坏（" + atLine(u"有误") + u"）";
     if (entries > 0 && line < previous) return u"已损坏（" + atLine(u"次序错乱") + u"）";
     previous = line;

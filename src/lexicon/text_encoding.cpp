@@ -23,8 +23,8 @@ bool isCleanGbk(std::string_view bytes) {
   for (std::size_t i = 0; i < bytes.size(); ++i) {
     const auto b = static_cast<unsigned char>(bytes[i]);
     if (b == 0) return false;
-    if (b < 0x80) continue;
-    if (b == 0x80 || b == 0xFF || i + 1 == bytes.size()) return false;
+    if (b <= 0x80) continue;  // ASCII, and the code page's one single-byte sign (the euro)
+    if (b == 0xFF || i + 1 == bytes.size()) return false;
     const auto trail = static_cast<unsigned char>(bytes[++i]);
     if (trail < 0x40 || trail == 0x7F || trail == 0xFF) return false;
   }

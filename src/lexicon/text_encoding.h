@@ -30,7 +30,8 @@ DecodedText decodeUserText(std::string_view bytes, const Platform& platform);
 // The encoding's name as a user sees it in an editor ("UTF-8", "UTF-16").
 std::u16string_view encodingName(TextEncoding encoding);
 
-// Whether every byte is ASCII (but NUL) or part of a GBK double-byte character.
+// Whether every byte is ASCII (but NUL), the euro sign 0x80 or part of a GBK double-byte
+// character.
 bool isCleanGbk(std::string_view bytes);
 // Whether the bytes are valid UTF-8 (no overlong form, no surrogate) with at least one
 // character beyond ASCII.

@@ -225,7 +225,7 @@ INSTANTIATE_TEST_SUITE_P(
         CharLexiconCase{"blank_lines", "\r\n\r\n", u"是空的"},
         CharLexiconCase{"binary", std::string("\x01\x02\x00\x80\xFF,\x81", 7), u"已损坏（第 1 行有误）"},
         CharLexiconCase{"no_comma", "a,x 1\r\nde x 1\r\n", u"已损坏（第 2 行有误）"},
-        CharLexiconCase{"no_weight", "a,x 1\r\nde,x\r\n", u"已损坏（第 2 行有误）"},
+        CharLexiconCase{"empty_list", "a,x 1\r\nde,\r\nwo,x 1\r\n", u"已损坏（第 2 行有误）"},
         CharLexiconCase{"out_of_order", "wo,x 1\r\nde,x 1\r\n", u"已损坏（第 2 行次序错乱）"},
         CharLexiconCase{"cut_in_a_line", "a,x 1\r\nde,", u"已损坏（第 2 行有误）"},
         CharLexiconCase{"utf16", utf16le(u"a,啊 1\r\nwo,我 1\r\n", true), u"已损坏（第 1 行有误）"}),
