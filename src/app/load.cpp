@@ -30,6 +30,16 @@ std::u16string oversizedFileMessage(std::u16string_view path, std::uintmax_t byt
          u" MB，远远超出正常大小，没有读入。";
 }
 
+std::u16string defaultedSettingsMessage(std::u16string_view path, const std::vector<int>& lines) {
+  std::u16string numbers;
+  for (int n : lines) {
+    if (!numbers.empty()) numbers += u"、";
+    const std::string digits = std::to_string(n);
+    numbers.append(digits.begin(), digits.end());
+  }
+  return std::u16string(path) + u" 第 " + numbers + u" 行的值不是这一项能取的值，已改用默认设置。";
+}
+
 void deriveInputKind(Settings& s) {
   if (s.vxbf.marked() || s.zrhx.marked() || s.gbup.marked() || s.xhhx.marked() ||
       s.zdypf.marked() || s.ynma.marked()) {
@@ -195,7 +205,8 @@ void Lifecycle::readSettingsSource() {
   Platform& p = app_.platform;
   auto readInto = [&](std::u16string_view path) {
     if (auto bytes = readStartFile(path, kSmallTableLimit)) {
-      inuvjl(p.fromGbk(*bytes), app_.settings, app_.comp);
+      const std::vector<int> defaulted = inuvjl(p.fromGbk(*bytes), app_.settings, app_.comp);
+      if (!defaulted.empty()) tellOnce(defaultedSettingsMessage(path, defaulted));
     }
   };
   const auto size = files.size(kSettingsFile);

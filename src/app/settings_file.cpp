@@ -338,16 +338,20 @@ std::u16string settingsRecordText(const Settings& settings, SettingsCopy copy) {
   return out;
 }
 
-void inuvjl(std::u16string_view text, Settings& settings, CompositionState& comp) {
+std::vector<int> inuvjl(std::u16string_view text, Settings& settings, CompositionState& comp) {
   std::vector<std::u16string_view> raw = splitLines(text);
   const auto& lines = settingsLines();
   const Settings defaults;
+  std::vector<int> defaulted;
   for (int n = 1; n <= kSettingsLines; ++n) {
     if (static_cast<std::size_t>(n) <= raw.size()) {
       std::u16string_view value = valueOf(raw[static_cast<std::size_t>(n - 1)], readModeOf(n));
       const SettingsLine& line = lines[static_cast<std::size_t>(n - 1)];
       // A value the line does not allow ("-1", "nan", "inf" for an option) takes its default.
-      if (!line.read(value, settings, comp)) line.read(line.write(defaults), settings, comp);
+      if (!line.read(value, settings, comp)) {
+        line.read(line.write(defaults), settings, comp);
+        defaulted.push_back(n);
+      }
     }
     if (n == 12) settings.kxup = 1;
     if (n == 16 && (settings.wordLengthRange.size() < 3 ||
@@ -355,6 +359,7 @@ void inuvjl(std::u16string_view text, Settings& settings, CompositionState& comp
       settings.wordLengthRange = u"2到7";
     }
   }
+  return defaulted;
 }
 
 std::u16string skinRecordText(const Settings& settings) {

@@ -293,6 +293,29 @@ TEST_F(FileFaultTest, AFolderInPlaceOfAFileIsNothingRead) {
   EXPECT_EQ(typed(u"wo"), u"我");
 }
 
+// A settings value its line does not allow takes the line's default, and the start says which
+// lines; the file itself is not touched by reading it.
+TEST_F(FileFaultTest, SettingsValuesALineDoesNotAllowAreNamed) {
+  const std::u16string defaults = settingsRecordText(Settings{}, SettingsCopy::Program);
+  std::vector<std::u16string> record;
+  for (auto l : splitLines(defaults)) record.emplace_back(l);
+  record[5] = u"音码输入=-1";
+  record[19] = u"竖排候选=inf";
+  record[28] = u"特权码表=nan";
+  std::u16string text;
+  for (const auto& l : record) (text += l) += u"\r\n";
+  write(u"设置记录.ini", text);
+  const auto before = bytes(u"设置记录.ini");
+  start();
+  EXPECT_EQ(messages(), std::vector<std::u16string>{
+                            u"设置记录.ini 第 6、20、29 行的值不是这一项能取的值，已改用默认设置。"})
+      << utf8(messages());
+  EXPECT_TRUE(app().settings.ymur);
+  EXPECT_FALSE(app().settings.uphx);
+  EXPECT_EQ(app().settings.zrspbt, 0);
+  EXPECT_EQ(bytes(u"设置记录.ini"), before);
+}
+
 TEST_F(FileFaultTest, AnOversizedUserLexiconIsRefusedAndKept) {
   std::string huge(kUserLexiconLimit + 1, 'a');
   writeRaw(kUserLexiconPath, huge);
