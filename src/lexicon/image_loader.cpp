@@ -121,24 +121,17 @@ int compareUnits(const unsigned char* data, TextSpan a, TextSpan b) {
   return a.bytes == b.bytes ? 0 : (a.bytes < b.bytes ? -1 : 1);
 }
 
-// Walks the whole image, checking it, and hands each record to `onRecord(k, count, code, list)`
-// as it goes; a caller that builds from the records discards what it built when the walk fails.
+// Walks the count and the records that fill `size` bytes exactly, checking them, and hands each
+// record to `onRecord(k, count, code, list)` as it goes; a caller that builds from the records
+// discards what it built when the walk fails.
 template <typename OnRecord>
-LexiconImageResult walkImage(const unsigned char* data, std::size_t size, OnRecord onRecord) {
+LexiconImageResult walkRecords(const unsigned char* data, std::size_t size, OnRecord onRecord) {
   LexiconImageResult result;
   auto fail = [&](std::string why) {
     result.error = std::move(why);
     return result;
   };
-  if (size < kHeaderBytes + kLexiconImageSealBytes) return fail("image shorter than its count and seal");
-  const unsigned char* sealAt = data + size - kLexiconImageSealBytes;
-  const Seal seal = readSeal(sealAt);
-  if (!seal.present) return fail("no seal after the records");
-  if (checksum(data, size - 8) != readUint64(sealAt + kLexiconImageSealBytes - 8)) {
-    return fail("checksum does not match: the image was altered");
-  }
-  result.source = seal.source;
-  size -= kLexiconImageSealBytes;  // the records end where the seal begins
+  if (size < kHeaderBytes) return fail("image shorter than its record count");
   std::int32_t count = readInt32(data);
   if (count < 1) return fail("record count " + std::to_string(count) + " below 1");
   if (static_cast<std::uint64_t>(count) > (size - kHeaderBytes) / kMinRecordBytes) {
@@ -179,6 +172,30 @@ LexiconImageResult walkImage(const unsigned char* data, std::size_t size, OnReco
   if (p != size) return fail(std::to_string(size - p) + " bytes between the last record and the seal");
   result.ok = true;
   result.lexiconImageCount = count;
+  return result;
+}
+
+// Checks the seal, its checksum first, then walks the records before it.
+template <typename OnRecord>
+LexiconImageResult walkImage(const unsigned char* data, std::size_t size, OnRecord onRecord) {
+  LexiconImageResult result;
+  const Seal seal = size >= kHeaderBytes + kLexiconImageSealBytes
+                        ? readSeal(data + size - kLexiconImageSealBytes)
+                        : Seal{};
+  if (!seal.present) {
+    // Records that fill the file to its last byte are an image of an older version, made before
+    // images were sealed: outdated rather than damaged.
+    result.stale = walkRecords(data, size, [](std::int32_t, std::int32_t, TextSpan, TextSpan) {}).ok;
+    result.error = result.stale ? "image without a seal, made by an older version" : "no seal after the records";
+    return result;
+  }
+  const unsigned char* sealAt = data + size - kLexiconImageSealBytes;
+  if (checksum(data, size - 8) != readUint64(sealAt + kLexiconImageSealBytes - 8)) {
+    result.error = "checksum does not match: the image was altered";
+    return result;
+  }
+  result = walkRecords(data, size - kLexiconImageSealBytes, onRecord);
+  result.source = seal.source;
   return result;
 }
 

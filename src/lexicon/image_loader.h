@@ -45,7 +45,8 @@ struct LexiconImageResult {
   bool ok = false;
   std::int32_t lexiconImageCount = 0;  // records of an accepted image
   LexiconSourceStamp source;           // the seal's stamp of the text lexicon
-  bool stale = false;                  // sound, but made from another text lexicon than the present one
+  bool stale = false;                  // sound, but made from another text lexicon than the present
+                                       // one, or by an older version without a seal
   std::string error;                   // why the image was rejected
 };
 

@@ -260,6 +260,19 @@ TEST_F(FileFaultTest, AnOutdatedImageIsIgnoredAndRenewed) {
   EXPECT_EQ(renewed.last, 4);
 }
 
+// An image of an older version (records only, no seal) is renewed without a word.
+TEST_F(FileFaultTest, AnUnsealedImageOfAnOlderVersionIsRenewedQuietly) {
+  start();
+  std::string image = encodeLexiconImage(app().lex.mainLexicon, *folder().stamp(kMainLexiconPath));
+  session.reset();
+  image.resize(image.size() - kLexiconImageSealBytes);
+  writeRaw(kLexiconImagePath, image);
+  start();
+  EXPECT_TRUE(messages().empty()) << utf8(messages());
+  LexiconTable renewed;
+  EXPECT_TRUE(duqudaciku(folder(), renewed).ok);
+}
+
 // Altered bytes: the checksum fails, the text lexicon is used, the image is made again.
 TEST_F(FileFaultTest, AnAlteredImageFallsBackToTheText) {
   start();

@@ -149,7 +149,7 @@ TEST(LexiconImage, MalformedImagesAreRejectedWhole) {
       {"trailing bytes", sealed(records + std::string(2, '\0') + seal)},
       {"codes out of order", outOfOrder},
       {"altered byte", altered},
-      {"no seal", records},
+      {"no seal (an older version's image)", records},
       {"seal of another version", with(static_cast<std::int32_t>(records.size()) + 4, 2)},
       {"seal cut short", kTwoRecords.substr(0, kTwoRecords.size() - 1)},
   };
