@@ -1,6 +1,7 @@
 #include "lexicon/files.h"
 
 #include <cerrno>
+#include <chrono>
 #include <cstdio>
 #include <fstream>
 #include <iterator>
@@ -145,7 +146,11 @@ std::optional<ProgramFolder::Stamp> ProgramFolder::stamp(std::u16string_view rel
   if (ec) return std::nullopt;
   const auto time = std::filesystem::last_write_time(file, ec);
   if (ec) return std::nullopt;
-  s.modified = static_cast<std::int64_t>(time.time_since_epoch().count());
+  // Microseconds since 1970 whatever the file clock's own epoch and tick: a stamp written on one
+  // system (vexim-lexgen on Linux) compares equal on another (the program under Windows or Wine).
+  s.modified = std::chrono::duration_cast<std::chrono::microseconds>(
+                   std::chrono::file_clock::to_sys(time).time_since_epoch())
+                   .count();
   return s;
 }
 

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <filesystem>
 #include <fstream>
 
@@ -76,6 +77,21 @@ TEST_F(ProgramFolderTest, AFailedWriteSaysWhy) {
     EXPECT_EQ(writeFailureReason(why), u"磁盘空间不足");
     EXPECT_EQ(folder.readBytes(u"用户词库.txt"), "old");
   }
+}
+
+// A stamp is the size and the modification time in microseconds since 1970, so an image made
+// on one system pairs with its text lexicon on another.
+TEST_F(ProgramFolderTest, StampsInMicrosecondsSince1970) {
+  ProgramFolder folder(root_);
+  ASSERT_TRUE(folder.writeBytes(u"两码词库.txt", "aa,x 1\r\n"));
+  const auto when = std::chrono::sys_time<std::chrono::microseconds>(
+      std::chrono::microseconds(1577836800123456));  // 2020-01-01 00:00:00.123456 UTC
+  std::filesystem::last_write_time(folder.path(u"两码词库.txt"), std::chrono::file_clock::from_sys(when));
+  const auto stamp = folder.stamp(u"两码词库.txt");
+  ASSERT_TRUE(stamp);
+  EXPECT_EQ(stamp->size, 8u);
+  EXPECT_EQ(stamp->modified, 1577836800123456);
+  EXPECT_EQ(folder.stamp(u"none.txt"), std::nullopt);
 }
 
 // Only the writer's own temporaries ("name.ext.tmp") are taken for stale ones.
