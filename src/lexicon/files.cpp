@@ -146,10 +146,11 @@ std::optional<ProgramFolder::Stamp> ProgramFolder::stamp(std::u16string_view rel
   if (ec) return std::nullopt;
   const auto time = std::filesystem::last_write_time(file, ec);
   if (ec) return std::nullopt;
-  // Microseconds since 1970 whatever the file clock's own epoch and tick: a stamp written on one
-  // system (vexim-lexgen on Linux) compares equal on another (the program under Windows or Wine).
-  s.modified = std::chrono::duration_cast<std::chrono::microseconds>(
-                   std::chrono::file_clock::to_sys(time).time_since_epoch())
+  // Whole seconds since 1970, whatever the file clock's own epoch and tick: a stamp written on one
+  // system (vexim-lexgen on Linux) compares equal on another (the program under Windows or Wine,
+  // whose runtime reads file times to the second).
+  s.modified = std::chrono::floor<std::chrono::seconds>(std::chrono::file_clock::to_sys(time))
+                   .time_since_epoch()
                    .count();
   return s;
 }

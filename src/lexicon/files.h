@@ -54,7 +54,7 @@ class ProgramFolder {
   // The size and modification time of a regular file, nullopt for anything else.
   struct Stamp {
     std::uint64_t size = 0;
-    std::int64_t modified = 0;  // microseconds since 1970
+    std::int64_t modified = 0;  // whole seconds since 1970
     friend bool operator==(const Stamp&, const Stamp&) = default;
   };
   std::optional<Stamp> stamp(std::u16string_view relative) const;

@@ -10,7 +10,7 @@
 //   "VXIM"   4 bytes
 //   1        int32, the seal's version
 //   size     uint64, byte size of the text lexicon the image was made from
-//   time     int64, that file's modification time (microseconds since 1970)
+//   time     int64, that file's modification time (whole seconds since 1970)
 //   sum      uint64, checksum of every byte before it (xxHash64-style, seed 0)
 //
 // The checksum finds altered bytes; the stamp of the text lexicon finds an image that a newer
