@@ -72,7 +72,8 @@ const yz::ProgramFolder& lexiconFolder() {
     yz::LexiconTable table;
     yz::parseLexiconText(text, table);
     if (!f.writeBytes(yz::kMainLexiconPath, sim.toGbk(text)) ||
-        !f.writeBytes(yz::kLexiconImagePath, yz::encodeLexiconImage(table))) {
+        !f.writeBytes(yz::kLexiconImagePath,
+                      yz::encodeLexiconImage(table, f.stamp(yz::kMainLexiconPath).value()))) {
       std::abort();
     }
     return f;

@@ -25,6 +25,22 @@ std::u16string badLexiconLinesMessage(const std::vector<std::int32_t>& lines) {
   return u"词库中第 " + numbers + u" 行有误？请检查！";
 }
 
+std::u16string oversizedFileMessage(std::u16string_view path, std::uintmax_t bytes) {
+  const std::string mb = std::to_string(bytes >> 20);
+  return std::u16string(path) + u" 有 " + std::u16string(mb.begin(), mb.end()) +
+         u" MB，远远超出正常大小，没有读入。";
+}
+
+std::u16string defaultedSettingsMessage(std::u16string_view path, const std::vector<int>& lines) {
+  std::u16string numbers;
+  for (int n : lines) {
+    if (!numbers.empty()) numbers += u"、";
+    const std::string digits = std::to_string(n);
+    numbers.append(digits.begin(), digits.end());
+  }
+  return std::u16string(path) + u" 第 " + numbers + u" 行的值不是这一项能取的值，已改用默认设置。";
+}
+
 void deriveInputKind(Settings& s) {
   if (s.vxbf.marked() || s.zrhx.marked() || s.gbup.marked() || s.xhhx.marked() ||
       s.zdypf.marked() || s.ynma.marked()) {
@@ -81,14 +97,23 @@ void Lifecycle::Form_Load() {
     stop();
     return;
   }
+  if (const auto size = app_.files.size(kSyllableMasterPath); size && *size > kSmallTableLimit) {
+    p.messageBox(oversizedFileMessage(kSyllableMasterPath, *size) + u"程序无法启动。", u"",
+                 MessageBoxKind::Ok);
+    stop();
+    return;
+  }
   qptouptoup(app_.files, p);
 
-  if (FindProcess(kProgramImageName) &&
+  const bool secondCopy = FindProcess(kProgramImageName);
+  if (secondCopy &&
       p.messageBox(u"砚舟Vexim程序已经启动，你要另外再启动一个Vexim吗？", u"砚舟Vexim输入法",
                    MessageBoxKind::OkCancel) == MessageBoxAnswer::Cancel) {
     stop();
     return;
   }
+  // What a write cut off by a kill left behind; a second copy may be writing its own just now.
+  if (!secondCopy) app_.files.removeStaleTemporaries();
 
   // No input pass runs on half-loaded tables: the timer stays off until the end.
   app_.input.context.setTimer1(false);
@@ -186,9 +211,10 @@ void Lifecycle::readSettingsSource() {
   // A settings file that exists but cannot be read leaves the settings as they are, says so,
   // and the program goes on.
   auto readInto = [&](std::u16string_view path) {
-    if (auto bytes = files.readBytes(path)) {
-      inuvjl(p.fromGbk(*bytes), app_.settings, app_.comp);
-    } else {
+    if (auto bytes = readStartFile(path, kSmallTableLimit)) {
+      const std::vector<int> defaulted = inuvjl(p.fromGbk(*bytes), app_.settings, app_.comp);
+      if (!defaulted.empty()) tellOnce(defaultedSettingsMessage(path, defaulted));
+    } else if (files.size(path).value_or(0) <= kSmallTableLimit) {  // an oversized one was told
       p.messageBox(u"设置文件“" + std::u16string(path) + u"”读不出来，这次没有读入设置。", u"",
                    MessageBoxKind::Ok);
     }
@@ -212,7 +238,7 @@ void Lifecycle::readSettingsSource() {
 }
 
 void Lifecycle::jmuv(std::u16string_view skinPath) {
-  if (auto bytes = app_.files.readBytes(skinPath)) {
+  if (auto bytes = readStartFile(skinPath, kSmallTableLimit)) {
     readSkinRecord(app_.platform.fromGbk(*bytes), app_.settings);
   }
   app_.windowUi.window.applyLook();
@@ -221,6 +247,19 @@ void Lifecycle::jmuv(std::u16string_view skinPath) {
 void Lifecycle::loadLayoutTables() {
   // The layout table of each marked layout label (国标双拼, 小鹤双拼, 自定双拼, in this order) is
   // filled from its pair file once the layout table exists.
+}
+
+void Lifecycle::tellOnce(const std::u16string& text) {
+  if (shownOnce_.insert(text).second) app_.platform.messageBox(text, u"", MessageBoxKind::Ok);
+}
+
+std::optional<std::string> Lifecycle::readStartFile(std::u16string_view path, std::uintmax_t limit) {
+  ReadFailure why = ReadFailure::None;
+  std::optional<std::string> bytes = app_.files.readBytes(path, limit, &why);
+  if (why == ReadFailure::TooLarge) {
+    tellOnce(oversizedFileMessage(path, app_.files.size(path).value_or(limit)));
+  }
+  return bytes;
 }
 
 void Lifecycle::showSettings() {

@@ -4,11 +4,15 @@
 
 #include <cstdint>
 #include <optional>
+#include <set>
+#include <system_error>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "app/settings_dialog.h"
+#include "lexicon/image_loader.h"
+#include "lexicon/text_encoding.h"
 #include "state/lexicon_state.h"
 #include "state/services.h"
 #include "state/settings.h"
@@ -32,6 +36,14 @@ inline constexpr std::u16string_view kRaceScratchPath = u"赛文资料\\两码�
 inline constexpr std::u16string_view kStartingText = u"启动中……";
 // A settings file in the program folder shorter than this is taken as damaged.
 inline constexpr std::uintmax_t kMinSettingsBytes = 1000;
+// Size bounds of the files the load reads, far beyond any real one (the syllable master holds a
+// few kilobytes, the full codes and auxiliary tables some hundred, the system lexicon about 8 MB,
+// a large user lexicon 2 MB): a larger file is refused with a message rather than read.
+inline constexpr std::uintmax_t kSmallTableLimit = std::uintmax_t{4} << 20;
+inline constexpr std::uintmax_t kLexiconFileLimit = std::uintmax_t{128} << 20;
+inline constexpr std::uintmax_t kUserLexiconLimit = std::uintmax_t{16} << 20;
+// Where a damaged single-character lexicon is kept before it is regenerated.
+inline constexpr std::u16string_view kDamagedCharLexiconCopy = u"内置文件\\单字字库-损坏.txt";
 
 // A resource's text cut at every CR LF; the last piece is what follows the last one.
 std::vector<std::u16string_view> splitResourcePieces(std::u16string_view text);
@@ -42,6 +54,17 @@ void loadFieldLexicon(std::u16string_view text, bool resourcePieces, LexiconTabl
 
 // One message for every bad line of the main lexicon: the count and the first line numbers.
 std::u16string badLexiconLinesMessage(const std::vector<std::int32_t>& lines);
+
+// What makes a single-character lexicon text unusable, or "" when it is sound: no entry, a line
+// that is not "code,list" (no comma, an empty code or one with a blank or control character, an
+// empty list, an undecodable byte) or lines out of ascending order (lookups bisect the table).
+std::u16string charLexiconDamage(std::u16string_view text);
+
+// The message that values of a settings file's lines were not allowed and took their defaults.
+std::u16string defaultedSettingsMessage(std::u16string_view path, const std::vector<int>& lines);
+
+// The message that a file is far larger than any real one and was not read.
+std::u16string oversizedFileMessage(std::u16string_view path, std::uintmax_t bytes);
 
 // Steps 12 and 16 of the load on a settings store: the input kind from the marked scheme label,
 // then the options that follow from the algorithm (fluency or accuracy first).
@@ -104,6 +127,18 @@ class Lifecycle final : public LifecycleServices, public DialogCommands {
   void loadUserLexicon();
   void readPrivilegedCodes();
   void readUserLexiconFile();
+  // Keeps the bytes of a user lexicon in another encoding beside it before the file is saved
+  // as GBK; the copy's path, or "" when it could not be written (`why` then says why).
+  std::u16string keepOriginalUserLexicon(const std::string& bytes, TextEncoding encoding,
+                                         std::error_code& why);
+  // A start file read whole, or nullopt; a file larger than `limit` is refused with a message
+  // (once a session), and anything but a regular file counts as missing.
+  std::optional<std::string> readStartFile(std::u16string_view path, std::uintmax_t limit);
+  // Shows a message box once in the life of the program (keyed by its text).
+  void tellOnce(const std::u16string& text);
+  // Writes the image again from the main lexicon just loaded from its text, after the image was
+  // rejected (damaged, or stale beside a newer text); says so when it was damaged.
+  void mendLexiconImage(const LexiconImageResult& rejected, const LexiconSourceStamp& text);
   std::optional<std::u16string> canonicalPrivilegedCode(std::u16string_view code);
   void finishLoad();
 
@@ -123,6 +158,8 @@ class Lifecycle final : public LifecycleServices, public DialogCommands {
   App& app_;
   bool userLexiconInMemory_ = false;
   bool userFileOwned_ = false;
+  bool saveFailureShown_ = false;  // the last save of the user lexicon failed and was reported
+  std::set<std::u16string> shownOnce_;
   bool stopped_ = false;
   int skippedPrivilegedCodes_ = 0;
   // The stored algorithm choice while offline forces fluency first: what a save writes.

@@ -73,8 +73,9 @@ bool Lifecycle::loadTables() {
 
 void Lifecycle::loadSyllableTables() {
   std::vector<std::u16string> lines;
-  if (auto fileLines = readGbkLines(app_.files, app_.platform, kSyllablePairPath)) {
-    lines = std::move(*fileLines);
+  if (auto bytes = readStartFile(kSyllablePairPath, kSmallTableLimit)) {
+    const std::u16string text = app_.platform.fromGbk(*bytes);
+    for (std::u16string_view line : splitLines(text)) lines.emplace_back(line);
   } else if (auto resource = app_.platform.resource(101)) {
     const std::u16string text = app_.platform.fromGbk(*resource);
     auto pieces = splitResourcePieces(text);
@@ -88,18 +89,40 @@ void Lifecycle::loadMainLexicon() {
   LexiconTable& main = app_.lex.mainLexicon;
   const ProgramFolder& files = app_.files;
   Platform& p = app_.platform;
-  // A damaged image is rejected whole and the text lexicon loads instead.
-  if (files.exists(kLexiconImagePath) && duqudaciku(files, main).ok) return;
-  if (files.exists(kMainLexiconPath)) {
-    const TextLexiconResult text = loadLexiconText(files, p, kMainLexiconPath, main);
-    if (text.ok) {
+  // A damaged image, or one that a newer text lexicon has outdated, is rejected whole and the
+  // text lexicon loads instead.
+  std::optional<LexiconImageResult> rejected;
+  if (files.exists(kLexiconImagePath)) {
+    LexiconImageResult image = duqudaciku(files, main);
+    if (image.ok) return;
+    rejected = std::move(image);
+  }
+  // Stamped before it is read: a text changed meanwhile makes a mended image stale, never wrong.
+  if (const auto stamp = files.stamp(kMainLexiconPath)) {
+    if (auto bytes = readStartFile(kMainLexiconPath, kLexiconFileLimit)) {
+      const TextLexiconResult text = parseLexiconText(p.fromGbk(*bytes), main);
       if (!text.badLines.empty()) {
         p.messageBox(badLexiconLinesMessage(text.badLines), u"", MessageBoxKind::Ok);
       }
+      if (rejected) mendLexiconImage(*rejected, *stamp);
       return;
     }
   }
+  if (rejected && !rejected->stale) {
+    tellOnce(std::u16string(kLexiconImagePath) + u" 已损坏，没有使用它。");
+  }
   if (auto resource = p.resource(105)) loadFieldLexicon(p.fromGbk(*resource), true, main);
+}
+
+void Lifecycle::mendLexiconImage(const LexiconImageResult& rejected, const LexiconSourceStamp& text) {
+  std::error_code why;
+  const bool rebuilt = app_.files.writeBytes(
+      kLexiconImagePath, encodeLexiconImage(app_.lex.mainLexicon, text), &why);
+  if (rejected.stale) return;  // an outdated image is renewed without a word
+  std::u16string message = std::u16string(kLexiconImagePath) + u" 已损坏，本次改用 " +
+                           std::u16string(kMainLexiconPath);
+  message += rebuilt ? u"，并已重新生成它。" : u"；重新生成它没有成功：" + writeFailureReason(why) + u"。";
+  tellOnce(message);
 }
 
 void Lifecycle::loadAuxCodes() {
@@ -111,9 +134,10 @@ void Lifecycle::loadAuxCodes() {
   if (s.wbhfvm.marked()) path = u"内置文件\\笔画辅助码.txt";
   if (s.zrmfvm.marked()) path = u"内置文件\\自然码辅助码.txt";
   if (path.empty()) return;
-  auto lines = readGbkLines(app_.files, app_.platform, path);
-  if (!lines) return;
-  for (const auto& line : *lines) {
+  auto bytes = readStartFile(path, kSmallTableLimit);
+  if (!bytes) return;
+  const std::u16string text = app_.platform.fromGbk(*bytes);
+  for (std::u16string_view line : splitLines(text)) {
     auto fields = splitFields(line, u',');
     if (fields.size() < 2 || fields[0].empty()) continue;
     app_.lex.charAuxCodes[static_cast<std::size_t>(app_.gbk.charIndex(fields[0][0]))] =
@@ -126,7 +150,14 @@ bool Lifecycle::loadFullCodes(std::vector<std::u16string>& oneLetterLines) {
   Platform& p = app_.platform;
   const Settings& s = app_.settings;
   for (auto& slot : lex.charFullCodes.slots) slot.clear();
-  const auto bytes = app_.files.readBytes(kFullCodesPath);
+  ReadFailure why = ReadFailure::None;
+  const auto bytes = app_.files.readBytes(kFullCodesPath, kSmallTableLimit, &why);
+  if (why == ReadFailure::TooLarge) {
+    p.messageBox(oversizedFileMessage(kFullCodesPath, app_.files.size(kFullCodesPath).value_or(0)) +
+                     u"程序无法启动。",
+                 u"", MessageBoxKind::Ok);
+    return false;
+  }
   if (!bytes) {
     p.messageBox(u"找不到内置文件\\单字全码.txt,你是否仅安装了主程序而没有配套的词库文件？请检查！", u"",
                  MessageBoxKind::Ok);
@@ -171,21 +202,84 @@ bool Lifecycle::loadFullCodes(std::vector<std::u16string>& oneLetterLines) {
 void Lifecycle::loadCharLexicon(const std::vector<std::u16string>& oneLetterLines) {
   const ProgramFolder& files = app_.files;
   Platform& p = app_.platform;
-  if (!files.exists(kCharLexiconPath) || app_.mirror.auxSchemeChanged) {
+  std::optional<std::u16string> text;
+  std::u16string damage;  // what is wrong with the file found, for the message
+  std::optional<std::string> damagedBytes;
+  bool regenerate = !files.exists(kCharLexiconPath) || app_.mirror.auxSchemeChanged;
+  if (!regenerate) {
+    ReadFailure why = ReadFailure::None;
+    std::optional<std::string> bytes = files.readBytes(kCharLexiconPath, kLexiconFileLimit, &why);
+    if (bytes) {
+      text = p.fromGbk(*bytes);
+      damage = charLexiconDamage(*text);
+      if (!damage.empty() && !bytes->empty()) damagedBytes = std::move(bytes);
+    } else {
+      damage = why == ReadFailure::TooLarge ? u"远远超出正常大小" : u"无法读出";
+    }
+    regenerate = !damage.empty();
+  }
+  if (regenerate) {
+    // A damaged file the user may have edited by hand is kept aside (the first one only).
+    bool kept = false;
+    if (damagedBytes) {
+      kept = files.exists(kDamagedCharLexiconCopy) ||
+             files.writeBytes(kDamagedCharLexiconCopy, *damagedBytes);
+    }
     writeGbkLines(files, p, kCharScratchPath, oneLetterLines);
-    regenerateCharLexicon(files, p, app_.lex, app_.gbk, app_.settings.vxbf.marked(),
-                          [this] { pump(); });
+    const CharLexiconResult made = regenerateCharLexicon(
+        files, p, app_.lex, app_.gbk, app_.settings.vxbf.marked(), [this] { pump(); });
     app_.mirror.auxSchemeChanged = false;
+    if (!damage.empty()) {
+      std::u16string message = std::u16string(kCharLexiconPath) + u" " + damage;
+      if (made.ok) {
+        message += u"，已重新生成";
+        if (kept) message += u"；原文件另存为 " + std::u16string(kDamagedCharLexiconCopy);
+        message += u"。";
+      } else {
+        message += u"，重新生成也没有成功，单字可能打不出来。";
+      }
+      tellOnce(message);
+    }
     // The new file is committed with the settings; the user lexicon is not in memory yet and
     // is not written.
     csqid();
+    if (made.ok) text.reset();
   }
   LexiconTable& table = app_.lex.charLexicon;
-  if (auto bytes = files.readBytes(kCharLexiconPath)) {
-    loadFieldLexicon(p.fromGbk(*bytes), false, table);
+  if (!text) {
+    if (auto bytes = files.readBytes(kCharLexiconPath, kLexiconFileLimit)) text = p.fromGbk(*bytes);
+  }
+  if (text) {
+    loadFieldLexicon(*text, false, table);
   } else {
     table.reset();
   }
+}
+
+std::u16string charLexiconDamage(std::u16string_view text) {
+  std::int32_t lineNo = 0;
+  std::int32_t entries = 0;
+  std::u16string_view previous;  // the last line: the file is sorted line by line
+  auto atLine = [&lineNo](std::u16string_view what) {
+    const std::string n = std::to_string(lineNo);
+    return u"第 " + std::u16string(n.begin(), n.end()) + u" 行" + std::u16string(what);
+  };
+  for (std::u16string_view line : splitLines(text)) {
+    ++lineNo;
+    if (line.empty()) continue;
+    const std::size_t comma = line.find(u',');
+    if (comma == 0 || comma == std::u16string_view::npos) return u"已损坏（" + atLine(u"有误") + u"）";
+    const std::u16string_view code = line.substr(0, comma);
+    const std::u16string_view list = line.substr(comma + 1);
+    bool sound = !list.empty() && line.find(u'\uFFFD') == std::u16string_view::npos;
+    for (char16_t c : code) sound = sound && c > u' ';
+    if (!sound) return u"已损坏（" + atLine(u"有误") + u"）";
+    if (entries > 0 && line < previous) return u"已损坏（" + atLine(u"次序错乱") + u"）";
+    previous = line;
+    ++entries;
+  }
+  if (entries == 0) return u"是空的";
+  return {};
 }
 
 }  // namespace yz

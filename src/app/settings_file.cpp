@@ -49,6 +49,7 @@ std::optional<double> parseNumber(std::u16string_view text) {
   double value = 0;
   auto [end, ec] = std::from_chars(first, s.data() + s.size(), value, std::chars_format::fixed);
   if (ec != std::errc() || end != s.data() + s.size()) return std::nullopt;
+  if (!std::isfinite(value)) return std::nullopt;  // "nan" and "inf" are no numbers of a setting
   return value;
 }
 
@@ -67,7 +68,8 @@ std::optional<bool> toBoolean(std::u16string_view text) {
   for (char& c : s) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
   if (s == "true") return true;
   if (s == "false") return false;
-  if (auto n = parseNumber(t)) return *n != 0;
+  // Of the numbers only 1 and 0 stand for an option's two states.
+  if (auto n = parseNumber(t); n && (*n == 0 || *n == 1)) return *n != 0;
   return std::nullopt;
 }
 
@@ -336,13 +338,20 @@ std::u16string settingsRecordText(const Settings& settings, SettingsCopy copy) {
   return out;
 }
 
-void inuvjl(std::u16string_view text, Settings& settings, CompositionState& comp) {
+std::vector<int> inuvjl(std::u16string_view text, Settings& settings, CompositionState& comp) {
   std::vector<std::u16string_view> raw = splitLines(text);
   const auto& lines = settingsLines();
+  const Settings defaults;
+  std::vector<int> defaulted;
   for (int n = 1; n <= kSettingsLines; ++n) {
     if (static_cast<std::size_t>(n) <= raw.size()) {
       std::u16string_view value = valueOf(raw[static_cast<std::size_t>(n - 1)], readModeOf(n));
-      lines[static_cast<std::size_t>(n - 1)].read(value, settings, comp);
+      const SettingsLine& line = lines[static_cast<std::size_t>(n - 1)];
+      // A value the line does not allow ("-1", "nan", "inf" for an option) takes its default.
+      if (!line.read(value, settings, comp)) {
+        line.read(line.write(defaults), settings, comp);
+        defaulted.push_back(n);
+      }
     }
     if (n == 12) settings.kxup = 1;
     if (n == 16 && (settings.wordLengthRange.size() < 3 ||
@@ -350,6 +359,7 @@ void inuvjl(std::u16string_view text, Settings& settings, CompositionState& comp
       settings.wordLengthRange = u"2到7";
     }
   }
+  return defaulted;
 }
 
 std::u16string skinRecordText(const Settings& settings) {

@@ -5,6 +5,7 @@
 
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "state/composition_state.h"
 #include "state/settings.h"
@@ -26,9 +27,10 @@ void selectOption(Settings& settings, bool& option);
 // The 96 lines of the settings record for the controls as they stand.
 std::u16string settingsRecordText(const Settings& settings, SettingsCopy copy);
 // Reads a settings record into the controls, line by line by position (inuvjl). A value that does
-// not convert, or that the control refuses, leaves that control as it was; missing lines leave
-// their controls alone. Lines 51 and 53 also set `modifyKeyCode` and `switchKeyCode`.
-void inuvjl(std::u16string_view text, Settings& settings, CompositionState& comp);
+// not convert, or that the control refuses, gives that control its default; missing lines leave
+// their controls alone. Lines 51 and 53 also set `modifyKeyCode` and `switchKeyCode`. Returns the
+// numbers of the lines whose value took the default.
+std::vector<int> inuvjl(std::u16string_view text, Settings& settings, CompositionState& comp);
 
 // The 12 lines of the skin record from the three preview boxes.
 std::u16string skinRecordText(const Settings& settings);

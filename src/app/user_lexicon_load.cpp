@@ -2,6 +2,7 @@
 // user lexicon file, rebuilt and written back once the lexicon is complete.
 
 #include <charconv>
+#include <filesystem>
 
 #include "app/app.h"
 #include "app/load.h"
@@ -75,7 +76,7 @@ void Lifecycle::loadUserLexicon() {
   userFileOwned_ = false;
   if (files.exists(kTwoCodeUserLexiconPath)) {
     // A supplied lexicon is the whole user lexicon; 用户词库.txt is neither read nor written.
-    if (auto bytes = files.readBytes(kTwoCodeUserLexiconPath)) {
+    if (auto bytes = readStartFile(kTwoCodeUserLexiconPath, kLexiconFileLimit)) {
       loadFieldLexicon(app_.platform.fromGbk(*bytes), false, user);
     }
     userLexiconInMemory_ = true;
@@ -114,7 +115,7 @@ void Lifecycle::readPrivilegedCodes() {
   table.privilegedWords.assign(1, u"");
   table.privilegedFlags.assign(1, u"");
   table.tqgu = 0;
-  auto bytes = app_.files.readBytes(kPrivilegedCodesPath);
+  auto bytes = readStartFile(kPrivilegedCodesPath, kSmallTableLimit);
   if (!bytes) return;
   const std::vector<std::u16string> fields = fieldStream(app_.platform.fromGbk(*bytes));
   LexiconTable& user = app_.lex.userLexicon;
@@ -141,17 +142,46 @@ void Lifecycle::readPrivilegedCodes() {
 
 void Lifecycle::readUserLexiconFile() {
   const ProgramFolder& files = app_.files;
-  if (!files.exists(kUserLexiconPath)) return;
-  auto bytes = files.readBytes(kUserLexiconPath);
+  std::error_code ec;
+  if (!std::filesystem::exists(files.path(kUserLexiconPath), ec)) return;
+  ReadFailure why = ReadFailure::None;
+  std::optional<std::string> bytes = files.readBytes(kUserLexiconPath, kUserLexiconLimit, &why);
   if (!bytes) {
     userFileOwned_ = false;  // a file that could not be read is never overwritten
+    std::u16string message =
+        why == ReadFailure::TooLarge
+            ? oversizedFileMessage(kUserLexiconPath, files.size(kUserLexiconPath).value_or(0))
+            : std::u16string(kUserLexiconPath) + u" 无法读入。";
+    tellOnce(message + u"程序不会改写它，本次新造的词也不会保存。");
     return;
   }
-  const std::u16string text = app_.platform.fromGbk(*bytes);
+  DecodedText decoded = decodeUserText(*bytes, app_.platform);
+  if (decoded.encoding == TextEncoding::Unclean) {
+    // Words read wrongly would be saved wrongly: the file stays exactly as it is.
+    userFileOwned_ = false;
+    tellOnce(std::u16string(kUserLexiconPath) +
+             u" 不是 GBK 编码，有些字无法正确读出。为免丢词，程序不会改写它，本次新造的词也不会保存。"
+             u"请把它另存为 ANSI（GBK）编码后重新启动。");
+  } else if (decoded.encoding != TextEncoding::Gbk) {
+    // Read in its own encoding and saved as GBK at the end of the load, the original kept beside it.
+    std::error_code why;
+    const std::u16string copy = keepOriginalUserLexicon(*bytes, decoded.encoding, why);
+    const std::u16string name = std::u16string(encodingName(decoded.encoding));
+    if (copy.empty()) {
+      userFileOwned_ = false;
+      tellOnce(std::u16string(kUserLexiconPath) + u" 是 " + name + u" 编码；原文件没能另存一份（" +
+               writeFailureReason(why) + u"），所以不改存为 GBK，本次新造的词也不会保存。");
+    } else {
+      tellOnce(std::u16string(kUserLexiconPath) + u" 是 " + name +
+               u" 编码，已按原编码读入并改存为 GBK 编码；原文件保留为 " + copy + u"。");
+    }
+  }
+  const std::u16string& text = decoded.text;
   LexiconTable& user = app_.lex.userLexicon;
   const CharTable& fullCodes = app_.lex.charFullCodes;
   for (std::u16string_view line : splitLines(text)) {
     if (line.empty()) continue;
+    if (line.find(u'\uFFFD') != std::u16string_view::npos) continue;  // bytes that read as nothing
     const std::size_t comma = line.find(u',');
     if (comma == 0) continue;
     if (comma != std::u16string_view::npos) {
@@ -181,10 +211,40 @@ void Lifecycle::readUserLexiconFile() {
   }
 }
 
+std::u16string Lifecycle::keepOriginalUserLexicon(const std::string& bytes, TextEncoding encoding,
+                                                  std::error_code& why) {
+  const std::u16string stem = encoding == TextEncoding::Utf8 ? u"用户diy文件\\用户词库-UTF8原文件"
+                                                              : u"用户diy文件\\用户词库-UTF16原文件";
+  // A copy kept at an earlier start is never replaced: the next free name takes this one.
+  for (int n = 1; n <= 99; ++n) {
+    std::u16string path = stem;
+    if (n > 1) {
+      const std::string digits = std::to_string(n);
+      path.append(digits.begin(), digits.end());
+    }
+    path += u".txt";
+    if (!app_.files.exists(path)) return app_.files.writeBytes(path, bytes, &why) ? path : u"";
+    if (app_.files.readBytes(path) == bytes) return path;
+  }
+  why = std::make_error_code(std::errc::file_exists);
+  return {};
+}
+
 void Lifecycle::saveUserLexicon() {
   if (!userLexiconInMemory_ || !userFileOwned_) return;
-  jlyhck(app_.lex.userLexicon, app_.files, app_.platform, app_.gbk,
-         [this] { app_.input.composition.escjm(); });
+  const UserWriteResult written = jlyhck(app_.lex.userLexicon, app_.files, app_.platform, app_.gbk,
+                                         [this] { app_.input.composition.escjm(); });
+  if (written.ok) {
+    saveFailureShown_ = false;
+    return;
+  }
+  // Said once, not at every later save that fails the same way.
+  if (saveFailureShown_) return;
+  saveFailureShown_ = true;
+  app_.platform.messageBox(u"用户词库没能保存到 " + std::u16string(kUserLexiconPath) + u"：" +
+                               writeFailureReason(written.why) +
+                               u"。原来的文件没有改动，新造的词还没有存下。",
+                           u"砚舟Vexim输入法", MessageBoxKind::Ok);
 }
 
 }  // namespace yz

@@ -30,14 +30,14 @@ void putText(std::string& out, std::u16string_view text) {
 
 }  // namespace
 
-LexiconImageBytes buildLexiconImage(std::u16string_view text) {
+LexiconImageBytes buildLexiconImage(std::u16string_view text, const LexiconSourceStamp& source) {
   LexiconImageBytes image;
   // Every text unit is stored once with at most 12 bytes per line around it.
   if (text.size() > static_cast<std::size_t>(std::numeric_limits<std::int32_t>::max() / 4)) {
     return image;
   }
   std::string& out = image.bytes;
-  out.reserve(4 + 2 * text.size() + 12 * (text.size() / 16 + 1));
+  out.reserve(4 + 2 * text.size() + 12 * (text.size() / 16 + 1) + kLexiconImageSealBytes);
   putInt32(out, 0);
   std::int32_t n = 0;
   for (std::u16string_view line : splitLines(text)) {
@@ -57,14 +57,19 @@ LexiconImageBytes buildLexiconImage(std::u16string_view text) {
   std::string count;
   putInt32(count, static_cast<std::uint32_t>(n));
   std::memcpy(out.data(), count.data(), 4);
+  sealLexiconImage(out, source);
   image.records = n;
   return image;
 }
 
 ImageWriteResult writeLexiconImage(const ProgramFolder& files, const Platform& platform) {
   ImageWriteResult result;
-  if (auto source = files.readBytes(kMainLexiconPath)) {
-    LexiconImageBytes image = buildLexiconImage(platform.fromGbk(*source));
+  // Stamped before it is read: a text changed meanwhile makes the image stale, never wrong.
+  const std::optional<LexiconSourceStamp> stamp = files.stamp(kMainLexiconPath);
+  std::optional<std::string> source;
+  if (stamp) source = files.readBytes(kMainLexiconPath);
+  if (source) {
+    LexiconImageBytes image = buildLexiconImage(platform.fromGbk(*source), *stamp);
     result.skippedLines = image.skippedLines;
     if (image.records > 0 && files.writeBytes(kLexiconImagePath, image.bytes)) {
       result.ok = true;

@@ -6,6 +6,8 @@
 //   N                  int32 LE, the number of records (at least 1)
 //   N records          code, then candidate list; each: int32 LE byte length B, B bytes of
 //                      UTF-16LE text, 00 00
+//   seal               32 bytes: the size and modification time of the text lexicon the image
+//                      was made from, and a checksum of the image (see lexicon/image_loader.h)
 //
 // A source line "code,list" is one record: the code is the text before the first comma, the list
 // the rest of the line (further commas stay in it). A line without a comma is no record and is
@@ -15,10 +17,11 @@
 #include <string>
 #include <string_view>
 
+#include "lexicon/image_loader.h"
+
 namespace yz {
 
 class Platform;
-class ProgramFolder;
 
 struct LexiconImageBytes {
   std::string bytes;              // the image; empty when the text holds no record
@@ -26,8 +29,9 @@ struct LexiconImageBytes {
   std::int32_t skippedLines = 0;  // non-empty lines without a comma
 };
 
-// The image of a decoded lexicon text, records in line order.
-LexiconImageBytes buildLexiconImage(std::u16string_view text);
+// The image of a decoded lexicon text, records in line order, sealed with the stamp of the file
+// the text came from.
+LexiconImageBytes buildLexiconImage(std::u16string_view text, const LexiconSourceStamp& source = {});
 
 struct ImageWriteResult {
   bool ok = false;                // an image was written

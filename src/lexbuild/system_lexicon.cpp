@@ -264,6 +264,10 @@ RegenerationResult regenerateSystemLexicon(RegenerationContext& ctx, const WordC
     const std::vector<char16_t> merged = mergeRegenerationLines(std::move(lines), records, ctx.pump);
     text = std::make_shared<const TextBuffer>(std::u16string_view(merged.data(), merged.size()));
   }
+  // The single-character lexicon is derived from the system lexicon: it goes before the new text
+  // replaces the old, so a kill in between never leaves it beside a text of another scheme (the
+  // next load regenerates it from whichever text is there).
+  if (ctx.files.exists(kCharLexiconPath)) ctx.files.remove(kCharLexiconPath);
   if (!ctx.files.writeBytes(kMainLexiconPath, ctx.platform.toGbk(text->view()))) {
     result.reportText = u"系统词库文件写不进去，原词库保持不变！";
     finish(ctx, result, startSecond);
@@ -276,10 +280,14 @@ RegenerationResult regenerateSystemLexicon(RegenerationContext& ctx, const WordC
   for (std::u16string_view path : kObsoleteFiles) {
     if (ctx.files.exists(path)) ctx.files.remove(path);
   }
-  // The start-up prefers the image: an image of the old lexicon must not outlive it.
-  if (ctx.files.exists(kLexiconImagePath) &&
-      !ctx.files.writeBytes(kLexiconImagePath, encodeLexiconImage(ctx.lex.mainLexicon))) {
-    ctx.files.remove(kLexiconImagePath);
+  // The start-up prefers the image: an image of the old lexicon must not outlive it. Its seal
+  // names the new text, so one cut off before this point is stale and ignored.
+  if (ctx.files.exists(kLexiconImagePath)) {
+    const std::optional<LexiconSourceStamp> stamp = ctx.files.stamp(kMainLexiconPath);
+    if (!stamp || !ctx.files.writeBytes(kLexiconImagePath,
+                                        encodeLexiconImage(ctx.lex.mainLexicon, *stamp))) {
+      ctx.files.remove(kLexiconImagePath);
+    }
   }
   finish(ctx, result, startSecond);
   return result;

@@ -1,8 +1,17 @@
 #include "lexicon/files.h"
 
+#include <cerrno>
+#include <chrono>
+#include <cstdio>
 #include <fstream>
 #include <iterator>
 #include <system_error>
+
+#ifdef _WIN32
+#include <io.h>
+#else
+#include <unistd.h>
+#endif
 
 #include "lexicon/utf.h"
 
@@ -29,41 +38,136 @@ std::optional<std::uintmax_t> ProgramFolder::size(std::u16string_view relative) 
   return n;
 }
 
-std::optional<std::string> ProgramFolder::readBytes(std::u16string_view relative) const {
-  std::ifstream in(path(relative), std::ios::binary | std::ios::ate);
-  if (!in) return std::nullopt;
-  auto size = in.tellg();
-  if (size < 0) return std::nullopt;
+std::optional<std::string> ProgramFolder::readBytes(std::u16string_view relative,
+                                                    std::uintmax_t limit, ReadFailure* why) const {
+  auto fail = [why](ReadFailure failure) -> std::optional<std::string> {
+    if (why != nullptr) *why = failure;
+    return std::nullopt;
+  };
+  if (why != nullptr) *why = ReadFailure::None;
+  const std::filesystem::path file = path(relative);
+  std::error_code ec;
+  const std::filesystem::file_status status = std::filesystem::status(file, ec);
+  if (!std::filesystem::exists(status)) return fail(ReadFailure::Missing);
+  // A folder or a device in the file's place is sized by nothing sensible: it is not read.
+  if (!std::filesystem::is_regular_file(status)) return fail(ReadFailure::NotRegular);
+  const std::uintmax_t size = std::filesystem::file_size(file, ec);
+  if (ec) return fail(ReadFailure::Unreadable);
+  if (size > limit || size > kAnyFileLimit) return fail(ReadFailure::TooLarge);
+  std::ifstream in(file, std::ios::binary);
+  if (!in) return fail(ReadFailure::Unreadable);
   std::string bytes(static_cast<std::size_t>(size), '\0');
-  in.seekg(0);
   in.read(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-  if (!in) return std::nullopt;
+  if (in.bad()) return fail(ReadFailure::Unreadable);
+  // A file that shrank since it was sized gives what it still holds.
+  bytes.resize(static_cast<std::size_t>(in.gcount()));
   return bytes;
 }
 
-bool ProgramFolder::writeBytes(std::u16string_view relative, std::string_view bytes) const {
+namespace {
+
+std::FILE* openForWriting(const std::filesystem::path& file) {
+#ifdef _WIN32
+  return _wfopen(file.c_str(), L"wb");
+#else
+  return std::fopen(file.c_str(), "wb");
+#endif
+}
+
+// Hands what the file holds to the disk, so that a power loss after the rename cannot leave an
+// empty file in place of the old one.
+int syncToDisk(std::FILE* out) {
+#ifdef _WIN32
+  return _commit(_fileno(out));
+#else
+  return fsync(fileno(out));
+#endif
+}
+
+std::error_code lastError() { return {errno != 0 ? errno : EIO, std::generic_category()}; }
+
+}  // namespace
+
+bool ProgramFolder::writeBytes(std::u16string_view relative, std::string_view bytes,
+                               std::error_code* why) const {
   std::filesystem::path target = path(relative);
   std::filesystem::path temp = target;
   temp += ".tmp";
-  {
-    std::ofstream out(temp, std::ios::binary | std::ios::trunc);
-    if (!out) return false;
-    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-    out.flush();
-    if (!out) {
-      out.close();
+  std::error_code failure;
+  errno = 0;
+  if (std::FILE* out = openForWriting(temp)) {
+    bool ok = bytes.empty() || std::fwrite(bytes.data(), 1, bytes.size(), out) == bytes.size();
+    ok = ok && std::fflush(out) == 0;
+    ok = ok && syncToDisk(out) == 0;
+    if (!ok) failure = lastError();
+    errno = 0;
+    if (std::fclose(out) != 0 && ok) {
+      ok = false;
+      failure = lastError();
+    }
+    if (ok) std::filesystem::rename(temp, target, failure);
+    if (failure) {
       std::error_code ignored;
       std::filesystem::remove(temp, ignored);
-      return false;
+    }
+  } else {
+    failure = lastError();
+  }
+  if (why != nullptr) *why = failure;
+  return !failure;
+}
+
+int ProgramFolder::removeStaleTemporaries() const {
+  int removed = 0;
+  for (const char8_t* folder : {u8"", u8"内置文件", u8"用户diy文件", u8"界面皮肤库"}) {
+    std::error_code ec;
+    std::filesystem::directory_iterator it(root_ / std::filesystem::path(folder), ec);
+    for (; !ec && it != std::filesystem::directory_iterator(); it.increment(ec)) {
+      const std::filesystem::path& file = it->path();
+      // Only the writer's own pattern: a file name with its extension, then ".tmp".
+      const std::filesystem::path inner = file.stem().extension();
+      if (file.extension() != ".tmp" ||
+          (inner != ".txt" && inner != ".ini" && inner != ".ls" && inner != ".vx")) {
+        continue;
+      }
+      std::error_code ignored;
+      if (it->is_regular_file(ignored) && std::filesystem::remove(file, ignored)) ++removed;
     }
   }
+  return removed;
+}
+
+std::optional<ProgramFolder::Stamp> ProgramFolder::stamp(std::u16string_view relative) const {
+  const std::filesystem::path file = path(relative);
   std::error_code ec;
-  std::filesystem::rename(temp, target, ec);
-  if (ec) {
-    std::filesystem::remove(temp, ec);
-    return false;
+  if (!std::filesystem::is_regular_file(file, ec)) return std::nullopt;
+  Stamp s;
+  s.size = std::filesystem::file_size(file, ec);
+  if (ec) return std::nullopt;
+  const auto time = std::filesystem::last_write_time(file, ec);
+  if (ec) return std::nullopt;
+  // Whole seconds since 1970, whatever the file clock's own epoch and tick: a stamp written on one
+  // system (vexim-lexgen on Linux) compares equal on another (the program under Windows or Wine,
+  // whose runtime reads file times to the second).
+  s.modified = std::chrono::floor<std::chrono::seconds>(std::chrono::file_clock::to_sys(time))
+                   .time_since_epoch()
+                   .count();
+  return s;
+}
+
+std::u16string writeFailureReason(const std::error_code& why) {
+  if (why == std::errc::no_space_on_device) return u"磁盘空间不足";
+  if (why == std::errc::permission_denied || why == std::errc::operation_not_permitted ||
+      why == std::errc::read_only_file_system) {
+    return u"没有写入权限（文件或文件夹是只读的）";
   }
-  return true;
+  if (why == std::errc::no_such_file_or_directory) return u"文件夹不存在";
+  if (why == std::errc::is_a_directory) return u"同名的文件夹占住了位置";
+  if (why == std::errc::device_or_resource_busy || why == std::errc::text_file_busy) {
+    return u"文件正被别的程序占用";
+  }
+  if (why == std::errc::file_too_large) return u"文件太大";
+  return u"系统错误：" + fromUtf8(why.message());
 }
 
 bool ProgramFolder::remove(std::u16string_view relative) const {

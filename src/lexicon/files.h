@@ -4,16 +4,30 @@
 // file system. Text files are GBK with CR LF; a file the system rewrites is written to a
 // temporary file beside it and renamed over it, so a crash never leaves it half written.
 
+#include <cstdint>
 #include <filesystem>
 #include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
+#include <system_error>
 #include <vector>
 
 namespace yz {
 
 class Platform;
+
+// No file of the program comes near this; a larger one is not read at all.
+inline constexpr std::uintmax_t kAnyFileLimit = std::uintmax_t{512} << 20;
+
+// Why a file was not read.
+enum class ReadFailure {
+  None,
+  Missing,     // no such file
+  NotRegular,  // a folder or a device in its place: nothing read
+  TooLarge,    // larger than the caller's limit
+  Unreadable,  // it exists but could not be read
+};
 
 class ProgramFolder {
  public:
@@ -24,17 +38,35 @@ class ProgramFolder {
   std::filesystem::path path(std::u16string_view relative) const;
   bool exists(std::u16string_view relative) const;
   std::optional<std::uintmax_t> size(std::u16string_view relative) const;
-  // The whole file, or nullopt when it cannot be read.
-  std::optional<std::string> readBytes(std::u16string_view relative) const;
-  // Writes the whole file through a temporary file and a rename; false on failure, and then the
-  // old file is untouched.
-  bool writeBytes(std::u16string_view relative, std::string_view bytes) const;
+  // The whole file, or nullopt when it cannot be read. Only a regular file is read; one larger
+  // than `limit` bytes is refused unread, and `why` (when given) says what went wrong.
+  std::optional<std::string> readBytes(std::u16string_view relative,
+                                       std::uintmax_t limit = kAnyFileLimit,
+                                       ReadFailure* why = nullptr) const;
+  // Writes the whole file through a temporary file beside it, flushed to the disk, then renamed
+  // over it; false on failure, and then the old file is untouched, no temporary file is left
+  // and `why` (when given) holds the system's reason.
+  bool writeBytes(std::u16string_view relative, std::string_view bytes,
+                  std::error_code* why = nullptr) const;
+  // Removes the temporary files ("name.ext.tmp") that a write cut off by a kill left in the
+  // program folder and its subfolders 内置文件, 用户diy文件 and 界面皮肤库; the number removed.
+  int removeStaleTemporaries() const;
+  // The size and modification time of a regular file, nullopt for anything else.
+  struct Stamp {
+    std::uint64_t size = 0;
+    std::int64_t modified = 0;  // whole seconds since 1970
+    friend bool operator==(const Stamp&, const Stamp&) = default;
+  };
+  std::optional<Stamp> stamp(std::u16string_view relative) const;
   bool remove(std::u16string_view relative) const;
   bool copy(std::u16string_view from, std::u16string_view to) const;
 
  private:
   std::filesystem::path root_;
 };
+
+// The reason of a failed write in the user's words ("磁盘空间不足" ...).
+std::u16string writeFailureReason(const std::error_code& why);
 
 // Splits a text at CR LF (a lone LF ends a line too); a last line without a line end counts; a
 // final line end does not start an empty line.

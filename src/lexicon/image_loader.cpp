@@ -18,11 +18,83 @@ static_assert(std::endian::native == std::endian::little,
 constexpr std::size_t kHeaderBytes = 4;
 // Smallest record: two empty strings, each a length and a terminator.
 constexpr std::size_t kMinRecordBytes = 2 * (4 + 2);
+constexpr char kSealMagic[4] = {'V', 'X', 'I', 'M'};
+constexpr std::int32_t kSealVersion = 1;
 
 std::int32_t readInt32(const unsigned char* p) {
   std::int32_t v;
   std::memcpy(&v, p, sizeof v);
   return v;
+}
+
+std::uint64_t readUint64(const unsigned char* p) {
+  std::uint64_t v;
+  std::memcpy(&v, p, sizeof v);
+  return v;
+}
+
+// --- the checksum: xxHash64's rounds, four lanes over 32-byte stripes ---
+
+constexpr std::uint64_t kPrime1 = 0x9E3779B185EBCA87ull;
+constexpr std::uint64_t kPrime2 = 0xC2B2AE3D27D4EB4Full;
+constexpr std::uint64_t kPrime3 = 0x165667B19E3779F9ull;
+constexpr std::uint64_t kPrime4 = 0x85EBCA77C2B2AE63ull;
+constexpr std::uint64_t kPrime5 = 0x27D4EB2F165667C5ull;
+
+std::uint64_t mixRound(std::uint64_t acc, std::uint64_t input) {
+  return std::rotl(acc + input * kPrime2, 31) * kPrime1;
+}
+
+std::uint64_t mergeRound(std::uint64_t acc, std::uint64_t lane) {
+  return (acc ^ mixRound(0, lane)) * kPrime1 + kPrime4;
+}
+
+std::uint64_t checksum(const unsigned char* p, std::size_t n) {
+  const unsigned char* const end = p + n;
+  std::uint64_t h;
+  if (n >= 32) {
+    std::uint64_t v1 = kPrime1 + kPrime2, v2 = kPrime2, v3 = 0, v4 = 0 - kPrime1;
+    for (; end - p >= 32; p += 32) {
+      v1 = mixRound(v1, readUint64(p));
+      v2 = mixRound(v2, readUint64(p + 8));
+      v3 = mixRound(v3, readUint64(p + 16));
+      v4 = mixRound(v4, readUint64(p + 24));
+    }
+    h = std::rotl(v1, 1) + std::rotl(v2, 7) + std::rotl(v3, 12) + std::rotl(v4, 18);
+    h = mergeRound(mergeRound(mergeRound(mergeRound(h, v1), v2), v3), v4);
+  } else {
+    h = kPrime5;
+  }
+  h += n;
+  for (; end - p >= 8; p += 8) h = std::rotl(h ^ mixRound(0, readUint64(p)), 27) * kPrime1 + kPrime4;
+  if (end - p >= 4) {
+    std::uint32_t w;
+    std::memcpy(&w, p, 4);
+    h = std::rotl(h ^ (std::uint64_t{w} * kPrime1), 23) * kPrime2 + kPrime3;
+    p += 4;
+  }
+  for (; p < end; ++p) h = std::rotl(h ^ (*p * kPrime5), 11) * kPrime1;
+  h ^= h >> 33;
+  h *= kPrime2;
+  h ^= h >> 29;
+  h *= kPrime3;
+  h ^= h >> 32;
+  return h;
+}
+
+// The seal at the end of an image, read without the checksum test.
+struct Seal {
+  bool present = false;
+  LexiconSourceStamp source;
+};
+
+Seal readSeal(const unsigned char* seal) {
+  Seal s;
+  if (std::memcmp(seal, kSealMagic, 4) != 0 || readInt32(seal + 4) != kSealVersion) return s;
+  s.present = true;
+  s.source.size = readUint64(seal + 8);
+  s.source.modified = static_cast<std::int64_t>(readUint64(seal + 16));
+  return s;
 }
 
 struct TextSpan {
@@ -49,10 +121,11 @@ int compareUnits(const unsigned char* data, TextSpan a, TextSpan b) {
   return a.bytes == b.bytes ? 0 : (a.bytes < b.bytes ? -1 : 1);
 }
 
-// Walks the whole image, checking it, and hands each record to `onRecord(k, count, code, list)`
-// as it goes; a caller that builds from the records discards what it built when the walk fails.
+// Walks the count and the records that fill `size` bytes exactly, checking them, and hands each
+// record to `onRecord(k, count, code, list)` as it goes; a caller that builds from the records
+// discards what it built when the walk fails.
 template <typename OnRecord>
-LexiconImageResult walkImage(const unsigned char* data, std::size_t size, OnRecord onRecord) {
+LexiconImageResult walkRecords(const unsigned char* data, std::size_t size, OnRecord onRecord) {
   LexiconImageResult result;
   auto fail = [&](std::string why) {
     result.error = std::move(why);
@@ -96,9 +169,33 @@ LexiconImageResult walkImage(const unsigned char* data, std::size_t size, OnReco
     previousCode = code;
     onRecord(k, count, code, list);
   }
-  if (p != size) return fail(std::to_string(size - p) + " bytes after the last record");
+  if (p != size) return fail(std::to_string(size - p) + " bytes between the last record and the seal");
   result.ok = true;
   result.lexiconImageCount = count;
+  return result;
+}
+
+// Checks the seal, its checksum first, then walks the records before it.
+template <typename OnRecord>
+LexiconImageResult walkImage(const unsigned char* data, std::size_t size, OnRecord onRecord) {
+  LexiconImageResult result;
+  const Seal seal = size >= kHeaderBytes + kLexiconImageSealBytes
+                        ? readSeal(data + size - kLexiconImageSealBytes)
+                        : Seal{};
+  if (!seal.present) {
+    // Records that fill the file to its last byte are an image of an older version, made before
+    // images were sealed: outdated rather than damaged.
+    result.stale = walkRecords(data, size, [](std::int32_t, std::int32_t, TextSpan, TextSpan) {}).ok;
+    result.error = result.stale ? "image without a seal, made by an older version" : "no seal after the records";
+    return result;
+  }
+  const unsigned char* sealAt = data + size - kLexiconImageSealBytes;
+  if (checksum(data, size - 8) != readUint64(sealAt + kLexiconImageSealBytes - 8)) {
+    result.error = "checksum does not match: the image was altered";
+    return result;
+  }
+  result = walkRecords(data, size - kLexiconImageSealBytes, onRecord);
+  result.source = seal.source;
   return result;
 }
 
@@ -128,6 +225,28 @@ LexiconImageResult buildFromBuffer(std::shared_ptr<const TextBuffer> buffer,
 
 }  // namespace
 
+std::uint64_t lexiconImageChecksum(std::span<const std::byte> bytes) {
+  return checksum(reinterpret_cast<const unsigned char*>(bytes.data()), bytes.size());
+}
+
+void resealLexiconImage(std::string& image) {
+  if (image.size() < kLexiconImageSealBytes) return;
+  const std::uint64_t sum =
+      checksum(reinterpret_cast<const unsigned char*>(image.data()), image.size() - 8);
+  std::memcpy(image.data() + image.size() - 8, &sum, 8);
+}
+
+void sealLexiconImage(std::string& image, const LexiconSourceStamp& source) {
+  const std::size_t at = image.size();
+  image.resize(at + kLexiconImageSealBytes);
+  char* seal = image.data() + at;
+  std::memcpy(seal, kSealMagic, 4);
+  std::memcpy(seal + 4, &kSealVersion, 4);
+  std::memcpy(seal + 8, &source.size, 8);
+  std::memcpy(seal + 16, &source.modified, 8);
+  resealLexiconImage(image);
+}
+
 LexiconImageResult checkLexiconImage(std::span<const std::byte> bytes) {
   return walkImage(reinterpret_cast<const unsigned char*>(bytes.data()), bytes.size(),
                    [](std::int32_t, std::int32_t, TextSpan, TextSpan) {});
@@ -141,17 +260,39 @@ LexiconImageResult readLexiconImage(std::span<const std::byte> bytes, LexiconTab
 
 LexiconImageResult duqudaciku(const ProgramFolder& files, LexiconTable& mainLexicon) {
   LexiconImageResult result;
-  std::ifstream in(files.path(kLexiconImagePath), std::ios::binary | std::ios::ate);
+  std::error_code ec;
+  const std::filesystem::path file = files.path(kLexiconImagePath);
+  if (!std::filesystem::is_regular_file(file, ec)) {
+    result.error = "image missing";
+    return result;
+  }
+  std::ifstream in(file, std::ios::binary | std::ios::ate);
   if (!in) {
     result.error = "image missing";
     return result;
   }
   std::streamoff size = in.tellg();
-  if (size < 0 || static_cast<std::uint64_t>(size) > std::uint64_t{0x7FFFFFFF}) {
+  if (size < 0 || static_cast<std::uint64_t>(size) > kLexiconImageLimit) {
     result.error = "image size out of range";
     return result;
   }
   auto bytes = static_cast<std::size_t>(size);
+  // The seal first: an image that a newer text lexicon has outdated is not read at all.
+  if (bytes >= kHeaderBytes + kLexiconImageSealBytes) {
+    unsigned char seal[kLexiconImageSealBytes];
+    in.seekg(size - static_cast<std::streamoff>(kLexiconImageSealBytes));
+    if (in.read(reinterpret_cast<char*>(seal), sizeof seal)) {
+      const Seal s = readSeal(seal);
+      const std::optional<LexiconSourceStamp> text = files.stamp(kMainLexiconPath);
+      if (s.present && text && !(*text == s.source)) {
+        result.stale = true;
+        result.source = s.source;
+        result.error = "image made from another text lexicon";
+        return result;
+      }
+    }
+    in.clear();
+  }
   // Not zero-filled: the read fills every byte the walk looks at (an odd last byte is never read).
   auto buffer = std::make_shared<TextBuffer>((bytes + 1) / 2);
   in.seekg(0);
@@ -162,7 +303,7 @@ LexiconImageResult duqudaciku(const ProgramFolder& files, LexiconTable& mainLexi
   return buildFromBuffer(std::move(buffer), bytes, mainLexicon);
 }
 
-std::string encodeLexiconImage(const LexiconTable& table) {
+std::string encodeLexiconImage(const LexiconTable& table, const LexiconSourceStamp& source) {
   std::string out;
   auto putInt32 = [&out](std::uint32_t v) {
     for (int i = 0; i < 4; ++i) out.push_back(static_cast<char>((v >> (8 * i)) & 0xFF));
@@ -180,6 +321,7 @@ std::string encodeLexiconImage(const LexiconTable& table) {
     putText(table.codes[static_cast<std::size_t>(k)]);
     putText(table.lines[static_cast<std::size_t>(k)]);
   }
+  sealLexiconImage(out, source);
   return out;
 }
 

@@ -4,7 +4,17 @@
 //
 // Image layout (little-endian): a signed 32-bit record count N >= 1, then N records of two
 // strings, the code and its candidate list, each a signed 32-bit byte length B (even, without the
-// terminator), B bytes of UTF-16LE text and the terminator 00 00. No padding, no trailer.
+// terminator), B bytes of UTF-16LE text and the terminator 00 00. No padding. After the records
+// a seal of 32 bytes:
+//
+//   "VXIM"   4 bytes
+//   1        int32, the seal's version
+//   size     uint64, byte size of the text lexicon the image was made from
+//   time     int64, that file's modification time (whole seconds since 1970)
+//   sum      uint64, checksum of every byte before it (xxHash64-style, seed 0)
+//
+// The checksum finds altered bytes; the stamp of the text lexicon finds an image that a newer
+// text lexicon has outdated (a regeneration cut off by a kill, a lexicon copied in by hand).
 
 #include <cstddef>
 #include <cstdint>
@@ -13,24 +23,43 @@
 #include <string_view>
 #include <vector>
 
+#include "lexicon/files.h"
 #include "state/lexicon_state.h"
 
 namespace yz {
 
 class Platform;
-class ProgramFolder;
 
 // The one location of the image, for its writer and its reader.
 inline constexpr std::u16string_view kLexiconImagePath = u"内置文件\\初始化后两码词库.txt";
 inline constexpr std::u16string_view kMainLexiconPath = u"内置文件\\两码词库.txt";
 
+// The text lexicon an image was made from: its size and modification time.
+using LexiconSourceStamp = ProgramFolder::Stamp;
+
+inline constexpr std::size_t kLexiconImageSealBytes = 32;
+// No real image comes near this; a larger file is refused unread.
+inline constexpr std::uintmax_t kLexiconImageLimit = std::uintmax_t{256} << 20;
+
 struct LexiconImageResult {
   bool ok = false;
   std::int32_t lexiconImageCount = 0;  // records of an accepted image
+  LexiconSourceStamp source;           // the seal's stamp of the text lexicon
+  bool stale = false;                  // sound, but made from another text lexicon than the present
+                                       // one, or by an older version without a seal
   std::string error;                   // why the image was rejected
 };
 
-// Walks an image and checks every count, length, terminator and the code order; builds nothing.
+// The checksum the seal carries, over the bytes given.
+std::uint64_t lexiconImageChecksum(std::span<const std::byte> bytes);
+// Writes the checksum of an image that ends in a seal again (tests and the fuzz target alter
+// images on purpose); an image shorter than a seal is left alone.
+void resealLexiconImage(std::string& image);
+// Appends the seal for `source` to the records of an image.
+void sealLexiconImage(std::string& image, const LexiconSourceStamp& source);
+
+// Checks the seal (its checksum first) and walks the records, checking every count, length,
+// terminator and the code order; builds nothing.
 LexiconImageResult checkLexiconImage(std::span<const std::byte> bytes);
 
 // Builds `table` from an image in memory (one copy into the table's own buffer). On failure the
@@ -38,12 +67,15 @@ LexiconImageResult checkLexiconImage(std::span<const std::byte> bytes);
 LexiconImageResult readLexiconImage(std::span<const std::byte> bytes, LexiconTable& table);
 
 // Reads the image file with one read into one buffer and points every main-lexicon slot at its
-// text inside it. A missing, unreadable or malformed image is rejected whole: the main lexicon
-// and its buffer stay as they were, and the caller may load the text lexicon instead.
+// text inside it. A missing, unreadable, oversized or malformed image is rejected whole, and so
+// is a stale one (its seal names another text lexicon than the 内置文件\两码词库.txt present; the
+// seal is read first, so a stale image costs no full read): the main lexicon and its buffer stay
+// as they were, and the caller may load the text lexicon instead.
 LexiconImageResult duqudaciku(const ProgramFolder& files, LexiconTable& mainLexicon);
 
-// The image of entries 1..last of a table, in their order (what the image writer stores).
-std::string encodeLexiconImage(const LexiconTable& table);
+// The image of entries 1..last of a table, in their order, sealed with the stamp of the text
+// lexicon it stands for (what the image writer stores).
+std::string encodeLexiconImage(const LexiconTable& table, const LexiconSourceStamp& source = {});
 
 struct TextLexiconResult {
   bool ok = false;                       // false only when the file cannot be read

@@ -131,7 +131,7 @@ UserWriteResult jlyhck(const LexiconTable& user, const ProgramFolder& files,
     text += u"\r\n";
     ++result.linesWritten;
   }
-  result.ok = files.writeBytes(kUserLexiconPath, platform.toGbk(text));
+  result.ok = files.writeBytes(kUserLexiconPath, platform.toGbk(text), &result.why);
   if (!result.ok) {
     result.error = "用户词库 could not be written; the previous file is kept";
     result.linesWritten = 0;

@@ -6,6 +6,7 @@
 #include <functional>
 #include <string>
 #include <string_view>
+#include <system_error>
 
 #include "state/lexicon_state.h"
 
@@ -37,6 +38,7 @@ struct UserWriteResult {
   bool ok = false;
   std::int32_t linesWritten = 0;
   std::string error;  // why the file could not be written; the old file is then untouched
+  std::error_code why;  // the system's reason of a failed write
 };
 
 // Writes the user lexicon file from entries 0..last, through a temporary file and a rename,

@@ -184,8 +184,15 @@ int main(int argc, char** argv) {
     options.onCopy = !write;
     options.online = online;
     yz::SimSession session(options);
+    // The message boxes the program showed, each once, as they come.
+    std::size_t shown = 0;
+    auto printMessages = [&] {
+      for (; shown < session.platform.messageBoxes.size(); ++shown) {
+        std::cout << "message: " << yz::toUtf8(session.platform.messageBoxes[shown].text) << "\n";
+      }
+    };
+    printMessages();
     for (const std::string& control : clicks) {
-      session.platform.messageBoxes.clear();
       session.app->loader.showSettings();
       for (yz::SimForm* form : session.platform.forms()) {
         if (form->control(u"bcuv") == nullptr) continue;
@@ -196,11 +203,12 @@ int main(int argc, char** argv) {
       }
       session.platform.settle();
       std::cout << "click " << control << "\n";
-      for (const auto& box : session.platform.messageBoxes) std::cout << "  message: " << yz::toUtf8(box.text) << "\n";
+      printMessages();
     }
     for (const std::u16string& key : keyList) {
       for (const auto& step : session.type(key)) std::cout << yz::SimSession::describe(step);
     }
+    printMessages();
   } catch (const std::exception& e) {
     std::cerr << "vexim-sim: " << e.what() << "\n";
     return 1;

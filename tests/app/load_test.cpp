@@ -181,11 +181,19 @@ TEST_F(LoadTest, ATruncatedImageFallsBackToTheTextLexicon) {
     table.lines.push(line);
     ++table.last;
   }
-  const std::string image = encodeLexiconImage(table);
+  const std::string image = encodeLexiconImage(table, *folder().stamp(kMainLexiconPath));
   ASSERT_TRUE(folder().writeBytes(kLexiconImagePath, image.substr(0, image.size() - 5)));
   start();
-  EXPECT_TRUE(messages().empty());
+  EXPECT_EQ(messages(), std::vector<std::u16string>{
+                            u"内置文件\\初始化后两码词库.txt 已损坏，本次改用 内置文件\\两码词库.txt，并已重新生成它。"});
   EXPECT_EQ(app().lex.mainLexicon.last, 7);  // the text lexicon
+  // The image made again from the text serves the next start.
+  session.reset();
+  start();
+  EXPECT_TRUE(messages().empty());
+  EXPECT_EQ(app().lex.mainLexicon.last, 7);
+  EXPECT_EQ(bytes(kLexiconImagePath), encodeLexiconImage(app().lex.mainLexicon,
+                                                         *folder().stamp(kMainLexiconPath)));
 }
 
 TEST_F(LoadTest, AnImageIsPreferredToTheText) {
@@ -195,7 +203,8 @@ TEST_F(LoadTest, AnImageIsPreferredToTheText) {
   table.codes.push(u"aa");
   table.lines.push(u"啊 1");
   table.last = 1;
-  ASSERT_TRUE(folder().writeBytes(kLexiconImagePath, encodeLexiconImage(table)));
+  ASSERT_TRUE(folder().writeBytes(kLexiconImagePath,
+                                  encodeLexiconImage(table, *folder().stamp(kMainLexiconPath))));
   start();
   EXPECT_EQ(app().lex.mainLexicon.last, 1);
 }

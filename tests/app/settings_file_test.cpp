@@ -129,6 +129,35 @@ TEST(SettingsRecord, ReaderRules) {
   }
 }
 
+// "-1", "nan" and "inf" are no value of an option, a check box or a label border: the control
+// takes its line's default, whatever it held before (an earlier read, a reload).
+TEST(SettingsRecord, ValuesALineDoesNotAllowTakeItsDefault) {
+  Settings s;
+  s.gbgs = 1;
+  s.qrpn.borderStyle = 1;
+  s.Text6.backColour = 255;
+  CompositionState comp;
+  inuvjl(recordWith({{8, u"光标跟随=-1"},
+                     {20, u"竖排候选=inf"},
+                     {21, u"横排候选=False"},
+                     {90, u"三码整句=-1"},
+                     {91, u"全拼=nan"},
+                     {4, u"混输整句模式=nan"}}),
+         s, comp);
+  EXPECT_EQ(s.gbgs, 0);
+  EXPECT_FALSE(s.uphx);
+  EXPECT_FALSE(s.smvj);
+  EXPECT_TRUE(s.ilmvj);
+  EXPECT_FALSE(s.huvj);
+  EXPECT_EQ(s.qrpn.borderStyle, 0);
+  // "1" and "0" still stand for an option's two states.
+  inuvjl(recordWith({{20, u"竖排候选=1"}, {21, u"横排候选=0"}}), s, comp);
+  EXPECT_TRUE(s.uphx);
+  // A skin value that is no number leaves its box alone.
+  readSkinRecord(u"编码栏背景色=nan\r\n", s);
+  EXPECT_EQ(s.Text6.backColour, 255);
+}
+
 TEST(SkinRecord, WritesAndReadsTwelveValues) {
   Settings s;
   auto lines = linesOf(skinRecordText(s));

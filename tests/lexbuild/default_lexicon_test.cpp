@@ -95,7 +95,8 @@ TEST_F(DefaultLexicon, ImageRoundTrips) {
     ASSERT_EQ(fromImage.codes[i], fromText.codes[i]) << "record " << k;
     ASSERT_EQ(fromImage.lines[i], fromText.lines[i]) << "record " << k;
   }
-  EXPECT_EQ(*f.files().readBytes(kLexiconImagePath), encodeLexiconImage(fromText));
+  EXPECT_EQ(loaded.source, *f.files().stamp(kMainLexiconPath));
+  EXPECT_EQ(*f.files().readBytes(kLexiconImagePath), encodeLexiconImage(fromText, loaded.source));
 }
 
 }  // namespace

@@ -66,7 +66,10 @@ TEST(LexiconImageWriter, StoresUtf16LengthsInBytes) {
       4, 0, 0, 0, 'a', 0, 'b', 0, 0, 0,          // code "ab": 4 bytes
       6, 0, 0, 0, 0x2D, 0x4E, ' ', 0, '1', 0, 0, 0,  // list "中 1": 6 bytes
   };
-  EXPECT_EQ(image.bytes, std::string(reinterpret_cast<const char*>(expected), sizeof expected));
+  ASSERT_EQ(image.bytes.size(), sizeof expected + kLexiconImageSealBytes);
+  EXPECT_EQ(image.bytes.substr(0, sizeof expected),
+            std::string(reinterpret_cast<const char*>(expected), sizeof expected));
+  EXPECT_EQ(image.bytes.substr(sizeof expected, 4), "VXIM");  // the seal follows the records
 }
 
 TEST(LexiconImageWriter, TextWithoutRecordsGivesNoImage) {

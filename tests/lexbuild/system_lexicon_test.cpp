@@ -126,6 +126,29 @@ TEST_F(SystemLexiconTest, AnExistingImageIsRebuilt) {
   }
 }
 
+// The single-character lexicon goes before the text is replaced: a regeneration cut off at the
+// write (here the write fails) never leaves one made for another system lexicon, and the image
+// of the old text stays paired with it.
+TEST_F(SystemLexiconTest, ACutOffWriteLeavesNoMismatchedSingleCharacterLexicon) {
+  f.writeGbk(kMainLexiconPath, u"zz,旧 100\r\n");
+  f.writeGbk(kCharLexiconPath, u"z,旧 100\r\n");
+  LexiconTable old;
+  old.reset();
+  old.codes.push(u"zz");
+  old.lines.push(u"旧 100");
+  old.last = 1;
+  ASSERT_TRUE(f.files().writeBytes(kLexiconImagePath,
+                                   encodeLexiconImage(old, *f.files().stamp(kMainLexiconPath))));
+  std::filesystem::create_directory(f.files().path(std::u16string(kMainLexiconPath) + u".tmp"));
+  RegenerationContext ctx = context();
+  RegenerationResult r = bmvh(ctx);
+  EXPECT_FALSE(r.ok);
+  EXPECT_EQ(toUtf8(f.readGbk(kMainLexiconPath)), "zz,旧 100\r\n");
+  EXPECT_FALSE(f.files().exists(kCharLexiconPath));  // the next load makes it from the old text
+  LexiconTable image;
+  EXPECT_TRUE(duqudaciku(f.files(), image).ok);
+}
+
 TEST_F(SystemLexiconTest, NothingCodedKeepsTheOldLexicon) {
   f.writeResource(105, u"xyz,某 100\r\nqrs'tuv,某某 200\r\n");
   f.writeGbk(kMainLexiconPath, u"aa,啊 100\r\n");

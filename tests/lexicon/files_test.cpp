@@ -1,9 +1,11 @@
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <filesystem>
 #include <fstream>
 
 #include "lexicon/files.h"
+#include "lexicon/text_encoding.h"
 #include "lexicon/utf.h"
 #include "platform/sim/sim_platform.h"
 #include "../support/test_folder.h"
@@ -38,6 +40,87 @@ TEST_F(ProgramFolderTest, FailedWriteKeepsTheOldFile) {
   EXPECT_FALSE(folder.writeBytes(u"missing\\设置记录.ini", "new"));
   EXPECT_EQ(folder.readBytes(u"设置记录.ini"), "old");
   EXPECT_EQ(folder.readBytes(u"missing\\none.txt"), std::nullopt);
+}
+
+// Only a regular file is read, and one beyond the caller's bound is refused unread.
+TEST_F(ProgramFolderTest, ReadsOnlyRegularFilesWithinTheirBound) {
+  ProgramFolder folder(root_);
+  std::filesystem::create_directories(folder.path(u"界面皮肤.ini"));
+  ReadFailure why = ReadFailure::None;
+  EXPECT_EQ(folder.readBytes(u"界面皮肤.ini", kAnyFileLimit, &why), std::nullopt);
+  EXPECT_EQ(why, ReadFailure::NotRegular);
+  EXPECT_EQ(folder.readBytes(u"none.txt", kAnyFileLimit, &why), std::nullopt);
+  EXPECT_EQ(why, ReadFailure::Missing);
+  ASSERT_TRUE(folder.writeBytes(u"big.txt", std::string(100, 'x')));
+  EXPECT_EQ(folder.readBytes(u"big.txt", 99, &why), std::nullopt);
+  EXPECT_EQ(why, ReadFailure::TooLarge);
+  EXPECT_EQ(folder.readBytes(u"big.txt", 100, &why), std::string(100, 'x'));
+  EXPECT_EQ(why, ReadFailure::None);
+}
+
+// A failed write says why, in the user's words, and leaves no temporary file.
+TEST_F(ProgramFolderTest, AFailedWriteSaysWhy) {
+  ProgramFolder folder(root_);
+  std::error_code why;
+  EXPECT_FALSE(folder.writeBytes(u"missing\\设置记录.ini", "new", &why));
+  EXPECT_EQ(writeFailureReason(why), u"文件夹不存在");
+  if (std::filesystem::exists("/dev/full")) {
+    ASSERT_TRUE(folder.writeBytes(u"用户词库.txt", "old"));
+    std::filesystem::create_symlink("/dev/full", folder.path(u"用户词库.txt.tmp"));
+    EXPECT_FALSE(folder.writeBytes(u"用户词库.txt", std::string(1 << 16, 'x'), &why));
+    EXPECT_EQ(writeFailureReason(why), u"磁盘空间不足");
+    EXPECT_EQ(folder.readBytes(u"用户词库.txt"), "old");
+  }
+}
+
+// A stamp is the size and the modification time in whole seconds since 1970, so an image made
+// on one system pairs with its text lexicon on another.
+TEST_F(ProgramFolderTest, StampsInSecondsSince1970) {
+  ProgramFolder folder(root_);
+  ASSERT_TRUE(folder.writeBytes(u"两码词库.txt", "aa,x 1\r\n"));
+  const auto when = std::chrono::sys_time<std::chrono::microseconds>(
+      std::chrono::microseconds(1577836800123456));  // 2020-01-01 00:00:00.123456 UTC
+  std::filesystem::last_write_time(folder.path(u"两码词库.txt"), std::chrono::file_clock::from_sys(when));
+  const auto stamp = folder.stamp(u"两码词库.txt");
+  ASSERT_TRUE(stamp);
+  EXPECT_EQ(stamp->size, 8u);
+  EXPECT_EQ(stamp->modified, 1577836800);  // to the second, on every system
+  EXPECT_EQ(folder.stamp(u"none.txt"), std::nullopt);
+}
+
+// Only the writer's own temporaries ("name.ext.tmp") are taken for stale ones.
+TEST_F(ProgramFolderTest, StaleTemporariesOfTheWriterOnly) {
+  ProgramFolder folder(root_);
+  std::filesystem::create_directories(folder.path(u"内置文件"));
+  for (std::u16string_view name : {u"内置文件\\两码词库.txt.tmp", u"dzmb.ls.tmp", u"设置记录.ini.tmp",
+                                   u"mine.tmp", u"内置文件\\notes.doc.tmp"}) {
+    ASSERT_TRUE(folder.writeBytes(name, "x"));
+  }
+  EXPECT_EQ(folder.removeStaleTemporaries(), 3);
+  EXPECT_TRUE(folder.exists(u"mine.tmp"));
+  EXPECT_TRUE(folder.exists(u"内置文件\\notes.doc.tmp"));
+  EXPECT_FALSE(folder.exists(u"dzmb.ls.tmp"));
+}
+
+TEST(TextEncoding, FoundByMarkOrByValidUtf8) {
+  SimPlatform sim;
+  const std::string gbk = sim.toGbk(u"中国,我们 1\r\n");
+  const std::string utf8 = toUtf8(u"中国,我们 1\r\n");
+  EXPECT_EQ(decodeUserText(gbk, sim).encoding, TextEncoding::Gbk);
+  EXPECT_EQ(decodeUserText(gbk, sim).text, u"中国,我们 1\r\n");
+  EXPECT_EQ(decodeUserText(utf8, sim).encoding, TextEncoding::Utf8);  // pairs up as GBK, too
+  EXPECT_TRUE(isCleanGbk(utf8));
+  EXPECT_EQ(decodeUserText(utf8, sim).text, u"中国,我们 1\r\n");
+  EXPECT_EQ(decodeUserText("\xEF\xBB\xBF" "ab", sim).text, u"ab");
+  EXPECT_EQ(decodeUserText(std::string("\xFF\xFE" "a\0", 4), sim).text, u"a");
+  EXPECT_EQ(decodeUserText(std::string("\xFE\xFF\0" "a", 4), sim).text, u"a");
+  EXPECT_EQ(decodeUserText("ascii only", sim).encoding, TextEncoding::Gbk);
+  for (const std::string& unclean : {std::string("a\0b", 3), std::string("\x81"), std::string("\x81 "),
+                                     std::string("\xFF\xFF")}) {
+    EXPECT_EQ(decodeUserText(unclean, sim).encoding, TextEncoding::Unclean);
+  }
+  EXPECT_FALSE(isUtf8BeyondAscii("\xED\xA0\x80"));  // a surrogate
+  EXPECT_FALSE(isUtf8BeyondAscii("\xE0\x80\xAF"));  // an overlong form
 }
 
 TEST(Lines, SplitAtLineEnds) {

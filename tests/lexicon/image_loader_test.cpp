@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <filesystem>
 
 #include "lexicon/files.h"
 #include "lexicon/utf.h"
@@ -108,16 +109,26 @@ TEST(LexiconImage, MalformedImagesAreRejectedWhole) {
     const char* name;
     std::string image;
   };
+  // Each case carries a valid checksum, so the walk over the records is what rejects it.
   auto with = [](std::size_t at, std::int32_t v) {
     std::string s = kTwoRecords;
     putInt32(s, at, v);
+    resealLexiconImage(s);
     return s;
   };
+  auto sealed = [](std::string s) {
+    resealLexiconImage(s);
+    return s;
+  };
+  const std::string records = kTwoRecords.substr(0, kTwoRecords.size() - kLexiconImageSealBytes);
+  const std::string seal = kTwoRecords.substr(records.size());
   std::size_t secondCode = 4 + (4 + 4 + 2) + (4 + 2 * 9 + 2);
-  std::string oddLength = kTwoRecords;
-  putInt32(oddLength, 4, 3);
+  std::string oddLength = with(4, 3);
   std::string noTerminator = kTwoRecords;
   noTerminator[4 + 4 + 4] = 'x';
+  resealLexiconImage(noTerminator);
+  std::string altered = kTwoRecords;
+  altered[4 + 4 + 2] ^= 0x01;  // "aa" becomes "ca": a sound image but for its checksum
   std::string outOfOrder = encodeLexiconImage(makeTable({{u"ab", u"把 1"}, {u"aa", u"啊 1"}}));
   const Case cases[] = {
       {"empty file", ""},
@@ -133,10 +144,14 @@ TEST(LexiconImage, MalformedImagesAreRejectedWhole) {
       {"negative list length", with(secondCode, -4)},
       {"odd length", oddLength},
       {"missing terminator", noTerminator},
-      {"truncated in the last text", kTwoRecords.substr(0, kTwoRecords.size() - 3)},
-      {"truncated in a length", kTwoRecords.substr(0, secondCode + 2)},
-      {"trailing bytes", kTwoRecords + std::string(2, '\0')},
+      {"truncated in the last text", sealed(records.substr(0, records.size() - 3) + seal)},
+      {"truncated in a length", sealed(records.substr(0, secondCode + 2) + seal)},
+      {"trailing bytes", sealed(records + std::string(2, '\0') + seal)},
       {"codes out of order", outOfOrder},
+      {"altered byte", altered},
+      {"no seal (an older version's image)", records},
+      {"seal of another version", with(static_cast<std::int32_t>(records.size()) + 4, 2)},
+      {"seal cut short", kTwoRecords.substr(0, kTwoRecords.size() - 1)},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
@@ -149,6 +164,32 @@ TEST(LexiconImage, MalformedImagesAreRejectedWhole) {
     EXPECT_EQ(t.codes[1], u"zz");
     EXPECT_EQ(t.buffer, nullptr);
   }
+}
+
+// The seal names the text lexicon the image was made from: an image beside another text (a
+// regeneration cut off by a kill, a lexicon copied in by hand) is not used; without a text
+// lexicon to compare with, it is.
+TEST(LexiconImage, AnImageOfAnotherTextLexiconIsStale) {
+  TempProgramFolder dir;
+  ProgramFolder files(dir.root());
+  std::filesystem::create_directories(files.path(u"内置文件"));
+  ASSERT_TRUE(files.writeBytes(kMainLexiconPath, "aa,x 1\r\n"));
+  const LexiconSourceStamp made = *files.stamp(kMainLexiconPath);
+  ASSERT_TRUE(files.writeBytes(kLexiconImagePath, encodeLexiconImage(makeTable({{u"aa", u"啊 1"}}), made)));
+  LexiconTable t = makeTable({{u"zz", u"在 1"}});
+  auto r = duqudaciku(files, t);
+  ASSERT_TRUE(r.ok) << r.error;
+  EXPECT_EQ(r.source, made);
+
+  ASSERT_TRUE(files.writeBytes(kMainLexiconPath, "aa,x 1\r\nbb,y 2\r\n"));  // a new text
+  t = makeTable({{u"zz", u"在 1"}});
+  r = duqudaciku(files, t);
+  EXPECT_FALSE(r.ok);
+  EXPECT_TRUE(r.stale);
+  EXPECT_EQ(t.codes[1], u"zz");
+
+  ASSERT_TRUE(files.remove(kMainLexiconPath));
+  EXPECT_TRUE(duqudaciku(files, t).ok);
 }
 
 TEST(LexiconImage, EveryTruncationOfAValidImageIsRejected) {

@@ -698,10 +698,15 @@ HttpReply SimPlatform::httpGet(std::u16string_view url, int timeoutMs,
 
 std::optional<std::string> SimPlatform::resource(int id) const {
   if (resourceDir.empty()) return std::nullopt;
-  std::ifstream in(resourceDir / (std::to_string(id) + ".txt"), std::ios::binary | std::ios::ate);
+  const std::filesystem::path file = resourceDir / (std::to_string(id) + ".txt");
+  // Only a regular file is a resource: a folder in its place has no size to read.
+  std::error_code ec;
+  if (!std::filesystem::is_regular_file(file, ec)) return std::nullopt;
+  const std::uintmax_t size = std::filesystem::file_size(file, ec);
+  if (ec || size > (std::uintmax_t{256} << 20)) return std::nullopt;
+  std::ifstream in(file, std::ios::binary);
   if (!in) return std::nullopt;
-  std::string bytes(static_cast<std::size_t>(in.tellg()), '\0');
-  in.seekg(0);
+  std::string bytes(static_cast<std::size_t>(size), '\0');
   in.read(bytes.data(), static_cast<std::streamsize>(bytes.size()));
   if (!in) return std::nullopt;
   return bytes;
