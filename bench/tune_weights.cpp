@@ -9,8 +9,9 @@
 // the weights of the round with the best development accuracy are written, as lines
 // key,word,weight for each word whose weight changed; data/scripts/build_tables.py applies them.
 //
-// Usage: tune_weights RESOURCE_DIR DEV_TEXT OUT_FILE [ROUNDS]
-//   RESOURCE_DIR holds 101.txt ... 105.txt with the untuned weights (data/tune-weights makes it).
+// Usage: tune_weights RESOURCE_DIR DEV_TEXT[,DEV_TEXT...] OUT_FILE [ROUNDS]
+//   RESOURCE_DIR holds 101.txt ... 105.txt with the untuned weights (data/tune-weights makes it);
+//   the development texts are UTF-8, one clause or sentence a line (a line is cut at punctuation).
 
 #include <algorithm>
 #include <chrono>
@@ -37,6 +38,9 @@ using yz::bench_support::ConversionWorld;
 
 constexpr double kMinWeight = 100.001;
 constexpr double kMaxWeight = 999.999;
+// The furthest a weight moves from its untuned value: the development text is software and game
+// text, and a word it never needs (他 where the text says 她) must keep its place before rare ones.
+constexpr double kMaxShift = 100;
 
 struct Entry {
   std::u16string word;
@@ -140,7 +144,7 @@ class TunedLexicon {
 
   // Moves a word's weight by delta and rewrites its lines in the tables.
   void adjust(std::u16string_view code, Entry& e, double delta, yz::LexiconTable& main, yz::LexiconTable& chars) {
-    double w = std::clamp(e.weight + delta, kMinWeight, kMaxWeight);
+    double w = std::clamp(e.weight + delta, std::max(kMinWeight, e.base - kMaxShift), std::min(kMaxWeight, e.base + kMaxShift));
     // Whole hundreds are weights the lookups give a meaning of their own; keep clear of them.
     if (std::fabs(w - std::round(w)) < 0.0005 && static_cast<long>(std::lround(w)) % 100 == 0) w += 0.001;
     e.weight = w;
@@ -266,14 +270,25 @@ int main(int argc, char** argv) {
     return 1;
   }
   std::vector<Clause> clauses;
-  {
-    std::ifstream in(argv[2]);
+  for (std::string list = argv[2]; !list.empty();) {
+    const std::size_t comma = list.find(',');
+    std::ifstream in(list.substr(0, comma));
+    list = comma == std::string::npos ? "" : list.substr(comma + 1);
     for (std::string raw; std::getline(in, raw);) {
-      Clause c{yz::fromUtf8(raw), {}};
-      if (c.text.empty()) continue;
-      std::u16string pinyin;
-      yz::citcbmma(encoding.ctx(), c.text, c.code, pinyin);
-      clauses.push_back(std::move(c));
+      std::u16string piece;
+      for (char16_t ch : yz::fromUtf8(raw) + u"。") {
+        if (ch >= 0x4E00 && ch <= 0x9FFF) {
+          piece += ch;
+          continue;
+        }
+        if (!piece.empty()) {
+          Clause c{piece, {}};
+          std::u16string pinyin;
+          yz::citcbmma(encoding.ctx(), c.text, c.code, pinyin);
+          clauses.push_back(std::move(c));
+        }
+        piece.clear();
+      }
     }
   }
   auto world = std::make_unique<ConversionWorld>();
@@ -349,8 +364,8 @@ int main(int argc, char** argv) {
   lex.setWeights(best);
   const std::vector<std::string> lines = lex.changes();
   std::ofstream out(argv[3], std::ios::binary);
-  out << "# Tuned weights of resource 105 (key,word,weight), written by bench/tune_weights from the\n"
-         "# untuned tables and bench/data/dev_text.txt: the weights after round "
+  out << "# Tuned weights of resource 105 (key,word,weight), written by bench/tune_weights (data/tune-weights)\n"
+         "# from the untuned tables and the development texts: the weights after round "
       << bestRound << " of " << rounds << ".\n";
   for (const auto& line : lines) out << line << "\n";
   std::printf("kept round %d; %zu tuned weights written\n", bestRound, lines.size());

@@ -146,13 +146,27 @@ def word_reading_ok(word, pys):
     return len(pys) == len(word) and all(p and layouts.is_syllable(p) for p in pys)
 
 
-def build_char_tables(out, readings, words, jieba_counts):
-    """Resources 102 (per-character lines), 103 (polyphone words) and 104."""
+POLY_MIN_COUNT = 200
+
+
+def build_char_tables(out, readings, words, jieba_counts, lexicon_words):
+    """Resources 102 (per-character lines), 103 (polyphone words) and 104.
+
+    Resource 103 lists only words that resource 105 holds, and a two-character word that reads a
+    character with another than its default reading only with a count of at least
+    POLY_MIN_COUNT: the encoder reads a character by the two-character words it forms with its
+    neighbours, and a rare one (真地 read zhen di) would decide the reading of a common text
+    (认真地, where 地 is the particle de)."""
     default = readings.default
     # Readings of each character inside the words of 2 to 6 characters.
     inside = collections.defaultdict(list)  # ch -> [(word, [readings per occurrence], freq)]
     for word, (pys, freq) in words.items():
         if not (2 <= len(word) <= 6) or not in_gbk(word) or not word_reading_ok(word, pys):
+            continue
+        if word not in lexicon_words:
+            continue
+        default_only = all(p == readings.default.get(ch) for ch, p in zip(word, pys))
+        if len(word) == 2 and not default_only and lexicon_words[word] < POLY_MIN_COUNT:
             continue
         if not ACCIDENTS.check("resource 103", word):
             continue
@@ -236,8 +250,8 @@ def build_char_tables(out, readings, words, jieba_counts):
 # (E2, E3, E4-E9, EF) and a continuation byte (80-BF). The GBK characters of that shape outside
 # GB2312 (trail byte 80-A0) are what such text turns into (銆 is the GBK reading of the first
 # bytes of 。 and 、, 鍏 of 公, 鐪 of 真); the word counts of the sources hold them by the
-# thousand, and a simplified-Chinese lexicon needs none of them. A word of two or more characters
-# whose GBK bytes are valid UTF-8 text is one too (鍏徃 is 公司).
+# thousand, and a simplified-Chinese lexicon needs none of them. A word of three or more characters
+# whose GBK bytes are whole UTF-8 text is one too (浣犲ソ is 你好).
 UTF8_LEADS = {0xE2, 0xE3, 0xE4, 0xE5, 0xE6, 0xE7, 0xE8, 0xE9, 0xEF}
 
 
@@ -261,15 +275,28 @@ def mojibake_shape(ch):
     return b is not None and b[0] in UTF8_LEADS and 0x80 <= b[1] <= 0xBF
 
 
+def utf8_run(b):
+    """True when the bytes are UTF-8 text of three-byte characters (CJK and punctuation)."""
+    i = 0
+    while i < len(b):
+        if b[i] not in UTF8_LEADS:
+            return False
+        for k in (1, 2):
+            if i + k < len(b) and not 0x80 <= b[i + k] <= 0xBF:
+                return False
+        i += 3
+    return True
+
+
 def encoding_accident(word):
     if any(accident_char(ch) for ch in word):
         return True
-    if len(word) >= 2 and all(mojibake_shape(ch) for ch in word):
+    if len(word) >= 3:
         try:
-            word.encode("gbk").decode("utf-8")
-            return True
-        except UnicodeDecodeError:
+            b = word.encode("gbk")
+        except UnicodeEncodeError:
             return False
+        return len(b) % 3 == 0 and utf8_run(b)
     return False
 
 
@@ -320,7 +347,9 @@ def assert_no_accidents(path, field):
 # spells over (他把 -> 塔巴): a word stays when its count is at least WORD_MIN_COUNT and either at
 # least WORD_SURE_COUNT (a word that modern text uses stays whatever its characters: 加油, 微信)
 # or at least WORD_MIN_RATIO times the count that its syllables' most frequent characters would
-# give one after the other. Weights are log counts over WEIGHT_DECADES decades, words of two or
+# give one after the other. A person's name (jieba tags it nr, nrfg or nrt) counts NAME_DISCOUNT
+# times less: a user types the common word far more often than the name it sounds like (网费, not
+# 王菲; 微博, not 韦伯), and a rare name must not win the longest match over common characters. Weights are log counts over WEIGHT_DECADES decades, words of two or
 # more characters counted WORD_FACTOR times; then the tuned weights of data/tuning/ replace the
 # weights of the words they name (see data/scripts/tune.py).
 WORD_MIN_COUNT = 3
@@ -330,6 +359,8 @@ WORD_FACTOR = 10.0
 WEIGHT_DECADES = 6
 IDF_COUNT_BASE = 14.5  # count from an idf: exp(IDF_COUNT_BASE - idf), the median of log count + idf
 LM_SHIFT = 7.75
+NAME_TAGS = {"nr", "nrfg", "nrt"}  # jieba's tags of persons' names
+NAME_DISCOUNT = 10.0
 SIMP_SCALE = 0.76
 
 
@@ -370,6 +401,7 @@ class WordLists:
         self.lm = sources.libime_unigrams(work)
         self.simp = sources.pinyin_simp(work)
         self.libime = sources.libime_words(work)
+        self.tags = sources.jieba_tags(work)
 
     def counts(self, word):
         """The counts the lists give a word, on jieba's scale."""
@@ -449,6 +481,8 @@ def build_lexicon(out, readings, lists, tuned=None):
         for ch, p in zip(word, pys):
             per_reading[(ch, p)] += freq
         count = max(counts.values())
+        if lists.tags.get(word) in NAME_TAGS:
+            count /= NAME_DISCOUNT
         expected = total
         for p in pys:
             expected *= best_char.get(p, 0.0) / total
@@ -484,11 +518,12 @@ def build_lexicon(out, readings, lists, tuned=None):
         lines.append(key + "," + " ".join(f"{w} {t}" for t, w in pairs))
     write_gbk(os.path.join(out, "resources", "105.txt"), lines, end=b"\0")
     write_gbk(os.path.join(out, "内置文件", "默认词库.txt"), lines)
+    kept = {w: f / (1e-12 * WORD_FACTOR) for d in entries.values() for w, f in d.items() if len(w) >= 2}
     stat(f"resource 105: {len(lines)} keys, {nwords} words of two or more characters "
          f"({dropped} rarer words left out; count taken from "
          + ", ".join(f"{k} {v}" for k, v in sorted(by_list.items())) +
          f"), {nchars} character readings, {ntuned} tuned weights")
-    return entries
+    return kept
 
 
 def gbk_han_count(chars):
@@ -586,8 +621,8 @@ def main():
     build_syllables(out, syls)
     crosscheck_fixture(work, testdir, syls)
     jieba_counts = sources.jieba(work)
-    build_char_tables(out, readings, words, jieba_counts)
-    build_lexicon(out, readings, WordLists(work, words, jieba_counts), load_tuned(out))
+    kept = build_lexicon(out, readings, WordLists(work, words, jieba_counts), load_tuned(out))
+    build_char_tables(out, readings, words, jieba_counts, kept)
     ACCIDENTS.report()
     for name, field in (("103.txt", 0), ("104.txt", None), ("105.txt", 1)):
         assert_no_accidents(os.path.join(out, "resources", name), field)

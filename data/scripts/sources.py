@@ -104,6 +104,17 @@ def jieba(src):
     return out
 
 
+def jieba_tags(src):
+    """word -> part-of-speech tag of jieba's dictionary (nr: a person's name, ns: a place, ...)."""
+    out = {}
+    with open(os.path.join(src, JIEBA), encoding="utf-8") as f:
+        for line in f:
+            parts = line.split()
+            if len(parts) >= 3:
+                out.setdefault(parts[0], parts[2])
+    return out
+
+
 def wubi86(src):
     con = sqlite3.connect(os.path.join(src, WUBI86_DB))
     try:
