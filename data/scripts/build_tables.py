@@ -152,21 +152,19 @@ POLY_MIN_COUNT = 200
 def build_char_tables(out, readings, words, jieba_counts, lexicon_words):
     """Resources 102 (per-character lines), 103 (polyphone words) and 104.
 
-    Resource 103 lists only words that resource 105 holds, and a two-character word that reads a
-    character with another than its default reading only with a count of at least
-    POLY_MIN_COUNT: the encoder reads a character by the two-character words it forms with its
-    neighbours, and a rare one (真地 read zhen di) would decide the reading of a common text
-    (认真地, where 地 is the particle de)."""
+    Resource 103 lists a two-character word that reads a character with another than its default
+    reading only when resource 105 holds it with a count of at least POLY_MIN_COUNT: the encoder
+    reads a character by the two-character words it forms with its neighbours, and a rare one
+    (真地 read zhen di) would decide the reading of a common text (认真地, where 地 is the
+    particle de)."""
     default = readings.default
     # Readings of each character inside the words of 2 to 6 characters.
     inside = collections.defaultdict(list)  # ch -> [(word, [readings per occurrence], freq)]
     for word, (pys, freq) in words.items():
         if not (2 <= len(word) <= 6) or not in_gbk(word) or not word_reading_ok(word, pys):
             continue
-        if word not in lexicon_words:
-            continue
         default_only = all(p == readings.default.get(ch) for ch, p in zip(word, pys))
-        if len(word) == 2 and not default_only and lexicon_words[word] < POLY_MIN_COUNT:
+        if len(word) == 2 and not default_only and lexicon_words.get(word, 0) < POLY_MIN_COUNT:
             continue
         if not ACCIDENTS.check("resource 103", word):
             continue
@@ -344,7 +342,8 @@ def assert_no_accidents(path, field):
 # language model's probability times 10^LM_SHIFT and pinyin_simp's count times SIMP_SCALE (both
 # scales are the median ratio to jieba's count over the words that both hold at least 100 times).
 # The conversion takes the longest word it finds, so a rare word beats the common characters it
-# spells over (他把 -> 塔巴): a word stays when its count is at least WORD_MIN_COUNT and either at
+# spells over (他把 -> 塔巴): a word stays when its count is at least WORD_MIN_COUNT (words of three
+# or more characters: LONG_WORD_MIN_COUNT) and either at
 # least WORD_SURE_COUNT (a word that modern text uses stays whatever its characters: 加油, 微信)
 # or at least WORD_MIN_RATIO times the count that its syllables' most frequent characters would
 # give one after the other. A person's name (jieba tags it nr, nrfg or nrt) counts NAME_DISCOUNT
@@ -353,6 +352,7 @@ def assert_no_accidents(path, field):
 # more characters counted WORD_FACTOR times; then the tuned weights of data/tuning/ replace the
 # weights of the words they name (see data/scripts/tune.py).
 WORD_MIN_COUNT = 3
+LONG_WORD_MIN_COUNT = 20  # a rarer word of 3+ characters (乙级队) wins the longest match (以及对)
 WORD_MIN_RATIO = 3.0
 WORD_SURE_COUNT = 100
 WORD_FACTOR = 10.0
@@ -486,7 +486,8 @@ def build_lexicon(out, readings, lists, tuned=None):
         expected = total
         for p in pys:
             expected *= best_char.get(p, 0.0) / total
-        if count < WORD_MIN_COUNT or (count < WORD_SURE_COUNT and count < WORD_MIN_RATIO * expected):
+        if count < (WORD_MIN_COUNT if len(word) == 2 else LONG_WORD_MIN_COUNT) or \
+                (count < WORD_SURE_COUNT and count < WORD_MIN_RATIO * expected):
             dropped += 1
             continue
         entries["'".join(pys)][word] = count * 1e-12 * WORD_FACTOR
