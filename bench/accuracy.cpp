@@ -1,35 +1,38 @@
-// Sentence accuracy of the conversion over a test text of modern prose (data/accuracy_sentences.txt),
-// with the generated two-letter lexicon of a program folder (内置文件\两码词库.txt). Each line is
-// cut at its punctuation; every clause is encoded with the text encoder, converted as one code
-// line and compared with the clause. A line counts as right when all its clauses come out right.
+// Accuracy of the sentence conversion as a user meets it: every clause of a text is encoded with
+// the text encoder (resources 101-104), typed into the App key by key (its letters, then Space)
+// on the program folder's generated lexicons, and the committed text is compared with the clause.
+// A line of the text counts as right when all its clauses come out right. Reports the sentence
+// (line) accuracy and the character accuracy, overall and by line length (4-7, 8-12, 13-30
+// characters).
 //
-// Usage: accuracy [program folder [text file]]
-//   program folder: default $YZ_PROGRAM_DIR, else the working directory;
-//   text file: UTF-8, one line per sentence; default bench/data/accuracy_sentences.txt (the test
-//   text; bench/data/dev_sentences.txt is the text to tune the data on).
+// Usage: accuracy [--summary] [program folder [text file]]
+//   program folder: default $YZ_PROGRAM_DIR, else the working directory; made by vexim-lexgen
+//     (it is copied, the App runs on the copy); resources from $YZ_DATA_DIR/resources, default
+//     data/resources of the source tree;
+//   text file: UTF-8, one line per sentence; default bench/data/test_text.txt (the held-out test
+//     part; bench/data/dev_text.txt is the part the weights are tuned on);
+//   --summary: the figures only, not every wrong line.
 // Without a generated lexicon the program says so and ends without measuring.
-//
-// Then what word learning earns: every clause of the development text is converted, committed
-// once as chosen text (word learning into an empty user lexicon), and after all of them the text
-// is converted again; the sentence accuracy before and after is printed.
 
+#include <unistd.h>
+
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <memory>
 #include <string>
 #include <vector>
 
-#include "conversion/learning.h"
-#include "conversion_world.h"
+#include "main/sim_driver.h"
 #include "lexicon/encoder.h"
 #include "lexicon/files.h"
+#include "lexicon/utf.h"
 #include "lexicon/encoding_fixture.h"
 #include "lexicon/image_loader.h"
 
 namespace {
-
-using yz::bench_support::ConversionWorld;
 
 constexpr std::u16string_view kLexicon = u"内置文件\\两码词库.txt";
 constexpr std::u16string_view kPunctuation = u"，。！？、；：“”‘’（）";
@@ -86,128 +89,112 @@ std::vector<std::u16string> clauses(std::u16string_view line) {
   return out;
 }
 
-std::vector<std::u16string> readLines(const std::filesystem::path& path) {
-  std::ifstream in(path);
-  std::vector<std::u16string> out;
-  for (std::string raw; std::getline(in, raw);) {
-    if (!raw.empty() && raw.back() == '\r') raw.pop_back();
-    if (!raw.empty()) out.push_back(fromUtf8(raw));
-  }
-  return out;
-}
 
-// The share of lines whose clauses all convert to themselves, in percent.
-double sentenceAccuracy(ConversionWorld& world, yz::testing_support::EncodingWorld& encoding,
-                        const std::vector<std::u16string>& lines) {
-  std::size_t right = 0;
-  for (const std::u16string& line : lines) {
-    bool ok = true;
-    for (const std::u16string& clause : clauses(line)) {
-      std::u16string code, pinyin;
-      yz::citcbmma(encoding.ctx(), clause, code, pinyin);
-      ok = ok && world.convert(code) == clause;
-    }
-    right += ok;
+struct Tally {
+  std::size_t lines = 0, rightLines = 0, chars = 0, rightChars = 0;
+  void add(bool right, std::size_t n, std::size_t r) {
+    ++lines;
+    rightLines += right;
+    chars += n;
+    rightChars += r;
   }
-  return lines.empty() ? 0 : 100.0 * static_cast<double>(right) / static_cast<double>(lines.size());
-}
+  void print(const char* label) const {
+    if (lines == 0) return;
+    std::printf("%-14s sentences %5zu  sentence accuracy %.3f  characters %6zu  character accuracy %.3f\n",
+                label, lines, static_cast<double>(rightLines) / lines, chars,
+                static_cast<double>(rightChars) / chars);
+  }
+};
 
-void measureLearning(ConversionWorld& world, yz::testing_support::EncodingWorld& encoding) {
-  const auto lines = readLines(std::filesystem::path(YZ_SOURCE_DIR) / "bench" / "data" / "dev_sentences.txt");
-  if (lines.empty()) {
-    std::printf("learning: the development text is missing.\n");
-    return;
+// Types a code key by key, 120 ms apart as a brisk typist does (two presses of one key closer
+// than that are a long press), and commits it with Space.
+void typeCode(yz::SimSession& session, std::u16string_view code) {
+  constexpr std::uint32_t kKeyGapMs = 120;
+  for (char16_t c : code) {
+    session.type(std::u16string(1, c));
+    session.platform.advance(kKeyGapMs);
   }
-  auto encode = [&](std::u16string_view text, std::u16string& bm, std::u16string& qp) {
-    yz::citcbmma(encoding.ctx(), text, bm, qp);
-  };
-  // Learning takes a committed text only when its first character has a full code.
-  for (const std::u16string& line : lines) {
-    for (char16_t ch : line) {
-      std::u16string& full = world.lex.charFullCodes[static_cast<std::size_t>(world.gbk.charIndex(ch))];
-      if (!full.empty()) continue;
-      std::u16string code, pinyin;
-      encode(std::u16string(1, ch), code, pinyin);
-      full = code;
-    }
-  }
-  world.lex.userLexicon.reset();
-  yz::LearningState state;
-  yz::WordLearning learning(yz::ConversionContext{world.settings, world.lex, world.conv, world.comp, world.pass,
-                                                  world.win, world.race, world.webCells, world.sim, world.web,
-                                                  world.lookups},
-                            world.engine.sentence, world.gbk, state, yz::LearningCalls{encode, nullptr, nullptr});
-  const double before = sentenceAccuracy(world, encoding, lines);
-  for (const std::u16string& line : lines) {
-    for (const std::u16string& clause : clauses(line)) {
-      std::u16string code, pinyin;
-      encode(clause, code, pinyin);
-      world.win.boxes.text7.text = world.convert(code);  // the sentence the user saw, then chose
-      learning.yhck(clause);
-    }
-  }
-  const double after = sentenceAccuracy(world, encoding, lines);
-  std::printf("learning on the development text (%zu sentences, %d user entries learned): "
-              "sentence accuracy before %.1f%%, after %.1f%%\n",
-              lines.size(), world.lex.userLexicon.last, before, after);
+  session.type(u"space");
+  session.platform.advance(kKeyGapMs);
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
+  bool summary = false;
+  std::vector<std::string> args;
+  for (int i = 1; i < argc; ++i) {
+    if (std::string(argv[i]) == "--summary") summary = true;
+    else args.emplace_back(argv[i]);
+  }
   const char* env = std::getenv("YZ_PROGRAM_DIR");
-  const std::filesystem::path folder = argc > 1 ? argv[1] : env ? env : ".";
+  const std::filesystem::path folder = !args.empty() ? args[0] : env ? env : ".";
   const yz::ProgramFolder files(folder);
   if (!files.exists(kLexicon)) {
     std::printf("accuracy: no generated two-letter lexicon in %s; nothing measured.\n",
                 folder.string().c_str());
     return 0;
   }
-
-  ConversionWorld world;
-  if (!yz::loadLexiconText(files, world.sim, kLexicon, world.lex.mainLexicon).ok) {
-    std::printf("accuracy: the lexicon in %s cannot be read.\n", folder.string().c_str());
-    return 1;
-  }
-  yz::bench_support::fillCharLexicon(world.lex.mainLexicon, world.lex.charLexicon);
+  const char* dataEnv = std::getenv("YZ_DATA_DIR");
+  const std::filesystem::path resources =
+      (dataEnv ? std::filesystem::path(dataEnv) : std::filesystem::path(YZ_SOURCE_DIR) / "data") / "resources";
 
   yz::testing_support::EncodingWorld encoding;
-  encoding.sim.resourceDir = std::filesystem::path(YZ_SOURCE_DIR) / "data" / "resources";
+  encoding.sim.resourceDir = resources;
   if (!yz::loadAnnotationTables(encoding.sim, encoding.lex).ok() ||
       !yz::testing_support::loadSyllablesFromResource101(encoding.sim, encoding.lex.syllablesByPinyin)) {
     std::printf("accuracy: resources 101-104 not found.\n");
     return 1;
   }
 
+  // The App runs on a copy of the program folder.
+  const std::filesystem::path root =
+      std::filesystem::temp_directory_path() / ("yz-accuracy-" + std::to_string(::getpid()));
+  std::filesystem::remove_all(root);
+  std::filesystem::create_directories(root / std::filesystem::path(u8"用户diy文件"));
+  std::filesystem::copy(folder / std::filesystem::path(u8"内置文件"), root / std::filesystem::path(u8"内置文件"),
+                        std::filesystem::copy_options::recursive);
+  yz::SimSessionOptions options;
+  options.programFolder = root;
+  options.resourceDir = resources;
+  auto session = std::make_unique<yz::SimSession>(options);
+
   const std::filesystem::path text =
-      argc > 2 ? std::filesystem::path(argv[2])
-               : std::filesystem::path(YZ_SOURCE_DIR) / "bench" / "data" / "accuracy_sentences.txt";
+      args.size() > 1 ? std::filesystem::path(args[1])
+                      : std::filesystem::path(YZ_SOURCE_DIR) / "bench" / "data" / "test_text.txt";
   std::ifstream in(text);
-  std::size_t lines = 0, rightLines = 0, chars = 0, rightChars = 0;
+  Tally all, shortLines, midLines, longLines;
   for (std::string raw; std::getline(in, raw);) {
     const std::u16string line = fromUtf8(raw);
     if (line.empty()) continue;
-    ++lines;
     bool right = true;
+    std::size_t n = 0, r = 0;
     std::u16string got;
     for (const std::u16string& clause : clauses(line)) {
       std::u16string code, pinyin;
       yz::citcbmma(encoding.ctx(), clause, code, pinyin);
-      const std::u16string sentence = world.convert(code);
+      const std::size_t before = session->target.text.size();
+      typeCode(*session, code);
+      const std::u16string sentence = session->target.text.substr(std::min(before, session->target.text.size()));
       got += sentence + u" ";
-      chars += clause.size();
-      for (std::size_t i = 0; i < clause.size() && i < sentence.size(); ++i) rightChars += clause[i] == sentence[i];
+      n += clause.size();
+      for (std::size_t i = 0; i < clause.size() && i < sentence.size(); ++i) r += clause[i] == sentence[i];
       right = right && sentence == clause;
     }
-    rightLines += right;
-    if (!right) std::printf("  %s\n  -> %s\n", raw.c_str(), utf8(got).c_str());
+    all.add(right, n, r);
+    (n <= 7 ? shortLines : n <= 12 ? midLines : longLines).add(right, n, r);
+    if (!right && !summary) std::printf("  %s\n  -> %s\n", raw.c_str(), utf8(got).c_str());
   }
-  if (lines == 0) {
+  session.reset();
+  std::filesystem::remove_all(root);
+  if (all.lines == 0) {
     std::printf("accuracy: the test text is missing.\n");
     return 1;
   }
-  std::printf("sentences %zu, right %zu, sentence accuracy %.1f%%\n", lines, rightLines, 100.0 * rightLines / lines);
-  std::printf("characters %zu, right %zu, character accuracy %.1f%%\n", chars, rightChars, 100.0 * rightChars / chars);
-  measureLearning(world, encoding);
+  std::printf("text: %s\n", text.filename().string().c_str());
+  all.print("all");
+  shortLines.print("4-7 chars");
+  midLines.print("8-12 chars");
+  longLines.print("13-30 chars");
   return 0;
 }

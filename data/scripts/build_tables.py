@@ -150,13 +150,27 @@ def word_reading_ok(word, pys):
     return len(pys) == len(word) and all(p and layouts.is_syllable(p) for p in pys)
 
 
-def build_char_tables(out, readings, words, jieba_counts):
-    """Resources 102 (per-character lines), 103 (polyphone words) and 104."""
+POLY_MIN_COUNT = 200
+
+
+def build_char_tables(out, readings, words, jieba_counts, lexicon_words):
+    """Resources 102 (per-character lines), 103 (polyphone words) and 104.
+
+    Resource 103 lists a two-character word that reads a character with another than its default
+    reading only when resource 105 holds it with a count of at least POLY_MIN_COUNT: the encoder
+    reads a character by the two-character words it forms with its neighbours, and a rare one
+    (真地 read zhen di) would decide the reading of a common text (认真地, where 地 is the
+    particle de)."""
     default = readings.default
     # Readings of each character inside the words of 2 to 6 characters.
     inside = collections.defaultdict(list)  # ch -> [(word, [readings per occurrence], freq)]
     for word, (pys, freq) in words.items():
         if not (2 <= len(word) <= 6) or not in_gbk(word) or not word_reading_ok(word, pys):
+            continue
+        default_only = all(p == readings.default.get(ch) for ch, p in zip(word, pys))
+        if len(word) == 2 and not default_only and lexicon_words.get(word, 0) < POLY_MIN_COUNT:
+            continue
+        if not ACCIDENTS.check("resource 103", word):
             continue
         for ch in set(word):
             if ch in default:
@@ -227,26 +241,131 @@ def build_char_tables(out, readings, words, jieba_counts):
          f"{han_read} of {han} GBK Han characters have a reading")
 
     common = [w for w, c in sorted(jieba_counts.items(), key=lambda kv: (-kv[1], utf16_key(kv[0])))
-              if len(w) == 2 and all(is_han(ch) for ch in w) and in_gbk(w)][:1107]
+              if len(w) == 2 and all(is_han(ch) for ch in w) and in_gbk(w)
+              and ACCIDENTS.check("resource 104", w)][:1107]
     write_gbk(os.path.join(out, "resources", "104.txt"), common, tail=b"")
     stat(f"resource 104: {len(common)} common two-character words")
 
 
+# Encoding accidents: Chinese text in UTF-8 read as GBK. Each character of such text takes two
+# bytes of the UTF-8 form of a character: the lead byte of a CJK character or punctuation mark
+# (E2, E3, E4-E9, EF) and a continuation byte (80-BF). The GBK characters of that shape outside
+# GB2312 (trail byte 80-A0) are what such text turns into (銆 is the GBK reading of the first
+# bytes of 。 and 、, 鍏 of 公, 鐪 of 真); the word counts of the sources hold them by the
+# thousand, and a simplified-Chinese lexicon needs none of them. A word of three or more characters
+# whose GBK bytes are whole UTF-8 text is one too (浣犲ソ is 你好).
+UTF8_LEADS = {0xE2, 0xE3, 0xE4, 0xE5, 0xE6, 0xE7, 0xE8, 0xE9, 0xEF}
+
+
+def gbk_pair(ch):
+    try:
+        b = ch.encode("gbk")
+    except UnicodeEncodeError:
+        return None
+    return b if len(b) == 2 else None
+
+
+def accident_char(ch):
+    b = gbk_pair(ch)
+    return b is not None and b[0] in UTF8_LEADS and 0x80 <= b[1] <= 0xA0
+
+
+def mojibake_shape(ch):
+    """A character whose GBK bytes could start a UTF-8 character (GB2312 ones such as 涓 and
+    锛 included): the counts of the sources are inflated by such text and not used alone."""
+    b = gbk_pair(ch)
+    return b is not None and b[0] in UTF8_LEADS and 0x80 <= b[1] <= 0xBF
+
+
+def utf8_run(b):
+    """True when the bytes are UTF-8 text of three-byte characters (CJK and punctuation)."""
+    i = 0
+    while i < len(b):
+        if b[i] not in UTF8_LEADS:
+            return False
+        for k in (1, 2):
+            if i + k < len(b) and not 0x80 <= b[i + k] <= 0xBF:
+                return False
+        i += 3
+    return True
+
+
+def encoding_accident(word):
+    if any(accident_char(ch) for ch in word):
+        return True
+    if len(word) >= 3:
+        try:
+            b = word.encode("gbk")
+        except UnicodeEncodeError:
+            return False
+        return len(b) % 3 == 0 and utf8_run(b)
+    return False
+
+
+class AccidentLog:
+    """What the encoding-accident check rejected, per table; printed and kept in coverage.txt."""
+
+    def __init__(self):
+        self.rejected = collections.defaultdict(list)
+
+    def check(self, table, word):
+        if encoding_accident(word):
+            self.rejected[table].append(word)
+            return False
+        return True
+
+    def report(self):
+        if not self.rejected:
+            stat("encoding accidents rejected: none")
+        for table, words in sorted(self.rejected.items()):
+            shown = " ".join(sorted(set(words), key=utf16_key)[:20])
+            stat(f"encoding accidents rejected from {table}: {len(words)} ({shown}"
+                 f"{' ...' if len(set(words)) > 20 else ''})")
+
+
+ACCIDENTS = AccidentLog()
+
+
+def assert_no_accidents(path, field):
+    """Stops the build when a written word table holds an encoding accident. `field`: the
+    words of a line are the text before the comma (0), the candidate list after it (1) or the
+    whole line (None)."""
+    with open(path, "rb") as f:
+        text = f.read().rstrip(b"\0").decode("gbk")
+    for n, line in enumerate(text.split("\r\n"), 1):
+        body = line if field is None else line.split(",", 1)[field] if "," in line else ""
+        for token in body.split(" "):
+            if token and encoding_accident(token):
+                raise SystemExit(f"{path} line {n}: encoding accident {token}")
+
+
 # Resource 105: which words of two or more characters it holds and how they are weighed.
+# Candidates are the words of every list: pinyin-pro, jieba's dictionary and idf list, libime's
+# language-model vocabulary and rime's pinyin_simp. A word's count (on jieba's scale of 60 M
+# words) is the largest of what the lists say: jieba's count, exp(IDF_COUNT_BASE - idf), the
+# language model's probability times 10^LM_SHIFT and pinyin_simp's count times SIMP_SCALE (both
+# scales are the median ratio to jieba's count over the words that both hold at least 100 times).
 # The conversion takes the longest word it finds, so a rare word beats the common characters it
-# spells over (他把 -> 塔巴). A word's count is the larger of jieba's count and the count its idf
-# implies (idf: how many documents of a modern corpus hold the word; the idf list also brings
-# common words that the dictionary lacks, such as 不太 and 很好). A word stays when its count is at
-# least WORD_MIN_COUNT and either at least WORD_SURE_COUNT or at least WORD_MIN_RATIO times the
-# count that its syllables' most frequent characters would give one after the other. Weights are
-# log counts over WEIGHT_DECADES decades, words of two or more characters counted WORD_FACTOR
-# times. The figures were tuned on bench/data/dev_sentences.txt.
+# spells over (他把 -> 塔巴): a word stays when its count is at least WORD_MIN_COUNT (words of three
+# or more characters: LONG_WORD_MIN_COUNT) and either at
+# least WORD_SURE_COUNT (a word that modern text uses stays whatever its characters: 加油, 微信)
+# or at least WORD_MIN_RATIO times the count that its syllables' most frequent characters would
+# give one after the other. A person's name (jieba tags it nr, nrfg or nrt) counts NAME_DISCOUNT
+# times less: a user types the common word far more often than the name it sounds like (网费, not
+# 王菲; 微博, not 韦伯), and a rare name must not win the longest match over common characters. Weights are log counts over WEIGHT_DECADES decades, words of two or
+# more characters counted WORD_FACTOR times; then the tuned weights of data/tuning/ replace the
+# weights of the words they name (see data/scripts/tune.py).
 WORD_MIN_COUNT = 3
+LONG_WORD_MIN_COUNT = 20  # a rarer word of 3+ characters (乙级队) wins the longest match (以及对)
 WORD_MIN_RATIO = 3.0
-WORD_SURE_COUNT = 500  # a word at least this frequent stays whatever its characters (你好)
+WORD_SURE_COUNT = 100
 WORD_FACTOR = 10.0
 WEIGHT_DECADES = 6
 IDF_COUNT_BASE = 14.5  # count from an idf: exp(IDF_COUNT_BASE - idf), the median of log count + idf
+LM_SHIFT = 7.75
+NAME_TAGS = {"nr", "nrfg", "nrt"}  # jieba's tags of persons' names
+NAME_DISCOUNT = 10.0
+SIMP_SCALE = 0.76
 
 
 def weight_text(freq, fmax, fmin):
@@ -256,7 +375,7 @@ def weight_text(freq, fmax, fmin):
 
 
 def compose_reading(word, words, readings):
-    """Reading of a word that pinyin-pro lacks: its longest pinyin-pro words from the left, then
+    """Reading of a word that the lists lack: its longest pinyin-pro words from the left, then
     single characters with their default reading; None when a character has none."""
     pys = []
     i = 0
@@ -276,49 +395,114 @@ def compose_reading(word, words, readings):
     return pys
 
 
-def build_lexicon(out, readings, words, jieba_counts, idf):
+class WordLists:
+    """The word lists with counts, read once."""
+
+    def __init__(self, work, words, jieba_counts):
+        self.words = words  # pinyin-pro: word -> (syllables, frequency)
+        self.jieba = jieba_counts
+        self.idf = sources.jieba_idf(work)
+        self.lm = sources.libime_unigrams(work)
+        self.simp = sources.pinyin_simp(work)
+        self.libime = sources.libime_words(work)
+        self.tags = sources.jieba_tags(work)
+
+    def counts(self, word):
+        """The counts the lists give a word, on jieba's scale."""
+        out = {}
+        if word in self.jieba:
+            out["jieba"] = self.jieba[word]
+        if word in self.idf:
+            out["idf"] = math.exp(IDF_COUNT_BASE - self.idf[word])
+        if word in self.lm:
+            out["lm"] = 10 ** (self.lm[word] + LM_SHIFT)
+        if word in self.simp:
+            out["simp"] = self.simp[word][1] * SIMP_SCALE
+        return out
+
+    def reading(self, word, readings):
+        for pys in (self.words.get(word, (None,))[0], self.libime.get(word),
+                    self.simp.get(word, (None,))[0]):
+            if pys and word_reading_ok(word, pys):
+                return pys
+        return compose_reading(word, self.words, readings)
+
+    def char_count(self, ch):
+        """A single character's count: the median of the lists' counts (jieba's left out for a
+        character whose count UTF-8 text read as GBK inflates)."""
+        c = self.counts(ch)
+        c.pop("idf", None)
+        if mojibake_shape(ch):
+            c.pop("jieba", None)
+        vals = sorted(c.values())
+        if not vals:
+            return 0.0
+        if len(vals) % 2:
+            return vals[len(vals) // 2]
+        return math.sqrt(vals[len(vals) // 2 - 1] * vals[len(vals) // 2])
+
+
+def load_tuned(out):
+    """(key, word) -> weight text of data/tuning/105-weights.txt (lines key,word,weight)."""
+    path = os.path.join(out, "tuning", "105-weights.txt")
+    tuned = {}
+    if os.path.exists(path):
+        with open(path, encoding="utf-8") as f:
+            for line in f:
+                parts = line.rstrip("\n").split(",")
+                if len(parts) == 3 and not line.startswith("#"):
+                    tuned[(parts[0], parts[1])] = parts[2]
+    return tuned
+
+
+def build_lexicon(out, readings, lists, tuned=None):
     """Resource 105 and 内置文件\\默认词库.txt: full-pinyin key, words and weights."""
+    words = lists.words
     entries = collections.defaultdict(dict)  # key -> word -> freq
     per_reading = collections.defaultdict(float)  # (ch, reading) -> summed word freq
-    total = sum(jieba_counts.values())
+    total = sum(lists.jieba.values())
     best_char = collections.defaultdict(float)  # syllable -> count of its most frequent character
+    char_counts = {ch: lists.char_count(ch) for ch in readings.all}
     for ch, rs in readings.all.items():
-        if ch in jieba_counts:
-            best_char[rs[0]] = max(best_char[rs[0]], jieba_counts[ch])
-    cands = dict(words)
-    for word in idf:
-        if word not in cands and len(word) >= 2 and all(is_han(ch) for ch in word):
-            pys = compose_reading(word, words, readings)
-            if pys:
-                cands[word] = (pys, 0.0)
-    nwords = dropped = from_idf = 0
+        best_char[rs[0]] = max(best_char[rs[0]], char_counts[ch])
+    cands = set()
+    for source in (words, lists.jieba, lists.idf, lists.lm, lists.simp):
+        cands.update(w for w in source if len(w) >= 2)
+    nwords = dropped = 0
+    by_list = collections.Counter()
     for word in sorted(cands, key=utf16_key):
-        pys, freq = cands[word]
-        if len(word) < 2 or not in_gbk(word) or not word_reading_ok(word, pys):
+        if not all(is_han(ch) for ch in word) or not in_gbk(word):
             continue
-        if not all(is_han(ch) for ch in word):
+        if not ACCIDENTS.check("resource 105", word):
             continue
+        counts = lists.counts(word)
+        if not counts:
+            continue
+        pys = lists.reading(word, readings)
+        if not pys or not word_reading_ok(word, pys):
+            continue
+        freq = words[word][1] if word in words else 0.0
         for ch, p in zip(word, pys):
             per_reading[(ch, p)] += freq
-        count = jieba_counts.get(word, 0)
-        if word in idf:
-            count = max(count, math.exp(IDF_COUNT_BASE - idf[word]))
+        count = max(counts.values())
+        if lists.tags.get(word) in NAME_TAGS:
+            count /= NAME_DISCOUNT
         expected = total
         for p in pys:
             expected *= best_char.get(p, 0.0) / total
-        if count < WORD_MIN_COUNT or (count < WORD_SURE_COUNT and count < WORD_MIN_RATIO * expected):
+        if count < (WORD_MIN_COUNT if len(word) == 2 else LONG_WORD_MIN_COUNT) or \
+                (count < WORD_SURE_COUNT and count < WORD_MIN_RATIO * expected):
             dropped += 1
             continue
         entries["'".join(pys)][word] = count * 1e-12 * WORD_FACTOR
         nwords += 1
-        from_idf += word not in words
+        by_list[max(counts, key=counts.get)] += 1
     nchars = 0
     for ch, rs in readings.all.items():
-        if not is_han(ch):
+        if not is_han(ch) or not ACCIDENTS.check("resource 105", ch):
             continue
         own = words.get(ch)
-        # jieba's count where it has the character (pinyin-pro leaves out a few, 不 among them).
-        own_freq = jieba_counts[ch] * 1e-12 if ch in jieba_counts else own[1] if own else 0.0
+        own_freq = char_counts[ch] * 1e-12
         own_reading = own[0][0] if own and len(own[0]) == 1 and own[0][0] in rs else readings.default[ch]
         for r in rs:
             f = own_freq if r == own_reading else min(per_reading.get((ch, r), 0.0), own_freq)
@@ -326,16 +510,25 @@ def build_lexicon(out, readings, words, jieba_counts, idf):
             nchars += 1
     fmax = max(f for d in entries.values() for f in d.values())
     fmin = fmax / 10 ** WEIGHT_DECADES
+    tuned = tuned or {}
+    ntuned = 0
     lines = []
     for key in sorted(entries, key=utf16_key):
-        pairs = sorted(((weight_text(f, fmax, fmin), w) for w, f in entries[key].items()),
-                       key=lambda p: (p[0], utf16_key(p[1])))
+        pairs = []
+        for w, f in entries[key].items():
+            t = tuned.get((key, w))
+            ntuned += t is not None
+            pairs.append((t or weight_text(f, fmax, fmin), w))
+        pairs.sort(key=lambda p: (p[0], utf16_key(p[1])))
         lines.append(key + "," + " ".join(f"{w} {t}" for t, w in pairs))
     write_gbk(os.path.join(out, "resources", "105.txt"), lines, end=b"\0")
     write_gbk(os.path.join(out, "内置文件", "默认词库.txt"), lines)
+    kept = {w: f / (1e-12 * WORD_FACTOR) for d in entries.values() for w, f in d.items() if len(w) >= 2}
     stat(f"resource 105: {len(lines)} keys, {nwords} words of two or more characters "
-         f"({from_idf} of them from the idf list only; {dropped} rarer words left out), "
-         f"{nchars} character readings")
+         f"({dropped} rarer words left out; count taken from "
+         + ", ".join(f"{k} {v}" for k, v in sorted(by_list.items())) +
+         f"), {nchars} character readings, {ntuned} tuned weights")
+    return kept
 
 
 def gbk_han_count(chars):
@@ -433,8 +626,12 @@ def main():
     build_syllables(out, syls)
     crosscheck_fixture(work, testdir, syls)
     jieba_counts = sources.jieba(work)
-    build_char_tables(out, readings, words, jieba_counts)
-    build_lexicon(out, readings, words, jieba_counts, sources.jieba_idf(work))
+    kept = build_lexicon(out, readings, WordLists(work, words, jieba_counts), load_tuned(out))
+    build_char_tables(out, readings, words, jieba_counts, kept)
+    ACCIDENTS.report()
+    for name, field in (("103.txt", 0), ("104.txt", None), ("105.txt", 1)):
+        assert_no_accidents(os.path.join(out, "resources", name), field)
+    assert_no_accidents(os.path.join(out, "内置文件", "默认词库.txt"), 1)
     build_full_codes(out, work, readings)
     build_aux(out, work, readings)
     with open(os.path.join(out, "coverage.txt"), "w", encoding="utf-8", newline="\n") as f:

@@ -104,6 +104,17 @@ def jieba(src):
     return out
 
 
+def jieba_tags(src):
+    """word -> part-of-speech tag of jieba's dictionary (nr: a person's name, ns: a place, ...)."""
+    out = {}
+    with open(os.path.join(src, JIEBA), encoding="utf-8") as f:
+        for line in f:
+            parts = line.split()
+            if len(parts) >= 3:
+                out.setdefault(parts[0], parts[2])
+    return out
+
+
 def wubi86(src):
     con = sqlite3.connect(os.path.join(src, WUBI86_DB))
     try:
@@ -159,3 +170,82 @@ def prism(src, rel):
             if len(parts) >= 2 and parts[0] and parts[1]:
                 codes[parts[1]].add(parts[0])
     return {k: sorted(v) for k, v in codes.items()}
+
+
+LIBIME_SC_DUMP = "dumps/sc.txt"
+LIBIME_LM = "libime-data-language-model/usr/lib/x86_64-linux-gnu/libime/zh_CN.lm"
+PINYIN_SIMP = "rime-data-pinyin-simp/usr/share/rime-data/pinyin_simp.dict.yaml"
+
+
+def libime_words(src):
+    """word -> syllables, from the dump of libime's sc.dict (`word py'py'py cost` per line);
+    the first listed reading of a word."""
+    out = {}
+    with open(os.path.join(src, LIBIME_SC_DUMP), encoding="utf-8") as f:
+        for line in f:
+            parts = line.split()
+            if len(parts) >= 2 and parts[0] not in out:
+                out[parts[0]] = parts[1].split("'")
+    return out
+
+
+def libime_unigrams(src):
+    """word -> log10 probability of the unigram table of libime's language model.
+
+    The model is a KenLM binary trie (format version 5): a fixed header with the n-gram counts
+    at byte 108, then the vocabulary hash and the unigram array (16-byte records: float log10
+    probability, float backoff, 64-bit index of the first bigram), and at the end of the file
+    the words, NUL-terminated, in the order of their indexes. The unigram array is found as the
+    first place where the records hold valid values and the record after the last word points
+    past the last bigram."""
+    import struct
+    with open(os.path.join(src, LIBIME_LM), "rb") as f:
+        data = f.read()
+    if not data.startswith(b"mmap lm http://kheafield.com/code format version 5\n"):
+        raise SystemExit("libime language model: unexpected format")
+    unigrams, bigrams = struct.unpack_from("<QQ", data, 0x6C)
+    start = data.find(b"<unk>\x00")
+    words = data[start:].split(b"\x00")[:unigrams]
+    if len(words) != unigrams:
+        raise SystemExit("libime language model: vocabulary size differs from the header")
+
+    def valid(off, k=64):
+        prev = -1
+        for j in range(k):
+            p, b, nx = struct.unpack_from("<ffQ", data, off + 16 * j)
+            if not (-40 <= p <= 0 and -10 <= b <= 5) or nx < prev or nx > bigrams:
+                return False
+            prev = nx
+        return prev > 0
+
+    for off in range(0x88, start - 16 * (unigrams + 1), 4):
+        if valid(off) and struct.unpack_from("<Q", data, off + 16 * unigrams + 8)[0] == bigrams:
+            break
+    else:
+        raise SystemExit("libime language model: unigram table not found")
+    out = {}
+    for j, w in enumerate(words):
+        out[w.decode("utf-8")] = struct.unpack_from("<f", data, off + 16 * j)[0]
+    return out
+
+
+def pinyin_simp(src):
+    """word -> (syllables, count) of rime's pinyin_simp dictionary (`word<TAB>py py<TAB>count`);
+    of a word listed more than once, the reading with the highest count."""
+    out = {}
+    with open(os.path.join(src, PINYIN_SIMP), encoding="utf-8") as f:
+        body = False
+        for line in f:
+            line = line.rstrip("\n")
+            if line == "...":
+                body = True
+                continue
+            if not body or not line or line.startswith("#"):
+                continue
+            parts = line.split("\t")
+            if len(parts) < 3 or not parts[2].isdigit():
+                continue
+            count = int(parts[2])
+            if parts[0] not in out or count > out[parts[0]][1]:
+                out[parts[0]] = (parts[1].split(), count)
+    return out

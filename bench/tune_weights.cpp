@@ -1,0 +1,373 @@
+// Tunes the weights of the full-pinyin lexicon (resource 105) with the program's own conversion.
+// Every clause of the development text is encoded with the text encoder (resources 101-104) and
+// converted by the sentence conversion on the two-letter lexicon made from resource 105, as the
+// accuracy benchmark types it. For each clause that comes out wrong, the words the conversion
+// chose that are not words of the clause get heavier (worse) and the words of the clause that it
+// missed get lighter (better), by a step that shrinks from round to round (perceptron updates).
+// Weights stay within 100.001 and 999.999, the range of resource 105's weights (lower is
+// better; no weight takes a value the lookups give a meaning of its own). After the last round
+// the weights of the round with the best development accuracy are written, as lines
+// key,word,weight for each word whose weight changed; data/scripts/build_tables.py applies them.
+//
+// Usage: tune_weights RESOURCE_DIR DEV_TEXT[,DEV_TEXT...] OUT_FILE [ROUNDS]
+//   RESOURCE_DIR holds 101.txt ... 105.txt with the untuned weights (data/tune-weights makes it);
+//   the development texts are UTF-8, one clause or sentence a line (a line is cut at punctuation).
+
+#include <algorithm>
+#include <chrono>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <set>
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+#include "conversion_world.h"
+#include "lexicon/encoder.h"
+#include "lexicon/encoding_fixture.h"
+#include "lexicon/utf.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using yz::bench_support::ConversionWorld;
+
+constexpr double kMinWeight = 100.001;
+constexpr double kMaxWeight = 999.999;
+// The furthest a weight moves from its untuned value: the development text is software and game
+// text, and a word it never needs (他 where the text says 她) must keep its place before rare ones.
+constexpr double kMaxShift = 100;
+
+struct Entry {
+  std::u16string word;
+  double weight = 0;
+  double base = 0;
+  std::vector<std::u16string> keys;  // the full-pinyin keys of resource 105 that give it this code
+};
+
+struct Line {
+  std::u16string code;
+  std::vector<Entry> entries;
+  std::int32_t mainIndex = 0;
+  std::int32_t charIndex = 0;  // its line in the single-character lexicon; 0 when it has none
+};
+
+std::u16string weightText(double w) {
+  char buf[16];
+  std::snprintf(buf, sizeof buf, "%07.3f", w);
+  return yz::fromUtf8(buf);
+}
+
+class TunedLexicon {
+ public:
+  bool load(const yz::Platform& platform, const fs::path& resources) {
+    std::map<std::u16string, std::u16string> pairs;
+    for (const auto& line : yz::bench_support::readGbkLines(platform, resources / "101.txt")) {
+      const std::size_t comma = line.find(u',');
+      if (comma != std::u16string::npos) pairs.emplace(line.substr(0, comma), line.substr(comma + 1));
+    }
+    std::map<std::u16string, std::map<std::u16string, Entry>> byCode;
+    for (const auto& line : yz::bench_support::readGbkLines(platform, resources / "105.txt")) {
+      const std::size_t comma = line.find(u',');
+      if (comma == std::u16string::npos) continue;
+      const std::u16string key = line.substr(0, comma);
+      std::u16string code;
+      bool ok = true;
+      for (std::size_t at = 0; at <= key.size() && ok;) {
+        std::size_t end = key.find(u'\'', at);
+        if (end == std::u16string::npos) end = key.size();
+        auto it = pairs.find(key.substr(at, end - at));
+        ok = it != pairs.end();
+        if (ok) code += it->second;
+        at = end + 1;
+      }
+      if (!ok || code.empty()) continue;
+      auto& words = byCode[code];
+      const std::u16string list = line.substr(comma + 1);
+      for (std::size_t at = 0; at < list.size();) {
+        std::size_t sp = list.find(u' ', at);
+        if (sp == std::u16string::npos) break;
+        std::size_t next = list.find(u' ', sp + 1);
+        if (next == std::u16string::npos) next = list.size();
+        const std::u16string word = list.substr(at, sp - at);
+        const double w = std::strtod(yz::toUtf8(list.substr(sp + 1, next - sp - 1)).c_str(), nullptr);
+        Entry& e = words[word];
+        if (e.word.empty() || w < e.weight) {
+          e.word = word;
+          e.weight = e.base = w;
+        }
+        e.keys.push_back(key);
+        at = next + 1;
+      }
+    }
+    for (auto& [code, words] : byCode) {
+      Line line;
+      line.code = code;
+      for (auto& [word, e] : words) line.entries.push_back(std::move(e));
+      lines_.push_back(std::move(line));
+    }
+    for (std::size_t i = 0; i < lines_.size(); ++i) index_.emplace(lines_[i].code, i);
+    return !lines_.empty();
+  }
+
+  // Fills the main and the single-character lexicon from the current weights.
+  void fill(yz::LexiconTable& main, yz::LexiconTable& chars) {
+    main.reset();
+    chars.reset();
+    for (auto& line : lines_) {
+      sortLine(line);
+      main.codes.push(line.code);
+      main.lines.push(mainText(line));
+      line.mainIndex = ++main.last;
+      const std::u16string single = charText(line);
+      if (line.code.size() == 2 && !single.empty()) {
+        chars.codes.push(line.code);
+        chars.lines.push(single);
+        line.charIndex = ++chars.last;
+      }
+    }
+  }
+
+  // The entry of a word under a code; null when the lexicon lacks it.
+  Entry* find(std::u16string_view code, std::u16string_view word) {
+    auto it = index_.find(std::u16string(code));
+    if (it == index_.end()) return nullptr;
+    for (auto& e : lines_[it->second].entries) {
+      if (e.word == word) return &e;
+    }
+    return nullptr;
+  }
+
+  // Moves a word's weight by delta and rewrites its lines in the tables.
+  void adjust(std::u16string_view code, Entry& e, double delta, yz::LexiconTable& main, yz::LexiconTable& chars) {
+    double w = std::clamp(e.weight + delta, std::max(kMinWeight, e.base - kMaxShift), std::min(kMaxWeight, e.base + kMaxShift));
+    // Whole hundreds are weights the lookups give a meaning of their own; keep clear of them.
+    if (std::fabs(w - std::round(w)) < 0.0005 && static_cast<long>(std::lround(w)) % 100 == 0) w += 0.001;
+    e.weight = w;
+    changed_.insert(std::u16string(code));
+    Line& line = lines_[index_.at(std::u16string(code))];
+    sortLine(line);
+    main.lines.set(static_cast<std::size_t>(line.mainIndex), mainText(line));
+    if (line.charIndex != 0) chars.lines.set(static_cast<std::size_t>(line.charIndex), charText(line));
+  }
+
+  // Snapshot and restore of every weight (the best round is kept).
+  std::vector<double> weights() const {
+    std::vector<double> out;
+    for (const auto& line : lines_)
+      for (const auto& e : line.entries) out.push_back(e.weight);
+    return out;
+  }
+  void setWeights(const std::vector<double>& ws) {
+    std::size_t k = 0;
+    for (auto& line : lines_)
+      for (auto& e : line.entries) e.weight = ws[k++];
+  }
+
+  // Lines key,word,weight of every word whose weight differs from its untuned one, sorted.
+  std::vector<std::string> changes() const {
+    std::vector<std::string> out;
+    for (const auto& line : lines_) {
+      for (const auto& e : line.entries) {
+        if (weightText(e.weight) == weightText(e.base)) continue;
+        for (const auto& key : e.keys) {
+          out.push_back(yz::toUtf8(key) + "," + yz::toUtf8(e.word) + "," + yz::toUtf8(weightText(e.weight)));
+        }
+      }
+    }
+    std::sort(out.begin(), out.end());
+    out.erase(std::unique(out.begin(), out.end()), out.end());
+    return out;
+  }
+
+ private:
+  static void sortLine(Line& line) {
+    std::stable_sort(line.entries.begin(), line.entries.end(), [](const Entry& a, const Entry& b) {
+      const auto ta = weightText(a.weight), tb = weightText(b.weight);
+      return ta != tb ? ta < tb : a.word < b.word;
+    });
+  }
+  static std::u16string mainText(const Line& line) {
+    std::u16string out;
+    for (const auto& e : line.entries) {
+      if (!out.empty()) out += u' ';
+      out += e.word + u' ' + weightText(e.weight);
+    }
+    return out;
+  }
+  static std::u16string charText(const Line& line) {
+    std::u16string out;
+    for (const auto& e : line.entries) {
+      if (e.word.size() != 1) continue;
+      if (!out.empty()) out += u' ';
+      out += e.word + u' ' + weightText(e.weight);
+    }
+    return out;
+  }
+
+  std::vector<Line> lines_;
+  std::unordered_map<std::u16string, std::size_t> index_;
+  std::set<std::u16string> changed_;
+};
+
+struct Clause {
+  std::u16string text;
+  std::u16string code;
+};
+
+struct Word {
+  std::size_t at;  // first character
+  std::u16string code;
+  std::u16string text;
+  bool operator<(const Word& o) const { return at != o.at ? at < o.at : text < o.text; }
+};
+
+// The clause's words with the fewest pieces that the lexicon holds under the clause's code.
+std::vector<Word> goldWords(TunedLexicon& lex, const Clause& c) {
+  const std::size_t n = c.text.size();
+  if (c.code.size() != 2 * n) return {};
+  std::vector<int> best(n + 1, 1 << 20), from(n + 1, -1);
+  best[0] = 0;
+  for (std::size_t i = 0; i < n; ++i) {
+    if (best[i] >= (1 << 20)) continue;
+    for (std::size_t len = 1; len <= std::min<std::size_t>(n - i, 12); ++len) {
+      if (lex.find(std::u16string_view(c.code).substr(2 * i, 2 * len), std::u16string_view(c.text).substr(i, len)) &&
+          best[i] + 1 < best[i + len]) {
+        best[i + len] = best[i] + 1;
+        from[i + len] = static_cast<int>(i);
+      }
+    }
+  }
+  if (from[n] < 0) return {};
+  std::vector<Word> out;
+  for (std::size_t j = n; j > 0; j = static_cast<std::size_t>(from[j])) {
+    const std::size_t i = static_cast<std::size_t>(from[j]);
+    out.push_back({i, c.code.substr(2 * i, 2 * (j - i)), c.text.substr(i, j - i)});
+  }
+  std::reverse(out.begin(), out.end());
+  return out;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc < 4) {
+    std::fprintf(stderr, "usage: tune_weights RESOURCE_DIR DEV_TEXT OUT_FILE [ROUNDS]\n");
+    return 2;
+  }
+  const fs::path resources = argv[1];
+  const int rounds = argc > 4 ? std::atoi(argv[4]) : 8;
+
+  yz::testing_support::EncodingWorld encoding;
+  encoding.sim.resourceDir = resources;
+  if (!yz::loadAnnotationTables(encoding.sim, encoding.lex).ok() ||
+      !yz::testing_support::loadSyllablesFromResource101(encoding.sim, encoding.lex.syllablesByPinyin)) {
+    std::fprintf(stderr, "tune_weights: resources 101-104 not found in %s\n", argv[1]);
+    return 1;
+  }
+  std::vector<Clause> clauses;
+  for (std::string list = argv[2]; !list.empty();) {
+    const std::size_t comma = list.find(',');
+    std::ifstream in(list.substr(0, comma));
+    list = comma == std::string::npos ? "" : list.substr(comma + 1);
+    for (std::string raw; std::getline(in, raw);) {
+      std::u16string piece;
+      for (char16_t ch : yz::fromUtf8(raw) + u"。") {
+        if (ch >= 0x4E00 && ch <= 0x9FFF) {
+          piece += ch;
+          continue;
+        }
+        if (!piece.empty()) {
+          Clause c{piece, {}};
+          std::u16string pinyin;
+          yz::citcbmma(encoding.ctx(), c.text, c.code, pinyin);
+          clauses.push_back(std::move(c));
+        }
+        piece.clear();
+      }
+    }
+  }
+  auto world = std::make_unique<ConversionWorld>();
+  TunedLexicon lex;
+  if (!lex.load(world->sim, resources) || clauses.empty()) {
+    std::fprintf(stderr, "tune_weights: no lexicon or no text\n");
+    return 1;
+  }
+  lex.fill(world->lex.mainLexicon, world->lex.charLexicon);
+
+  struct Score {
+    std::size_t right = 0, chars = 0, rightChars = 0;
+    double value(std::size_t n) const { return static_cast<double>(right) / n + 1e-3 * rightChars / chars; }
+  };
+  // Converts every clause with the current weights; with a step, updates the weights of the
+  // words of each wrong clause as it goes.
+  auto pass = [&](double step) {
+    Score s;
+    for (const Clause& c : clauses) {
+      const std::u16string got = world->convert(c.code);
+      s.chars += c.text.size();
+      for (std::size_t i = 0; i < c.text.size() && i < got.size(); ++i) s.rightChars += c.text[i] == got[i];
+      if (got == c.text) {
+        ++s.right;
+        continue;
+      }
+      if (step == 0) continue;
+      const std::vector<Word> gold = goldWords(lex, c);
+      if (gold.empty()) continue;
+      std::vector<Word> said;
+      std::size_t at = 0;
+      for (std::int32_t r = 1; r <= world->conv.wordCounter && r <= yz::kMaxSentenceWords; ++r) {
+        const auto& row = world->conv.wordTable[static_cast<std::size_t>(r)];
+        said.push_back({at, row.code, row.text});
+        at += row.text.size();
+      }
+      const std::set<Word> goldSet(gold.begin(), gold.end()), saidSet(said.begin(), said.end());
+      for (const Word& w : said) {
+        if (goldSet.count(w)) continue;
+        if (Entry* e = lex.find(w.code, w.text)) lex.adjust(w.code, *e, step, world->lex.mainLexicon, world->lex.charLexicon);
+      }
+      for (const Word& w : gold) {
+        if (saidSet.count(w)) continue;
+        if (Entry* e = lex.find(w.code, w.text)) lex.adjust(w.code, *e, -step, world->lex.mainLexicon, world->lex.charLexicon);
+      }
+    }
+    return s;
+  };
+
+  std::vector<double> best;
+  double bestScore = -1;
+  int bestRound = 0;
+  for (int round = 0;; ++round) {
+    const auto started = std::chrono::steady_clock::now();
+    const Score s = pass(0);
+    std::printf("after round %d: sentence accuracy %.4f, character accuracy %.4f", round,
+                static_cast<double>(s.right) / clauses.size(), static_cast<double>(s.rightChars) / s.chars);
+    if (s.value(clauses.size()) > bestScore) {
+      bestScore = s.value(clauses.size());
+      bestRound = round;
+      best = lex.weights();
+    }
+    if (round == rounds) {
+      std::printf("\n");
+      break;
+    }
+    const double step = 24.0 / (1 + 0.5 * round);  // shrinks from round to round
+    pass(step);
+    const double secs = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
+    std::printf("; round %d with step %.1f (%.1f s)\n", round + 1, step, secs);
+    std::fflush(stdout);
+  }
+  lex.setWeights(best);
+  const std::vector<std::string> lines = lex.changes();
+  std::ofstream out(argv[3], std::ios::binary);
+  out << "# Tuned weights of resource 105 (key,word,weight), written by bench/tune_weights (data/tune-weights)\n"
+         "# from the untuned tables and the development texts: the weights after round "
+      << bestRound << " of " << rounds << ".\n";
+  for (const auto& line : lines) out << line << "\n";
+  std::printf("kept round %d; %zu tuned weights written\n", bestRound, lines.size());
+  return 0;
+}
