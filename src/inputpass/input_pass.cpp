@@ -46,6 +46,9 @@ double leadingNumber(std::u16string_view text) {
 }  // namespace
 
 void InputPass::Timer1_Timer() {
+  // The instant-modify loop pumps messages and turns the timer on in every cycle: a tick served
+  // inside it runs no pass, which would enter the loop again inside itself.
+  if (instantModify_.running()) return;
   Step step = Step::restartPass;
   while (step != Step::leave) step = run(step);
 }
@@ -80,11 +83,7 @@ InputPass::Step InputPass::run(Step step) {
       c_.comp.lastCode = c_.pass.rtexys;
       [[fallthrough]];
     case Step::enterInstantModify:
-      if (c_.comp.modifyMode == 1) {
-        // The instant-modify loop joins here with its own routines; until then instant modify
-        // ends at once and the pass goes on as after the loop.
-        c_.comp.modifyMode = 0;
-      }
+      if (c_.comp.modifyMode == 1) instantModify_.enterInstantModify();
       [[fallthrough]];
     case Step::refreshPrompt: return refreshPrompt();
     case Step::refreshCodeBox: return refreshCodeBox();
