@@ -231,6 +231,18 @@ TEST(InstantModify, NoPassRunsInsideTheLoop) {
   EXPECT_EQ(rig.target(), "我们得世纪");
 }
 
+TEST(InstantModify, EnterCommitsTheCodeLineAndBackspaceGoesBackToTheLetters) {
+  Rig rig;
+  const auto steps = rig.type(u"womfdeuiji lctrl c backspace e ' enter");
+  SCOPED_TRACE(describe(steps));
+  ASSERT_EQ(steps.size(), 7u);
+  // Backspace over the position letter: the letters again; the swap it made stays.
+  EXPECT_EQ(Rig::text(steps[3].boxes.hxl), "ａｂｃｄｅ");
+  EXPECT_EQ(Rig::text(steps[3].boxes.Text2), "瞬改");
+  // The code line holds converted text in instant modify: Enter commits it.
+  EXPECT_EQ(rig.target(), "我们得实际");
+}
+
 TEST(InstantModify, DoubleByteCharactersOfAnItem) {
   Rig rig;
   EXPECT_EQ(doubleByteChars(u"1;中国ab", rig.app().gbk), u"中国");
