@@ -151,6 +151,8 @@ TEST(InstantModify, TwoLettersLabelTheMatchesWithLetters) {
   EXPECT_EQ(Rig::text(steps[4].boxes.text7), "我们的世机");
   EXPECT_EQ(Rig::text(steps[5].boxes.text7), "我们的世纪");
   EXPECT_EQ(Rig::text(steps[5].boxes.hxl), "ａｂｃｄｅ");
+  // The letters typed into the edit line leave the local result alone.
+  EXPECT_EQ(Rig::text(steps[5].boxes.rtext2), "我们的世纪");
 }
 
 TEST(InstantModify, EscLeavesWithoutACommit) {
