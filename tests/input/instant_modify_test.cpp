@@ -245,6 +245,28 @@ TEST(InstantModify, EnterCommitsTheCodeLineAndBackspaceGoesBackToTheLetters) {
   EXPECT_EQ(rig.target(), "我们得实际");
 }
 
+TEST(InstantModify, VerticalListShowsFiveRows) {
+  Rig rig;
+  rig.app().settings.uphx = true;
+  rig.app().settings.hphx = false;
+  rig.app().mirror.verticalListSetting = 1;
+  const auto steps = rig.type(u"womfdeuiji lctrl e esc");
+  SCOPED_TRACE(describe(steps));
+  ASSERT_EQ(steps.size(), 4u);
+  // Position e (index 4) and a first item of six characters: 4 - 6 + 3 is below 2, no indent.
+  EXPECT_EQ(Rig::text(steps[2].boxes.hxl), "1;世纪js\r\n2'实际ks\r\n3[时机js\r\n4]事迹js\r\n5\\及jy\r\n");
+}
+
+TEST(InstantModify, DigitsAreStrayWithoutNumberSelection) {
+  Rig rig;
+  rig.app().settings.uzkx = 0;
+  const auto steps = rig.type(u"womfdeuiji lctrl e 2 ; space");
+  SCOPED_TRACE(describe(steps));
+  ASSERT_EQ(steps.size(), 6u);
+  EXPECT_EQ(Rig::text(steps[3].boxes.Text2), "e");
+  EXPECT_EQ(rig.target(), "我们的世纪");
+}
+
 TEST(InstantModify, DoubleByteCharactersOfAnItem) {
   Rig rig;
   EXPECT_EQ(doubleByteChars(u"1;中国ab", rig.app().gbk), u"中国");
