@@ -74,7 +74,8 @@ HookAnswer KeyboardHook::modifyLineKey(int key) {
   }
   if (key >= 'A' && key <= 'Z') {
     if (line.text == u"瞬改") line.text.clear();
-    c_.pass.resultBeforeTail = line.text;
+    // The line before the letter; the local result the loop edits stays as it is.
+    const std::u16string before = line.text;
     const std::uint32_t now = c_.platform.clockMs();
     if (now - c_.hook.lastLetterTime < kLetterRepeatMs) {
       // A key still repeating from the code line, or typed too soon after it.
@@ -82,7 +83,7 @@ HookAnswer KeyboardHook::modifyLineKey(int key) {
       c_.hook.lastLetterTime = now;
       return HookAnswer::Withhold;
     }
-    line.text = c_.pass.resultBeforeTail + static_cast<char16_t>(key - 'A' + 'a');
+    line.text = before + static_cast<char16_t>(key - 'A' + 'a');
     line.selStart = static_cast<std::int32_t>(line.text.size());
     comp.longPressDone = 0;
     c_.hook.fullPageShown = 0;

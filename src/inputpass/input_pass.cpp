@@ -47,6 +47,9 @@ double leadingNumber(std::u16string_view text) {
 }  // namespace
 
 void InputPass::Timer1_Timer() {
+  // The instant-modify loop pumps messages and turns the timer on in every cycle: a tick served
+  // inside it runs no pass, which would enter the loop again inside itself.
+  if (instantModify_.running()) return;
   Step step = Step::restartPass;
   bool ending = false;  // a section failed and the pass goes straight to its end
   while (step != Step::leave) {
@@ -119,12 +122,7 @@ InputPass::Step InputPass::run(Step step) {
       c_.comp.lastCode = c_.pass.rtexys;
       [[fallthrough]];
     case Step::enterInstantModify:
-      if (c_.comp.modifyMode == 1) {
-        // The instant-modify loop joins here with its own routines; until then instant modify
-        // ends at once and the pass goes on as after the loop, which zeroes a long press.
-        c_.comp.modifyMode = 0;
-        if (c_.comp.pendingCommand == kPendingLongPress) c_.comp.pendingCommand = kPendingNone;
-      }
+      if (c_.comp.modifyMode == 1) instantModify_.enterInstantModify();
       [[fallthrough]];
     case Step::refreshPrompt: return refreshPrompt();
     case Step::refreshCodeBox: return refreshCodeBox();

@@ -10,6 +10,7 @@
 #include "conversion/lexicon_lookups.h"
 #include "conversion/sentence.h"
 #include "input/input.h"
+#include "input/instant_modify.h"
 #include "lexicon/lookup.h"
 #include "platform/platform.h"
 #include "state/composition_state.h"
@@ -46,13 +47,18 @@ inline constexpr std::u16string_view kDigitKeys = u"1234567890";
 
 class InputPass final : public InputPassServices {
  public:
-  explicit InputPass(const PassContext& ctx) : c_(ctx) {}
+  explicit InputPass(const PassContext& ctx)
+      : c_(ctx),
+        instantModify_(c_.input.context, c_.input.composition, c_.input.committer, c_.input.hook,
+                       c_.input.userLookup, c_.lookup, c_.conversion) {}
 
   // One input pass, run again from the top after each automatic commit. Pumps messages.
   void Timer1_Timer() override;
 
   // The state and services the pass works on.
   const PassContext& context() const { return c_; }
+  // The instant-modify loop the pass enters while `modifyMode` is 1.
+  InstantModify& instantModify() { return instantModify_; }
 
  private:
   // The join points of the pass.
@@ -120,6 +126,7 @@ class InputPass final : public InputPassServices {
   bool catchingUp_ = false;
   std::uint32_t editsAtStart_ = 0;  // the code line's edit count when the pass took its copy
   bool codeLookedAt_ = false;       // this pass reached edit tracking
+  InstantModify instantModify_;
 };
 
 }  // namespace yz

@@ -82,20 +82,24 @@ SimSession::SimSession(SimSessionOptions options) : target(makeTarget(platform))
 }
 
 std::vector<SimStep> SimSession::type(std::u16string_view script) {
-  std::vector<SimStep> steps;
+  std::vector<std::u16string> tokens;
   std::size_t pos = 0;
   while (pos < script.size()) {
     std::size_t end = script.find(u' ', pos);
     if (end == std::u16string_view::npos) end = script.size();
-    if (end > pos) {
-      std::u16string_view token = script.substr(pos, end - pos);
-      platform.typeKeys(token);
-      platform.settle();
-      steps.push_back({std::u16string(token), target.text, app->win.boxes,
-                       app->windowUi.window.view(), app->comp.pendingCommand, app->comp.pendingText});
-    }
+    if (end > pos) tokens.emplace_back(script.substr(pos, end - pos));
     pos = end + 1;
   }
+  std::vector<SimStep> steps;
+  // Each token's step is read when the desktop has come to rest after it, also when that is
+  // inside the instant-modify loop.
+  platform.typeScript(tokens, [&](std::size_t next) {
+    if (next == 0 || steps.size() >= next) return;
+    steps.push_back({tokens[next - 1], target.text, app->win.boxes, app->windowUi.window.view(),
+                     app->comp.pendingCommand, app->comp.pendingText});
+  });
+  platform.settle();
+  platform.typeScript({}, nullptr);
   return steps;
 }
 

@@ -40,7 +40,8 @@ class SimSession {
  public:
   explicit SimSession(SimSessionOptions options = {});
 
-  // Types the script one token at a time, letting the pump settle after each.
+  // Types the script one token at a time, each once the desktop is at rest after the one before
+  // (inside the instant-modify loop too).
   std::vector<SimStep> type(std::u16string_view script);
   // One step as lines of text (UTF-8).
   static std::string describe(const SimStep& step);

@@ -215,6 +215,8 @@ class Platform {
   // Runs the message loop until `quit` is called.
   virtual void runMessageLoop() = 0;
   virtual void quit() = 0;
+  // True from `quit` until the message loop has ended: a loop that pumps messages itself leaves.
+  virtual bool quitting() const = 0;
   // The millisecond clock (timeGetTime); wraps at 2^32.
   virtual std::uint32_t clockMs() const = 0;
   virtual void sleepMs(int ms) = 0;

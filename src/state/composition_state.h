@@ -6,6 +6,7 @@
 #include <array>
 #include <cstdint>
 #include <string>
+#include <vector>
 
 namespace yz {
 
@@ -64,6 +65,8 @@ struct CompositionState {
   std::u16string lastPromptText = u"输入";
   std::u16string xbzm;            // full-width position letters
   std::u16string codeBeforeKey;   // code line before the key being handled
+  std::array<std::u16string, 10> modifySlotWords;  // instant modify: the word behind each number
+  std::vector<std::u16string> pairList;            // instant modify: the items of the list shown
   std::int32_t resumeModify = 0;
   std::int32_t longPressDone = 0;
   std::int32_t longPressArmed = 0;

@@ -240,6 +240,7 @@ void SimPlatform::deliverKey(const KeyEvent& event) {
     if (event.down && event.vkCode == kVkCapital && !down_[kVkCapital]) capsLock_ = !capsLock_;
     down_[static_cast<std::size_t>(event.vkCode)] = event.down;
   }
+  lastActivity_ = clock_;
   HookAnswer answer = HookAnswer::CallNext;
   if (hook_) {
     ++hookCalls;
@@ -331,7 +332,39 @@ bool SimPlatform::fireDueTimers() {
   return fired;
 }
 
+void SimPlatform::typeScript(std::vector<std::u16string> tokens,
+                             std::function<void(std::size_t)> atRest) {
+  script_ = std::move(tokens);
+  scriptNext_ = 0;
+  scriptDone_ = script_.empty();
+  scriptAtRest_ = scriptDone_ ? nullptr : std::move(atRest);
+  // A loop that the last script asked to end goes on with this one.
+  if (scriptQuit_) quitRequested = false;
+  scriptQuit_ = false;
+}
+
+bool SimPlatform::typeNextToken() {
+  if (scriptDone_) return false;
+  if (scriptNext_ >= script_.size()) {
+    scriptDone_ = true;
+    if (scriptAtRest_) scriptAtRest_(script_.size());
+    return false;
+  }
+  if (scriptAtRest_) scriptAtRest_(scriptNext_);
+  typeKeys(script_[scriptNext_++]);
+  lastActivity_ = clock_;
+  return true;
+}
+
+void SimPlatform::scriptAtRestInModalLoop() {
+  if (scriptDone_ || pumpDepth_ == 0 || !keys_.empty() || !windowEvents_.empty()) return;
+  if (clock_ - lastActivity_ < kModalRestMs) return;
+  // Nobody types to the loop any more: it is asked to end so the session can.
+  if (!typeNextToken()) quitRequested = scriptQuit_ = true;
+}
+
 void SimPlatform::doEvents() {
+  scriptAtRestInModalLoop();
   ++pumpDepth_;
   while (!keys_.empty() || !windowEvents_.empty()) {
     if (!keys_.empty()) {
@@ -371,8 +404,18 @@ void SimPlatform::settle() {
   for (int spent = 0; spent < 60000; spent += 10) {
     bool busy = !keys_.empty() || !windowEvents_.empty();
     bool timers = std::any_of(timers_.begin(), timers_.end(), [](const Timer& t) { return t.enabled; });
-    if (!busy && !timers) return;
+    if (!busy && !timers) {
+      if (!typeNextToken()) return;
+      spent = 0;
+      continue;
+    }
+    // A script that ended inside a modal loop: the loop was asked to quit.
+    if (scriptDone_ && !script_.empty() && quitRequested) return;
     advance(10);
+  }
+  if (!scriptDone_) {
+    scriptDone_ = true;
+    if (scriptAtRest_) scriptAtRest_(scriptNext_);
   }
 }
 

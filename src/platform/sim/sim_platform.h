@@ -76,8 +76,15 @@ class SimPlatform : public Platform {
   void queueKey(int vk, bool up, int flags = 0);
   // Moves the virtual clock by ms, firing timers as their intervals pass (each inside the pump).
   void advance(std::uint32_t ms);
-  // Runs the pump until the queue is empty and no timer is due.
+  // Runs the pump until the queue is empty and no timer is due (and a typed script is done).
   void settle();
+  // Types a script token by token as a person would, during the following `settle`: each token
+  // once the desktop is at rest after the one before (no key pending and no timer enabled; or,
+  // inside a modal loop that pumps messages itself, no key for kModalRestMs). `atRest(i)` runs
+  // just before token i is typed and, with the number of tokens, once the last one is handled.
+  // A modal loop still waiting after the last token is asked to quit.
+  void typeScript(std::vector<std::u16string> tokens, std::function<void(std::size_t)> atRest);
+  static constexpr std::uint32_t kModalRestMs = 500;
 
   // ----- scripts and records -----
   std::deque<MessageBoxAnswer> messageBoxAnswers;
@@ -131,6 +138,7 @@ class SimPlatform : public Platform {
   void doEvents() override;
   void runMessageLoop() override;
   void quit() override;
+  bool quitting() const override { return quitRequested; }
   std::uint32_t clockMs() const override { return clock_; }
   void sleepMs(int ms) override;
   LocalTime localTime() const override { return now; }
@@ -201,6 +209,9 @@ class SimPlatform : public Platform {
   void typeIntoWindow(SimWindow& w, const KeyEvent& event);
   void insertText(SimWindow& w, std::u16string_view text);
   bool fireDueTimers();
+  // The next token of the typed script, when it is due; false when none was typed.
+  bool typeNextToken();
+  void scriptAtRestInModalLoop();
   void pressToken(std::u16string_view token);
   void typeChar(char16_t ch);
 
@@ -220,6 +231,13 @@ class SimPlatform : public Platform {
   WindowId nextWindowId_ = 0x100;
   std::uint32_t nextProcessId_ = 2000;
   int pumpDepth_ = 0;
+  // The typed script.
+  std::vector<std::u16string> script_;
+  std::size_t scriptNext_ = 0;
+  bool scriptDone_ = true;
+  bool scriptQuit_ = false;  // the script's end asked a modal loop to quit
+  std::function<void(std::size_t)> scriptAtRest_;
+  std::uint32_t lastActivity_ = 0;  // clock at the last key delivered or token typed
 };
 
 // A form of the simulated desktop: it keeps the last view the engine showed, and a test can fire

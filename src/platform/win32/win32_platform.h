@@ -40,6 +40,7 @@ class Win32Platform : public Platform {
   void doEvents() override;
   void runMessageLoop() override;
   void quit() override;
+  bool quitting() const override { return quitRequested_; }
   std::uint32_t clockMs() const override;
   void sleepMs(int ms) override;
   LocalTime localTime() const override;
