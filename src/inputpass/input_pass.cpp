@@ -9,6 +9,7 @@
 #include "conversion/text_steps.h"
 #include "inputpass/candidates.h"
 #include "inputpass/input_pass.h"
+#include "inputpass/layout_normalize.h"
 
 namespace yz {
 namespace {
@@ -144,6 +145,7 @@ InputPass::Step InputPass::gates() {
     c_.comp.pendingCommand = kPendingNone;
     return Step::endPass;
   }
+  normalizeCodeLine(c_);
 
   setTimer1(false);
   if (c_.win.punctuationLabel == u"\r\n. ," && c_.comp.pendingText.empty()) {

@@ -5,6 +5,8 @@
 #include <string>
 #include <string_view>
 
+#include "state/layout_table.h"
+
 namespace yz {
 
 struct PassState {
@@ -42,7 +44,9 @@ struct PassState {
   std::int32_t lookChanged = 0;          // -1 after a look change the next pass must show
   std::int32_t pickIndex = -1;           // candidate position a quick-select key names
   double lastNewKeyTime = 0;             // clock when the last key was taken at the code's end
-  double tailFixDelay = 1000000;         // pause after which the tail word is settled, ms
+  double tailFixDelay = 1000000;         // pause after which the tail word is settled, s
+  LayoutStepMemory layoutStep;           // the typed code as the layout step last saw it
+  bool fullPinyinUnansweredTold = false; // the user was told that full pinyin got no cloud answer
   std::int32_t timer1 = -1;  // the input timer (50 ms), created by the application
   std::int32_t timer2 = -1;  // the candidate window's second timer
 };
