@@ -67,10 +67,10 @@ TEST_F(SchemeOptionsTest, XiaoheSentenceCommitsWhatItsZiranCodesCommit) {
   EXPECT_TRUE(messages().empty());
 }
 
-TEST_F(SchemeOptionsTest, MarkTypedInsideAXiaoheCodeIsNotTranslatedTwice) {
+TEST_F(SchemeOptionsTest, MarkTypedInsideAXiaoheCode) {
   start();
   openAndClick(u"xhhx");
-  // 你好，我: the comma closes the segment and the code line is written back into the code box.
+  // 你好，我: the comma ends the first part of the sentence.
   EXPECT_EQ(toUtf8(typed(u"nihc , wo space")), "你好，我");
 }
 
