@@ -29,6 +29,15 @@ std::size_t ziranFront(const CompositionState& comp, LayoutStepMemory& m, std::u
   return 0;  // edited some other way: taken as typed
 }
 
+// The command codes are typed as they are written in the settings, whatever the layout.
+bool isCommandCode(const Settings& s, std::u16string_view code) {
+  for (const std::u16string* command : {&s.xzvx, &s.huzj, &s.lmzj, &s.vqyx, &s.liyx, &s.dywd, &s.dqsj,
+                                        &s.dqrq, &s.dqxq, &s.jsq, &s.jub, &s.fuku}) {
+    if (!command->empty() && code == *command) return true;
+  }
+  return code == u"ors";
+}
+
 void layoutStep(const PassContext& c, const LayoutTable& table) {
   CandidateBoxes& b = c.win.boxes;
   LayoutStepMemory& m = c.pass.layoutStep;
@@ -40,7 +49,8 @@ void layoutStep(const PassContext& c, const LayoutTable& table) {
     setAside = code.substr(code.size() - 1);
     code.pop_back();
   }
-  const std::size_t front = std::min(ziranFront(c.comp, m, typed), code.size());
+  const std::size_t front =
+      isCommandCode(c.settings, code) ? code.size() : std::min(ziranFront(c.comp, m, typed), code.size());
   std::u16string line = code.substr(0, front);
   line += translateLayoutCode(table, std::u16string_view(code).substr(front));
   line += setAside;

@@ -83,6 +83,9 @@ TEST_F(SchemeOptionsTest, XiaoheLoadedAtStart) {
   start();
   EXPECT_EQ(app().lex.layoutTable.at(u'h', u'c'), u"hk");
   EXPECT_EQ(toUtf8(typed(u"nihc space")), "你好");
+  // Command codes are typed as written: 小鹤 would read "vx" as 自然双拼 "vw".
+  session->type(u"xzvx");
+  EXPECT_TRUE(app().loader.stopped());
 }
 
 TEST_F(SchemeOptionsTest, UserDefinedLayoutComesFromTheUsersSyllableFile) {
