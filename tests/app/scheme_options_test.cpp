@@ -151,5 +151,28 @@ TEST_F(SchemeOptionsTest, FullPinyinLabelTogglesUnderTheSoundKind) {
   EXPECT_EQ(app().mirror.fullPinyinMode, 0);
 }
 
+// Under a shape scheme a layout label brings the sound-code files back first, and refuses
+// without them.
+TEST_F(SchemeOptionsTest, LayoutLabelUnderAShapeSchemeRestoresTheSoundFiles) {
+  start();
+  Settings& s = app().settings;
+  s.ymur = false;
+  s.xmur = true;
+  openAndClick(u"xhhx");
+  EXPECT_EQ(messagesContaining(u"找不到内置文件\\两码词库默认.txt"), 1);
+  EXPECT_FALSE(s.xhhx.marked());
+  EXPECT_TRUE(s.xmur);
+
+  writeLines(u"内置文件\\两码词库默认.txt", {u"hk,好 2", u"ni,你 1", u"nihk,你好 10"});
+  writeLines(u"内置文件\\单字字库默认.txt", {u"hk,好 2", u"ni,你 1"});
+  writeLines(u"内置文件\\单字全码默认.txt", {u"ni,你", u"hk,好"});
+  openAndClick(u"xhhx");
+  EXPECT_TRUE(s.xhhx.marked());
+  EXPECT_TRUE(s.ymur);
+  EXPECT_EQ(bytes(u"内置文件\\两码词库.txt"), bytes(u"内置文件\\两码词库默认.txt"));
+  EXPECT_EQ(toUtf8(typed(u"nihc space")), "你好");
+}
+
 }  // namespace
 }  // namespace yz
+
