@@ -146,8 +146,13 @@ bool LexiconCommands::lexiconClick(std::u16string_view control) {
     Command12_Click();
   } else if (control == u"Command13") {
     Command13_Click();
-  } else if (control == u"xhhx" || control == u"gbup" || control == u"zdypf") {
-    return false;  // layout labels: they translate keys and regenerate nothing
+  } else if (control == u"xhhx" || control == u"gbup" || control == u"zdypf" || control == u"zrhx") {
+    switchLayout(control);  // layouts translate keys and regenerate nothing
+  } else if (control == u"zrmfvm" || control == u"hxfvm" || control == u"diyfvm" ||
+             control == u"wbhfvm" || control == u"jjfvm") {
+    switchAuxTable(control);
+  } else if (control == u"qrpn") {
+    qrpn_Click();
   } else if (schemeMember(control) != nullptr) {
     switchScheme(control);
   } else {

@@ -51,6 +51,21 @@ class LexiconCommands final : public DialogLexiconCommands {
   // The import that asks for the kind of code the list uses. Pumps messages.
   void importThirdPartyLexicon();
 
+  // The layout labels 国标双拼 (gbup), 小鹤双拼 (xhhx), 自定双拼 (zdypf) and 自然双拼 (zrhx): mark
+  // the layout, fill the layout table, commit the settings and reload; no lexicon is
+  // regenerated. A layout without a usable pair file is named in a message and nothing changes.
+  // Pumps messages.
+  void switchLayout(std::u16string_view label);
+  // The auxiliary-code labels (zrmfvm, hxfvm, diyfvm, wbhfvm, jjfvm): mark the table when its file
+  // exists, commit and reload, which regenerates the single-character lexicon. Pumps messages.
+  void switchAuxTable(std::u16string_view label);
+  // The 全拼 label: under the sound kind a toggle of full-pinyin typing; otherwise it goes back to
+  // the sound kind with 自然双拼 and full pinyin, committing and reloading. Pumps messages.
+  void qrpn_Click();
+  // The load sequence's step: fills the layout table from the marked layout's pair file. Once a
+  // run, it tells the user when that file holds no usable pair.
+  void loadMarkedLayout();
+
   // The scheme page's help text while a switch shows its wait text.
   std::u16string savedHelpText;
 
@@ -72,6 +87,13 @@ class LexiconCommands final : public DialogLexiconCommands {
   };
 
   void regenerateAndReload(const SchemeMember& member);
+  // The layout table of a pair file; the number of records taken.
+  std::int32_t readLayout(std::u16string_view path, LayoutTable& table);
+  void tellMissingLayout(std::u16string_view label, std::u16string_view path);
+  // Puts the default sound-code files in place when the sound kind is not selected; false, with
+  // a message and nothing changed, when they are not all there.
+  bool restoreSoundFiles();
+  void commitAndReload();
   void restoreWubi86();
   bool runImport(std::u16string_view label, InputKind kind, bool asked);
   void showProgress(std::u16string_view helpBox, std::u16string_view text);
@@ -89,6 +111,7 @@ class LexiconCommands final : public DialogLexiconCommands {
   std::vector<KeyEvent> heldKeys_;
   std::deque<KeyEvent> replayKeys_;
   int replayTimer_ = -1;
+  bool layoutMissingTold_ = false;  // the load sequence told of a missing layout pair file
 };
 
 }  // namespace yz

@@ -244,10 +244,7 @@ void Lifecycle::jmuv(std::u16string_view skinPath) {
   app_.windowUi.window.applyLook();
 }
 
-void Lifecycle::loadLayoutTables() {
-  // The layout table of each marked layout label (国标双拼, 小鹤双拼, 自定双拼, in this order) is
-  // filled from its pair file once the layout table exists.
-}
+void Lifecycle::loadLayoutTables() { app_.lexiconCommands.loadMarkedLayout(); }
 
 void Lifecycle::tellOnce(const std::u16string& text) {
   if (shownOnce_.insert(text).second) app_.platform.messageBox(text, u"", MessageBoxKind::Ok);

@@ -155,6 +155,7 @@ void Committer::qqdz(std::u16string& str4) {
   }
   c_.comp.lastCommitCode = c_.win.boxes.rtext1.text;
   c_.comp.lastCommitText = text;
+  c_.comp.lastCommitWindow = c_.win.h;
   c_.win.form1.width = 0;
   c_.win.form1.height = 0;
   // Word learning gets the composition as the commit ended it.

@@ -10,6 +10,8 @@
 #include "conversion/text_steps.h"
 #include "inputpass/candidates.h"
 #include "inputpass/input_pass.h"
+#include "inputpass/inline_commands.h"
+#include "inputpass/layout_normalize.h"
 
 namespace yz {
 namespace {
@@ -184,6 +186,7 @@ InputPass::Step InputPass::gates() {
     c_.comp.pendingCommand = kPendingNone;
     return Step::endPass;
   }
+  normalizeCodeLine(c_);
 
   setTimer1(false);
   if (c_.win.punctuationLabel == u"\r\n. ," && c_.comp.pendingText.empty()) {
@@ -216,6 +219,7 @@ InputPass::Step InputPass::gates() {
   rebuildQuickSelectKeys();
 
   mirrors();
+  if (inlineCommands(c_) == InlineOutcome::finishPick) return Step::finishPick;
 
   if (s.izcmu || !s.ymur) s.lidyx = true, s.vqdyx = false;
   if (b.rtext1.text == u" ") b.rtext1.text.clear();
@@ -308,7 +312,7 @@ void InputPass::mirrors() {
   Settings& s = c_.settings;
   PassState& p = c_.pass;
   publishCodeChars(p, s.mayrji, s.fumayrji);
-  if (const auto delay = number(s.fcuj)) p.tailFixDelay = *delay;
+  p.tailFixDelay = leadingNumber(s.fcuj);
   std::int32_t association = roundHalfEven(leadingNumber(s.iqlxms));
   if (association < 2) {
     association = 2;

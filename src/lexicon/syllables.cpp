@@ -60,6 +60,7 @@ bool qptouptoup(const ProgramFolder& files, const Platform& platform) {
   auto master = readGbkLines(files, platform, kSyllableMasterPath);
   if (!master) return false;
   std::vector<std::u16string> xh, zr, gb, xhToZr, gbToZr, zrToQp;
+  bool guobiaoCodes = false;  // the 国标 column holds a code somewhere
   auto pair = [](std::u16string_view a, std::u16string_view b) {
     std::u16string line(a);
     line += u',';
@@ -74,13 +75,16 @@ bool qptouptoup(const ProgramFolder& files, const Platform& platform) {
     gb.push_back(pair(f[0], f[3]));
     xhToZr.push_back(pair(f[1], f[2]));
     gbToZr.push_back(pair(f[3], f[2]));
+    guobiaoCodes = guobiaoCodes || !f[3].empty();
     zrToQp.push_back(pair(f[2], f[0]));
   }
   bool ok = writeGbkLines(files, platform, u"内置文件\\qp2sp小鹤.txt", xh);
   ok = writeGbkLines(files, platform, kZiranmaPairPath, zr) && ok;
-  ok = writeGbkLines(files, platform, u"内置文件\\qp2sp国标.txt", gb) && ok;
+  // A master file without 国标 codes leaves the 国标 files alone: a pair file the user put there
+  // is the layout.
+  if (guobiaoCodes) ok = writeGbkLines(files, platform, u"内置文件\\qp2sp国标.txt", gb) && ok;
   ok = writeGbkLines(files, platform, u"内置文件\\小鹤双拼2自然双拼.txt", xhToZr) && ok;
-  ok = writeGbkLines(files, platform, u"内置文件\\国标双拼2自然双拼.txt", gbToZr) && ok;
+  if (guobiaoCodes) ok = writeGbkLines(files, platform, u"内置文件\\国标双拼2自然双拼.txt", gbToZr) && ok;
   ok = writeGbkLines(files, platform, u"内置文件\\sp2qp自然.txt", zrToQp) && ok;
   return files.copy(kZiranmaPairPath, kSyllablePairPath) && ok;
 }

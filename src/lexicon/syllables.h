@@ -24,7 +24,8 @@ inline constexpr std::u16string_view kCustomLayoutPairPath = u"用户diy文件\\
 // Derives the six pair files from the master syllable file (qp2sp小鹤, qp2sp自然, qp2sp国标,
 // 小鹤双拼2自然双拼, 国标双拼2自然双拼, sp2qp自然) and copies qp2sp自然.txt over qp2sp.txt. False when
 // the master file is missing (nothing is written then) or a file could not be written. A master
-// line without exactly four fields is skipped.
+// line without exactly four fields is skipped. Without a single 国标 code in the master file the
+// two 国标 files are left as they are, so a pair file the user supplies there stays.
 bool qptouptoup(const ProgramFolder& files, const Platform& platform);
 
 // Writes 用户diy文件\自定义双拼2自然双拼.txt, "user code,自然 code" for every syllable of

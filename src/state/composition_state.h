@@ -76,6 +76,7 @@ struct CompositionState {
   // Commit record.
   std::u16string lastCommitCode;
   std::u16string lastCommitText;
+  std::uint64_t lastCommitWindow = 0;  // the window the last commit went to (undo goes only there)
   std::u16string a0;       // last character typed into the code
   std::u16string cnuhwf;   // texts chosen while 上文动态造词 is ticked, concatenated
   std::u16string enuhwf;   // initials of their codes, in step with cnuhwf

@@ -13,6 +13,7 @@
 #include <string_view>
 #include <vector>
 
+#include "state/layout_table.h"
 #include "state/text_column.h"
 
 namespace yz {
@@ -123,6 +124,7 @@ struct LexiconState {
 
   SyllableTable syllablesByPinyin;  // in the order of qp2sp.txt
   SyllableTable syllablesByCode;    // sorted by code, "ve" written "ue"
+  LayoutTable layoutTable;          // the marked shuangpin layout onto 自然双拼
 
   // Resources 103 and 104. The words and readings of resource 103 view its decoded text.
   TextColumn polyphoneWords;

@@ -6,6 +6,8 @@
 #include <string>
 #include <string_view>
 
+#include "state/layout_table.h"
+
 namespace yz {
 
 struct PassState {
@@ -45,7 +47,9 @@ struct PassState {
   std::int32_t lookChanged = 0;          // -1 after a look change the next pass must show
   std::int32_t pickIndex = -1;           // candidate position a quick-select key names
   double lastNewKeyTime = 0;             // clock when the last key was taken at the code's end
-  double tailFixDelay = 1000000;         // pause after which the tail word is settled, ms
+  double tailFixDelay = 1000000;         // pause after which the tail word is settled, s
+  LayoutStepMemory layoutStep;           // the typed code as the layout step last saw it
+  bool fullPinyinUnansweredTold = false; // the user was told that full pinyin got no cloud answer
   // The user's algorithm choice while a pass runs offline and forces fluency first for itself;
   // put back when the pass ends, and what a save made meanwhile writes.
   struct AlgorithmChoice {

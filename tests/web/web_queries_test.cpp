@@ -273,3 +273,39 @@ TEST_F(WebSessionTest, ShapeCodeSentencesConvertWithHitCountsFromTheWeb) {
 
 }  // namespace
 }  // namespace yz
+
+namespace yz {
+namespace {
+
+// Full pinyin: the typed letters go to the cloud and the code of its text becomes the code line,
+// while the code box keeps the pinyin.
+TEST_F(WebSessionTest, FullPinyinTypesThroughTheCloud) {
+  setLexicon(kSoundLexicon);
+  app().mirror.fullPinyinMode = 1;
+  app().settings.qrpn.borderStyle = 1;
+  server.services.cloudPinyin = {{"nihao", "你好"}};
+  session->type(u"nihao");
+  EXPECT_EQ(app().win.boxes.Text1.text, u"nihao");
+  EXPECT_EQ(app().win.boxes.rtext1.text, u"nihk");
+  EXPECT_EQ(shownSentence(), u"你好");
+  EXPECT_TRUE(app().settings.qrpn.marked());  // marked again at the end of the pass
+  EXPECT_EQ(session->type(u"space").back().targetText, u"你好");
+  EXPECT_TRUE(platform().messageBoxes.empty());
+}
+
+// Without an answer the typed letters stay in the code line, and the user is told once.
+TEST_F(WebSessionTest, FullPinyinWithoutAnAnswerKeepsTheLetters) {
+  setLexicon(kSoundLexicon);
+  app().mirror.fullPinyinMode = 1;
+  app().settings.qrpn.borderStyle = 1;
+  session->type(u"wo");
+  EXPECT_EQ(app().win.boxes.Text1.text, u"wo");
+  EXPECT_EQ(app().win.boxes.rtext1.text, u"wo");
+  session->type(u"men");
+  EXPECT_EQ(app().win.boxes.Text1.text, u"women");
+  ASSERT_EQ(platform().messageBoxes.size(), 1u);
+  EXPECT_NE(platform().messageBoxes[0].text.find(u"云拼音"), std::u16string::npos);
+}
+
+}  // namespace
+}  // namespace yz

@@ -264,6 +264,9 @@ void SimPlatform::typeIntoWindow(SimWindow& w, const KeyEvent& event) {
   w.caret = std::clamp(w.caret, 0, static_cast<int>(w.text.size()));
   if (isKeyDown(kVkControl)) {
     if (vk == 'V') insertText(w, clipboard_);
+    if (vk == 'C' && w.selectionLength > 0) {
+      clipboard_ = w.text.substr(static_cast<std::size_t>(w.caret), static_cast<std::size_t>(w.selectionLength));
+    }
     return;
   }
   if (isKeyDown(kVkMenu)) return;

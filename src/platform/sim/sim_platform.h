@@ -27,6 +27,7 @@ struct SimWindow {
   std::u16string title;
   std::u16string text;
   int caret = 0;                  // insertion point, in code units
+  int selectionLength = 0;        // the selection runs from the caret for this many code units
   bool unicode = true;            // a Unicode window receives UTF-16 WM_CHAR values
   bool reportsCaret = true;       // false: only the accessibility interface finds the caret
   Rect caretRect{100, 100, 101, 116};  // screen pixels
