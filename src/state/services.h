@@ -42,6 +42,9 @@ class LearningServices {
   // Word learning after a commit chosen with a quick-select key or from instant modify.
   // Pumps messages.
   virtual void yhck(std::u16string_view text) = 0;
+  // Word learning from the mismatches of a compared sentence: `marked` is the reference with its
+  // differing characters between "[" and "]". Until word learning is built it learns nothing.
+  virtual void iyzc(std::u16string& marked) { (void)marked; }
 };
 
 class InputPassServices {
