@@ -50,6 +50,12 @@ class Analyzer {
   void sdq();
   bool running() const { return running_; }
 
+  // The batch sentence test over the clipboard's text: the same cut (a piece of 26 or more
+  // characters is cut further at recognised word boundaries), each piece converted by the
+  // platform, compared and learned from. Writes the scratch piece file and no board. Pumps
+  // messages.
+  void pmqwzc();
+
   // Called after the run changed a control (progress, the mismatch shown).
   std::function<void()> changed;
 
@@ -59,6 +65,8 @@ class Analyzer {
  private:
   bool codable(char16_t ch) const;
   std::vector<std::u16string> cutRaceText();
+  // The batch test's cut of one run of codable characters into pieces of at most 25 characters.
+  void cutBatchPiece(std::u16string piece, std::vector<std::u16string>& out);
   // The platform's conversion of the code; empty when it converts nothing.
   std::u16string convertByPlatform(const std::u16string& piece, const std::u16string& code);
   // The system input method's commit for the code typed as synthesized keys; may shorten the

@@ -234,5 +234,52 @@ TEST_F(AnalyzerTest, RunThroughTheSystemInputMethodTypesTheCodes) {
   EXPECT_NE(board[6].find(u"比赛共耗时  " + boardNumber(ms / 1000) + u"  秒"), std::u16string::npos) << ms;
 }
 
+// Records the sentences handed to word learning.
+struct RecordingLearning final : LearningServices {
+  void yhck(std::u16string_view) override {}
+  void iyzc(std::u16string& marked) override { learned.push_back(marked); }
+  std::vector<std::u16string> learned;
+};
+
+TEST_F(AnalyzerTest, MismatchesAreLearnedUnlessTheRaceIsFair) {
+  writeLines(u"赛文资料\\两码整句赛文.txt", {u"你好，你好字"});
+  RecordingLearning learning;
+  app().learning = &learning;
+  app().race.raceMethodLabel = u"“砚舟平台”";
+  window->analyzer.sdq();
+  EXPECT_EQ(learning.learned, (std::vector<std::u16string>{u"你好[字]"}));
+  learning.learned.clear();
+  app().race.gpsd = 1;
+  window->analyzer.sdq();
+  EXPECT_TRUE(learning.learned.empty());
+}
+
+TEST_F(AnalyzerTest, BatchTestCutsLongRunsAtWordBoundaries) {
+  // Forty characters recognised as twenty two-character words: the word that would take the
+  // sum past 25 starts at 25, so the cut falls after 24.
+  std::u16string line;
+  for (int i = 0; i < 20; ++i) line += u"你好";
+  platform().setClipboardText(line + u"\r\n好，你好字\r\n");
+  RecordingLearning learning;
+  app().learning = &learning;
+  window->analyzer.pmqwzc();
+  const auto pieces = lines(u"赛文资料\\两码整句赛文纯汉字.txt");
+  ASSERT_EQ(pieces.size(), 3u);
+  EXPECT_EQ(pieces[0].size(), 24u);
+  EXPECT_EQ(pieces[1].size(), 16u);
+  EXPECT_EQ(pieces[0] + pieces[1], line);
+  EXPECT_EQ(pieces[2], u"你好字");
+  EXPECT_EQ(learning.learned, (std::vector<std::u16string>{u"你好[字]"}));
+}
+
+TEST_F(AnalyzerTest, BatchTestOfAnEmptyClipboardCutsNothing) {
+  platform().setClipboardText(u"");
+  RecordingLearning learning;
+  app().learning = &learning;
+  window->analyzer.pmqwzc();
+  EXPECT_EQ(text(u"赛文资料\\两码整句赛文纯汉字.txt"), u"");
+  EXPECT_TRUE(learning.learned.empty());
+}
+
 }  // namespace
 }  // namespace yz::testing
