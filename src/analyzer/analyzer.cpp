@@ -7,6 +7,8 @@
 #include "app/load.h"
 #include "lexicon/encoder.h"
 #include "ui/status_bar.h"
+#include "web/net.h"
+#include "web/web_queries.h"
 
 namespace yz {
 
@@ -85,6 +87,59 @@ std::u16string Analyzer::convertByPlatform(const std::u16string& piece, const st
   std::u16string endzf;
   app_.conversion.sentence.fjyi(bmstr, result, endzf);
   return result;
+}
+
+std::u16string Analyzer::cloudChecked(const std::u16string& piece, const std::u16string& code,
+                                     const std::u16string& pinyin, const std::u16string& result) {
+  App& a = app_;
+  cNet net(a.platform);
+  const ServiceHosts& hosts = a.webQueries.hosts();
+  const std::u16string query = percentEncode(pinyin);
+  std::u16string candidate =
+      parseCloudPinyinReply(net.GetUrl(hosts.cloudPinyin + u"/py?rn=0&pn=20&py=" + query, 3000).str())
+          .value_or(u"");
+  if (candidate.size() * 2 != a.race.raceCode.size()) {
+    candidate = parseInputToolsReply(
+                    net.GetUrl(hosts.inputTools + u"/inputtools/request?ime=pinyin&text=" + query, 3000).str())
+                    .value_or(u"");
+  }
+  const bool doubleByte = !candidate.empty() && a.gbk.codeOf(candidate[0]) > 0xFF;
+  if (candidate.size() != result.size() || !doubleByte) candidate = result;
+  a.race.raceReferenceText = piece;
+  a.race.raceCode = code;
+  if (a.comp.pendingCommand == kPendingPause || a.comp.pendingCommand == kPendingStop) return result;
+
+  // Re-segment the piece to learn the words and their weights.
+  LookupCells& cells = a.lex.cells;
+  cells.fybci = 1;
+  cells.fybcib = 1;
+  a.comp.pendingCommand = 0;
+  const EncoderContext encoder{a.lex, a.gbk, a.settings, a.win.boxes, a.pass, a.race, a.enc};
+  std::u16string reading;
+  citcbmma(encoder, piece, a.race.raceCode, reading);
+  a.pass.bmstr = a.race.raceCode;
+  clearWordState();
+  std::u16string scratch;
+  std::u16string endzf;
+  a.conversion.sentence.fjyi(a.pass.bmstr, scratch, endzf);
+  a.comp.pendingCommand = 0;
+  cells.fybci = 0;
+  cells.fybcib = 0;
+
+  std::u16string merged;
+  std::size_t at = 0;
+  for (std::int32_t k = 1; k <= a.conv.wordIndex && static_cast<std::size_t>(k) < a.conv.wordTable.size(); ++k) {
+    const SentenceWord& word = a.conv.wordTable[static_cast<std::size_t>(k)];
+    const std::size_t n = word.text.size();
+    std::u16string best;
+    float weight = 0;
+    a.codeLookup.hzirvck(word.code, best, weight);
+    merged += weight >= 90 ? candidate.substr(std::min(at, candidate.size()), n) : word.text;
+    at += n;
+    a.race.raceCharCount = static_cast<std::int32_t>(n);
+  }
+  a.pass.tex7 = merged;
+  return merged;
 }
 
 void Analyzer::typeCode(std::u16string_view code) {
@@ -186,6 +241,11 @@ void Analyzer::sdq() {
       if (result.empty()) {
         clearWordState();
         continue;
+      }
+      if (a.settings.ymur && !a.settings.lidyx) {
+        std::size_t lead = 0;
+        while (lead < pinyin.size() && pinyin[lead] == u'\'') ++lead;
+        result = cloudChecked(piece, code, pinyin.substr(lead), result);
       }
     } else {
       result = convertBySystem(piece, code);

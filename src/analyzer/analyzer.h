@@ -69,6 +69,10 @@ class Analyzer {
   void cutBatchPiece(std::u16string piece, std::vector<std::u16string>& out);
   // The platform's conversion of the code; empty when it converts nothing.
   std::u16string convertByPlatform(const std::u16string& piece, const std::u16string& code);
+  // The cloud check of a platform result: the cloud services' sentence for the piece's pinyin
+  // replaces the words whose weight is 90 or more. Pumps messages.
+  std::u16string cloudChecked(const std::u16string& piece, const std::u16string& code,
+                              const std::u16string& pinyin, const std::u16string& result);
   // The system input method's commit for the code typed as synthesized keys; may shorten the
   // piece and its code on the last attempt.
   std::u16string convertBySystem(std::u16string& piece, std::u16string& code);

@@ -22,11 +22,12 @@ class AnalyzerTest : public ProgramFolderTest {
     // A three-character word whose last character differs from the race text's 你好字.
     writeLines(u"内置文件\\两码词库.txt",
                {u"aa,啊 156.726", u"de,的 1 得 5", u"hk,好 2", u"ni,你 1 尼 5", u"nihk,你好 10",
-                u"nihkzi,你好在 10", u"wo,我 1", u"zi,在 3 字 4"});
+                u"nihkzi,你好在 " + threeCharWeight(), u"wo,我 1", u"zi,在 3 字 4"});
     start();
     platform().settle();
     window = session->analyzer.get();
   }
+  virtual std::u16string threeCharWeight() const { return u"10"; }
   ScoringContext scoring() { return ScoringContext{app().lex, app().gbk, app().input.userLookup, 2}; }
 
   AnalyzerWindow* window = nullptr;
@@ -232,6 +233,30 @@ TEST_F(AnalyzerTest, RunThroughTheSystemInputMethodTypesTheCodes) {
   // before Space and the key interval and commit delay after it: 10 letters, 2 commits.
   const int ms = 10 * 2 * 50 + 2 * (200 + 50 + 200) + 15 * 10;
   EXPECT_NE(board[6].find(u"比赛共耗时  " + boardNumber(ms / 1000) + u"  秒"), std::u16string::npos) << ms;
+}
+
+// With 音码输入 and accuracy first, the cloud services' sentence replaces the words of weight 90 or
+// more: the piece's word 你好在 (weight 95) becomes the cloud's 你好字.
+class CloudCheckTest : public AnalyzerTest {
+ protected:
+  std::u16string threeCharWeight() const override { return u"95"; }
+};
+
+TEST_F(CloudCheckTest, WordsOfHighWeightTakeTheCloudSentence) {
+  writeLines(u"赛文资料\\两码整句赛文.txt", {u"你好字"});
+  app().settings.lidyx = false;
+  platform().httpReplies[u"http://olime.baidu.com/py?rn=0&pn=20&py=ni'hao'zi"] =
+      HttpReply{true, 200, u"text/html; charset=utf-8", "{\"0\":[[[\"\xE4\xBD\xA0\xE5\xA5\xBD\xE5\xAD\x97\",6]]]}"};
+  app().race.raceMethodLabel = u"“砚舟平台”";
+  window->analyzer.sdq();
+  ASSERT_EQ(platform().httpRequests.size(), 1u);
+  EXPECT_EQ(window->analyzer.totals.diffTotal, 0);
+  EXPECT_EQ(window->analyzer.totals.charTotal, 3);
+  // Fluency first asks nobody and keeps the platform's word.
+  app().settings.lidyx = true;
+  window->analyzer.sdq();
+  EXPECT_EQ(platform().httpRequests.size(), 1u);
+  EXPECT_EQ(window->analyzer.totals.diffTotal, 1);
 }
 
 // Records the sentences handed to word learning.
