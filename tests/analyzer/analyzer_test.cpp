@@ -235,6 +235,51 @@ TEST_F(AnalyzerTest, RunThroughTheSystemInputMethodTypesTheCodes) {
   EXPECT_NE(board[6].find(u"比赛共耗时  " + boardNumber(ms / 1000) + u"  秒"), std::u16string::npos) << ms;
 }
 
+TEST_F(AnalyzerTest, SettingsDialogButtonOpensTheWindow) {
+  app().loader.dialog.show();
+  SimForm* dialog = dialogForm(platform());
+  ASSERT_NE(dialog, nullptr);
+  dialog->fire(formEvent(FormEventKind::Click, u"Command29"));
+  platform().settle();
+  EXPECT_FALSE(app().loader.dialog.visible());
+  EXPECT_EQ(app().race.raceMode, 1);
+  SimForm* form = nullptr;
+  for (SimForm* f : platform().forms()) {
+    if (f->control(u"Label4")) form = f;
+  }
+  ASSERT_NE(form, nullptr);
+  EXPECT_TRUE(form->view().visible);
+  EXPECT_EQ(form->control(u"Label5")->text, u"键速 20击/秒");
+  EXPECT_EQ(form->control(u"Text1")->text, analyzerHelpText());
+  // The key speed buttons act through the window.
+  form->fire(formEvent(FormEventKind::Click, u"Label1"));
+  platform().settle();
+  EXPECT_EQ(app().race.raceKeyDelay, 30);
+  EXPECT_EQ(form->control(u"Label5")->text, u"键速 33击/秒");
+  form->fire(formEvent(FormEventKind::Click, u"Label5"));
+  platform().settle();
+  EXPECT_EQ(form->control(u"Label5")->text, u"键速 33.3击/秒");
+}
+
+TEST_F(AnalyzerTest, FairRaceRebuildsTheUserLexiconFromItsFileAfterTheRun) {
+  writeLines(u"赛文资料\\两码整句赛文.txt", {u"你好"});
+  writeLines(u"用户diy文件\\用户词库.txt", {u"abab,你好 1"});
+  const auto hasCode = [&](std::u16string_view code) {
+    const LexiconTable& user = app().lex.userLexicon;
+    for (std::int32_t i = 1; i <= user.last; ++i) {
+      if (user.codes[static_cast<std::size_t>(i)] == code) return true;
+    }
+    return false;
+  };
+  ASSERT_FALSE(hasCode(u"abab"));
+  app().race.gpsd = 1;
+  platform().messageBoxAnswers.push_back(MessageBoxAnswer::No);
+  window->open();
+  window->Label4_Click();
+  EXPECT_TRUE(hasCode(u"abab"));
+  EXPECT_EQ(bytes(u"用户diy文件\\用户词库.txt"), std::optional<std::string>("abab,\xC4\xE3\xBA\xC3 1\r\n"));
+}
+
 // With 音码输入 and accuracy first, the cloud services' sentence replaces the words of weight 90 or
 // more: the piece's word 你好在 (weight 95) becomes the cloud's 你好字.
 class CloudCheckTest : public AnalyzerTest {
