@@ -57,6 +57,38 @@ TEST(RaceNumbers, PlainDecimalWithAtMostTwoDecimals) {
   EXPECT_DOUBLE_EQ(raceSummary(t, 0, 0, u"“砚舟平台”", false, false).overallRate, 9.9);
 }
 
+TEST(RaceSummary, WordingVariants) {
+  RaceTotals t;
+  t.firstPiece = u"甲乙";
+  t.charTotal = 99;
+  struct Case {
+    std::int64_t diffs;
+    bool three, fair;
+    std::u16string line1;
+  };
+  const std::u16string tail = u"。 比赛结果存放于《甲乙》";
+  const Case cases[] = {
+      {5, false, false,
+       u"    两码整句赛文结束, 《甲乙》总汉字数 99 个，“砚舟平台”整句识别与原文有差异的汉字共5个，总体差异率  5%！瞬改后平均码长 0" +
+           tail + u"两码整句赛文成绩榜中！"},
+      {0, false, false,
+       u"       两码整句赛文结束, 《甲乙》总汉字数 99 个，“砚舟平台”整句识别与原文有差异的汉字共0个，总体差异率  0%！瞬改后平均码长 0" +
+           tail + u"两码整句赛文成绩榜中！"},
+      {5, false, true,
+       u"    两码整句赛文结束, 《甲乙》总汉字数  99 个，“砚舟平台”整句识别与原文有差异的汉字总共 5个，总体差异率  5%！瞬改后平均码长 0" +
+           tail + u"两码整句赛文成绩榜中！"},
+      {0, true, true,
+       u"       三码整句赛文结束, 《甲乙》总汉字数  99 个，“砚舟平台”整句识别与原文有差异的汉字共 0个，总体差异率  0%！瞬改后平均码长 0" +
+           tail + u"三码整句赛文成绩榜中！"},
+  };
+  for (const Case& c : cases) {
+    t.diffTotal = c.diffs;
+    const RaceSummary s = raceSummary(t, 0, 2500, u"“砚舟平台”", c.three, c.fair);
+    EXPECT_EQ(s.text, c.line1 + u"\r\n    比赛共耗时  2  秒，打字速度为：2970字/分钟！");
+  }
+  EXPECT_EQ(boardFileName(u"“系统输入法”", u"甲乙", true), u"赛文资料\\“系统输入法”《甲乙》三码整句赛文成绩榜.txt");
+}
+
 TEST(RaceDelays, ButtonSequences) {
   std::vector<int> faster;
   for (int ms = 50, i = 0; i < 10; ++i) faster.push_back(ms = fasterKeyDelay(ms));
@@ -302,6 +334,29 @@ TEST_F(CloudCheckTest, WordsOfHighWeightTakeTheCloudSentence) {
   window->analyzer.sdq();
   EXPECT_EQ(platform().httpRequests.size(), 1u);
   EXPECT_EQ(window->analyzer.totals.diffTotal, 1);
+}
+
+// A stop that comes while a piece is being converted is seen after its comparison: the piece's
+// code letters count, its characters and differences do not, and the summary is still written.
+TEST_F(AnalyzerTest, StopDuringAConversionEndsTheRunAfterItsComparison) {
+  writeLines(u"赛文资料\\两码整句赛文.txt", {u"你好，你好字"});
+  app().input.hook.removeKeyboardHook();
+  platform().installKeyboardHook([&](const KeyEvent& e) {
+    if (e.down && e.vkCode == 32) {
+      app().comp.pendingCommand = kPendingStop;  // 暂停/停止 answered No meanwhile
+      for (SimForm* f : platform().forms()) {
+        if (f->control(u"Label4")) f->fire(formEvent(FormEventKind::Change, u"Text1", u"你好"));
+      }
+    }
+    return HookAnswer::Withhold;
+  });
+  app().race.raceMethodLabel = u"“系统输入法”";
+  window->open();
+  window->analyzer.sdq();
+  EXPECT_EQ(window->analyzer.totals.codeLetters, 4);
+  EXPECT_EQ(window->analyzer.totals.charTotal, 0);
+  EXPECT_EQ(app().comp.pendingCommand, 0);
+  EXPECT_TRUE(exists(u"赛文资料\\“系统输入法”《你好》两码整句赛文成绩榜.txt"));
 }
 
 // Records the sentences handed to word learning.
