@@ -297,6 +297,8 @@ void Analyzer::sdq() {
                                           three, race.gpsd != 0);
   race.raceCorrectionKeys = 0;
   race.reportText = summary.text;
+  // The closing message must come to the front: the candidate window leaves the topmost band.
+  a.win.form1.topMost = false;
   board += summary.text + u"\r\n";
   a.files.writeBytes(kRaceBoardPath, a.platform.toGbk(board));
   const std::u16string finalName = boardFileName(race.raceMethodLabel, totals.firstPiece, three);
