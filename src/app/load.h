@@ -95,6 +95,9 @@ class Lifecycle final : public LifecycleServices, public DialogCommands {
 
   // Shows the settings dialog with what the files hold (the status bar's settings command).
   void showSettings();
+  // Builds the user lexicon in memory again from its file as the start does (the fair-race
+  // rebuild after an analyzer run); writes nothing. Pumps messages.
+  void rebuildUserLexicon();
 
   // Whether at least two running processes carry this image name.
   bool FindProcess(std::u16string_view processName) const;

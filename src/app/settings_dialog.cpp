@@ -162,6 +162,7 @@ std::vector<Row> pageRows(int page) {
           {u"Command18", K::Button, u"初始化两码词库", {}},
           {u"Command12", K::Button, u"单行转多行词库", {}},
           {u"Command13", K::Button, u"多行转单行词库", {}},
+          {u"Command29", K::Button, u"整句识别分析器", {}},
           {u"Label17", K::Label, u"词长范围", {}, Place::Lead},
           {u"Text2", K::TextBox, u"", &Settings::wordLengthRange},
           {u"Label18", K::Label, u"个汉字", {}},
@@ -521,6 +522,7 @@ void SettingsDialog::click(DialogControl& c, const FormEvent&) {
   if (c.name == u"ugjv") return ugjv_Click();
   if (c.name == u"xznvpf") return xznvpf_Click();
   if (look_ && look_->lookClick(c.name)) return;
+  if (tools_ && tools_->toolClick(c.name)) return;
   if (c.name == u"Option1") lookBar_ = 0;
   if (c.name == u"Option3") lookBar_ = 1;
   if (c.name == u"Option4") lookBar_ = 2;

@@ -52,6 +52,14 @@ class LookCommands {
   virtual bool lookClick(std::u16string_view control) = 0;
 };
 
+// The dialog's buttons that open the tool windows (the race-text analyzer). Answers whether it
+// took the click.
+class DialogToolCommands {
+ public:
+  virtual ~DialogToolCommands() = default;
+  virtual bool toolClick(std::u16string_view control) = 0;
+};
+
 // How a control shows a setting.
 using OptionRef = bool& (*)(Settings&);
 using ControlBinding =
@@ -89,6 +97,7 @@ class SettingsDialog {
   // Takes the dialog out of the topmost band, so a message box comes to the front.
   void leaveTopmost();
   void setLookCommands(LookCommands* look) { look_ = look; }
+  void setToolCommands(DialogToolCommands* tools) { tools_ = tools; }
 
   // Loads the dialog hidden; a loaded dialog stays as it is.
   void load();
@@ -153,6 +162,7 @@ class SettingsDialog {
   DialogLexiconCommands* lexiconCommands_ = nullptr;
   bool enabled_ = true;
   LookCommands* look_ = nullptr;
+  DialogToolCommands* tools_ = nullptr;
   std::optional<Rect> placement_;
   std::vector<DialogControl> controls_;
   std::unique_ptr<NativeForm> native_;

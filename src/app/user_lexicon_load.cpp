@@ -93,6 +93,22 @@ void Lifecycle::loadUserLexicon() {
   saveUserLexicon();
 }
 
+void Lifecycle::rebuildUserLexicon() {
+  LexiconTable& user = app_.lex.userLexicon;
+  user.reset();
+  if (app_.files.exists(kTwoCodeUserLexiconPath)) {
+    if (auto bytes = app_.files.readBytes(kTwoCodeUserLexiconPath)) {
+      loadFieldLexicon(app_.platform.fromGbk(*bytes), false, user);
+    }
+    return;
+  }
+  if (app_.settings.zrspbt == 1) readPrivilegedCodes();
+  if (user.last > 0) yhckbm(user, [this] { pump(); });
+  markUserEntriesDoNotSave(user);
+  readUserLexiconFile();
+  if (user.last > 0) yhckbm(user, [this] { pump(); });
+}
+
 std::optional<std::u16string> Lifecycle::canonicalPrivilegedCode(std::u16string_view code) {
   std::u16string body(code);
   std::u16string kept;

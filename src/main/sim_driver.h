@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "analyzer/analyzer_window.h"
 #include "app/app.h"
 #include "platform/sim/sim_platform.h"
 #include "platform/sim/temp_folder.h"
@@ -50,6 +51,7 @@ class SimSession {
   SimWindow& target;  // the program typed into
   std::optional<TempFolder> copy;  // the copy of the program folder when running on one
   std::unique_ptr<App> app;
+  std::unique_ptr<AnalyzerWindow> analyzer;  // Form5, opened from the settings dialog
 };
 
 // The keys of a script, one entry per key: a key name or "name+key" as written, any other token

@@ -43,6 +43,9 @@ window's lines (code, sentence, candidates), or "window: hidden".
   --click CONTROL  opens the settings dialog and clicks one of its controls (a scheme label such
                    as wbbl, a lexicon tool button such as Command4) before the keys are typed;
                    every message box is answered OK and printed. May be given more than once.
+                   Form5.CONTROL clicks a control of the race-text analyzer window, which the
+                   dialog's Command29 opens: --click Command29 --click Form5.Label4 races
+                   赛文资料\两码整句赛文.txt once.
   --keys KEYS      keys separated by blanks; may be given more than once.
   --script FILE    keys read from a file, separated by blanks or line breaks.
   --help           this text.
@@ -193,12 +196,14 @@ int main(int argc, char** argv) {
     };
     printMessages();
     for (const std::string& control : clicks) {
-      session.app->loader.showSettings();
+      // "Form5.NAME" clicks a control of the analyzer window; any other name one of the dialog.
+      const bool analyzer = control.rfind("Form5.", 0) == 0;
+      if (!analyzer) session.app->loader.showSettings();
       for (yz::SimForm* form : session.platform.forms()) {
-        if (form->control(u"bcuv") == nullptr) continue;
+        if (form->control(analyzer ? u"Label4" : u"bcuv") == nullptr) continue;
         yz::FormEvent click;
         click.kind = yz::FormEventKind::Click;
-        click.control = yz::fromUtf8(control);
+        click.control = yz::fromUtf8(analyzer ? control.substr(6) : control);
         form->fire(click);
       }
       session.platform.settle();

@@ -9,4 +9,4 @@ set_source_files_properties(resources.rc PROPERTIES
   OBJECT_DEPENDS "${YZ_RESOURCE_FILES}")
 
 add_executable(Vexim2_xx WIN32 win32_main.cpp resources.rc)
-target_link_libraries(Vexim2_xx PRIVATE yz_app yz_platform_win32)
+target_link_libraries(Vexim2_xx PRIVATE yz_app yz_analyzer yz_platform_win32)

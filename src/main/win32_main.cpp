@@ -4,6 +4,7 @@
 #include <filesystem>
 #include <string>
 
+#include "analyzer/analyzer_window.h"
 #include "app/app.h"
 #include "platform/win32/code_page.h"
 #include "platform/win32/win32_platform.h"
@@ -14,6 +15,7 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     yz::Win32Platform platform;
     // The program's files live in its working directory.
     yz::App app(platform, std::filesystem::current_path());
+    yz::AnalyzerWindow analyzer(app);  // Form5, opened from the settings dialog
     app.start();
     platform.runMessageLoop();
     return 0;

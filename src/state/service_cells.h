@@ -36,6 +36,10 @@ struct RaceState {
   std::int32_t raceErrorCount = 0;
   float raceErrorRate = 0;
   std::int32_t raceCharCount = 0;
+  std::u16string raceReferenceText;  // the piece the sentence conversion measures a race against
+  std::u16string raceMethodLabel;    // “砚舟平台” or “系统输入法”, as the summary and board name show it
+  std::u16string reportText;         // the summary of the last analyzer run
+  double raceCorrectionKeys = 0;     // correction keystrokes counted by the comparisons of a run
 };
 
 }  // namespace yz

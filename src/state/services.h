@@ -56,6 +56,9 @@ class LearningServices {
     (void)before;
     yhck(text);
   }
+  // Word learning from the mismatches of a compared sentence: `marked` is the reference with its
+  // differing characters between "[" and "]". Until word learning is built it learns nothing.
+  virtual void iyzc(std::u16string& marked) { (void)marked; }
 };
 
 class InputPassServices {
