@@ -42,6 +42,9 @@ class LearningServices {
   // Word learning after a commit chosen with a quick-select key or from instant modify.
   // Pumps messages.
   virtual void yhck(std::u16string_view text) = 0;
+  // Learns a word the article word maker made from the text box into the user lexicon in memory.
+  // Does nothing until word learning is built.
+  virtual void zdzyhc(std::u16string_view /*word*/) {}
 };
 
 class InputPassServices {
