@@ -4,6 +4,8 @@
 #include <string>
 
 #include "platform/platform.h"
+#include "state/service_cells.h"
+#include "state/services.h"
 
 namespace yz {
 
@@ -108,6 +110,15 @@ std::vector<std::u16string> dumpCloudFirstChoices(
     wait(10);
   }
   return out;
+}
+
+std::function<std::u16string(const std::u16string& pinyin)> askThroughCloudQuery(WebServices& web,
+                                                                                WebCells& cells) {
+  return [&web, &cells](const std::u16string& pinyin) {
+    cells.pinyinQuery = pinyin;
+    web.yuu();
+    return cells.cloudText;
+  };
 }
 
 }  // namespace yz

@@ -12,6 +12,8 @@
 namespace yz {
 
 class Platform;
+class WebServices;
+struct WebCells;
 
 // True when the pattern p matches somewhere in s, case respected; false for a malformed pattern.
 bool bTest(std::u16string_view s, std::u16string_view p);
@@ -31,5 +33,9 @@ std::vector<std::u16string> dumpCloudFirstChoices(
     const std::vector<std::u16string>& lexiconLines, const SyllableTable& syllables,
     const std::function<std::u16string(const std::u16string& pinyin)>& ask,
     const std::function<void(int ms)>& wait, int maxQueries = 10);
+
+// The cloud query `yuu` as the dump's `ask`: sets `pinyinQuery` and gives back `cloudText`.
+std::function<std::u16string(const std::u16string& pinyin)> askThroughCloudQuery(WebServices& web,
+                                                                                WebCells& cells);
 
 }  // namespace yz

@@ -4,6 +4,8 @@
 
 #include "lexicon/syllables.h"
 #include "platform/sim/sim_platform.h"
+#include "state/service_cells.h"
+#include "state/services.h"
 
 namespace yz {
 namespace {
@@ -59,6 +61,24 @@ TEST(RegexDemo, CloudDumpWritesSettledDifferingAnswers) {
   EXPECT_EQ(std::count(asked.begin(), asked.end(), u"beijing"), 2);
   EXPECT_EQ(std::count(asked.begin(), asked.end(), u"beiren"), 10);
   EXPECT_GT(waits, 0);
+}
+
+TEST(RegexDemo, CloudDumpThroughTheCloudQuery) {
+  struct Web : WebServices {
+    WebCells* cells = nullptr;
+    float xymaypu(std::u16string_view) override { return 0; }
+    float xymaypu1(std::u16string_view, std::u16string_view) override { return 0; }
+    void yuuqp() override {}
+    void yuu() override { cells->cloudText = cells->pinyinQuery == u"beijing" ? u"背景" : u""; }
+  } web;
+  WebCells cells;
+  web.cells = &cells;
+  LexiconState lex;
+  fillSyllableTables(lex, {u"bei,bw", u"jing,jk"}, [] {});
+  EXPECT_EQ(dumpCloudFirstChoices({u"bwjk,北京 90"}, lex.syllablesByPinyin, askThroughCloudQuery(web, cells),
+                                  [](int) {}),
+            std::vector<std::u16string>{u"背景"});
+  EXPECT_EQ(cells.pinyinQuery, u"beijing");
 }
 
 }  // namespace
