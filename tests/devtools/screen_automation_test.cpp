@@ -130,3 +130,32 @@ TEST(ScreenAutomation, SearchOnTheSimScreenAndClick) {
 
 }  // namespace
 }  // namespace yz
+
+namespace yz {
+namespace {
+
+TEST(ScreenAutomation, DamagedPictureFilesAreRefused) {
+  const std::string good = bmp(pattern());
+  ASSERT_TRUE(readPictureBits(good).has_value());
+  EXPECT_EQ(readPictureBits(good)->pixels[4], 0xFF000000u);
+  // Every truncation is refused rather than read past the end.
+  for (std::size_t n = 0; n < good.size(); ++n) EXPECT_FALSE(readPictureBits(good.substr(0, n)).has_value()) << n;
+  auto patched = [&](std::size_t at, std::uint32_t value, int bytes) {
+    std::string s = good;
+    for (int i = 0; i < bytes; ++i) s[at + static_cast<std::size_t>(i)] = static_cast<char>((value >> (8 * i)) & 0xFF);
+    return s;
+  };
+  EXPECT_FALSE(readPictureBits(patched(0, 'X', 1)));           // not a bitmap
+  EXPECT_FALSE(readPictureBits(patched(28, 8, 2)));            // a palette picture
+  EXPECT_FALSE(readPictureBits(patched(30, 1, 4)));            // run-length compressed
+  EXPECT_FALSE(readPictureBits(patched(18, 0x7FFFFFFF, 4)));   // absurd width
+  EXPECT_FALSE(readPictureBits(patched(22, 0x80000000u, 4)));  // absurd top-down height
+  EXPECT_FALSE(readPictureBits(patched(10, 0xFFFFFFF0u, 4)));  // pixels beyond the file
+  // Rows stored top-down (negative height) come out in the same order.
+  auto topDown = readPictureBits(patched(22, static_cast<std::uint32_t>(-2), 4));
+  ASSERT_TRUE(topDown);
+  EXPECT_EQ(topDown->pixels[0], 0xFFA0B0C0u);
+}
+
+}  // namespace
+}  // namespace yz
