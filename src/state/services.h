@@ -59,6 +59,9 @@ class LearningServices {
   // Word learning from the mismatches of a compared sentence: `marked` is the reference with its
   // differing characters between "[" and "]". Until word learning is built it learns nothing.
   virtual void iyzc(std::u16string& marked) { (void)marked; }
+  // Inserts one word into the user lexicon in memory (the article word maker's words). Does
+  // nothing until word learning is built.
+  virtual void zdzyhc(std::u16string str4) { (void)str4; }
 };
 
 class InputPassServices {

@@ -773,7 +773,19 @@ Point SimPlatform::measureText(const FontSpec& font, std::u16string_view text) c
 std::vector<std::uint32_t> SimPlatform::captureScreen(const Rect& area) {
   std::size_t n = static_cast<std::size_t>(std::max(0, area.width())) *
                   static_cast<std::size_t>(std::max(0, area.height()));
-  return std::vector<std::uint32_t>(n, 0xFFFFFFFFu);
+  std::vector<std::uint32_t> pixels(n, 0xFFFFFFFFu);
+  if (screenImageWidth <= 0) return pixels;
+  const int imageHeight = static_cast<int>(screenImage.size() / static_cast<std::size_t>(screenImageWidth));
+  std::size_t out = 0;
+  for (int y = area.top; y < area.bottom; ++y) {
+    for (int x = area.left; x < area.right; ++x, ++out) {
+      if (x >= 0 && y >= 0 && x < screenImageWidth && y < imageHeight) {
+        pixels[out] = screenImage[static_cast<std::size_t>(y) * static_cast<std::size_t>(screenImageWidth) +
+                                  static_cast<std::size_t>(x)];
+      }
+    }
+  }
+  return pixels;
 }
 
 }  // namespace yz

@@ -101,6 +101,10 @@ class SimPlatform : public Platform {
   std::vector<SimKeyRecord> sentKeys;        // synthesized key events
   std::vector<std::u16string> sentKeyStrings;
   std::vector<Point> sentClicks;             // synthesized left clicks
+  // The fake screen image captureScreen copies from: 0xAARRGGBB pixels row by row from the top,
+  // screenImageWidth a row; the screen outside it is white.
+  std::vector<std::uint32_t> screenImage;
+  int screenImageWidth = 0;
   std::vector<std::u16string> startedPrograms;
   std::vector<std::u16string> failingPrograms;  // startProgram answers false for these paths
   std::vector<std::u16string> processes{u"explorer.exe"};

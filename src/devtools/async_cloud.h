@@ -1,0 +1,44 @@
+#pragma once
+// An asynchronous way of asking the cloud pinyin service, which nothing in the program calls: a
+// request is started and returns at once; its bracketed reply is taken apart once the transfer has
+// finished. The program's own cloud query is the synchronous one of the web queries.
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace yz {
+
+// A transfer running in the background.
+class AsyncTransfer {
+ public:
+  virtual ~AsyncTransfer() = default;
+  virtual bool stillExecuting() const = 0;
+  virtual void cancel() = 0;
+  virtual void execute(std::u16string_view url) = 0;
+};
+
+struct AsyncCloud {
+  std::vector<std::u16string> cloudReplyEntries{u""};  // candidates of the last parsed reply
+  AsyncTransfer* transfer = nullptr;                    // none: no transfer is started
+  int cancelWaitLimit = 1000;  // polls of a cancelled transfer before giving up on it
+};
+
+// Always false (a stub the request asks before it starts).
+bool Wait();
+
+// Starts a request for `pinyinQuery`: with fluency first (`lidyx`) it only copies `hjziir` into
+// `cloudText`; with an empty query it does nothing. A running transfer is cancelled first (polled
+// at most `cancelWaitLimit` times; a transfer that does not stop leaves the request unsent).
+void yuu1(AsyncCloud& cloud, bool lidyx, std::u16string_view serviceAddress,
+          std::u16string_view pinyinQuery, std::u16string_view hjziir, std::u16string& cloudText);
+
+// Takes a finished reply apart into `cloudReplyEntries` and sets `cloudText` to its first candidate;
+// a reply of another shape, or a transfer still running, changes nothing.
+void parseBracketReply(AsyncCloud& cloud, std::u16string_view reply, std::u16string& cloudText);
+
+// The entries 5 × Index to 5 × Index + 5 (cut at the last entry), joined with "_".
+std::u16string getPin(const AsyncCloud& cloud, std::int32_t Index);
+
+}  // namespace yz
