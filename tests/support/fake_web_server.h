@@ -270,6 +270,15 @@ class FakeWebServer {
   }
 
   void serve(Socket client) {
+    // A client that stops reading (a reply over the size bound) must not hold the server in send()
+    // past the end of the test.
+#ifdef _WIN32
+    const DWORD sendLimit = 5000;
+    setsockopt(client, SOL_SOCKET, SO_SNDTIMEO, reinterpret_cast<const char*>(&sendLimit), sizeof sendLimit);
+#else
+    const timeval sendLimit{5, 0};
+    setsockopt(client, SOL_SOCKET, SO_SNDTIMEO, &sendLimit, sizeof sendLimit);
+#endif
     std::string head;
     char buffer[2048];
     while (head.find("\r\n\r\n") == std::string::npos && head.size() < 65536) {
