@@ -210,8 +210,11 @@ int main(int argc, char** argv) {
       std::cout << "click " << control << "\n";
       printMessages();
     }
-    for (const std::u16string& key : keyList) {
-      for (const auto& step : session.type(key)) std::cout << yz::SimSession::describe(step);
+    // One script, so a key that waits for the next (instant modify) gets it: a step for each key.
+    std::u16string script;
+    for (const std::u16string& key : keyList) script += (script.empty() ? u"" : u" ") + key;
+    if (!script.empty()) {
+      for (const auto& step : session.type(script)) std::cout << yz::SimSession::describe(step);
     }
     printMessages();
   } catch (const std::exception& e) {
