@@ -408,3 +408,36 @@ TEST_F(AnalyzerTest, BatchTestOfAnEmptyClipboardCutsNothing) {
 
 }  // namespace
 }  // namespace yz::testing
+
+namespace yz::testing {
+namespace {
+
+// A race run converts the race text piece by piece, single characters included, as the
+// conversion outside a race does.
+TEST_F(AnalyzerTest, RaceModeConvertsSentencesOfWordsAndSingleCharacters) {
+  struct Case {
+    std::u16string code, sentence;
+  } cases[] = {
+      {u"nihkwode", u"你好我的"},
+      {u"wode", u"我的"},
+      {u"nihkzi", u"你好在"},
+      {u"wonihk", u"我你好"},
+  };
+  {
+    const int raceMode = 1;
+    for (const Case& c : cases) {
+      SCOPED_TRACE(::testing::PrintToString(c.code) + " race " + std::to_string(raceMode));
+      app().race.raceMode = raceMode;
+      app().conv.j0 = 1;
+      app().conv.wordCounter = 0;
+      app().conv.eraseWordTable();
+      app().win.boxes.rtext1.text = c.code;
+      std::u16string code = c.code, sentence, endzf;
+      app().conversion.sentence.fjyi(code, sentence, endzf);
+      EXPECT_EQ(sentence, c.sentence);
+    }
+  }
+}
+
+}  // namespace
+}  // namespace yz::testing
