@@ -65,10 +65,16 @@ void BM_AnalyzerRun(benchmark::State& state) {
   app.files.writeBytes(u"赛文资料\\两码整句赛文.txt", session.platform.toGbk(text));
   app.race.raceMethodLabel = u"“砚舟平台”";
   std::int64_t chars = 0;
+  std::int64_t right = 0;
   for (auto _ : state) {
     session.analyzer->analyzer.sdq();
     chars += session.analyzer->analyzer.totals.charTotal;
+    right = session.analyzer->analyzer.totals.charTotal - session.analyzer->analyzer.totals.diffTotal;
   }
+  // How many characters of the race text the conversion got right (of chars_per_run).
+  state.counters["right_chars"] = benchmark::Counter(static_cast<double>(right));
+  state.counters["chars_per_run"] =
+      benchmark::Counter(static_cast<double>(chars) / static_cast<double>(state.iterations()));
   state.counters["chars_per_s"] = benchmark::Counter(static_cast<double>(chars), benchmark::Counter::kIsRate);
 }
 

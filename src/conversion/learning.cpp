@@ -377,6 +377,169 @@ void WordLearning::iyzczc(std::u16string& b00) {
   }
 }
 
+void WordLearning::iyzc(std::u16string& marked) {
+  RaceState& race = c_.race;
+  ConversionState& conv = c_.conv;
+  LookupCells& cells = c_.lex.cells;
+  const std::int32_t minLen = conv.wordMinLen;
+  const std::int32_t maxLen = conv.wordMaxLen;
+  const bool inRace = race.raceMode != 0;
+
+  // A. The reference re-cut along the recognised word boundaries.
+  if (c_.comp.pendingCommand == kPendingLearnMarked) {
+    race.raceResegmented = race.raceCommittedPieces;
+    marked = race.raceMarkedText;
+  } else {
+    const std::u16string keptCode = race.raceCode;
+    if (!inRace) {
+      std::int32_t from = 1;
+      while (true) {
+        const std::int32_t s = instr(from, marked, u"[");
+        if (s == 0) break;
+        const std::int32_t e = instr(s, marked, u"]");
+        if (e == 0) break;
+        const std::u16string w(mid(marked, s + 1, e - s - 1));
+        if (len(w) > 1 && len(w) >= minLen && len(w) <= maxLen) learn(w);
+        from = e;
+      }
+    }
+    race.raceCommittedText = race.raceSentence;
+    race.raceCode = keptCode;
+    race.raceResegmented.clear();
+    c_.comp.pendingCommand = inRace ? kPendingWordMaking : kPendingNone;
+    cells.fybcib = 1;
+    cells.fybci = 1;
+    if (inRace || c_.comp.modifyMode != 1) {
+      std::u16string pinyin;
+      if (calls_.citcbmma) calls_.citcbmma(race.raceSentence, race.raceCode, pinyin);
+    } else {
+      race.raceCode = c_.comp.lastCode;
+    }
+    c_.pass.bmstr = race.raceCode;
+    c_.comp.pendingCommand = kPendingNone;
+    cells.fybci = 0;
+    cells.fybcib = 0;
+    std::int32_t k = 0;
+    for (std::int32_t i = 1; i <= conv.wordCounter && i <= kMaxSentenceWords; ++i) {
+      const std::int32_t n = len(conv.wordTable[static_cast<std::size_t>(i)].text);
+      std::u16string piece(mid(race.raceCommittedText, k + 1, n));
+      if (len(piece) == 1) piece = u"*" + piece + u"*";
+      k += n;
+      race.raceResegmented += u' ';
+      race.raceResegmented += piece;
+    }
+    auto removeAll = [](std::u16string& text, std::u16string_view what) {
+      for (std::size_t at = text.find(what); at != std::u16string::npos; at = text.find(what, at)) {
+        text.erase(at, what.size());
+      }
+    };
+    removeAll(race.raceResegmented, u"* *");
+    removeAll(race.raceResegmented, u"*");
+  }
+
+  // B. Tokens.
+  trimInPlace(race.raceResegmented);
+  const std::vector<std::u16string> t = tokensOf(race.raceResegmented);
+  const std::int32_t last = static_cast<std::int32_t>(t.size()) - 1;
+  auto T = [&](std::int32_t i) -> const std::u16string& {
+    static const std::u16string none;
+    return i >= 0 && i <= last ? t[static_cast<std::size_t>(i)] : none;
+  };
+  const bool platformActive = c_.win.platformLabel == u"\r\n砚舟";
+  const std::int32_t wholeLen = len(race.raceResegmented);
+  auto insert = [&](const std::u16string& w) {
+    if (!platformActive || w.empty()) return;
+    const std::int32_t n = len(w);
+    if ((n >= minLen && n <= maxLen) || n == wholeLen) learn(w);
+  };
+  const std::u16string m = marked;
+
+  // C. Each bracket group.
+  std::int32_t from = 1;
+  while (true) {
+    const std::int32_t g = instr(from, m, u"[");
+    if (g == 0) return;
+    const std::int32_t e = instr(g, m, u"]");
+    if (e == 0) return;
+    from = e;
+    std::u16string w(mid(m, g + 1, e - g - 1));
+    if (w.empty()) continue;
+    bool widened = false;
+    std::int32_t L = 0;
+    std::int32_t tk = 0;
+    bool toD = false;
+    bool matched = false;
+    for (tk = 0; tk <= last; ++tk) {
+      L += len(T(tk));
+      const std::int32_t at = instr(1, m, T(tk));
+      const std::int32_t after = at > 0 ? at + len(T(tk)) : len(T(tk));
+      if (charAt(m, after) == u']') L += 2;
+      if (L >= g && contains(T(tk), w)) {
+        w = T(tk);
+        matched = true;
+        break;
+      }
+      if (len(w) > 2 && tk + 1 <= last && contains(T(tk), w.substr(0, 1)) &&
+          contains(T(tk + 1), w.substr(w.size() - 1)) && contains(T(tk) + T(tk + 1), w)) {
+        w = T(tk) + T(tk + 1);
+        toD = true;
+        break;
+      }
+    }
+    if (!matched && !toD) {
+      // C.3: the group lies in no token; widen it from the reference itself.
+      const std::int32_t s = instr(1, race.raceCommittedText, w);
+      if (s == 0) continue;
+      std::int32_t L2 = 0;
+      bool found = false;
+      for (tk = 0; tk <= last; ++tk) {
+        L2 += len(T(tk));
+        if (L2 >= s) {
+          w = std::u16string(left(T(tk), std::max(s - (L2 - len(T(tk))) - 1, 0))) + w;
+          found = true;
+          break;
+        }
+      }
+      if (!found) continue;
+      widened = true;
+      toD = true;
+    }
+    if (matched) {
+      // C.4
+      if (last > 0 && len(w) < minLen) {
+        widened = true;
+        if (tk == 0) {
+          w += T(1);
+        } else if (tk == last) {
+          w = T(tk - 1) + w;
+        } else {
+          if (!(len(w) > 1 && charAt(m, L + 1) == u'[')) {
+            insert(T(tk - 1) + w);
+          } else {
+            const std::int32_t close = instr(from + 1, m, u"]");
+            if (close > 0) from = close;
+          }
+          insert(w + T(tk + 1));
+        }
+      }
+      if (last == 0 && len(w) == 1) return;
+    }
+    // D. Insert and widen.
+    while (true) {
+      insert(w);
+      if (widened || last <= 1 || len(w) == 1) break;
+      std::u16string code, pinyin;
+      if (calls_.citcbmma) calls_.citcbmma(w, code, pinyin);
+      const std::u16string line = c_.lookups.ybcib(code);
+      if (instr(1, line, w) <= 1) break;
+      widened = true;
+      if (tk == 0) w += T(1);
+      else if (tk == last) w = T(tk - 1) + w;
+      else w = len(T(tk - 1)) < len(T(tk + 1)) ? T(tk - 1) + w : w + T(tk + 1);
+    }
+  }
+}
+
 void WordLearning::zdzyhc(std::u16string str4) {
   const std::u16string w = std::move(str4);
   ConversionState& conv = c_.conv;

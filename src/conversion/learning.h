@@ -51,6 +51,10 @@ class WordLearning final : public LearningServices, public FusedWordLearning {
   void iyzczc(std::u16string& b00);
   // Inserts one word into the user lexicon, or moves it to the front of its code's line.
   void zdzyhc(std::u16string str4) override;
+  // Learns user words from the mismatches of a compared race sentence: `marked` holds the reference
+  // with the differing characters in "[" "]"; each stretch is widened to the recognised word pieces
+  // around it before it is learned.
+  void iyzc(std::u16string& marked) override;
 
  private:
   // Learns a word (through `zdzyhc`).

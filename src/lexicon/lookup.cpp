@@ -117,7 +117,11 @@ void CodeLookup::hzirvck(std::u16string str4, std::u16string& cnir, float& zicip
         return;
       }
     }
-    if ((code.size() < 4 && (settings_.huvj || settings_.ilmvj)) ||
+    // In a race run a short code the user lexicon lacks still goes on to the main lexicon, which
+    // holds the two-letter codes of the single characters; without it a race text converts only
+    // where a whole piece is one lexicon entry.
+    const bool raceShortCode = race_.raceMode == 1 && c.wordCandidates.empty();
+    if ((code.size() < 4 && (settings_.huvj || settings_.ilmvj) && !raceShortCode) ||
         (code.size() < 3 && race_.raceMode == 0 && comp_.modifyMode == 0)) {
       return;
     }

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <map>
 
@@ -404,6 +405,80 @@ TEST_F(AnalyzerTest, BatchTestOfAnEmptyClipboardCutsNothing) {
   window->analyzer.pmqwzc();
   EXPECT_EQ(text(u"赛文资料\\两码整句赛文纯汉字.txt"), u"");
   EXPECT_TRUE(learning.learned.empty());
+}
+
+}  // namespace
+}  // namespace yz::testing
+
+namespace yz::testing {
+namespace {
+
+// A race run converts the race text piece by piece, single characters included, as the
+// conversion outside a race does.
+TEST_F(AnalyzerTest, RaceModeConvertsSentencesOfWordsAndSingleCharacters) {
+  struct Case {
+    std::u16string code, sentence;
+  } cases[] = {
+      {u"nihkwode", u"你好我的"},
+      {u"wode", u"我的"},
+      {u"nihkzi", u"你好在"},
+      {u"wonihk", u"我你好"},
+  };
+  {
+    const int raceMode = 1;
+    for (const Case& c : cases) {
+      SCOPED_TRACE(::testing::PrintToString(c.code) + " race " + std::to_string(raceMode));
+      app().race.raceMode = raceMode;
+      app().conv.j0 = 1;
+      app().conv.wordCounter = 0;
+      app().conv.eraseWordTable();
+      app().win.boxes.rtext1.text = c.code;
+      std::u16string code = c.code, sentence, endzf;
+      app().conversion.sentence.fjyi(code, sentence, endzf);
+      EXPECT_EQ(sentence, c.sentence);
+    }
+  }
+}
+
+// The mismatches of a race sentence become user words: the wrong 字 lies in the recognised
+// 你好在, so the whole piece 你好字 is learned, never the bare character.
+TEST_F(AnalyzerTest, MismatchesBecomeUserWordsOfTheRecognisedPieces) {
+  const auto userWords = [&] {
+    std::vector<std::u16string> words;
+    const LexiconTable& user = app().lex.userLexicon;
+    for (std::int32_t i = 1; i <= user.last; ++i) {
+      const std::u16string_view line = user.lines[static_cast<std::size_t>(i)];
+      std::size_t start = 0;
+      while (start < line.size()) {
+        std::size_t end = line.find(u' ', start);
+        if (end == std::u16string_view::npos) end = line.size();
+        std::u16string word(line.substr(start, end - start));
+        if (!word.empty() && word[0] > 0x7F) words.push_back(word);
+        start = end + 1;
+      }
+    }
+    return words;
+  };
+  ASSERT_TRUE(userWords().empty());
+  writeLines(u"赛文资料\\两码整句赛文.txt", {u"你好，你好字"});
+  app().race.raceMethodLabel = u"“砚舟平台”";
+  window->analyzer.sdq();
+  const std::vector<std::u16string> words = userWords();
+  EXPECT_NE(std::find(words.begin(), words.end(), u"你好字"), words.end());
+  EXPECT_EQ(std::find(words.begin(), words.end(), u"字"), words.end());
+
+  // Called directly in a race: a group inside the first of two pieces widens to that piece.
+  app().race.raceMode = 1;
+  app().race.raceSentence = u"你好我的";
+  app().conv.wordCounter = 2;
+  app().conv.wordTable[1] = {u"nihk", u"你好"};
+  app().conv.wordTable[2] = {u"wode", u"我的"};
+  std::u16string marked = u"你[好]我的";
+  app().learning->iyzc(marked);
+  const std::vector<std::u16string> after = userWords();
+  EXPECT_NE(std::find(after.begin(), after.end(), u"你好"), after.end());
+  EXPECT_EQ(std::find(after.begin(), after.end(), u"好"), after.end());
+  EXPECT_EQ(app().comp.pendingCommand, 0);
 }
 
 }  // namespace
