@@ -32,40 +32,28 @@ yz_wine_locale() {
 
 # yz_wine_chinese_font: the candidate window draws Chinese in "Consolas", the notepad in the
 # faces of the dialog and fixed fonts; as Windows links a Chinese font to such faces, so does the
-# prefix (to the faces Wine puts in their place, too). One registry import for all of them.
+# prefix (to the faces Wine puts in their place, too).
 # Without a Chinese font installed (fonts-wqy-microhei) the Chinese text shows as boxes.
 yz_wine_chinese_font() {
-  local font face hex reg
+  local font face chinese name
   font=$(fc-list :lang=zh file family 2>/dev/null | grep -i 'micro hei' | head -n1)
   if [[ -z $font ]]; then
     echo "no Chinese font (fonts-wqy-microhei): Chinese text shows as boxes" >&2
     return 1
   fi
   face=${font#*: }
-  font=$(basename "${font%%: *}"),${face%%,*}
-  # A REG_MULTI_SZ value is written as hex(7): UTF-16LE, the string and the list each ending in NUL.
-  hex=$(printf '%s\0\0' "$font" | iconv -f UTF-8 -t UTF-16LE | od -An -tx1 -v | tr -s ' \n' ',,')
-  hex=${hex#,}
-  hex=${hex%,}
-  reg=$(mktemp "${TMPDIR:-/tmp}/yz-fontlink.XXXXXX")
-  {
-    printf 'Windows Registry Editor Version 5.00\r\n\r\n'
-    printf '[HKEY_LOCAL_MACHINE\\Software\\Microsoft\\Windows NT\\CurrentVersion\\FontLink\\SystemLink]\r\n'
-    for face in Consolas 'DejaVu Sans' 'DejaVu Sans Bold' 'DejaVu Sans Mono' Tahoma 'Lucida Console' \
-      'Courier New' Arial 'Microsoft Sans Serif' 'MS Shell Dlg' 'MS Shell Dlg 2' 'Segoe UI' \
-      'Times New Roman' System Fixedsys; do
-      printf '"%s"=hex(7):%s\r\n' "$face" "$hex"
-    done
-  } >"$reg"
-  "$wine" regedit /S "$reg" >/dev/null 2>&1
-  local status=$?
-  rm -f "$reg"
+  chinese=${face%%,*}
+  font=$(basename "${font%%: *}"),$chinese
+  for face in Consolas 'DejaVu Sans' 'DejaVu Sans Bold' 'DejaVu Sans Mono' Tahoma 'Lucida Console' \
+    'Courier New' Arial 'Microsoft Sans Serif' 'MS Shell Dlg' 'MS Shell Dlg 2' 'Segoe UI' \
+    'Times New Roman' System Fixedsys; do
+    "$wine" reg add 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\FontLink\SystemLink' \
+      /v "$face" /t REG_MULTI_SZ /d "$font" /f >/dev/null 2>&1 || return 1
+  done
   # The skins and the status bar name the faces of a Chinese Windows; the prefix has none of them,
   # so they stand for the Chinese font at hand (the locale set by yz_wine_locale carries the names).
-  local name
   for name in 宋体 新宋体 楷体 黑体 仿宋 微软雅黑; do
     "$wine" reg add 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\FontSubstitutes' \
-      /v "$name" /d "${face%%,*}" /f >/dev/null 2>&1
+      /v "$name" /d "$chinese" /f >/dev/null 2>&1
   done
-  return $status
 }
