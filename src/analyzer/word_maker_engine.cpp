@@ -19,7 +19,10 @@ std::u16string RoutineWordMakerEngine::convert(std::u16string_view code) {
 std::vector<std::u16string> RoutineWordMakerEngine::compareAndMakeWords() {
   std::u16string b00 = race_.raceCommittedPieces;
   std::u16string hjziir = race_.raceResultPieces;
-  cowu(b00, hjziir, race_.raceSentence, grabPending_);
+  const WordComparison compared = cowu(b00, hjziir, race_.raceSentence, grabPending_);
+  race_.raceErrorCount = compared.cowuuu;
+  race_.raceErrorRate = compared.cowulv;
+  race_.raceCharCount = compared.hzs;
   race_.raceMarkedText = b00;
   race_.raceResultPieces = hjziir;
   std::vector<std::u16string> made;
