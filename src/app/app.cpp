@@ -90,6 +90,7 @@ bool App::saveLearnedWords() {
 std::u16string App::convertForWordMaker(std::u16string_view code) {
   // The word maker reads the words from row 1 on; nothing of an earlier sentence stays.
   conv.j0 = 1;
+  conv.qmhbir = 0;
   conv.wordIndex = 0;
   conv.hzixb.clear();
   pass.hjzi0.clear();
