@@ -14,6 +14,7 @@
 #include "analyzer/analyzer_window.h"
 #include "analyzer/word_frequency.h"
 #include "lexicon/text_file.h"
+#include "lexicon/utf.h"
 #include "main/sim_driver.h"
 #include "platform/sim/temp_folder.h"
 
@@ -114,22 +115,26 @@ void BM_WordMakerArticle(benchmark::State& state) {
     for (const auto& line : yz::readGbkLines(app.files, session.platform, yz::kWordMakerResultPath)
                                 .value_or(std::vector<std::u16string>{})) {
       const std::size_t comma = line.find(u',');
-      if (comma != std::u16string::npos) words += std::atol(std::string(line.begin() + static_cast<long>(comma) + 1, line.end()).c_str());
+      if (comma == std::u16string::npos) continue;
+      words += std::atol(yz::toUtf8(std::u16string_view(line).substr(comma + 1)).c_str());
     }
-    for (const auto& segment : yz::readGbkLines(app.files, session.platform, u"赛文资料\\两码整句赛文纯汉字.txt")
-                                   .value_or(std::vector<std::u16string>{})) {
+    for (const auto& segment :
+         yz::readGbkLines(app.files, session.platform, u"赛文资料\\两码整句赛文纯汉字.txt")
+             .value_or(std::vector<std::u16string>{})) {
       chars += static_cast<std::int64_t>(segment.size());
     }
     state.ResumeTiming();
   }
   form->onShow = nullptr;
-  state.counters["words_per_s"] = benchmark::Counter(static_cast<double>(words), benchmark::Counter::kIsRate);
-  state.counters["chars_per_s"] = benchmark::Counter(static_cast<double>(chars), benchmark::Counter::kIsRate);
-  state.counters["words_per_run"] =
-      benchmark::Counter(static_cast<double>(words) / static_cast<double>(state.iterations()));
-  state.counters["progress_steps"] =
-      benchmark::Counter(static_cast<double>(progressShown) / static_cast<double>(state.iterations()));
-  state.SetLabel("progress ended at " + std::string(progress.begin(), progress.end()));
+  const double runs = static_cast<double>(state.iterations());
+  state.counters["words_per_s"] =
+      benchmark::Counter(static_cast<double>(words), benchmark::Counter::kIsRate);
+  state.counters["chars_per_s"] =
+      benchmark::Counter(static_cast<double>(chars), benchmark::Counter::kIsRate);
+  state.counters["words_per_run"] = benchmark::Counter(static_cast<double>(words) / runs);
+  // How often the progress box changed in a run (a whole percent at a time: at most 101).
+  state.counters["progress_steps"] = benchmark::Counter(static_cast<double>(progressShown) / runs);
+  state.SetLabel("progress ended at " + yz::toUtf8(progress));
 }
 
 BENCHMARK(BM_WordMakerArticle)->Unit(benchmark::kMillisecond)->Iterations(1);

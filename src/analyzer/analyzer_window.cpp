@@ -259,10 +259,10 @@ FormView AnalyzerWindow::buildView() const {
   v.title = controls.title.empty() ? std::u16string(kAnalyzerTitle) : controls.title;
   const Rect screen = app_.platform.screenRect();
   const int tpp = app_.platform.twipsPerPixel();
-  const int left = (screen.right - screen.left) * tpp / 2 - (wordMakerRole_ ? kWordMakerWidth : kAnalyzerWidth) / 2;
-  const int top = (screen.bottom - screen.top) * tpp / 3;
   const int width = wordMakerRole_ ? kWordMakerWidth : kAnalyzerWidth;
   const int height = wordMakerRole_ ? kWordMakerHeight : kAnalyzerHeight;
+  const int left = (screen.right - screen.left) * tpp / 2 - width / 2;
+  const int top = (screen.bottom - screen.top) * tpp / 3;
   v.bounds = {left, top, left + width, top + height};
   v.visible = visible_;
   v.border = true;
@@ -273,7 +273,8 @@ FormView AnalyzerWindow::buildView() const {
   v.controls.push_back(control(u"Text2", ControlKind::TextBox, controls.text2, {120, 1920, 1000, 2250}));
   // The word maker's button and progress stand right of the text box, inside its wider window.
   v.controls.push_back(control(u"Command1", ControlKind::Button, u"造词", {9960, 120, 10560, 600}));
-  v.controls.push_back(control(u"Text3", ControlKind::TextBox, controls.text3, {9960, 720, 10560, 1050}));
+  v.controls.push_back(
+      control(u"Text3", ControlKind::TextBox, controls.text3, {9960, 720, 10560, 1050}));
   v.controls.push_back(control(u"Label4", ControlKind::Label, u"开打吧！", {1100, 1950, 2100, 2250}));
   v.controls.push_back(control(u"Command2", ControlKind::Button, u"暂停/停止", {2200, 1920, 3400, 2280}));
   v.controls.push_back(control(u"Command3", ControlKind::Button, u"继续", {3480, 1920, 4300, 2280}));

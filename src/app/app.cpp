@@ -39,8 +39,9 @@ App::App(Platform& platform, std::filesystem::path programFolder)
       wordMakerEngine(race, comp.grabPending,
                       WordMakerCalls{[this](std::u16string_view text) {
                                        std::u16string code, pinyin;
-                                       citcvuyn(EncoderContext{lex, gbk, settings, win.boxes, pass, race, enc},
-                                                text, code, pinyin);
+                                       const EncoderContext encoder{lex,  gbk,  settings, win.boxes,
+                                                                    pass, race, enc};
+                                       citcvuyn(encoder, text, code, pinyin);
                                        return code;
                                      },
                                      [this](std::u16string_view text) {
@@ -48,7 +49,9 @@ App::App(Platform& platform, std::filesystem::path programFolder)
                                        input.context.citcbmma(text, code, pinyin);
                                        return code;
                                      },
-                                     [this](std::u16string_view code) { return convertForWordMaker(code); },
+                                     [this](std::u16string_view code) {
+                                       return convertForWordMaker(code);
+                                     },
                                      [this](std::u16string& b00, std::vector<std::u16string>& made) {
                                        wordLearning.iyzczc(b00, made);
                                      }}) {
@@ -104,22 +107,23 @@ std::u16string App::convertForWordMaker(std::u16string_view code) {
 
 bool App::makeWords(WordMakerView& view, const std::function<void()>& shown) {
   wordLengthWindow(settings.wordLengthRange, conv.wordMinLen, conv.wordMaxLen);
-  WordMakerContext ctx{race,
-                       conv,
-                       comp.pendingCommand,
-                       view,
-                       wordMakerEngine,
-                       wordLearning,
-                       files,
-                       platform,
-                       [this](char16_t ch) {
-                         return !lex.charFullCodes[static_cast<std::size_t>(gbk.charIndex(ch))].empty();
-                       },
-                       [this, &shown] {
-                         if (shown) shown();
-                         platform.doEvents();
-                       },
-                       [this](bool on) { input.context.setTimer1(on); }};
+  WordMakerContext ctx{
+      race,
+      conv,
+      comp.pendingCommand,
+      view,
+      wordMakerEngine,
+      wordLearning,
+      files,
+      platform,
+      [this](char16_t ch) {
+        return !lex.charFullCodes[static_cast<std::size_t>(gbk.charIndex(ch))].empty();
+      },
+      [this, &shown] {
+        if (shown) shown();
+        platform.doEvents();
+      },
+      [this](bool on) { input.context.setTimer1(on); }};
   return makeWordsFromArticle(ctx);
 }
 

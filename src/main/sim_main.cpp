@@ -242,7 +242,9 @@ int main(int argc, char** argv) {
           // The word maker's progress box, each time it changes.
           form->onShow = [&, form](const yz::FormView&) {
             const std::string now = boxText(*form, u"Text3");
-            if (!now.empty() && now != progress) std::cout << "  progress: " << (progress = now) << "\n";
+            if (now.empty() || now == progress) return;
+            progress = now;
+            std::cout << "  progress: " << progress << "\n";
           };
         }
         form->fire(event);

@@ -95,9 +95,8 @@ TEST_F(WordMakerWindowTest, FileModeMakesWordsShowsProgressAndSumsThem) {
   Lines progress;
   form->onShow = [&](const FormView&) {
     const ControlView* box = form->control(u"Text3");
-    if (box != nullptr && !box->text.empty() && (progress.empty() || progress.back() != box->text)) {
-      progress.push_back(box->text);
-    }
+    if (box == nullptr || box->text.empty()) return;
+    if (progress.empty() || progress.back() != box->text) progress.push_back(box->text);
   };
   click(form, u"Command4");  // 清空: file mode
   click(form, u"Command1", false);
@@ -107,11 +106,12 @@ TEST_F(WordMakerWindowTest, FileModeMakesWordsShowsProgressAndSumsThem) {
   ASSERT_EQ(segments.size(), 7u);
   EXPECT_EQ((Lines{segments.begin(), segments.begin() + 4}), (Lines{u"你好", u"你好字", u"我的字", u"你好字"}));
   EXPECT_EQ(segments[4] + segments[5] + segments[6], longRun);
-  for (const auto& s : segments) EXPECT_LE(s.size(), kSegmentMaxChars) << std::string(s.begin(), s.end());
+  for (const auto& s : segments) EXPECT_LE(s.size(), kSegmentMaxChars) << toUtf8(s);
 
   // Made words are summed with the counts of earlier runs.
   EXPECT_EQ(lines(u"赛文资料\\两码整句造词结果.txt"), (Lines{u"你好字,2", u"我的,2", u"我的字,1"}));
-  EXPECT_EQ(lines(u"赛文资料\\两码整句造词词频结果.txt"), (Lines{u"你好字 100", u"我的 100", u"我的字 110"}));
+  EXPECT_EQ(lines(u"赛文资料\\两码整句造词词频结果.txt"),
+            (Lines{u"你好字 100", u"我的 100", u"我的字 110"}));
   EXPECT_EQ(text(u"赛文资料\\两码整句赛文成绩榜.txt"), u"");
   // Neither the user lexicon file nor the user lexicon in memory learned anything.
   EXPECT_EQ(bytes(u"用户diy文件\\用户词库.txt"), userFile);
@@ -164,9 +164,11 @@ TEST_F(WordMakerWindowTest, BoxModeListsTheWordsAndLearnsThem) {
   EXPECT_EQ(app().race.raceSentence, u"你好字我的");
   const std::u16string shown = form->control(u"Text1")->text;
   EXPECT_EQ(shown.substr(0, shown.find(u"  ")), u"你好[字]我的\r\n你好(在)我的\r\n");
-  EXPECT_NE(shown.find(u"  你好字"), std::u16string::npos) << std::string(shown.begin(), shown.end());
+  EXPECT_NE(shown.find(u"  你好字"), std::u16string::npos) << toUtf8(shown);
   bool learned = false;
-  for (const auto& line : userLexicon()) learned = learned || line.find(u"你好字") != std::u16string::npos;
+  for (const auto& line : userLexicon()) {
+    learned = learned || line.find(u"你好字") != std::u16string::npos;
+  }
   EXPECT_TRUE(learned);
   // Box mode writes no result line.
   EXPECT_EQ(bytes(u"赛文资料\\两码整句造词结果.txt"), result);
