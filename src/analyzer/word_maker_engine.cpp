@@ -26,7 +26,10 @@ std::vector<std::u16string> RoutineWordMakerEngine::compareAndMakeWords() {
   race_.raceMarkedText = b00;
   race_.raceResultPieces = hjziir;
   std::vector<std::u16string> made;
-  if (calls_.iyzczc) calls_.iyzczc(b00, made);
+  if (calls_.iyzczc) {
+    calls_.iyzczc(b00, made);
+    race_.raceCommittedPieces = b00;  // the word making leaves the marked text there
+  }
   return made;
 }
 
