@@ -187,3 +187,42 @@ TEST_F(WordMakerWindowTest, AMissingArticleGivesTypingItsTimerBack) {
 
 }  // namespace
 }  // namespace yz::testing
+
+namespace yz::testing {
+namespace {
+
+// Without 纯两码整句 and with a long word-length window a lexicon word may be longer than a
+// segment: the cutting still ends, with a cut at 25 characters where no word end lies within them.
+TEST_F(WordMakerWindowTest, CuttingEndsOnAWordLongerThanASegment) {
+  std::u16string longCode, longWord;
+  for (int i = 0; i < 15; ++i) {
+    longCode += u"nihk";
+    longWord += u"你好";
+  }
+  writeLines(u"内置文件\\两码词库.txt",
+             {u"aa,啊 156.726", u"de,的 1 得 5", u"hk,好 2", u"ni,你 1 尼 5", u"nihk,你好 10",
+              longCode + u"," + longWord + u" 10", u"wo,我 1", u"wode,我的 5", u"zi,在 3 字 4"});
+  session.reset();
+  start();
+  platform().settle();
+  app().settings.ilmvj = false;
+  app().settings.wordLengthRange = u"2到40";  // codes of long words are looked up too
+  writeLines(u"赛文资料\\两码整句赛文.txt", {longWord + u"我的"});
+  SimForm* form = openWordMaker();
+  ASSERT_NE(form, nullptr);
+  click(form, u"Command4");
+  click(form, u"Command1");
+  const Lines segments = lines(u"赛文资料\\两码整句赛文纯汉字.txt");
+  ASSERT_FALSE(segments.empty());
+  std::u16string joined;
+  for (const auto& s : segments) {
+    EXPECT_LE(s.size(), kSegmentMaxChars) << toUtf8(s);
+    joined += s;
+  }
+  EXPECT_EQ(joined, longWord + u"我的");
+  EXPECT_EQ(segments[0].size(), kSegmentMaxChars);
+  EXPECT_EQ(form->control(u"Text3")->text, u"100%");
+}
+
+}  // namespace
+}  // namespace yz::testing
