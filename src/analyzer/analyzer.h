@@ -30,6 +30,7 @@ struct AnalyzerControls {
   std::u16string title;
   std::u16string text1;          // Text1: help, the last mismatch, the system input method's commits
   std::u16string text2 = u"0%";  // Text2: progress
+  std::u16string text3;          // Text3: the word maker's progress
   std::u16string label3 = u"上屏 300毫秒";  // commit delay display
   std::u16string label5 = u"键速   击/秒";  // key speed display
   int dbjd = 0;                  // 独霸焦点

@@ -36,6 +36,12 @@ std::u16string analyzerHelpText() {
          u"红色的“系统”提示）。准备好后，点击“开打吧！”\r\n";
 }
 
+std::u16string wordMakerHelpText() {
+  return u"    本中文造词器利用砚舟平台内置的智能造词算法进行造词。\r\n"
+         u"造词器可对文本框中句子进行自动造词，在清空文本框内容后，可自动学习“两码整句赛文.txt”文章内容，"
+         u"自动提取新词并统计词频。";
+}
+
 std::int32_t fasterKeyDelay(std::int32_t ms) {
   if (ms < 3) ms = 1;
   return std::max(1, nearestEven(ms * 0.6));
@@ -67,14 +73,30 @@ AnalyzerWindow::AnalyzerWindow(App& app) : analyzer(app, controls), app_(app) {
 AnalyzerWindow::~AnalyzerWindow() { app_.loader.dialog.setToolCommands(nullptr); }
 
 bool AnalyzerWindow::toolClick(std::u16string_view control) {
-  if (control != u"Command29") return false;
-  open();
+  if (control == u"Command29") {
+    open();
+  } else if (control == u"Command25") {
+    openWordMaker();
+  } else {
+    return false;
+  }
   return true;
+}
+
+void AnalyzerWindow::openWordMaker() {
+  app_.loader.dialog.hide();
+  controls.text1 = wordMakerHelpText();
+  controls.title = std::u16string(kWordMakerTitle);
+  wordMakerRole_ = true;
+  visible_ = true;
+  realise();
 }
 
 void AnalyzerWindow::open() {
   app_.loader.dialog.hide();
   app_.race.raceMode = 1;
+  wordMakerRole_ = false;
+  controls.title = std::u16string(kAnalyzerTitle);
   visible_ = true;
   controls.label5 = u"键速 " +
                     decimal(1000 / std::max<std::int32_t>(1, nearestEven(app_.race.raceKeyDelay))) +
@@ -89,7 +111,7 @@ void AnalyzerWindow::hide() {
 
 void AnalyzerWindow::Label4_Click() {
   // A run already going on keeps the window: a second run inside it would share its files.
-  if (analyzer.running()) return;
+  if (analyzer.running() || makingWords_) return;
   RaceState& race = app_.race;
   race.raceMode = 0;
   race.wordMakerMode = 0;
@@ -117,6 +139,28 @@ void AnalyzerWindow::Label4_Click() {
   hide();
 }
 
+void AnalyzerWindow::Command1_Click() {
+  // One run at a time: a run pumps messages, and a second one would share its files and cells.
+  if (analyzer.running() || makingWords_) return;
+  makingWords_ = true;
+  WordMakerView view{controls.text1, controls.text3, controls.title};
+  // What the run wrote into its boxes shows before each message pump and at the end.
+  const auto shown = [this, &view] {
+    controls.text1 = view.text1;
+    controls.text3 = view.text3;
+    controls.title = view.caption;
+    realise();
+  };
+  try {
+    app_.makeWords(view, shown);
+  } catch (...) {
+    makingWords_ = false;
+    throw;
+  }
+  makingWords_ = false;
+  shown();
+}
+
 void AnalyzerWindow::Command2_Click() {
   const MessageBoxAnswer answer = app_.platform.messageBox(
       u"你要暂停打字还是停止打字呢？ 是：暂停  否：停止 ", kAnalyzerBoxTitle, MessageBoxKind::YesNo);
@@ -132,7 +176,7 @@ void AnalyzerWindow::Command3_Click() { app_.comp.pendingCommand = kPendingNone;
 
 void AnalyzerWindow::Command4_Click() {
   // The board of a running analysis is its own: clearing waits for the run to end.
-  if (analyzer.running()) return;
+  if (analyzer.running() || makingWords_) return;
   controls.text1.clear();
   realise();
 }
@@ -177,6 +221,7 @@ void AnalyzerWindow::Label5_Click() {
 
 void AnalyzerWindow::click(std::u16string_view name) {
   if (name == u"Label4") Label4_Click();
+  else if (name == u"Command1") Command1_Click();
   else if (name == u"Command2") Command2_Click();
   else if (name == u"Command3") Command3_Click();
   else if (name == u"Command4") Command4_Click();
@@ -202,7 +247,7 @@ void AnalyzerWindow::onEvent(const FormEvent& e) {
       }
       break;
     case FormEventKind::Close:
-      if (!analyzer.running()) hide();
+      if (!analyzer.running() && !makingWords_) hide();
       break;
     default:
       break;
@@ -214,9 +259,11 @@ FormView AnalyzerWindow::buildView() const {
   v.title = controls.title.empty() ? std::u16string(kAnalyzerTitle) : controls.title;
   const Rect screen = app_.platform.screenRect();
   const int tpp = app_.platform.twipsPerPixel();
-  const int left = (screen.right - screen.left) * tpp / 2 - kAnalyzerWidth / 2;
+  const int width = wordMakerRole_ ? kWordMakerWidth : kAnalyzerWidth;
+  const int height = wordMakerRole_ ? kWordMakerHeight : kAnalyzerHeight;
+  const int left = (screen.right - screen.left) * tpp / 2 - width / 2;
   const int top = (screen.bottom - screen.top) * tpp / 3;
-  v.bounds = {left, top, left + kAnalyzerWidth, top + kAnalyzerHeight};
+  v.bounds = {left, top, left + width, top + height};
   v.visible = visible_;
   v.border = true;
   v.backColour = 0xF0F0F0;
@@ -224,6 +271,10 @@ FormView AnalyzerWindow::buildView() const {
   text1.multiLine = true;
   v.controls.push_back(text1);
   v.controls.push_back(control(u"Text2", ControlKind::TextBox, controls.text2, {120, 1920, 1000, 2250}));
+  // The word maker's button and progress stand right of the text box, inside its wider window.
+  v.controls.push_back(control(u"Command1", ControlKind::Button, u"造词", {9960, 120, 10560, 600}));
+  v.controls.push_back(
+      control(u"Text3", ControlKind::TextBox, controls.text3, {9960, 720, 10560, 1050}));
   v.controls.push_back(control(u"Label4", ControlKind::Label, u"开打吧！", {1100, 1950, 2100, 2250}));
   v.controls.push_back(control(u"Command2", ControlKind::Button, u"暂停/停止", {2200, 1920, 3400, 2280}));
   v.controls.push_back(control(u"Command3", ControlKind::Button, u"继续", {3480, 1920, 4300, 2280}));

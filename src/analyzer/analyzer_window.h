@@ -1,8 +1,10 @@
 #pragma once
-// The analyzer window `Form5` in its race-text analyzer role: starts runs with "开打吧！", asks
+// The analyzer window `Form5`. In its race-text analyzer role it starts runs with "开打吧！", asks
 // after each run whether to go on, pauses, resumes and stops a run, tunes the simulated typing
 // speed and commit delay of the system-input-method path, and holds the fair-race box 公平赛打.
-// While a run goes on, "开打吧！" and "清空" take no clicks. All places and sizes are twips.
+// In its word-maker role the button 造词 learns words from the text box or, with the box empty,
+// from the race text, showing its progress in Text3. While a run of either goes on, "开打吧！",
+// "造词" and "清空" take no clicks. All places and sizes are twips.
 
 #include <memory>
 #include <string>
@@ -18,11 +20,17 @@ class App;
 
 inline constexpr int kAnalyzerWidth = 10095;
 inline constexpr int kAnalyzerHeight = 2925;
+inline constexpr int kWordMakerWidth = 10725;
+inline constexpr int kWordMakerHeight = 2300;
+inline constexpr std::u16string_view kWordMakerTitle =
+    u"中文造词器: 支持细胞造词、整句造词、动态造词、文章造词及词频调整！";
 inline constexpr std::u16string_view kAnalyzerBoxTitle =
     u"砚舟Vexim输入法:支持句中直接辅助码、整句下标定位快速回改！";
 
 // The help text the window shows before the first run.
 std::u16string analyzerHelpText();
+// The text the word-maker role opens with.
+std::u16string wordMakerHelpText();
 
 // The key interval after one click on "+" (faster) or "-" (slower), and the commit delay after
 // one click on its "+" (longer) or "-" (shorter); halves round to the even neighbour.
@@ -33,7 +41,8 @@ std::int32_t shorterCommitDelay(std::int32_t ms);
 
 class AnalyzerWindow final : public DialogToolCommands {
  public:
-  // Registers itself with the settings dialog, whose button 整句识别分析器 opens it.
+  // Registers itself with the settings dialog, whose buttons 整句识别分析器 and 文章学习造词器
+  // open it.
   explicit AnalyzerWindow(App& app);
   ~AnalyzerWindow() override;
   AnalyzerWindow(const AnalyzerWindow&) = delete;
@@ -41,11 +50,15 @@ class AnalyzerWindow final : public DialogToolCommands {
 
   // The settings dialog's button 整句识别分析器 (Command29).
   void open();
+  // The settings dialog's button 文章学习造词器 (Command25).
+  void openWordMaker();
   void hide();
   bool visible() const { return visible_; }
+  bool makingWords() const { return makingWords_; }
 
   // The handlers.
   void Label4_Click();   // 开打吧！: the driver
+  void Command1_Click(); // 造词: the article word maker
   void Command2_Click(); // 暂停/停止
   void Command3_Click(); // 继续
   void Command4_Click(); // 清空
@@ -72,6 +85,8 @@ class AnalyzerWindow final : public DialogToolCommands {
   App& app_;
   std::unique_ptr<NativeForm> native_;
   bool visible_ = false;
+  bool wordMakerRole_ = false;  // opened by 文章学习造词器 (its size)
+  bool makingWords_ = false;    // a word-maker run goes on
 };
 
 }  // namespace yz

@@ -224,7 +224,13 @@ bool makeWordsFromArticle(WordMakerContext& ctx) {
   ctx.race.raceMode = 1;
   ctx.setInputTimer(false);
   ctx.race.wordMakerMode = 1;
-  return ctx.view.text1.empty() ? fileMode(ctx) : boxMode(ctx);
+  const bool fromFile = ctx.view.text1.empty();
+  const bool done = fromFile ? fileMode(ctx) : boxMode(ctx);
+  // Typing goes on under the ordinary lookup rules, also after a run with nothing to convert.
+  ctx.race.raceMode = 0;
+  // A file-mode run that stopped early gives typing its input timer back, as a finished one does.
+  if (fromFile && !done) ctx.setInputTimer(true);
+  return done;
 }
 
 }  // namespace yz

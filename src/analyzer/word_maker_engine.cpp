@@ -19,11 +19,17 @@ std::u16string RoutineWordMakerEngine::convert(std::u16string_view code) {
 std::vector<std::u16string> RoutineWordMakerEngine::compareAndMakeWords() {
   std::u16string b00 = race_.raceCommittedPieces;
   std::u16string hjziir = race_.raceResultPieces;
-  cowu(b00, hjziir, race_.raceSentence, grabPending_);
+  const WordComparison compared = cowu(b00, hjziir, race_.raceSentence, grabPending_);
+  race_.raceErrorCount = compared.cowuuu;
+  race_.raceErrorRate = compared.cowulv;
+  race_.raceCharCount = compared.hzs;
   race_.raceMarkedText = b00;
   race_.raceResultPieces = hjziir;
   std::vector<std::u16string> made;
-  if (calls_.iyzczc) calls_.iyzczc(b00, made);
+  if (calls_.iyzczc) {
+    calls_.iyzczc(b00, made);
+    race_.raceCommittedPieces = b00;  // the word making leaves the marked text there
+  }
   return made;
 }
 

@@ -1,5 +1,6 @@
 #include "app/app.h"
 
+#include "lexicon/annotate.h"
 #include "lexicon/user_store.h"
 
 namespace yz {
@@ -34,7 +35,26 @@ App::App(Platform& platform, std::filesystem::path programFolder)
                                    input.context.citcbmma(text, bm, qp);
                                  },
                                  [this](bool enabled) { input.context.setTimer1(enabled); },
-                                 [this] { return saveLearnedWords(); }}) {
+                                 [this] { return saveLearnedWords(); }}),
+      wordMakerEngine(race, comp.grabPending,
+                      WordMakerCalls{[this](std::u16string_view text) {
+                                       std::u16string code, pinyin;
+                                       const EncoderContext encoder{lex,  gbk,  settings, win.boxes,
+                                                                    pass, race, enc};
+                                       citcvuyn(encoder, text, code, pinyin);
+                                       return code;
+                                     },
+                                     [this](std::u16string_view text) {
+                                       std::u16string code, pinyin;
+                                       input.context.citcbmma(text, code, pinyin);
+                                       return code;
+                                     },
+                                     [this](std::u16string_view code) {
+                                       return convertForWordMaker(code);
+                                     },
+                                     [this](std::u16string& b00, std::vector<std::u16string>& made) {
+                                       wordLearning.iyzczc(b00, made);
+                                     }}) {
   lifecycle = &loader;
   loader.dialog.setLexiconCommands(&lexiconCommands);
   inputPass = &passRunner;
@@ -68,6 +88,43 @@ bool App::saveLearnedWords() {
   // A supplied two-code lexicon is never written back; neither is a user file not yet loaded.
   if (!loader.userLexiconLoaded() || !loader.userLexiconFileOwned()) return true;
   return jlyhck(lex.userLexicon, files, platform, gbk, nullptr).ok;
+}
+
+std::u16string App::convertForWordMaker(std::u16string_view code) {
+  // The word maker reads the words from row 1 on; nothing of an earlier sentence stays.
+  conv.j0 = 1;
+  conv.qmhbir = 0;
+  conv.wordIndex = 0;
+  conv.hzixb.clear();
+  pass.hjzi0.clear();
+  conv.eraseWordTable();
+  std::u16string bmstr(code);
+  std::u16string sentence;
+  std::u16string endzf;
+  conversion.sentence.fjyi(bmstr, sentence, endzf);
+  return sentence;
+}
+
+bool App::makeWords(WordMakerView& view, const std::function<void()>& shown) {
+  wordLengthWindow(settings.wordLengthRange, conv.wordMinLen, conv.wordMaxLen);
+  WordMakerContext ctx{
+      race,
+      conv,
+      comp.pendingCommand,
+      view,
+      wordMakerEngine,
+      wordLearning,
+      files,
+      platform,
+      [this](char16_t ch) {
+        return !lex.charFullCodes[static_cast<std::size_t>(gbk.charIndex(ch))].empty();
+      },
+      [this, &shown] {
+        if (shown) shown();
+        platform.doEvents();
+      },
+      [this](bool on) { input.context.setTimer1(on); }};
+  return makeWordsFromArticle(ctx);
 }
 
 void App::start() {

@@ -5,6 +5,8 @@
 #include <filesystem>
 #include <memory>
 
+#include "analyzer/word_maker.h"
+#include "analyzer/word_maker_engine.h"
 #include "app/lexicon_commands.h"
 #include "app/load.h"
 #include "app/look_editor.h"
@@ -45,6 +47,12 @@ class App {
 
   // One message-pump pass of the GUI thread. Pumps messages.
   void doEvents() { platform.doEvents(); }
+
+  // The article word maker over the word-maker window's boxes (its button 造词): file mode on the
+  // race text when `view.text1` is empty, else box mode on that text. `shown` runs before every
+  // message pump of the run, so the window shows the progress. False when a file could not be
+  // read or written. Pumps messages.
+  bool makeWords(WordMakerView& view, const std::function<void()>& shown);
 
   Platform& platform;
   ProgramFolder files;
@@ -88,10 +96,14 @@ class App {
   LookEditor lookEditor;
   // Word learning after a chosen commit, and of the segmentation's fused words.
   WordLearning wordLearning;
+  // The article word maker's encoder, conversions, comparison and word making.
+  RoutineWordMakerEngine wordMakerEngine;
 
  private:
   // Rewrites the user lexicon file after learning; false when it could not be written.
   bool saveLearnedWords();
+  // The word maker's conversion of a code (`fjyi` from row 1, the word state cleared first).
+  std::u16string convertForWordMaker(std::u16string_view code);
 
   NotBuiltServices notBuilt_{platform, web};
 };

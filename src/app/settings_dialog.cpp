@@ -163,6 +163,7 @@ std::vector<Row> pageRows(int page) {
           {u"Command12", K::Button, u"单行转多行词库", {}},
           {u"Command13", K::Button, u"多行转单行词库", {}},
           {u"Command29", K::Button, u"整句识别分析器", {}},
+          {u"Command25", K::Button, u"文章学习造词器", {}},
           {u"Label17", K::Label, u"词长范围", {}, Place::Lead},
           {u"Text2", K::TextBox, u"", &Settings::wordLengthRange},
           {u"Label18", K::Label, u"个汉字", {}},

@@ -377,6 +377,16 @@ void WordLearning::iyzczc(std::u16string& b00) {
   }
 }
 
+void WordLearning::iyzczc(std::u16string& b00, std::vector<std::u16string>& made) {
+  struct Collecting {
+    std::vector<std::u16string>*& slot;
+    std::vector<std::u16string>* outer;
+    ~Collecting() { slot = outer; }
+  } collecting{made_, made_};
+  made_ = &made;
+  iyzczc(b00);
+}
+
 void WordLearning::iyzc(std::u16string& marked) {
   RaceState& race = c_.race;
   ConversionState& conv = c_.conv;
@@ -552,7 +562,12 @@ void WordLearning::zdzyhc(std::u16string str4) {
        len(shownSentence()) >= conv.wordMinLen)) {
     return;
   }
-  // The article word maker collects its words in its own result file (not built here).
+  // Collected words leave the user lexicon alone; the collector decides what becomes of them.
+  if (made_ != nullptr && conv.icjq == 0) {
+    made_->push_back(w);
+    return;
+  }
+  // The article word maker's words go to its result file, never into the user lexicon.
   if (race.wordMakerMode == 1 && conv.icjq == 0 && race.showMadeWords != -1) return;
 
   std::u16string code;

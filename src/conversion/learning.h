@@ -49,6 +49,9 @@ class WordLearning final : public LearningServices, public FusedWordLearning {
   void zkciqi(std::u16string_view str4);
   // Learning around the differences marked in `raceMarkedText`, over `raceCommittedPieces`.
   void iyzczc(std::u16string& b00);
+  // The same, with every word it would learn handed to `made` instead of the user lexicon (the
+  // article word maker keeps the words it makes itself).
+  void iyzczc(std::u16string& b00, std::vector<std::u16string>& made);
   // Inserts one word into the user lexicon, or moves it to the front of its code's line.
   void zdzyhc(std::u16string str4) override;
   // Learns user words from the mismatches of a compared race sentence: `marked` holds the reference
@@ -71,6 +74,7 @@ class WordLearning final : public LearningServices, public FusedWordLearning {
   LearningState& state_;
   LearningCalls calls_;
   const CommittedComposition* before_ = nullptr;  // the composition of the commit being learned
+  std::vector<std::u16string>* made_ = nullptr;   // where `zdzyhc` hands its words while collecting
 };
 
 // The word-length window of 自造词词长范围 ("2到7"): a bound that does not read as a number reads

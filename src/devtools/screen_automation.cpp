@@ -77,9 +77,13 @@ bool FindPic(const PixelImage& screen, const PixelImage& picture, int Left, int 
   if (pw <= 0 || ph <= 0 || picture.pixels.size() < static_cast<std::size_t>(pw) * static_cast<std::size_t>(ph)) {
     return false;
   }
-  // The copied area: what both the requested size and the screen image hold.
+  // The copied area: what both the requested size and the screen image hold (whole rows of its
+  // pixel buffer only).
   const int areaWidth = std::min(Right, screen.width);
-  const int areaHeight = std::min(Bottom, screen.height);
+  const std::size_t rowsHeld =
+      screen.width > 0 ? screen.pixels.size() / static_cast<std::size_t>(screen.width) : 0;
+  const int areaHeight = static_cast<int>(std::min<std::size_t>(
+      static_cast<std::size_t>(std::max(0, std::min(Bottom, screen.height))), rowsHeld));
   for (int y = std::max(0, Top); y <= Bottom - ph + 1; ++y) {
     for (int x = std::max(0, Left); x <= Right - pw + 1; ++x) {
       int mismatches = 0;

@@ -21,7 +21,8 @@ namespace fs = std::filesystem;
 namespace {
 
 constexpr const char* kUsage =
-    "usage: vexim-sim [--folder DIR] [--resources DIR] [--write] [--online] [--click CONTROL]...\n"
+    "usage: vexim-sim [--folder DIR] [--resources DIR] [--write] [--online]\n"
+    "                 [--click CONTROL | --text Form5.Text1=TEXT]...\n"
     "                 (--keys KEYS | --script FILE)...\n";
 
 void printHelp() {
@@ -45,7 +46,14 @@ window's lines (code, sentence, candidates), or "window: hidden".
                    every message box is answered OK and printed. May be given more than once.
                    Form5.CONTROL clicks a control of the race-text analyzer window, which the
                    dialog's Command29 opens: --click Command29 --click Form5.Label4 races
-                   赛文资料\两码整句赛文.txt once.
+                   赛文资料\两码整句赛文.txt once. The dialog's Command25 opens the same window
+                   as the article word maker: --click Command25 --click Form5.Command4 (清空)
+                   --click Form5.Command1 (造词) learns words from that race text, printing the
+                   progress and the window's text; the words and their counts go to
+                   赛文资料\两码整句造词结果.txt and 赛文资料\两码整句造词词频结果.txt.
+  --text Form5.Text1=TEXT
+                   puts TEXT into the window's text box, as typed there: a click on
+                   Form5.Command1 then makes words from TEXT and learns them.
   --keys KEYS      keys separated by blanks; may be given more than once.
   --script FILE    keys read from a file, separated by blanks or line breaks.
   --help           this text.
@@ -124,6 +132,13 @@ int main(int argc, char** argv) {
       keys += text + " ";
     } else if (arg == "--click") {
       clicks.push_back(value());
+    } else if (arg == "--text") {
+      const std::string assignment = value();
+      if (assignment.rfind("Form5.Text1=", 0) != 0) {
+        std::cerr << "vexim-sim: --text takes Form5.Text1=TEXT\n" << kUsage;
+        return 2;
+      }
+      clicks.push_back("=" + assignment);
     } else if (arg == "--folder") {
       folder = value();
     } else if (arg == "--resources") {
@@ -195,19 +210,51 @@ int main(int argc, char** argv) {
       }
     };
     printMessages();
-    for (const std::string& control : clicks) {
-      // "Form5.NAME" clicks a control of the analyzer window; any other name one of the dialog.
+    // A box of the analyzer window on one line, its line breaks escaped.
+    auto boxText = [](const yz::SimForm& form, std::u16string_view name) {
+      const yz::ControlView* box = form.control(name);
+      std::string out = box ? yz::toUtf8(box->text) : std::string();
+      std::string escaped;
+      for (char c : out) {
+        if (c == '\r') escaped += "\\r";
+        else if (c == '\n') escaped += "\\n";
+        else escaped.push_back(c);
+      }
+      return escaped;
+    };
+    for (const std::string& action : clicks) {
+      // "=Form5.Text1=TEXT" types into the analyzer window's box; "Form5.NAME" clicks a control
+      // of that window; any other name one of the dialog.
+      const bool typing = action.rfind('=', 0) == 0;
+      const std::string control = typing ? action.substr(1, action.find('=', 1) - 1) : action;
       const bool analyzer = control.rfind("Form5.", 0) == 0;
       if (!analyzer) session.app->loader.showSettings();
+      yz::SimForm* shown = nullptr;
+      std::string progress;
       for (yz::SimForm* form : session.platform.forms()) {
         if (form->control(analyzer ? u"Label4" : u"bcuv") == nullptr) continue;
-        yz::FormEvent click;
-        click.kind = yz::FormEventKind::Click;
-        click.control = yz::fromUtf8(analyzer ? control.substr(6) : control);
-        form->fire(click);
+        yz::FormEvent event;
+        event.kind = typing ? yz::FormEventKind::Change : yz::FormEventKind::Click;
+        event.control = yz::fromUtf8(control.substr(analyzer ? 6 : 0));
+        if (typing) event.text = yz::fromUtf8(action.substr(action.find('=', 1) + 1));
+        if (analyzer && !typing) {
+          shown = form;
+          // The word maker's progress box, each time it changes.
+          form->onShow = [&, form](const yz::FormView&) {
+            const std::string now = boxText(*form, u"Text3");
+            if (now.empty() || now == progress) return;
+            progress = now;
+            std::cout << "  progress: " << progress << "\n";
+          };
+        }
+        form->fire(event);
       }
+      std::cout << (typing ? "text " : "click ") << control << "\n";
       session.platform.settle();
-      std::cout << "click " << control << "\n";
+      if (shown != nullptr) shown->onShow = nullptr;
+      if (shown != nullptr && control == "Form5.Command1") {
+        std::cout << "  Form5.Text1: " << boxText(*shown, u"Text1") << "\n";
+      }
       printMessages();
     }
     // One script, so a key that waits for the next (instant modify) gets it: a step for each key.

@@ -82,6 +82,14 @@ TEST(ScreenAutomation, PixelsOutsideTheCopyCountThree) {
   ASSERT_TRUE(FindPic(screen, p, 3, 0, 4, 4, 0, x, y));
   EXPECT_EQ(x, 3);
   EXPECT_FALSE(FindPic(screen, PixelImage{}, 0, 0, 4, 4, 0, x, y));
+  // A screen buffer shorter than its size: the rows it lacks lie outside the copy.
+  PixelImage cut = blank(4, 4);
+  cut.pixels.resize(6);
+  cut.pixels.shrink_to_fit();
+  x = y = -1;
+  ASSERT_TRUE(FindPic(cut, PixelImage{1, 1, {kWhite}}, 0, 0, 4, 4, 0, x, y));
+  EXPECT_EQ(x, 0);
+  EXPECT_FALSE(FindPic(cut, PixelImage{1, 3, {kWhite, kWhite, kWhite}}, 0, 1, 4, 4, 0, x, y));
 }
 
 std::string bmp(const PixelImage& image) {

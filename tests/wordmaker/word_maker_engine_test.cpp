@@ -15,6 +15,7 @@ TEST(RoutineWordMakerEngine, ComparesPiecesMarksThemAndHandsBackTheMadeWords) {
                                  [](std::u16string_view c) { return u"s:" + std::u16string(c); },
                                  [&](std::u16string& b00, std::vector<std::u16string>& made) {
                                    seenMarked = b00;
+                                   b00 = race.raceMarkedText;
                                    made.push_back(u"天气");
                                  }});
   EXPECT_EQ(engine.cuttingCode(u"今天"), u"c:今天");
@@ -29,6 +30,9 @@ TEST(RoutineWordMakerEngine, ComparesPiecesMarksThemAndHandsBackTheMadeWords) {
   EXPECT_EQ(race.raceResultPieces, u"今天(天器)");
   EXPECT_EQ(seenMarked, u"今天[天气]");
   EXPECT_EQ(made, std::vector<std::u16string>{u"天气"});
+  EXPECT_EQ(race.raceCommittedPieces, u"今天[天气]");
+  EXPECT_EQ(race.raceErrorCount, 1);  // 气 against 器
+  EXPECT_EQ(race.raceCharCount, 4);
 }
 
 TEST(RoutineWordMakerEngine, MissingRoutinesDoNothing) {

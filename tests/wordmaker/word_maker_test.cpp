@@ -181,11 +181,15 @@ TEST_F(WordMakerTest, BoxModeWithoutCodableText) {
   ASSERT_TRUE(makeWordsFromArticle(ctx_));
   EXPECT_EQ(engine_.conversions, 0);
   EXPECT_TRUE(learning_.learned.empty());
+  EXPECT_EQ(race_.raceMode, 0);
 }
 
 TEST_F(WordMakerTest, MissingArticleStopsTheRun) {
   EXPECT_FALSE(makeWordsFromArticle(ctx_));
   EXPECT_FALSE(files_.exists(kWordFrequencyPath));
+  // Typing gets its timer back and the ordinary lookup rules.
+  EXPECT_EQ(timer_, (std::vector<bool>{false, true}));
+  EXPECT_EQ(race_.raceMode, 0);
 }
 
 TEST_F(WordMakerTest, LongArticleShowsProgress) {

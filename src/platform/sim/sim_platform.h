@@ -251,7 +251,11 @@ class SimForm : public NativeForm {
  public:
   SimForm(SimPlatform& platform, WindowId id, FormEventHandler onEvent);
   ~SimForm() override;
-  void show(const FormView& view) override { view_ = view; ++shows_; }
+  void show(const FormView& view) override {
+    view_ = view;
+    ++shows_;
+    if (onShow) onShow(view_);
+  }
   WindowId id() const override { return id_; }
 
   const FormView& view() const { return view_; }
@@ -259,6 +263,8 @@ class SimForm : public NativeForm {
   int shows() const { return shows_; }
   // Queues a user action; it runs inside the next pump.
   void fire(FormEvent event);
+  // Runs after every view the engine shows (a test that watches a form change during a run).
+  std::function<void(const FormView&)> onShow;
 
  private:
   SimPlatform& platform_;
