@@ -459,7 +459,8 @@ TEST(InputPass, KeySequencesThatOnceStoppedTyping) {
     PassRig rig;
     rig.app().windowUi.followCaret();
     SimPlatform& sim = rig.session.platform;
-    for (const Key& k : c.keys) sim.queueKeyAt(sim.clockMs() + k.atMs, k.vk, k.up);
+    const std::uint32_t start = sim.clockMs();
+    for (const Key& k : c.keys) sim.queueKeyAt(start + k.atMs, k.vk, k.up);
     EXPECT_EQ(toUtf8(restThenTypeWomf(rig)), "我们");
   }
 }
