@@ -35,6 +35,10 @@ void KeyboardHook::installKeyboardHook() {
 void KeyboardHook::removeKeyboardHook() {
   c_.platform.removeKeyboardHook();
   c_.comp.hookHandle = 0;
+  // Releases go past a removed hook: a key whose press it withheld would count as held for good.
+  // The platform's key state tells the held keys from here on.
+  c_.hook.withheldPresses.reset();
+  c_.hook.passedPresses.reset();
   c_.win.platformLabel = u"\r\n系统";
   c_.comp.hookActive = -1;
   c_.comp.platformMode = -1;

@@ -56,8 +56,14 @@ InputPass::Step InputPass::dispatchPendingCommand() {
     commit(c_.settings.hiup == 0 ? c_.win.boxes.Text1.text : c_.win.boxes.text7.text);
   }
   if (cm.pendingCommand == kPendingLongPress && cm.longPressArmed == 1) {
-    c_.input.composition.tejm(kTejmModify);
-    setTimer1(true);  // the next pass enters instant modify
+    if (c_.win.boxes.Text1.text.empty()) {
+      // The code the key was held in is gone (Esc, Backspace): there is nothing to modify, and
+      // instant modify on an empty composition would take the next keys unseen.
+      cm.pendingCommand = kPendingNone;
+    } else {
+      c_.input.composition.tejm(kTejmModify);
+      setTimer1(true);  // the next pass enters instant modify
+    }
   }
   if (cm.pendingCommand == kPendingFullPage) fullPageList();
   cm.longPressArmed = 1;

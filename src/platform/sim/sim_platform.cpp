@@ -129,7 +129,16 @@ void SimPlatform::queueKey(int vk, bool up, int flags) {
   e.scanCode = scanCodeOf(vk);
   e.flags = flags | (up ? kKeyUp : 0);
   e.down = !up;
-  keys_.push_back({e});
+  keys_.push_back({e, clock_});
+}
+
+void SimPlatform::queueKeyAt(std::uint32_t atMs, int vk, bool up, int flags) {
+  queueKey(vk, up, flags);
+  keys_.back().dueMs = atMs;
+}
+
+bool SimPlatform::keyDue() const {
+  return !keys_.empty() && static_cast<std::int32_t>(clock_ - keys_.front().dueMs) >= 0;
 }
 
 void SimPlatform::typeChar(char16_t ch) {
@@ -230,7 +239,7 @@ int SimPlatform::scanCodeOf(int vk) const {
 void SimPlatform::sendKeyEvent(int vk, int scanCode, bool up) {
   sentKeys.push_back({vk, scanCode, up});
   KeyEvent e{vk, scanCode, kKeyInjected | (up ? kKeyUp : 0), !up};
-  keys_.push_back({e});
+  keys_.push_back({e, clock_});
 }
 
 void SimPlatform::sendKeys(std::u16string_view keys) { sentKeyStrings.emplace_back(keys); }
@@ -369,8 +378,8 @@ void SimPlatform::scriptAtRestInModalLoop() {
 void SimPlatform::doEvents() {
   scriptAtRestInModalLoop();
   ++pumpDepth_;
-  while (!keys_.empty() || !windowEvents_.empty()) {
-    if (!keys_.empty()) {
+  while (keyDue() || !windowEvents_.empty()) {
+    if (keyDue()) {
       KeyEvent e = keys_.front().event;
       keys_.pop_front();
       deliverKey(e);
@@ -397,6 +406,10 @@ void SimPlatform::advance(std::uint32_t ms) {
       std::uint32_t wait = due - clock_;
       if (static_cast<std::int32_t>(wait) <= 0) wait = 0;
       step = std::min(step, std::max<std::uint32_t>(wait, 1));
+    }
+    if (!keys_.empty()) {
+      const std::uint32_t wait = keys_.front().dueMs - clock_;
+      if (static_cast<std::int32_t>(wait) > 0) step = std::min(step, wait);
     }
     clock_ += step;
     doEvents();

@@ -75,6 +75,9 @@ class SimPlatform : public Platform {
   // Whether a key of the US layout types the character (capitals and shifted marks with Shift).
   static bool typesCharacter(char16_t ch);
   void queueKey(int vk, bool up, int flags = 0);
+  // Queues a key event that arrives once the clock reaches `atMs`, whatever the program does then:
+  // a modal loop that pumps messages gets it as a person's key would. Keys arrive in queue order.
+  void queueKeyAt(std::uint32_t atMs, int vk, bool up, int flags = 0);
   // Moves the virtual clock by ms, firing timers as their intervals pass (each inside the pump).
   void advance(std::uint32_t ms);
   // Runs the pump until the queue is empty and no timer is due (and a typed script is done).
@@ -208,7 +211,10 @@ class SimPlatform : public Platform {
   };
   struct QueuedKey {
     KeyEvent event;
+    std::uint32_t dueMs = 0;  // the clock at which it arrives
   };
+  // Whether the first queued key has arrived.
+  bool keyDue() const;
 
   void deliverKey(const KeyEvent& event);
   void typeIntoWindow(SimWindow& w, const KeyEvent& event);
