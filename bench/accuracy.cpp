@@ -152,8 +152,8 @@ int main(int argc, char** argv) {
       std::filesystem::temp_directory_path() / ("yz-accuracy-" + std::to_string(::getpid()));
   std::filesystem::remove_all(root);
   std::filesystem::create_directories(root / std::filesystem::path(u8"用户diy文件"));
-  std::filesystem::copy(folder / std::filesystem::path(u8"内置文件"), root / std::filesystem::path(u8"内置文件"),
-                        std::filesystem::copy_options::recursive);
+  yz::copyFolderKeepingTimes(folder / std::filesystem::path(u8"内置文件"),
+                             root / std::filesystem::path(u8"内置文件"));
   yz::SimSessionOptions options;
   options.programFolder = root;
   options.resourceDir = resources;
