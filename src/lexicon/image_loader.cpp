@@ -258,6 +258,21 @@ LexiconImageResult readLexiconImage(std::span<const std::byte> bytes, LexiconTab
   return buildFromBuffer(std::move(buffer), bytes.size(), table);
 }
 
+namespace {
+
+// The seal read before the image: an image that a newer text lexicon has outdated is not read.
+bool outdated(const ProgramFolder& files, const unsigned char* sealBytes, LexiconImageResult& result) {
+  const Seal s = readSeal(sealBytes);
+  const std::optional<LexiconSourceStamp> text = files.stamp(kMainLexiconPath);
+  if (!s.present || !text || *text == s.source) return false;
+  result.stale = true;
+  result.source = s.source;
+  result.error = "image made from another text lexicon";
+  return true;
+}
+
+}  // namespace
+
 LexiconImageResult duqudaciku(const ProgramFolder& files, LexiconTable& mainLexicon) {
   LexiconImageResult result;
   std::error_code ec;
@@ -277,19 +292,11 @@ LexiconImageResult duqudaciku(const ProgramFolder& files, LexiconTable& mainLexi
     return result;
   }
   auto bytes = static_cast<std::size_t>(size);
-  // The seal first: an image that a newer text lexicon has outdated is not read at all.
   if (bytes >= kHeaderBytes + kLexiconImageSealBytes) {
     unsigned char seal[kLexiconImageSealBytes];
     in.seekg(size - static_cast<std::streamoff>(kLexiconImageSealBytes));
-    if (in.read(reinterpret_cast<char*>(seal), sizeof seal)) {
-      const Seal s = readSeal(seal);
-      const std::optional<LexiconSourceStamp> text = files.stamp(kMainLexiconPath);
-      if (s.present && text && !(*text == s.source)) {
-        result.stale = true;
-        result.source = s.source;
-        result.error = "image made from another text lexicon";
-        return result;
-      }
+    if (in.read(reinterpret_cast<char*>(seal), sizeof seal) && outdated(files, seal, result)) {
+      return result;
     }
     in.clear();
   }
@@ -300,6 +307,30 @@ LexiconImageResult duqudaciku(const ProgramFolder& files, LexiconTable& mainLexi
     result.error = "image unreadable";
     return result;
   }
+  return buildFromBuffer(std::move(buffer), bytes, mainLexicon);
+}
+
+LexiconImageResult duqudaciku(const ProgramFolder& files, const Platform& platform,
+                              LexiconTable& mainLexicon) {
+  LexiconImageResult result;
+  std::shared_ptr<const FileBytes> image = platform.mapFile(files.path(kLexiconImagePath), kLexiconImageLimit);
+  if (!image) {
+    result.error = "image missing, unreadable or too large";
+    return result;
+  }
+  const auto* data = reinterpret_cast<const unsigned char*>(image->data());
+  const std::size_t bytes = image->size();
+  if (bytes >= kHeaderBytes + kLexiconImageSealBytes &&
+      outdated(files, data + bytes - kLexiconImageSealBytes, result)) {
+    return result;
+  }
+  // Texts are read as UTF-16 where they lie: a mapping starts on a page, a read buffer on the
+  // allocator's alignment.
+  if (reinterpret_cast<std::uintptr_t>(data) % alignof(char16_t) != 0) {
+    return readLexiconImage(std::span<const std::byte>(image->data(), bytes), mainLexicon);
+  }
+  const auto* units = reinterpret_cast<const char16_t*>(data);
+  auto buffer = std::make_shared<const TextBuffer>(image, units, bytes / 2);
   return buildFromBuffer(std::move(buffer), bytes, mainLexicon);
 }
 

@@ -9,6 +9,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <filesystem>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -185,6 +186,31 @@ using FormEventHandler = std::function<void(const FormEvent&)>;
 
 // ---------------------------------------------------------------------------------------------
 
+// The bytes of a file as `Platform::mapFile` gives them: mapped or read, they live as long as the
+// object.
+class FileBytes {
+ public:
+  virtual ~FileBytes() = default;
+  const std::byte* data() const { return data_; }
+  std::size_t size() const { return size_; }
+
+ protected:
+  const std::byte* data_ = nullptr;
+  std::size_t size_ = 0;
+};
+
+// File bytes read into memory of their own: what `mapFile` gives where it does not map.
+class OwnedFileBytes final : public FileBytes {
+ public:
+  explicit OwnedFileBytes(std::string bytes) : bytes_(std::move(bytes)) {
+    data_ = reinterpret_cast<const std::byte*>(bytes_.data());
+    size_ = bytes_.size();
+  }
+
+ private:
+  std::string bytes_;
+};
+
 class Platform {
  public:
   virtual ~Platform() = default;
@@ -293,6 +319,14 @@ class Platform {
 
   // --- resources of the executable (type CUSTOM) ---
   virtual std::optional<std::string> resource(int id) const = 0;
+
+  // --- a large read-only file ---
+  // The whole of a regular file of at most `limit` bytes, for reading only: mapped from the
+  // system's file cache where a mapping does no harm (nothing copied, a page comes in when it is
+  // first read), read into memory of its own otherwise. nullptr when the file is missing, not a
+  // regular file, larger than `limit` or unreadable. The bytes stay valid while the object lives.
+  virtual std::shared_ptr<const FileBytes> mapFile(const std::filesystem::path& file,
+                                                   std::uintmax_t limit) const = 0;
 
   // --- windowing runtime ---
   virtual std::unique_ptr<NativeForm> createForm(FormEventHandler onEvent) = 0;

@@ -189,6 +189,10 @@ class SimPlatform : public Platform {
   bool isConnected() const override { return connected; }
 
   std::optional<std::string> resource(int id) const override;
+  // Maps the file (read-only, private): the engine's own writers replace a file by renaming a new
+  // one over it, which leaves a mapping of the old one intact.
+  std::shared_ptr<const FileBytes> mapFile(const std::filesystem::path& file,
+                                           std::uintmax_t limit) const override;
 
   std::unique_ptr<NativeForm> createForm(FormEventHandler onEvent) override;
   Point measureText(const FontSpec& font, std::u16string_view text) const override;

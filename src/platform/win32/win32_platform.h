@@ -93,6 +93,10 @@ class Win32Platform : public Platform {
 
   // --- resources ---
   std::optional<std::string> resource(int id) const override;
+  // Read into memory, not mapped: Windows refuses to replace or truncate a mapped file, and the
+  // lexicon image is rewritten by a scheme switch while the table loaded from it is still in use.
+  std::shared_ptr<const FileBytes> mapFile(const std::filesystem::path& file,
+                                           std::uintmax_t limit) const override;
 
   // --- windowing runtime ---
   std::unique_ptr<NativeForm> createForm(FormEventHandler onEvent) override;
