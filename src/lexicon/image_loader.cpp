@@ -49,16 +49,26 @@ std::uint64_t mergeRound(std::uint64_t acc, std::uint64_t lane) {
   return (acc ^ mixRound(0, lane)) * kPrime1 + kPrime4;
 }
 
-std::uint64_t checksum(const unsigned char* p, std::size_t n) {
+// Bytes between two calls of a checker's `done(offset)`: the bytes before it are not read again
+// by that pass.
+constexpr std::size_t kProgressStep = std::size_t{1} << 20;
+
+template <typename Done>
+std::uint64_t checksum(const unsigned char* p, std::size_t n, Done done) {
+  const unsigned char* const begin = p;
   const unsigned char* const end = p + n;
   std::uint64_t h;
   if (n >= 32) {
     std::uint64_t v1 = kPrime1 + kPrime2, v2 = kPrime2, v3 = 0, v4 = 0 - kPrime1;
-    for (; end - p >= 32; p += 32) {
-      v1 = mixRound(v1, readUint64(p));
-      v2 = mixRound(v2, readUint64(p + 8));
-      v3 = mixRound(v3, readUint64(p + 16));
-      v4 = mixRound(v4, readUint64(p + 24));
+    while (end - p >= 32) {
+      const unsigned char* const stop = p + std::min<std::size_t>((end - p) / 32, kProgressStep / 32) * 32;
+      for (; p < stop; p += 32) {
+        v1 = mixRound(v1, readUint64(p));
+        v2 = mixRound(v2, readUint64(p + 8));
+        v3 = mixRound(v3, readUint64(p + 16));
+        v4 = mixRound(v4, readUint64(p + 24));
+      }
+      done(static_cast<std::size_t>(p - begin));
     }
     h = std::rotl(v1, 1) + std::rotl(v2, 7) + std::rotl(v3, 12) + std::rotl(v4, 18);
     h = mergeRound(mergeRound(mergeRound(mergeRound(h, v1), v2), v3), v4);
@@ -80,6 +90,10 @@ std::uint64_t checksum(const unsigned char* p, std::size_t n) {
   h *= kPrime3;
   h ^= h >> 32;
   return h;
+}
+
+std::uint64_t checksum(const unsigned char* p, std::size_t n) {
+  return checksum(p, n, [](std::size_t) {});
 }
 
 // The seal at the end of an image, read without the checksum test.
@@ -124,8 +138,8 @@ int compareUnits(const unsigned char* data, TextSpan a, TextSpan b) {
 // Walks the count and the records that fill `size` bytes exactly, checking them, and hands each
 // record to `onRecord(k, count, code, list)` as it goes; a caller that builds from the records
 // discards what it built when the walk fails.
-template <typename OnRecord>
-LexiconImageResult walkRecords(const unsigned char* data, std::size_t size, OnRecord onRecord) {
+template <typename OnRecord, typename Done>
+LexiconImageResult walkRecords(const unsigned char* data, std::size_t size, OnRecord onRecord, Done done) {
   LexiconImageResult result;
   auto fail = [&](std::string why) {
     result.error = std::move(why);
@@ -159,12 +173,18 @@ LexiconImageResult walkRecords(const unsigned char* data, std::size_t size, OnRe
     return true;
   };
   TextSpan previousCode;
+  std::size_t doneTo = 0;
   for (std::int32_t k = 1; k <= count; ++k) {
     TextSpan code, list;
     if (!readText(k, "code", code) || !readText(k, "list", list)) return result;
     // The table is binary-searched in the stored order.
     if (k > 1 && compareUnits(data, previousCode, code) > 0) {
       return fail("record " + std::to_string(k) + ": code out of order");
+    }
+    // The bytes before the previous code are not read again.
+    if (previousCode.offset >= doneTo + kProgressStep) {
+      doneTo = previousCode.offset;
+      done(doneTo);
     }
     previousCode = code;
     onRecord(k, count, code, list);
@@ -176,8 +196,9 @@ LexiconImageResult walkRecords(const unsigned char* data, std::size_t size, OnRe
 }
 
 // Checks the seal, its checksum first, then walks the records before it.
-template <typename OnRecord>
-LexiconImageResult walkImage(const unsigned char* data, std::size_t size, OnRecord onRecord) {
+// `done(from, to)` is told of each stretch of bytes a pass has finished with.
+template <typename OnRecord, typename Done>
+LexiconImageResult walkImage(const unsigned char* data, std::size_t size, OnRecord onRecord, Done done) {
   LexiconImageResult result;
   const Seal seal = size >= kHeaderBytes + kLexiconImageSealBytes
                         ? readSeal(data + size - kLexiconImageSealBytes)
@@ -185,24 +206,37 @@ LexiconImageResult walkImage(const unsigned char* data, std::size_t size, OnReco
   if (!seal.present) {
     // Records that fill the file to its last byte are an image of an older version, made before
     // images were sealed: outdated rather than damaged.
-    result.stale = walkRecords(data, size, [](std::int32_t, std::int32_t, TextSpan, TextSpan) {}).ok;
+    result.stale =
+        walkRecords(data, size, [](std::int32_t, std::int32_t, TextSpan, TextSpan) {}, [](std::size_t) {}).ok;
     result.error = result.stale ? "image without a seal, made by an older version" : "no seal after the records";
     return result;
   }
   const unsigned char* sealAt = data + size - kLexiconImageSealBytes;
-  if (checksum(data, size - 8) != readUint64(sealAt + kLexiconImageSealBytes - 8)) {
+  std::size_t from = 0;
+  auto passDone = [&](std::size_t to) {
+    done(from, to);
+    from = to;
+  };
+  const std::uint64_t sum = checksum(data, size - 8, passDone);
+  done(from, size - 8);
+  from = 0;
+  if (sum != readUint64(sealAt + kLexiconImageSealBytes - 8)) {
     result.error = "checksum does not match: the image was altered";
     return result;
   }
-  result = walkRecords(data, size - kLexiconImageSealBytes, onRecord);
+  result = walkRecords(data, size - kLexiconImageSealBytes, onRecord, passDone);
+  done(from, size);
   result.source = seal.source;
   return result;
 }
 
 // Checks the image in `buffer` (its first `byteSize` bytes) and, when it is sound, replaces
-// `table` with one whose slots view the buffer.
+// `table` with one whose slots view the buffer. When the buffer is a mapped file (`mapped`), the
+// bytes each check has passed are given back to the system as it goes: the image need not be
+// in memory whole at any moment, and a lookup brings in the few pages it reads.
 LexiconImageResult buildFromBuffer(std::shared_ptr<const TextBuffer> buffer,
-                                   std::size_t byteSize, LexiconTable& table) {
+                                   std::size_t byteSize, LexiconTable& table,
+                                   const FileBytes* mapped = nullptr) {
   const char16_t* units = buffer->data();
   LexiconTable fresh;
   fresh.reset();
@@ -215,6 +249,9 @@ LexiconImageResult buildFromBuffer(std::shared_ptr<const TextBuffer> buffer,
                             }
                             fresh.codes.pushView(view(code));
                             fresh.lines.pushView(view(list));
+                          },
+                          [mapped](std::size_t from, std::size_t to) {
+                            if (mapped != nullptr) mapped->release(from, to);
                           });
   if (!result.ok) return result;
   fresh.buffer = std::move(buffer);
@@ -249,7 +286,7 @@ void sealLexiconImage(std::string& image, const LexiconSourceStamp& source) {
 
 LexiconImageResult checkLexiconImage(std::span<const std::byte> bytes) {
   return walkImage(reinterpret_cast<const unsigned char*>(bytes.data()), bytes.size(),
-                   [](std::int32_t, std::int32_t, TextSpan, TextSpan) {});
+                   [](std::int32_t, std::int32_t, TextSpan, TextSpan) {}, [](std::size_t, std::size_t) {});
 }
 
 LexiconImageResult readLexiconImage(std::span<const std::byte> bytes, LexiconTable& table) {
@@ -330,8 +367,9 @@ LexiconImageResult duqudaciku(const ProgramFolder& files, const Platform& platfo
     return readLexiconImage(std::span<const std::byte>(image->data(), bytes), mainLexicon);
   }
   const auto* units = reinterpret_cast<const char16_t*>(data);
-  auto buffer = std::make_shared<const TextBuffer>(image, units, bytes / 2);
-  return buildFromBuffer(std::move(buffer), bytes, mainLexicon);
+  const FileBytes* mapped = image.get();
+  auto buffer = std::make_shared<const TextBuffer>(std::move(image), units, bytes / 2);
+  return buildFromBuffer(std::move(buffer), bytes, mainLexicon, mapped);
 }
 
 std::string encodeLexiconImage(const LexiconTable& table, const LexiconSourceStamp& source) {

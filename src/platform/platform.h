@@ -193,6 +193,13 @@ class FileBytes {
   virtual ~FileBytes() = default;
   const std::byte* data() const { return data_; }
   std::size_t size() const { return size_; }
+  // The bytes from `from` to `to` are not needed for now: where they are mapped from the file the
+  // system may drop them from the process's memory and read them again when they are next used.
+  // They stay valid and unchanged either way.
+  virtual void release(std::size_t from, std::size_t to) const {
+    (void)from;
+    (void)to;
+  }
 
  protected:
   const std::byte* data_ = nullptr;
@@ -238,6 +245,10 @@ class Platform {
   virtual bool timerEnabled(TimerId timer) const = 0;
   // Processes every pending hook event, timer tick and window event once. Handlers run re-entrantly.
   virtual void doEvents() = 0;
+  // How many handlers of the engine (a key to the hook, a timer tick, a window event) the pump
+  // has run since the platform was made. Whoever keeps results across a pump compares it to know
+  // whether anything may have changed meanwhile.
+  virtual std::uint64_t handlersRun() const = 0;
   // Runs the message loop until `quit` is called.
   virtual void runMessageLoop() = 0;
   virtual void quit() = 0;

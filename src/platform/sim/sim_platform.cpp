@@ -258,6 +258,7 @@ void SimPlatform::deliverKey(const KeyEvent& event) {
   HookAnswer answer = HookAnswer::CallNext;
   if (hook_) {
     ++hookCalls;
+    ++handlersRun_;
     HookProc proc = hook_;  // the procedure may remove or replace the hook
     answer = proc(event);
     hookAnswers.push_back(answer);
@@ -342,6 +343,7 @@ bool SimPlatform::fireDueTimers() {
     t.lastFired = clock_;
     t.running = true;  // a tick is not delivered again while its handler runs
     auto onTick = t.onTick;
+    ++handlersRun_;
     onTick();
     timers_[i].running = false;
     fired = true;
@@ -391,6 +393,7 @@ void SimPlatform::doEvents() {
     } else {
       auto event = std::move(windowEvents_.front());
       windowEvents_.pop_front();
+      ++handlersRun_;
       event();
     }
   }
@@ -765,6 +768,14 @@ class MappedFileBytes final : public FileBytes {
     size_ = size;
   }
   ~MappedFileBytes() override { ::munmap(at_, size_); }
+  void release(std::size_t from, std::size_t to) const override {
+    // Whole pages inside the stretch only. The mapping is private and never written, so a page
+    // dropped is read from the file again as it was.
+    const auto page = static_cast<std::size_t>(::sysconf(_SC_PAGESIZE));
+    const std::size_t first = (from + page - 1) / page * page;
+    const std::size_t last = std::min(to, size_) / page * page;
+    if (last > first) ::madvise(static_cast<char*>(at_) + first, last - first, MADV_DONTNEED);
+  }
   MappedFileBytes(const MappedFileBytes&) = delete;
   MappedFileBytes& operator=(const MappedFileBytes&) = delete;
 

@@ -97,6 +97,7 @@ Win32Platform::~Win32Platform() {
 }
 
 bool Win32Platform::runHandler(const std::function<void()>& handler) noexcept {
+  ++handlersRun_;
   try {
     handler();
     return true;

@@ -38,6 +38,7 @@ class Win32Platform : public Platform {
   void setTimer(TimerId timer, int intervalMs, bool enabled) override;
   bool timerEnabled(TimerId timer) const override;
   void doEvents() override;
+  std::uint64_t handlersRun() const override { return handlersRun_; }
   void runMessageLoop() override;
   void quit() override;
   bool quitting() const override { return quitRequested_; }
@@ -125,6 +126,7 @@ class Win32Platform : public Platform {
   void* messageWindow_ = nullptr;  // HWND of the hidden window that owns timers and the clipboard
   void* hook_ = nullptr;           // HHOOK of the low-level keyboard hook
   HookProc hookProc_;
+  std::uint64_t handlersRun_ = 0;
   std::map<TimerId, Timer> timers_;
   TimerId nextTimer_ = 1;
   bool quitRequested_ = false;
