@@ -105,15 +105,16 @@ bool fits(const T& now, const T& before, const T& after) {
 
 }  // namespace
 
-std::u16string CodeLookup::repeatKey(const std::u16string& code, const std::u16string& cnir,
-                                     const float& zicipn) const {
+const std::u16string& CodeLookup::repeatKey(const std::u16string& code, const std::u16string& cnir,
+                                            const float& zicipn) {
   // Which cells the outputs are: the order of the writes decides what such a cell ends with.
   char16_t outputs = &zicipn == &cells_.zicipn ? 1 : 0;
   if (&cnir == &cells_.lookupWord) outputs |= 2;
   if (&cnir == &cells_.cnir3) outputs |= 4;
   if (&cnir == &cells_.wordCandidates) outputs |= 8;
   if (&cnir == &cells_.endzf0) outputs |= 16;
-  std::u16string key = code;
+  std::u16string& key = keyScratch_;  // no allocation per lookup
+  key.assign(code);
   key += u'\uFFFF';
   key += static_cast<char16_t>(cells_.fybci);
   key += static_cast<char16_t>(cells_.fybcib);
@@ -133,13 +134,21 @@ bool CodeLookup::repeat(const std::u16string& key, std::u16string& cnir, float& 
       win_.loopCounter != k.loopCounter) {
     return false;
   }
-  // The two wrappers' cells are written only by the wrappers (or through `cnir`, set last).
-  std::u16string lookupWord, cnir3;
-  if (!k.wroteLookupWord) lookupWord = std::move(cells_.lookupWord);
-  if (!k.wroteCnir3) cnir3 = std::move(cells_.cnir3);
-  cells_ = a;
-  if (!k.wroteLookupWord) cells_.lookupWord = std::move(lookupWord);
-  if (!k.wroteCnir3) cells_.cnir3 = std::move(cnir3);
+  // Field by field, into the strings' own room. The two wrappers' cells are written only by the
+  // wrappers (or through `cnir`, set last).
+  LookupCells& c = cells_;
+  if (k.wroteLookupWord) c.lookupWord = a.lookupWord;
+  if (k.wroteCnir3) c.cnir3 = a.cnir3;
+  c.wordCandidates = a.wordCandidates;
+  c.endzf0 = a.endzf0;
+  c.zicipn = a.zicipn;
+  c.mainHitIndex = a.mainHitIndex;
+  c.userHitIndex = a.userHitIndex;
+  c.userInsertIndex = a.userInsertIndex;
+  c.charHitIndex = a.charHitIndex;
+  c.lastFoundIndex = a.lastFoundIndex;
+  c.fybci = a.fybci;
+  c.fybcib = a.fybcib;
   cnir = k.cnir;
   zicipn = k.zicipnAfter;
   LexiconTable& main = lex_.mainLexicon;
@@ -156,8 +165,8 @@ void CodeLookup::hzirvck(std::u16string str4, std::u16string& cnir, float& zicip
     repeats_.clear();
     keptUnder_ = repeatConditions();
   }
-  std::u16string key = repeatKey(str4, cnir, zicipn);
-  if (repeat(key, cnir, zicipn)) return;
+  if (repeat(repeatKey(str4, cnir, zicipn), cnir, zicipn)) return;
+  std::u16string key = keyScratch_;
   KeptLookup k;
   k.before = cells_;
   k.zicipnBefore = zicipn;

@@ -83,14 +83,15 @@ class CodeLookup {
   bool repeat(const std::u16string& key, std::u16string& cnir, float& zicipn);
   // A lookup is kept per code, per state of the wrappers' flags, which the lookup reads, and per
   // choice of cells as its outputs.
-  std::u16string repeatKey(const std::u16string& code, const std::u16string& cnir,
-                           const float& zicipn) const;
+  const std::u16string& repeatKey(const std::u16string& code, const std::u16string& cnir,
+                                  const float& zicipn);
   void lookUp(std::u16string code, std::u16string& cnir, float& zicipn);
 
   int repeatDepth_ = 0;
   std::uint64_t ybciRuns_ = 0, ybcibRuns_ = 0;
   RepeatConditions keptUnder_;
   std::unordered_map<std::u16string, KeptLookup> repeats_;
+  std::u16string keyScratch_;
 
 
   // Where the gate of the auxiliary interpretations sends the lookup.

@@ -85,7 +85,7 @@ struct SyllableTable {
 };
 
 // Where lookups leave their results. Overwritten by every lookup, nested ones included: read what
-// you need right after the call.
+// you need right after the call. (A cell added here is also given back by CodeLookup::repeat.)
 struct LookupCells {
   std::u16string lookupWord;        // best word / character / user candidate list of the last lookup
   std::u16string wordCandidates;    // candidate-list output of the user lookup; the end-word list
