@@ -49,52 +49,64 @@ std::uint64_t mergeRound(std::uint64_t acc, std::uint64_t lane) {
   return (acc ^ mixRound(0, lane)) * kPrime1 + kPrime4;
 }
 
-// Bytes between two calls of a checker's `done(offset)`: the bytes before it are not read again
-// by that pass.
+// Bytes between two calls of the walk's `done(offset)`: the bytes before it are not read again.
 constexpr std::size_t kProgressStep = std::size_t{1} << 20;
 
-template <typename Done>
-std::uint64_t checksum(const unsigned char* p, std::size_t n, Done done) {
-  const unsigned char* const begin = p;
-  const unsigned char* const end = p + n;
-  std::uint64_t h;
-  if (n >= 32) {
-    std::uint64_t v1 = kPrime1 + kPrime2, v2 = kPrime2, v3 = 0, v4 = 0 - kPrime1;
-    while (end - p >= 32) {
-      const unsigned char* const stop = p + std::min<std::size_t>((end - p) / 32, kProgressStep / 32) * 32;
-      for (; p < stop; p += 32) {
-        v1 = mixRound(v1, readUint64(p));
-        v2 = mixRound(v2, readUint64(p + 8));
-        v3 = mixRound(v3, readUint64(p + 16));
-        v4 = mixRound(v4, readUint64(p + 24));
-      }
-      done(static_cast<std::size_t>(p - begin));
-    }
-    h = std::rotl(v1, 1) + std::rotl(v2, 7) + std::rotl(v3, 12) + std::rotl(v4, 18);
-    h = mergeRound(mergeRound(mergeRound(mergeRound(h, v1), v2), v3), v4);
-  } else {
-    h = kPrime5;
-  }
-  h += n;
-  for (; end - p >= 8; p += 8) h = std::rotl(h ^ mixRound(0, readUint64(p)), 27) * kPrime1 + kPrime4;
-  if (end - p >= 4) {
-    std::uint32_t w;
-    std::memcpy(&w, p, 4);
-    h = std::rotl(h ^ (std::uint64_t{w} * kPrime1), 23) * kPrime2 + kPrime3;
-    p += 4;
-  }
-  for (; p < end; ++p) h = std::rotl(h ^ (*p * kPrime5), 11) * kPrime1;
-  h ^= h >> 33;
-  h *= kPrime2;
-  h ^= h >> 29;
-  h *= kPrime3;
-  h ^= h >> 32;
-  return h;
-}
+// The checksum taken as far as the bytes are wanted: four lanes over 32-byte stripes, then the
+// rest and the final mix.
+class StreamingChecksum {
+ public:
+  StreamingChecksum(const unsigned char* data, std::size_t n) : begin_(data), p_(data), end_(data + n), n_(n) {}
 
-std::uint64_t checksum(const unsigned char* p, std::size_t n) {
-  return checksum(p, n, [](std::size_t) {});
-}
+  // Takes in the whole stripes before `offset`.
+  void advanceTo(std::size_t offset) {
+    if (n_ < 32) return;
+    const unsigned char* const target = begin_ + std::min(offset, n_);
+    for (; end_ - p_ >= 32 && target - p_ >= 32; p_ += 32) {
+      v1_ = mixRound(v1_, readUint64(p_));
+      v2_ = mixRound(v2_, readUint64(p_ + 8));
+      v3_ = mixRound(v3_, readUint64(p_ + 16));
+      v4_ = mixRound(v4_, readUint64(p_ + 24));
+    }
+  }
+  std::size_t position() const { return static_cast<std::size_t>(p_ - begin_); }
+
+  std::uint64_t finish() {
+    advanceTo(n_);
+    std::uint64_t h;
+    if (n_ >= 32) {
+      h = std::rotl(v1_, 1) + std::rotl(v2_, 7) + std::rotl(v3_, 12) + std::rotl(v4_, 18);
+      h = mergeRound(mergeRound(mergeRound(mergeRound(h, v1_), v2_), v3_), v4_);
+    } else {
+      h = kPrime5;
+    }
+    h += n_;
+    const unsigned char* p = p_;
+    for (; end_ - p >= 8; p += 8) h = std::rotl(h ^ mixRound(0, readUint64(p)), 27) * kPrime1 + kPrime4;
+    if (end_ - p >= 4) {
+      std::uint32_t w;
+      std::memcpy(&w, p, 4);
+      h = std::rotl(h ^ (std::uint64_t{w} * kPrime1), 23) * kPrime2 + kPrime3;
+      p += 4;
+    }
+    for (; p < end_; ++p) h = std::rotl(h ^ (*p * kPrime5), 11) * kPrime1;
+    h ^= h >> 33;
+    h *= kPrime2;
+    h ^= h >> 29;
+    h *= kPrime3;
+    h ^= h >> 32;
+    return h;
+  }
+
+ private:
+  const unsigned char* const begin_;
+  const unsigned char* p_;
+  const unsigned char* const end_;
+  const std::size_t n_;
+  std::uint64_t v1_ = kPrime1 + kPrime2, v2_ = kPrime2, v3_ = 0, v4_ = 0 - kPrime1;
+};
+
+std::uint64_t checksum(const unsigned char* p, std::size_t n) { return StreamingChecksum(p, n).finish(); }
 
 // The seal at the end of an image, read without the checksum test.
 struct Seal {
@@ -195,8 +207,8 @@ LexiconImageResult walkRecords(const unsigned char* data, std::size_t size, OnRe
   return result;
 }
 
-// Checks the seal, its checksum first, then walks the records before it.
-// `done(from, to)` is told of each stretch of bytes a pass has finished with.
+// Checks the seal and its checksum and walks the records before it.
+// `done(from, to)` is told of each stretch of bytes the checks have finished with.
 template <typename OnRecord, typename Done>
 LexiconImageResult walkImage(const unsigned char* data, std::size_t size, OnRecord onRecord, Done done) {
   LexiconImageResult result;
@@ -212,20 +224,32 @@ LexiconImageResult walkImage(const unsigned char* data, std::size_t size, OnReco
     return result;
   }
   const unsigned char* sealAt = data + size - kLexiconImageSealBytes;
+  // One pass: the walk goes ahead, the checksum follows it over what the walk has passed, and
+  // what both have passed is done with. An altered image is refused for its checksum, whatever
+  // the walk found; what the walk handed on is then discarded by the caller.
+  const std::size_t hashed = size - 8;
+  StreamingChecksum sum(data, hashed);
   std::size_t from = 0;
-  auto passDone = [&](std::size_t to) {
+  auto release = [&](std::size_t to) {
+    if (to <= from) return;
     done(from, to);
     from = to;
   };
-  const std::uint64_t sum = checksum(data, size - 8, passDone);
-  done(from, size - 8);
-  from = 0;
-  if (sum != readUint64(sealAt + kLexiconImageSealBytes - 8)) {
+  result = walkRecords(data, size - kLexiconImageSealBytes, onRecord, [&](std::size_t to) {
+    sum.advanceTo(to);
+    release(sum.position());
+  });
+  while (sum.position() + 32 <= hashed) {
+    sum.advanceTo(sum.position() + kProgressStep);
+    release(sum.position());
+  }
+  const bool sound = sum.finish() == readUint64(sealAt + kLexiconImageSealBytes - 8);
+  release(size);
+  if (!sound) {
+    result = LexiconImageResult{};
     result.error = "checksum does not match: the image was altered";
     return result;
   }
-  result = walkRecords(data, size - kLexiconImageSealBytes, onRecord, passDone);
-  done(from, size);
   result.source = seal.source;
   return result;
 }
