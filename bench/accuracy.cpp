@@ -3,7 +3,8 @@
 // on the program folder's generated lexicons, and the committed text is compared with the clause.
 // A line of the text counts as right when all its clauses come out right. Reports the sentence
 // (line) accuracy and the character accuracy, overall and by line length (4-7, 8-12, 13-30
-// characters).
+// characters). Each key's time (the hook, the input pass and the commit it sets off) is measured
+// as well: the mean and the worst per key, letters and Space apart, overall and on the long lines.
 //
 // Usage: accuracy [--summary] [program folder [text file]]
 //   program folder: default $YZ_PROGRAM_DIR, else the working directory; made by vexim-lexgen
@@ -17,6 +18,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -106,16 +108,52 @@ struct Tally {
   }
 };
 
-// Types a code key by key, 120 ms apart as a brisk typist does (two presses of one key closer
-// than that are a long press), and commits it with Space.
-void typeCode(yz::SimSession& session, std::u16string_view code) {
-  constexpr std::uint32_t kKeyGapMs = 120;
-  for (char16_t c : code) {
-    session.type(std::u16string(1, c));
-    session.platform.advance(kKeyGapMs);
+// Times of single keys, in milliseconds.
+struct KeyTimes {
+  std::vector<double> letters, spaces;
+  // The slowest letter keys: the time and the code typed up to and with the key.
+  std::vector<std::pair<double, std::u16string>> slowest;
+  void add(const KeyTimes& other) {
+    letters.insert(letters.end(), other.letters.begin(), other.letters.end());
+    spaces.insert(spaces.end(), other.spaces.begin(), other.spaces.end());
+    for (const auto& s : other.slowest) noteSlow(s.first, s.second);
   }
-  session.type(u"space");
-  session.platform.advance(kKeyGapMs);
+  void noteSlow(double ms, std::u16string_view code) {
+    constexpr std::size_t kKept = 5;
+    if (slowest.size() == kKept && ms <= slowest.back().first) return;
+    slowest.emplace_back(ms, std::u16string(code));
+    std::sort(slowest.begin(), slowest.end(), [](const auto& a, const auto& b) { return a.first > b.first; });
+    if (slowest.size() > kKept) slowest.pop_back();
+  }
+  static void print(const char* label, const std::vector<double>& t) {
+    if (t.empty()) return;
+    double sum = 0, worst = 0;
+    for (double v : t) {
+      sum += v;
+      worst = std::max(worst, v);
+    }
+    std::vector<double> sorted = t;
+    std::sort(sorted.begin(), sorted.end());
+    std::printf("  %-22s keys %6zu  mean %.3f ms  p99 %.3f ms  worst %.3f ms\n", label, t.size(),
+                sum / static_cast<double>(t.size()), sorted[sorted.size() * 99 / 100], worst);
+  }
+};
+
+// Types a code key by key, 120 ms apart as a brisk typist does (two presses of one key closer
+// than that are a long press), and commits it with Space; each key's time goes to `times`.
+void typeCode(yz::SimSession& session, std::u16string_view code, KeyTimes& times) {
+  constexpr std::uint32_t kKeyGapMs = 120;
+  auto timed = [&](std::u16string_view key, std::vector<double>& into) {
+    const auto start = std::chrono::steady_clock::now();
+    session.type(key);
+    into.push_back(std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count());
+    session.platform.advance(kKeyGapMs);
+    return into.back();
+  };
+  for (std::size_t i = 0; i < code.size(); ++i) {
+    times.noteSlow(timed(code.substr(i, 1), times.letters), code.substr(0, i + 1));
+  }
+  timed(u"space", times.spaces);
 }
 
 }  // namespace
@@ -152,8 +190,8 @@ int main(int argc, char** argv) {
       std::filesystem::temp_directory_path() / ("yz-accuracy-" + std::to_string(::getpid()));
   std::filesystem::remove_all(root);
   std::filesystem::create_directories(root / std::filesystem::path(u8"用户diy文件"));
-  std::filesystem::copy(folder / std::filesystem::path(u8"内置文件"), root / std::filesystem::path(u8"内置文件"),
-                        std::filesystem::copy_options::recursive);
+  yz::copyFolderKeepingTimes(folder / std::filesystem::path(u8"内置文件"),
+                             root / std::filesystem::path(u8"内置文件"));
   yz::SimSessionOptions options;
   options.programFolder = root;
   options.resourceDir = resources;
@@ -164,23 +202,27 @@ int main(int argc, char** argv) {
                       : std::filesystem::path(YZ_SOURCE_DIR) / "bench" / "data" / "test_text.txt";
   std::ifstream in(text);
   Tally all, shortLines, midLines, longLines;
+  KeyTimes allKeys, longLineKeys;
   for (std::string raw; std::getline(in, raw);) {
     const std::u16string line = fromUtf8(raw);
     if (line.empty()) continue;
     bool right = true;
     std::size_t n = 0, r = 0;
     std::u16string got;
+    KeyTimes lineKeys;
     for (const std::u16string& clause : clauses(line)) {
       std::u16string code, pinyin;
       yz::citcbmma(encoding.ctx(), clause, code, pinyin);
       const std::size_t before = session->target.text.size();
-      typeCode(*session, code);
+      typeCode(*session, code, lineKeys);
       const std::u16string sentence = session->target.text.substr(std::min(before, session->target.text.size()));
       got += sentence + u" ";
       n += clause.size();
       for (std::size_t i = 0; i < clause.size() && i < sentence.size(); ++i) r += clause[i] == sentence[i];
       right = right && sentence == clause;
     }
+    allKeys.add(lineKeys);
+    if (n > 12) longLineKeys.add(lineKeys);
     all.add(right, n, r);
     (n <= 7 ? shortLines : n <= 12 ? midLines : longLines).add(right, n, r);
     if (!right && !summary) std::printf("  %s\n  -> %s\n", raw.c_str(), utf8(got).c_str());
@@ -196,5 +238,14 @@ int main(int argc, char** argv) {
   shortLines.print("4-7 chars");
   midLines.print("8-12 chars");
   longLines.print("13-30 chars");
+  std::printf("time per key (the hook, the input pass, the commit):\n");
+  if (!allKeys.letters.empty()) std::printf("  first key of the run    %.3f ms\n", allKeys.letters.front());
+  KeyTimes::print("letters", allKeys.letters);
+  KeyTimes::print("Space (commit)", allKeys.spaces);
+  KeyTimes::print("letters, 13-30 chars", longLineKeys.letters);
+  KeyTimes::print("Space, 13-30 chars", longLineKeys.spaces);
+  std::printf("  slowest letter keys (the code up to the key):");
+  for (const auto& [ms, code] : allKeys.slowest) std::printf(" %s %.2f ms;", utf8(code).c_str(), ms);
+  std::printf("\n");
   return 0;
 }

@@ -32,7 +32,7 @@ void BM_AnalyzerRun(benchmark::State& state) {
   const fs::path& root = temp.path();
   fs::create_directories(root / fs::path(u8"用户diy文件"));
   fs::create_directories(root / fs::path(u8"赛文资料"));
-  fs::copy(tables, root / fs::path(u8"内置文件"), fs::copy_options::recursive);
+  yz::copyFolderKeepingTimes(tables, root / fs::path(u8"内置文件"));
   yz::SimSessionOptions options;
   options.programFolder = root;
   options.resourceDir = envPath("YZ_DATA_DIR", "data") / "resources";

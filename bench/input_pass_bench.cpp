@@ -39,7 +39,7 @@ void BM_InputPassOneMoreLetter(benchmark::State& state) {
   const yz::TempFolder temp("yz-input-pass-");
   const fs::path& root = temp.path();
   fs::create_directories(root / fs::path(u8"用户diy文件"));
-  fs::copy(source / fs::path(u8"内置文件"), root / fs::path(u8"内置文件"), fs::copy_options::recursive);
+  yz::copyFolderKeepingTimes(source / fs::path(u8"内置文件"), root / fs::path(u8"内置文件"));
   yz::SimSessionOptions options;
   options.programFolder = root;
   options.resourceDir = envPath("YZ_DATA_DIR", "data") / "resources";

@@ -31,7 +31,7 @@ void BM_SchemeSwitch(benchmark::State& state) {
   const fs::path root = fs::temp_directory_path() / "yz-scheme-switch-bench";
   fs::remove_all(root);
   fs::create_directories(root / fs::path(u8"用户diy文件"));
-  fs::copy(tables, root / fs::path(u8"内置文件"), fs::copy_options::recursive);
+  yz::copyFolderKeepingTimes(tables, root / fs::path(u8"内置文件"));
   yz::SimSessionOptions options;
   options.programFolder = root;
   options.resourceDir = envPath("YZ_DATA_DIR", "data") / "resources";

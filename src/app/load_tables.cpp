@@ -93,7 +93,7 @@ void Lifecycle::loadMainLexicon() {
   // text lexicon loads instead.
   std::optional<LexiconImageResult> rejected;
   if (files.exists(kLexiconImagePath)) {
-    LexiconImageResult image = duqudaciku(files, main);
+    LexiconImageResult image = duqudaciku(files, p, main);
     if (image.ok) return;
     rejected = std::move(image);
   }

@@ -26,6 +26,9 @@ class LexiconLookups final : public ConversionLookups {
   void hzirdzck(std::u16string str4, std::u16string& cnir, float& zicipn) override {
     user_.hzirdzck(std::move(str4), cnir, zicipn);
   }
+  void beginRepeats() override { code_.beginRepeats(); }
+  void endRepeats() override { code_.endRepeats(); }
+  void forgetRepeats() override { code_.forgetRepeats(); }
 
  private:
   CodeLookup& code_;

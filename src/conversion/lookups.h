@@ -22,6 +22,24 @@ class ConversionLookups {
   virtual void hziryhck(std::u16string str4, std::u16string& cnir, std::int32_t& k12) = 0;
   // Looks a code up in the single-character lexicon: best character and its weight.
   virtual void hzirdzck(std::u16string str4, std::u16string& cnir, float& zicipn) = 0;
+
+  // Between these two (they nest) a code looked up again may be answered with the outcome of its
+  // earlier lookup; `forgetRepeats` drops what is kept (after a word was learned).
+  virtual void beginRepeats() {}
+  virtual void endRepeats() {}
+  virtual void forgetRepeats() {}
+};
+
+// Keeps repeated lookups for the life of the object (one conversion).
+class RepeatedLookupsScope {
+ public:
+  explicit RepeatedLookupsScope(ConversionLookups& lookups) : lookups_(lookups) { lookups_.beginRepeats(); }
+  ~RepeatedLookupsScope() { lookups_.endRepeats(); }
+  RepeatedLookupsScope(const RepeatedLookupsScope&) = delete;
+  RepeatedLookupsScope& operator=(const RepeatedLookupsScope&) = delete;
+
+ private:
+  ConversionLookups& lookups_;
 };
 
 // Learns a word into the user lexicon; the segmentation calls it for a fused word.

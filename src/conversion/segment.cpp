@@ -235,6 +235,7 @@ void Segmentation::bmui(std::u16string bmstr, std::u16string& outCode, std::u16s
         outCode = std::move(fusedCode);
         outText = std::move(fusedText);
         conv.icjq = 1;
+        c_.lookups.forgetRepeats();  // the user lexicon changes
         if (c_.learning) c_.learning->zdzyhc(outText);
         c_.conv.icjq = 0;
         return;

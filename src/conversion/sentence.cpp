@@ -51,6 +51,7 @@ std::u16string SentenceConversion::userLine(std::int32_t i) const {
 }
 
 void SentenceConversion::fjyi(std::u16string& bmstr, std::u16string& hjziir, std::u16string& endzf) {
+  const RepeatedLookupsScope repeats(c_.lookups);
   ConversionState& conv = c_.conv;
   LookupCells& cells = c_.lex.cells;
   const Settings& s = c_.settings;

@@ -135,12 +135,9 @@ class LineAnnotator {
  private:
   std::u16string_view info(char16_t ch) const { return ctx_.lex.charInfoLines[ctx_.gbk.charIndex(ch)]; }
   static bool polyphonic(std::u16string_view infoLine) { return !infoLine.empty() && infoLine[0] == u'#'; }
-  std::size_t words() const { return ctx_.lex.polyphoneWords.size(); }
-  std::u16string_view word(std::size_t k) const { return ctx_.lex.polyphoneWords[k]; }
-  std::u16string_view tail(std::size_t k) const {
-    return k < ctx_.lex.polyphoneReadings.size() ? std::u16string_view(ctx_.lex.polyphoneReadings[k])
-                                                  : std::u16string_view();
-  }
+  std::size_t words() const { return ctx_.lex.polyphones.size(); }
+  std::u16string_view word(std::size_t k) const { return ctx_.lex.polyphones.word(k); }
+  std::u16string_view tail(std::size_t k) const { return ctx_.lex.polyphones.reading(k); }
 
   // The reading a character takes without its neighbours: its default pinyin, or the half-width
   // form and a space for a character outside the table.
@@ -346,33 +343,10 @@ AnnotationLoadResult loadAnnotationTables(const Platform& platform, LexiconState
   }
   for (int d = 0; d < 10; ++d) lex.charPinyin[static_cast<std::size_t>(u'0' + d)] = kDigitReadings[d];
 
-  // The words and readings view the decoded resource: one string for the whole text.
-  lex.polyphoneWords.clear();
-  lex.polyphoneReadings.clear();
+  // Resource 103 stays one string for the whole text, read line by line where it lies.
   std::u16string polyphoneText = resourceText(platform, 103, result.polyphones);
   polyphoneText.shrink_to_fit();  // kept for the session: not the codec's worst-case capacity
-  auto polyphones = std::make_shared<const std::u16string>(std::move(polyphoneText));
-  std::size_t lines = 0;
-  if (!polyphones->empty()) forEachCrLfLine(*polyphones, [&](std::u16string_view) { ++lines; });
-  lex.polyphoneWords.reserve(lines + 2);
-  lex.polyphoneReadings.reserve(lines + 2);
-  lex.polyphoneWords.pushView({});
-  lex.polyphoneReadings.pushView({});
-  if (!polyphones->empty()) {
-    forEachCrLfLine(*polyphones, [&](std::u16string_view line) {
-      const std::size_t comma = line.find(u',');
-      lex.polyphoneWords.pushView(line.substr(0, comma));
-      std::u16string_view reading;
-      if (comma != std::u16string_view::npos) {
-        const std::u16string_view rest = line.substr(comma + 1);
-        reading = rest.substr(0, rest.find(u','));
-      }
-      lex.polyphoneReadings.pushView(reading);
-    });
-  }
-  lex.polyphoneWords.pushView({});
-  lex.polyphoneReadings.pushView({});
-  lex.polyphoneText = std::move(polyphones);
+  lex.polyphones.assign(std::make_shared<const std::u16string>(std::move(polyphoneText)));
 
   const std::u16string common = resourceText(platform, 104, result.commonWords);
   lex.commonWords.assign(1, std::u16string());

@@ -39,7 +39,7 @@ struct EncoderContext {
   EncoderCells& cells;
 };
 
-// Fills charInfoLines, charPinyin (digits included), polyphoneWords, polyphoneReadings and
+// Fills charInfoLines, charPinyin (digits included), the polyphonic words (polyphones) and
 // commonWords from resources 102, 103 and 104. A missing resource leaves its tables empty; the
 // result says which resources were read.
 struct AnnotationLoadResult {

@@ -117,6 +117,17 @@ bool ProgramFolder::writeBytes(std::u16string_view relative, std::string_view by
   return !failure;
 }
 
+bool ProgramFolder::refreshBytes(std::u16string_view relative, std::string_view bytes,
+                                 std::error_code* why) const {
+  if (size(relative) == bytes.size()) {
+    if (const auto present = readBytes(relative, bytes.size()); present && *present == bytes) {
+      if (why != nullptr) why->clear();
+      return true;
+    }
+  }
+  return writeBytes(relative, bytes, why);
+}
+
 int ProgramFolder::removeStaleTemporaries() const {
   int removed = 0;
   for (const char8_t* folder : {u8"", u8"内置文件", u8"用户diy文件", u8"界面皮肤库"}) {
@@ -177,7 +188,7 @@ bool ProgramFolder::remove(std::u16string_view relative) const {
 
 bool ProgramFolder::copy(std::u16string_view from, std::u16string_view to) const {
   auto bytes = readBytes(from);
-  return bytes && writeBytes(to, *bytes);
+  return bytes && refreshBytes(to, *bytes);
 }
 
 std::vector<std::u16string_view> splitLines(std::u16string_view text) {

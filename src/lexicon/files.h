@@ -48,6 +48,10 @@ class ProgramFolder {
   // and `why` (when given) holds the system's reason.
   bool writeBytes(std::u16string_view relative, std::string_view bytes,
                   std::error_code* why = nullptr) const;
+  // Writes the file as `writeBytes` does unless it holds exactly these bytes already (a file
+  // regenerated at every start from an unchanged source is then left as it is).
+  bool refreshBytes(std::u16string_view relative, std::string_view bytes,
+                    std::error_code* why = nullptr) const;
   // Removes the temporary files ("name.ext.tmp") that a write cut off by a kill left in the
   // program folder and its subfolders 内置文件, 用户diy文件 and 界面皮肤库; the number removed.
   int removeStaleTemporaries() const;
@@ -59,6 +63,7 @@ class ProgramFolder {
   };
   std::optional<Stamp> stamp(std::u16string_view relative) const;
   bool remove(std::u16string_view relative) const;
+  // Copies a file over another; a target that holds the same bytes already is left alone.
   bool copy(std::u16string_view from, std::u16string_view to) const;
 
  private:

@@ -49,38 +49,64 @@ std::uint64_t mergeRound(std::uint64_t acc, std::uint64_t lane) {
   return (acc ^ mixRound(0, lane)) * kPrime1 + kPrime4;
 }
 
-std::uint64_t checksum(const unsigned char* p, std::size_t n) {
-  const unsigned char* const end = p + n;
-  std::uint64_t h;
-  if (n >= 32) {
-    std::uint64_t v1 = kPrime1 + kPrime2, v2 = kPrime2, v3 = 0, v4 = 0 - kPrime1;
-    for (; end - p >= 32; p += 32) {
-      v1 = mixRound(v1, readUint64(p));
-      v2 = mixRound(v2, readUint64(p + 8));
-      v3 = mixRound(v3, readUint64(p + 16));
-      v4 = mixRound(v4, readUint64(p + 24));
+// Bytes between two calls of the walk's `done(offset)`: the bytes before it are not read again.
+constexpr std::size_t kProgressStep = std::size_t{1} << 20;
+
+// The checksum taken as far as the bytes are wanted: four lanes over 32-byte stripes, then the
+// rest and the final mix.
+class StreamingChecksum {
+ public:
+  StreamingChecksum(const unsigned char* data, std::size_t n) : begin_(data), p_(data), end_(data + n), n_(n) {}
+
+  // Takes in the whole stripes before `offset`.
+  void advanceTo(std::size_t offset) {
+    if (n_ < 32) return;
+    const unsigned char* const target = begin_ + std::min(offset, n_);
+    for (; end_ - p_ >= 32 && target - p_ >= 32; p_ += 32) {
+      v1_ = mixRound(v1_, readUint64(p_));
+      v2_ = mixRound(v2_, readUint64(p_ + 8));
+      v3_ = mixRound(v3_, readUint64(p_ + 16));
+      v4_ = mixRound(v4_, readUint64(p_ + 24));
     }
-    h = std::rotl(v1, 1) + std::rotl(v2, 7) + std::rotl(v3, 12) + std::rotl(v4, 18);
-    h = mergeRound(mergeRound(mergeRound(mergeRound(h, v1), v2), v3), v4);
-  } else {
-    h = kPrime5;
   }
-  h += n;
-  for (; end - p >= 8; p += 8) h = std::rotl(h ^ mixRound(0, readUint64(p)), 27) * kPrime1 + kPrime4;
-  if (end - p >= 4) {
-    std::uint32_t w;
-    std::memcpy(&w, p, 4);
-    h = std::rotl(h ^ (std::uint64_t{w} * kPrime1), 23) * kPrime2 + kPrime3;
-    p += 4;
+  std::size_t position() const { return static_cast<std::size_t>(p_ - begin_); }
+
+  std::uint64_t finish() {
+    advanceTo(n_);
+    std::uint64_t h;
+    if (n_ >= 32) {
+      h = std::rotl(v1_, 1) + std::rotl(v2_, 7) + std::rotl(v3_, 12) + std::rotl(v4_, 18);
+      h = mergeRound(mergeRound(mergeRound(mergeRound(h, v1_), v2_), v3_), v4_);
+    } else {
+      h = kPrime5;
+    }
+    h += n_;
+    const unsigned char* p = p_;
+    for (; end_ - p >= 8; p += 8) h = std::rotl(h ^ mixRound(0, readUint64(p)), 27) * kPrime1 + kPrime4;
+    if (end_ - p >= 4) {
+      std::uint32_t w;
+      std::memcpy(&w, p, 4);
+      h = std::rotl(h ^ (std::uint64_t{w} * kPrime1), 23) * kPrime2 + kPrime3;
+      p += 4;
+    }
+    for (; p < end_; ++p) h = std::rotl(h ^ (*p * kPrime5), 11) * kPrime1;
+    h ^= h >> 33;
+    h *= kPrime2;
+    h ^= h >> 29;
+    h *= kPrime3;
+    h ^= h >> 32;
+    return h;
   }
-  for (; p < end; ++p) h = std::rotl(h ^ (*p * kPrime5), 11) * kPrime1;
-  h ^= h >> 33;
-  h *= kPrime2;
-  h ^= h >> 29;
-  h *= kPrime3;
-  h ^= h >> 32;
-  return h;
-}
+
+ private:
+  const unsigned char* const begin_;
+  const unsigned char* p_;
+  const unsigned char* const end_;
+  const std::size_t n_;
+  std::uint64_t v1_ = kPrime1 + kPrime2, v2_ = kPrime2, v3_ = 0, v4_ = 0 - kPrime1;
+};
+
+std::uint64_t checksum(const unsigned char* p, std::size_t n) { return StreamingChecksum(p, n).finish(); }
 
 // The seal at the end of an image, read without the checksum test.
 struct Seal {
@@ -124,8 +150,8 @@ int compareUnits(const unsigned char* data, TextSpan a, TextSpan b) {
 // Walks the count and the records that fill `size` bytes exactly, checking them, and hands each
 // record to `onRecord(k, count, code, list)` as it goes; a caller that builds from the records
 // discards what it built when the walk fails.
-template <typename OnRecord>
-LexiconImageResult walkRecords(const unsigned char* data, std::size_t size, OnRecord onRecord) {
+template <typename OnRecord, typename Done>
+LexiconImageResult walkRecords(const unsigned char* data, std::size_t size, OnRecord onRecord, Done done) {
   LexiconImageResult result;
   auto fail = [&](std::string why) {
     result.error = std::move(why);
@@ -159,12 +185,18 @@ LexiconImageResult walkRecords(const unsigned char* data, std::size_t size, OnRe
     return true;
   };
   TextSpan previousCode;
+  std::size_t doneTo = 0;
   for (std::int32_t k = 1; k <= count; ++k) {
     TextSpan code, list;
     if (!readText(k, "code", code) || !readText(k, "list", list)) return result;
     // The table is binary-searched in the stored order.
     if (k > 1 && compareUnits(data, previousCode, code) > 0) {
       return fail("record " + std::to_string(k) + ": code out of order");
+    }
+    // The bytes before the previous code are not read again.
+    if (previousCode.offset >= doneTo + kProgressStep) {
+      doneTo = previousCode.offset;
+      done(doneTo);
     }
     previousCode = code;
     onRecord(k, count, code, list);
@@ -175,9 +207,10 @@ LexiconImageResult walkRecords(const unsigned char* data, std::size_t size, OnRe
   return result;
 }
 
-// Checks the seal, its checksum first, then walks the records before it.
-template <typename OnRecord>
-LexiconImageResult walkImage(const unsigned char* data, std::size_t size, OnRecord onRecord) {
+// Checks the seal and its checksum and walks the records before it.
+// `done(from, to)` is told of each stretch of bytes the checks have finished with.
+template <typename OnRecord, typename Done>
+LexiconImageResult walkImage(const unsigned char* data, std::size_t size, OnRecord onRecord, Done done) {
   LexiconImageResult result;
   const Seal seal = size >= kHeaderBytes + kLexiconImageSealBytes
                         ? readSeal(data + size - kLexiconImageSealBytes)
@@ -185,24 +218,49 @@ LexiconImageResult walkImage(const unsigned char* data, std::size_t size, OnReco
   if (!seal.present) {
     // Records that fill the file to its last byte are an image of an older version, made before
     // images were sealed: outdated rather than damaged.
-    result.stale = walkRecords(data, size, [](std::int32_t, std::int32_t, TextSpan, TextSpan) {}).ok;
+    result.stale =
+        walkRecords(data, size, [](std::int32_t, std::int32_t, TextSpan, TextSpan) {}, [](std::size_t) {}).ok;
     result.error = result.stale ? "image without a seal, made by an older version" : "no seal after the records";
     return result;
   }
   const unsigned char* sealAt = data + size - kLexiconImageSealBytes;
-  if (checksum(data, size - 8) != readUint64(sealAt + kLexiconImageSealBytes - 8)) {
+  // One pass: the walk goes ahead, the checksum follows it over what the walk has passed, and
+  // what both have passed is done with. An altered image is refused for its checksum, whatever
+  // the walk found; what the walk handed on is then discarded by the caller.
+  const std::size_t hashed = size - 8;
+  StreamingChecksum sum(data, hashed);
+  std::size_t from = 0;
+  auto release = [&](std::size_t to) {
+    if (to <= from) return;
+    done(from, to);
+    from = to;
+  };
+  result = walkRecords(data, size - kLexiconImageSealBytes, onRecord, [&](std::size_t to) {
+    sum.advanceTo(to);
+    release(sum.position());
+  });
+  while (sum.position() + 32 <= hashed) {
+    sum.advanceTo(sum.position() + kProgressStep);
+    release(sum.position());
+  }
+  const bool sound = sum.finish() == readUint64(sealAt + kLexiconImageSealBytes - 8);
+  release(size);
+  if (!sound) {
+    result = LexiconImageResult{};
     result.error = "checksum does not match: the image was altered";
     return result;
   }
-  result = walkRecords(data, size - kLexiconImageSealBytes, onRecord);
   result.source = seal.source;
   return result;
 }
 
 // Checks the image in `buffer` (its first `byteSize` bytes) and, when it is sound, replaces
-// `table` with one whose slots view the buffer.
+// `table` with one whose slots view the buffer. When the buffer is a mapped file (`mapped`), the
+// bytes each check has passed are given back to the system as it goes: the image need not be
+// in memory whole at any moment, and a lookup brings in the few pages it reads.
 LexiconImageResult buildFromBuffer(std::shared_ptr<const TextBuffer> buffer,
-                                   std::size_t byteSize, LexiconTable& table) {
+                                   std::size_t byteSize, LexiconTable& table,
+                                   const FileBytes* mapped = nullptr) {
   const char16_t* units = buffer->data();
   LexiconTable fresh;
   fresh.reset();
@@ -215,6 +273,9 @@ LexiconImageResult buildFromBuffer(std::shared_ptr<const TextBuffer> buffer,
                             }
                             fresh.codes.pushView(view(code));
                             fresh.lines.pushView(view(list));
+                          },
+                          [mapped](std::size_t from, std::size_t to) {
+                            if (mapped != nullptr) mapped->release(from, to);
                           });
   if (!result.ok) return result;
   fresh.buffer = std::move(buffer);
@@ -249,7 +310,7 @@ void sealLexiconImage(std::string& image, const LexiconSourceStamp& source) {
 
 LexiconImageResult checkLexiconImage(std::span<const std::byte> bytes) {
   return walkImage(reinterpret_cast<const unsigned char*>(bytes.data()), bytes.size(),
-                   [](std::int32_t, std::int32_t, TextSpan, TextSpan) {});
+                   [](std::int32_t, std::int32_t, TextSpan, TextSpan) {}, [](std::size_t, std::size_t) {});
 }
 
 LexiconImageResult readLexiconImage(std::span<const std::byte> bytes, LexiconTable& table) {
@@ -257,6 +318,21 @@ LexiconImageResult readLexiconImage(std::span<const std::byte> bytes, LexiconTab
   if (!bytes.empty()) std::memcpy(buffer->data(), bytes.data(), bytes.size());
   return buildFromBuffer(std::move(buffer), bytes.size(), table);
 }
+
+namespace {
+
+// The seal read before the image: an image that a newer text lexicon has outdated is not read.
+bool outdated(const ProgramFolder& files, const unsigned char* sealBytes, LexiconImageResult& result) {
+  const Seal s = readSeal(sealBytes);
+  const std::optional<LexiconSourceStamp> text = files.stamp(kMainLexiconPath);
+  if (!s.present || !text || *text == s.source) return false;
+  result.stale = true;
+  result.source = s.source;
+  result.error = "image made from another text lexicon";
+  return true;
+}
+
+}  // namespace
 
 LexiconImageResult duqudaciku(const ProgramFolder& files, LexiconTable& mainLexicon) {
   LexiconImageResult result;
@@ -277,19 +353,11 @@ LexiconImageResult duqudaciku(const ProgramFolder& files, LexiconTable& mainLexi
     return result;
   }
   auto bytes = static_cast<std::size_t>(size);
-  // The seal first: an image that a newer text lexicon has outdated is not read at all.
   if (bytes >= kHeaderBytes + kLexiconImageSealBytes) {
     unsigned char seal[kLexiconImageSealBytes];
     in.seekg(size - static_cast<std::streamoff>(kLexiconImageSealBytes));
-    if (in.read(reinterpret_cast<char*>(seal), sizeof seal)) {
-      const Seal s = readSeal(seal);
-      const std::optional<LexiconSourceStamp> text = files.stamp(kMainLexiconPath);
-      if (s.present && text && !(*text == s.source)) {
-        result.stale = true;
-        result.source = s.source;
-        result.error = "image made from another text lexicon";
-        return result;
-      }
+    if (in.read(reinterpret_cast<char*>(seal), sizeof seal) && outdated(files, seal, result)) {
+      return result;
     }
     in.clear();
   }
@@ -301,6 +369,31 @@ LexiconImageResult duqudaciku(const ProgramFolder& files, LexiconTable& mainLexi
     return result;
   }
   return buildFromBuffer(std::move(buffer), bytes, mainLexicon);
+}
+
+LexiconImageResult duqudaciku(const ProgramFolder& files, const Platform& platform,
+                              LexiconTable& mainLexicon) {
+  LexiconImageResult result;
+  std::shared_ptr<const FileBytes> image = platform.mapFile(files.path(kLexiconImagePath), kLexiconImageLimit);
+  if (!image) {
+    result.error = "image missing, unreadable or too large";
+    return result;
+  }
+  const auto* data = reinterpret_cast<const unsigned char*>(image->data());
+  const std::size_t bytes = image->size();
+  if (bytes >= kHeaderBytes + kLexiconImageSealBytes &&
+      outdated(files, data + bytes - kLexiconImageSealBytes, result)) {
+    return result;
+  }
+  // Texts are read as UTF-16 where they lie: a mapping starts on a page, a read buffer on the
+  // allocator's alignment.
+  if (reinterpret_cast<std::uintptr_t>(data) % alignof(char16_t) != 0) {
+    return readLexiconImage(std::span<const std::byte>(image->data(), bytes), mainLexicon);
+  }
+  const auto* units = reinterpret_cast<const char16_t*>(data);
+  const FileBytes* mapped = image.get();
+  auto buffer = std::make_shared<const TextBuffer>(std::move(image), units, bytes / 2);
+  return buildFromBuffer(std::move(buffer), bytes, mainLexicon, mapped);
 }
 
 std::string encodeLexiconImage(const LexiconTable& table, const LexiconSourceStamp& source) {

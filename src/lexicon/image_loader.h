@@ -72,6 +72,11 @@ LexiconImageResult readLexiconImage(std::span<const std::byte> bytes, LexiconTab
 // seal is read first, so a stale image costs no full read): the main lexicon and its buffer stay
 // as they were, and the caller may load the text lexicon instead.
 LexiconImageResult duqudaciku(const ProgramFolder& files, LexiconTable& mainLexicon);
+// The same through the platform's read-only mapping of the file (the load sequence): the slots
+// view the mapped text, and only the pages the checks and lookups read come into memory. The
+// image is accepted and rejected exactly as above.
+LexiconImageResult duqudaciku(const ProgramFolder& files, const Platform& platform,
+                              LexiconTable& mainLexicon);
 
 // The image of entries 1..last of a table, in their order, sealed with the stamp of the text
 // lexicon it stands for (what the image writer stores).

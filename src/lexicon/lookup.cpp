@@ -36,12 +36,14 @@ CodeLookup::CodeLookup(LexiconState& lex, const Settings& settings, const Compos
       user_(user) {}
 
 std::u16string CodeLookup::ybci(std::u16string_view strx) {
+  ++ybciRuns_;
   hzirvck(std::u16string(strx), cells_.lookupWord, cells_.zicipn);
   return cells_.lookupWord;
 }
 
 std::u16string CodeLookup::ybcib(std::u16string_view strx) {
   if (strx.empty()) return {};
+  ++ybcibRuns_;
   std::u16string code(strx);  // the argument may view a cell the lookup rewrites
   cells_.fybci = 1;
   cells_.fybcib = 1;
@@ -61,7 +63,134 @@ std::u16string CodeLookup::ybcib(std::u16string_view strx) {
   return std::u16string(line);
 }
 
+void CodeLookup::beginRepeats() {
+  if (repeatDepth_++ == 0) {
+    repeats_.clear();
+    keptUnder_ = repeatConditions();
+  }
+}
+
+void CodeLookup::endRepeats() {
+  if (repeatDepth_ > 0 && --repeatDepth_ == 0) repeats_.clear();
+}
+
+CodeLookup::RepeatConditions CodeLookup::repeatConditions() const {
+  RepeatConditions r;
+  r.handlersRun = platform_.handlersRun();
+  r.pendingCommand = comp_.pendingCommand;
+  r.modifyMode = comp_.modifyMode;
+  r.raceMode = race_.raceMode;
+  r.gpsd = race_.gpsd;
+  r.wordMaxLen = conv_.wordMaxLen;
+  r.associationStartLen = pass_.associationStartLen;
+  r.jsq1 = pass_.jsq1;
+  r.hbxrlj = pass_.hbxrlj;
+  r.mainLast = lex_.mainLexicon.last;
+  r.userLast = lex_.userLexicon.last;
+  r.charLast = lex_.charLexicon.last;
+  r.mainText = lex_.mainLexicon.buffer.get();
+  r.userText = lex_.userLexicon.buffer.get();
+  r.charText = lex_.charLexicon.buffer.get();
+  return r;
+}
+
+namespace {
+
+// A cell that a lookup may leave as it found it: the kept outcome fits when the lookup wrote the
+// cell (it left another value) or the cell holds now what it held then.
+template <typename T>
+bool fits(const T& now, const T& before, const T& after) {
+  return !(after == before) || now == before;
+}
+
+}  // namespace
+
+const std::u16string& CodeLookup::repeatKey(const std::u16string& code, const std::u16string& cnir,
+                                            const float& zicipn) {
+  // Which cells the outputs are: the order of the writes decides what such a cell ends with.
+  char16_t outputs = &zicipn == &cells_.zicipn ? 1 : 0;
+  if (&cnir == &cells_.lookupWord) outputs |= 2;
+  if (&cnir == &cells_.cnir3) outputs |= 4;
+  if (&cnir == &cells_.wordCandidates) outputs |= 8;
+  if (&cnir == &cells_.endzf0) outputs |= 16;
+  std::u16string& key = keyScratch_;  // no allocation per lookup
+  key.assign(code);
+  key += u'\uFFFF';
+  key += static_cast<char16_t>(cells_.fybci);
+  key += static_cast<char16_t>(cells_.fybcib);
+  key += outputs;
+  return key;
+}
+
+bool CodeLookup::repeat(const std::u16string& key, std::u16string& cnir, float& zicipn) {
+  const auto found = repeats_.find(key);
+  if (found == repeats_.end()) return false;
+  const KeptLookup& k = found->second;
+  const LookupCells& now = cells_;
+  const LookupCells& b = k.before;
+  const LookupCells& a = k.after;
+  if (now.fybci != b.fybci || now.fybcib != b.fybcib || !fits(zicipn, k.zicipnBefore, k.zicipnAfter) ||
+      !fits(now.zicipn, b.zicipn, a.zicipn) || !fits(now.lastFoundIndex, b.lastFoundIndex, a.lastFoundIndex) ||
+      win_.loopCounter != k.loopCounter) {
+    return false;
+  }
+  // Field by field, into the strings' own room. The two wrappers' cells are written only by the
+  // wrappers (or through `cnir`, set last).
+  LookupCells& c = cells_;
+  if (k.wroteLookupWord) c.lookupWord = a.lookupWord;
+  if (k.wroteCnir3) c.cnir3 = a.cnir3;
+  c.wordCandidates = a.wordCandidates;
+  c.endzf0 = a.endzf0;
+  c.zicipn = a.zicipn;
+  c.mainHitIndex = a.mainHitIndex;
+  c.userHitIndex = a.userHitIndex;
+  c.userInsertIndex = a.userInsertIndex;
+  c.charHitIndex = a.charHitIndex;
+  c.lastFoundIndex = a.lastFoundIndex;
+  c.fybci = a.fybci;
+  c.fybcib = a.fybcib;
+  cnir = k.cnir;
+  zicipn = k.zicipnAfter;
+  LexiconTable& main = lex_.mainLexicon;
+  if (main.codes[0] != k.mainCode0) main.codes.set(0, k.mainCode0);
+  if (main.lines[0] != k.mainLine0) main.lines.set(0, k.mainLine0);
+  lex_.commandCode.clear();
+  lex_.commandLine.clear();
+  return true;
+}
+
 void CodeLookup::hzirvck(std::u16string str4, std::u16string& cnir, float& zicipn) {
+  if (repeatDepth_ == 0) return lookUp(std::move(str4), cnir, zicipn);
+  if (!(repeatConditions() == keptUnder_)) {
+    repeats_.clear();
+    keptUnder_ = repeatConditions();
+  }
+  if (repeat(repeatKey(str4, cnir, zicipn), cnir, zicipn)) return;
+  std::u16string key = keyScratch_;
+  KeptLookup k;
+  k.before = cells_;
+  k.zicipnBefore = zicipn;
+  const std::u16string sysyff = pass_.sysyff;
+  const std::int32_t loopCounter = win_.loopCounter;
+  const std::uint64_t ybciRuns = ybciRuns_, ybcibRuns = ybcibRuns_;
+  lookUp(std::move(str4), cnir, zicipn);
+  k.wroteLookupWord = ybciRuns_ != ybciRuns;
+  k.wroteCnir3 = ybcibRuns_ != ybcibRuns;
+  // Kept only when nothing but the cells, the outputs and slot 0 changed.
+  if (!lex_.commandCode.empty() || !lex_.commandLine.empty() || pass_.sysyff != sysyff ||
+      win_.loopCounter != loopCounter || !(repeatConditions() == keptUnder_)) {
+    return;
+  }
+  k.after = cells_;
+  k.zicipnAfter = zicipn;
+  k.cnir = cnir;
+  k.mainCode0 = lex_.mainLexicon.codes[0];
+  k.mainLine0 = lex_.mainLexicon.lines[0];
+  k.loopCounter = loopCounter;
+  repeats_.insert_or_assign(std::move(key), std::move(k));
+}
+
+void CodeLookup::lookUp(std::u16string str4, std::u16string& cnir, float& zicipn) {
   LookupCells& c = cells_;
   LexiconTable& main = lex_.mainLexicon;
 

@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 #include "state/composition_state.h"
@@ -42,7 +43,57 @@ class CodeLookup {
   // The lexicon line a code selects, by the code's length (a user hit winning); empty for none.
   std::u16string ybcib(std::u16string_view strx);
 
+  // From `beginRepeats` to the matching `endRepeats` (they nest), the outcome of each code
+  // looked up is kept, and a code asked again is answered with it without a search: the
+  // conversion of one code line asks for the same few codes a dozen times each. What is kept is
+  // dropped whenever a handler has run (keys, timers), a condition the lookup reads has changed,
+  // or `forgetRepeats` is called (a word was learned). A lookup that ran a command code or
+  // touched the pass's cells is never kept.
+  void beginRepeats();
+  void endRepeats();
+  void forgetRepeats() { repeats_.clear(); }
+
  private:
+  // What a lookup reads besides its code and the lexicons' texts, and could change between two
+  // lookups of one conversion.
+  struct RepeatConditions {
+    std::uint64_t handlersRun = 0;
+    std::int32_t pendingCommand = 0, modifyMode = 0, raceMode = 0, gpsd = 0, wordMaxLen = 0;
+    std::int32_t associationStartLen = 0, jsq1 = 0;
+    bool hbxrlj = false;
+    std::int32_t mainLast = 0, userLast = 0, charLast = 0;
+    const void* mainText = nullptr;
+    const void* userText = nullptr;
+    const void* charText = nullptr;
+    friend bool operator==(const RepeatConditions&, const RepeatConditions&) = default;
+  };
+  // One kept lookup: the cells and outputs before and after it.
+  struct KeptLookup {
+    LookupCells before;
+    LookupCells after;
+    float zicipnBefore = 0, zicipnAfter = 0;
+    std::u16string cnir;
+    std::u16string mainCode0, mainLine0;  // slot 0 of the main lexicon after it
+    std::int32_t loopCounter = 0;
+    bool wroteLookupWord = false;  // a nested `ybci` ran
+    bool wroteCnir3 = false;       // a nested `ybcib` ran
+  };
+  RepeatConditions repeatConditions() const;
+  // Answers from a kept lookup; false when none fits and the lookup must run.
+  bool repeat(const std::u16string& key, std::u16string& cnir, float& zicipn);
+  // A lookup is kept per code, per state of the wrappers' flags, which the lookup reads, and per
+  // choice of cells as its outputs.
+  const std::u16string& repeatKey(const std::u16string& code, const std::u16string& cnir,
+                                  const float& zicipn);
+  void lookUp(std::u16string code, std::u16string& cnir, float& zicipn);
+
+  int repeatDepth_ = 0;
+  std::uint64_t ybciRuns_ = 0, ybcibRuns_ = 0;
+  RepeatConditions keptUnder_;
+  std::unordered_map<std::u16string, KeptLookup> repeats_;
+  std::u16string keyScratch_;
+
+
   // Where the gate of the auxiliary interpretations sends the lookup.
   enum class Next { SingleChar, UserStep, Done };
 

@@ -78,14 +78,14 @@ bool qptouptoup(const ProgramFolder& files, const Platform& platform) {
     guobiaoCodes = guobiaoCodes || !f[3].empty();
     zrToQp.push_back(pair(f[2], f[0]));
   }
-  bool ok = writeGbkLines(files, platform, u"内置文件\\qp2sp小鹤.txt", xh);
-  ok = writeGbkLines(files, platform, kZiranmaPairPath, zr) && ok;
+  bool ok = refreshGbkLines(files, platform, u"内置文件\\qp2sp小鹤.txt", xh);
+  ok = refreshGbkLines(files, platform, kZiranmaPairPath, zr) && ok;
   // A master file without 国标 codes leaves the 国标 files alone: a pair file the user put there
   // is the layout.
-  if (guobiaoCodes) ok = writeGbkLines(files, platform, u"内置文件\\qp2sp国标.txt", gb) && ok;
-  ok = writeGbkLines(files, platform, u"内置文件\\小鹤双拼2自然双拼.txt", xhToZr) && ok;
-  if (guobiaoCodes) ok = writeGbkLines(files, platform, u"内置文件\\国标双拼2自然双拼.txt", gbToZr) && ok;
-  ok = writeGbkLines(files, platform, u"内置文件\\sp2qp自然.txt", zrToQp) && ok;
+  if (guobiaoCodes) ok = refreshGbkLines(files, platform, u"内置文件\\qp2sp国标.txt", gb) && ok;
+  ok = refreshGbkLines(files, platform, u"内置文件\\小鹤双拼2自然双拼.txt", xhToZr) && ok;
+  if (guobiaoCodes) ok = refreshGbkLines(files, platform, u"内置文件\\国标双拼2自然双拼.txt", gbToZr) && ok;
+  ok = refreshGbkLines(files, platform, u"内置文件\\sp2qp自然.txt", zrToQp) && ok;
   return files.copy(kZiranmaPairPath, kSyllablePairPath) && ok;
 }
 
@@ -100,7 +100,7 @@ bool zdyup2zrup(const ProgramFolder& files, const Platform& platform) {
       if (pinyin == (*ziranma)[i].first) out.push_back(code + u"," + (*ziranma)[i].second);
     }
   }
-  return writeGbkLines(files, platform, kCustomLayoutPairPath, out);
+  return refreshGbkLines(files, platform, kCustomLayoutPairPath, out);
 }
 
 bool zrmfvm2xhfvm(const ProgramFolder& files, const Platform& platform) {

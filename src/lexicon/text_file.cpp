@@ -21,6 +21,11 @@ bool writeGbkLines(const ProgramFolder& files, const Platform& platform,
   return files.writeBytes(relative, platform.toGbk(joinLines(lines)));
 }
 
+bool refreshGbkLines(const ProgramFolder& files, const Platform& platform,
+                     std::u16string_view relative, const std::vector<std::u16string>& lines) {
+  return files.refreshBytes(relative, platform.toGbk(joinLines(lines)));
+}
+
 std::vector<std::u16string_view> splitFields(std::u16string_view line, char16_t separator) {
   std::vector<std::u16string_view> fields;
   std::size_t start = 0;

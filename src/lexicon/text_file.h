@@ -20,6 +20,9 @@ std::optional<std::vector<std::u16string>> readGbkLines(const ProgramFolder& fil
 // the file could not be written (the old file is then untouched).
 bool writeGbkLines(const ProgramFolder& files, const Platform& platform,
                    std::u16string_view relative, const std::vector<std::u16string>& lines);
+// The same, leaving a file that holds exactly these lines already as it is.
+bool refreshGbkLines(const ProgramFolder& files, const Platform& platform,
+                     std::u16string_view relative, const std::vector<std::u16string>& lines);
 
 // The fields of a line cut at every `separator` (n separators give n + 1 fields).
 std::vector<std::u16string_view> splitFields(std::u16string_view line, char16_t separator);

@@ -73,7 +73,7 @@ SimSession::SimSession(SimSessionOptions options) : target(makeTarget(platform))
   if (options.onCopy) {
     copy.emplace("yz-sim-");
     const std::filesystem::path folder = copy->path() / "program";
-    std::filesystem::copy(options.programFolder, folder, std::filesystem::copy_options::recursive);
+    copyFolderKeepingTimes(options.programFolder, folder);
     options.programFolder = folder;
   }
   app = std::make_unique<App>(platform, options.programFolder);

@@ -9,6 +9,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <filesystem>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -185,6 +186,38 @@ using FormEventHandler = std::function<void(const FormEvent&)>;
 
 // ---------------------------------------------------------------------------------------------
 
+// The bytes of a file as `Platform::mapFile` gives them: mapped or read, they live as long as the
+// object.
+class FileBytes {
+ public:
+  virtual ~FileBytes() = default;
+  const std::byte* data() const { return data_; }
+  std::size_t size() const { return size_; }
+  // The bytes from `from` to `to` are not needed for now: where they are mapped from the file the
+  // system may drop them from the process's memory and read them again when they are next used.
+  // They stay valid and unchanged either way.
+  virtual void release(std::size_t from, std::size_t to) const {
+    (void)from;
+    (void)to;
+  }
+
+ protected:
+  const std::byte* data_ = nullptr;
+  std::size_t size_ = 0;
+};
+
+// File bytes read into memory of their own: what `mapFile` gives where it does not map.
+class OwnedFileBytes final : public FileBytes {
+ public:
+  explicit OwnedFileBytes(std::string bytes) : bytes_(std::move(bytes)) {
+    data_ = reinterpret_cast<const std::byte*>(bytes_.data());
+    size_ = bytes_.size();
+  }
+
+ private:
+  std::string bytes_;
+};
+
 class Platform {
  public:
   virtual ~Platform() = default;
@@ -212,6 +245,10 @@ class Platform {
   virtual bool timerEnabled(TimerId timer) const = 0;
   // Processes every pending hook event, timer tick and window event once. Handlers run re-entrantly.
   virtual void doEvents() = 0;
+  // How many handlers of the engine (a key to the hook, a timer tick, a window event) the pump
+  // has run since the platform was made. Whoever keeps results across a pump compares it to know
+  // whether anything may have changed meanwhile.
+  virtual std::uint64_t handlersRun() const = 0;
   // Runs the message loop until `quit` is called.
   virtual void runMessageLoop() = 0;
   virtual void quit() = 0;
@@ -293,6 +330,14 @@ class Platform {
 
   // --- resources of the executable (type CUSTOM) ---
   virtual std::optional<std::string> resource(int id) const = 0;
+
+  // --- a large read-only file ---
+  // The whole of a regular file of at most `limit` bytes, for reading only: mapped from the
+  // system's file cache where a mapping does no harm (nothing copied, a page comes in when it is
+  // first read), read into memory of its own otherwise. nullptr when the file is missing, not a
+  // regular file, larger than `limit` or unreadable. The bytes stay valid while the object lives.
+  virtual std::shared_ptr<const FileBytes> mapFile(const std::filesystem::path& file,
+                                                   std::uintmax_t limit) const = 0;
 
   // --- windowing runtime ---
   virtual std::unique_ptr<NativeForm> createForm(FormEventHandler onEvent) = 0;

@@ -85,7 +85,7 @@ struct SyllableTable {
 };
 
 // Where lookups leave their results. Overwritten by every lookup, nested ones included: read what
-// you need right after the call.
+// you need right after the call. (A cell added here is also given back by CodeLookup::repeat.)
 struct LookupCells {
   std::u16string lookupWord;        // best word / character / user candidate list of the last lookup
   std::u16string wordCandidates;    // candidate-list output of the user lookup; the end-word list
@@ -99,6 +99,40 @@ struct LookupCells {
   std::int32_t fybcib = 0;
   std::u16string endzf0;            // candidate list the last code lookup accumulated
   std::u16string cnir3;             // best word of the last `ybcib` lookup
+};
+
+// Resource 103 by line, kept as its decoded text and where each line starts (four bytes a line,
+// where a word column and a reading column took sixteen). Line k (1..n) reads "word,reading...";
+// index 0 and n + 1 read empty, as do the indexes beyond.
+class PolyphoneTable {
+ public:
+  // Takes the decoded text and finds its lines (split at CR LF exactly).
+  void assign(std::shared_ptr<const std::u16string> text);
+  // n + 2, or 1 before any text was given.
+  std::size_t size() const { return lineStarts_.empty() ? 1 : lineStarts_.size() + 1; }
+  std::u16string_view line(std::size_t k) const {
+    if (k == 0 || k >= lineStarts_.size()) return {};
+    const std::uint32_t start = lineStarts_[k - 1];
+    return std::u16string_view(*text_).substr(start, lineStarts_[k] - 2 - start);
+  }
+  // The text before the line's first comma (the whole line without one).
+  std::u16string_view word(std::size_t k) const {
+    const std::u16string_view l = line(k);
+    return l.substr(0, l.find(u','));
+  }
+  // The text between the line's first and second commas ("" without a comma).
+  std::u16string_view reading(std::size_t k) const {
+    const std::u16string_view l = line(k);
+    const std::size_t comma = l.find(u',');
+    if (comma == std::u16string_view::npos) return {};
+    const std::u16string_view rest = l.substr(comma + 1);
+    return rest.substr(0, rest.find(u','));
+  }
+
+ private:
+  std::shared_ptr<const std::u16string> text_;
+  // Start of line k at k - 1; then the end of the text plus two, as if a line followed.
+  std::vector<std::uint32_t> lineStarts_;
 };
 
 // A privileged code record of 用户diy文件\特权码表.txt.
@@ -126,10 +160,8 @@ struct LexiconState {
   SyllableTable syllablesByCode;    // sorted by code, "ve" written "ue"
   LayoutTable layoutTable;          // the marked shuangpin layout onto 自然双拼
 
-  // Resources 103 and 104. The words and readings of resource 103 view its decoded text.
-  TextColumn polyphoneWords;
-  TextColumn polyphoneReadings;
-  std::shared_ptr<const std::u16string> polyphoneText;
+  // Resources 103 (polyphonic words and their readings) and 104.
+  PolyphoneTable polyphones;
   std::vector<std::u16string> commonWords{u""};
 
   PrivilegedCodeTable privileged;
@@ -155,8 +187,6 @@ struct LexiconState {
   }
 
   LexiconState() {
-    polyphoneWords.resize(1);
-    polyphoneReadings.resize(1);
     mainLexicon.reset();
     userLexicon.reset();
     charLexicon.reset();

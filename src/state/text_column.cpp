@@ -1,6 +1,25 @@
 #include "state/text_column.h"
 
+#include "state/lexicon_state.h"
+
 namespace yz {
+
+void PolyphoneTable::assign(std::shared_ptr<const std::u16string> text) {
+  text_ = std::move(text);
+  lineStarts_.clear();
+  const std::u16string_view all = *text_;
+  if (!all.empty()) {
+    std::size_t start = 0;
+    for (;;) {
+      lineStarts_.push_back(static_cast<std::uint32_t>(start));
+      const std::size_t end = all.find(u"\r\n", start);
+      if (end == std::u16string_view::npos) break;
+      start = end + 2;
+    }
+  }
+  lineStarts_.push_back(static_cast<std::uint32_t>(all.size() + 2));
+  lineStarts_.shrink_to_fit();
+}
 
 void TextColumn::resize(std::size_t n) {
   for (std::size_t i = n; i < slots_.size(); ++i) release(slots_[i]);

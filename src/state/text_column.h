@@ -11,23 +11,29 @@
 
 namespace yz {
 
-// Characters that columns view, held beside them. Made at its final size and not zero-filled:
-// whoever makes one fills all of it (a file read, a copy of a text) before any slot views it.
+// Characters that columns view, held beside them. Either made at its final size and not
+// zero-filled (whoever makes one fills all of it, a file read or a copy of a text, before any slot
+// views it), or text that lives in memory another object owns (a mapped file), kept alive with it.
 class TextBuffer {
  public:
   explicit TextBuffer(std::size_t size)
-      : data_(std::make_unique_for_overwrite<char16_t[]>(size)), size_(size) {}
+      : owned_(std::make_unique_for_overwrite<char16_t[]>(size)), data_(owned_.get()), size_(size) {}
   explicit TextBuffer(std::u16string_view text) : TextBuffer(text.size()) {
-    std::copy(text.begin(), text.end(), data_.get());
+    std::copy(text.begin(), text.end(), owned_.get());
   }
+  TextBuffer(std::shared_ptr<const void> holder, const char16_t* text, std::size_t size)
+      : holder_(std::move(holder)), data_(text), size_(size) {}
 
-  char16_t* data() { return data_.get(); }
-  const char16_t* data() const { return data_.get(); }
+  // The characters to fill; only a buffer made at its size has them.
+  char16_t* data() { return owned_.get(); }
+  const char16_t* data() const { return data_; }
   std::size_t size() const { return size_; }
-  std::u16string_view view() const { return {data_.get(), size_}; }
+  std::u16string_view view() const { return {data_, size_}; }
 
  private:
-  std::unique_ptr<char16_t[]> data_;
+  std::unique_ptr<char16_t[]> owned_;
+  std::shared_ptr<const void> holder_;
+  const char16_t* data_ = nullptr;
   std::size_t size_ = 0;
 };
 

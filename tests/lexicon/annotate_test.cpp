@@ -102,11 +102,11 @@ TEST_F(AnnotateTest, LoaderFillsTheTables) {
   EXPECT_EQ(lex.charPinyin[u'9'], u"jiu");
   EXPECT_EQ(lex.charInfoLines[0], u"");
   EXPECT_EQ(lex.charInfoLines[32768], u"");
-  EXPECT_EQ(lex.polyphoneWords[1], u"行");
-  EXPECT_EQ(lex.polyphoneReadings[1], u"开始");
-  EXPECT_EQ(lex.polyphoneWords[3], u"发行");
-  EXPECT_EQ(lex.polyphoneReadings[3], u"hang'500406'*");
-  EXPECT_EQ(lex.polyphoneWords[0], u"");
+  EXPECT_EQ(lex.polyphones.word(1), u"行");
+  EXPECT_EQ(lex.polyphones.reading(1), u"开始");
+  EXPECT_EQ(lex.polyphones.word(3), u"发行");
+  EXPECT_EQ(lex.polyphones.reading(3), u"hang'500406'*");
+  EXPECT_EQ(lex.polyphones.word(0), u"");
   EXPECT_EQ(lex.commonWords, (std::vector<std::u16string>{u"", u"主要", u"认真", u"不同"}));
 }
 

@@ -33,6 +33,23 @@ TEST_F(ProgramFolderTest, BackslashPathsAndAtomicRewrite) {
   EXPECT_EQ(files, 1);
 }
 
+// A file regenerated at every start is written only when its bytes change: the same bytes leave
+// the file itself (and its time) alone, other bytes replace it, a missing file is made.
+TEST_F(ProgramFolderTest, RefreshWritesOnlyChangedBytes) {
+  ProgramFolder folder(root_);
+  const std::filesystem::path file = folder.path(u"qp2sp.txt");
+  ASSERT_TRUE(folder.refreshBytes(u"qp2sp.txt", "a,aa\r\n"));
+  const auto past = std::filesystem::file_time_type::clock::now() - std::chrono::hours(1);
+  std::filesystem::last_write_time(file, past);
+  ASSERT_TRUE(folder.refreshBytes(u"qp2sp.txt", "a,aa\r\n"));
+  EXPECT_EQ(std::filesystem::last_write_time(file), past);
+  ASSERT_TRUE(folder.refreshBytes(u"qp2sp.txt", "a,ab\r\n"));
+  EXPECT_NE(std::filesystem::last_write_time(file), past);
+  EXPECT_EQ(folder.readBytes(u"qp2sp.txt"), "a,ab\r\n");
+  ASSERT_TRUE(folder.copy(u"qp2sp.txt", u"copy.txt"));
+  EXPECT_EQ(folder.readBytes(u"copy.txt"), "a,ab\r\n");
+}
+
 TEST_F(ProgramFolderTest, FailedWriteKeepsTheOldFile) {
   ProgramFolder folder(root_);
   ASSERT_TRUE(folder.writeBytes(u"设置记录.ini", "old"));

@@ -93,6 +93,42 @@ TEST(LexiconImage, ReloadReplacesTableAndBufferTogether) {
   EXPECT_EQ(t.codes.size(), 2u);
 }
 
+// The load sequence's path: the texts are viewed where the platform mapped the file. The table is
+// the one a read gives; an image renamed over the mapped one (as every writer of it does) leaves
+// the loaded texts intact; an altered or stale image is rejected as it is when read.
+TEST(LexiconImage, MappedImageLoadsAsTheReadOne) {
+  TempProgramFolder dir;
+  ProgramFolder files(dir.root());
+  SimPlatform sim;
+  ASSERT_TRUE(files.writeBytes(kLexiconImagePath, kTwoRecords));
+  LexiconTable mapped;
+  auto r = duqudaciku(files, sim, mapped);
+  ASSERT_TRUE(r.ok) << r.error;
+  EXPECT_EQ(encodeLexiconImage(mapped), kTwoRecords);
+  EXPECT_TRUE(isInside(mapped, mapped.lines[1]));
+
+  ASSERT_TRUE(files.writeBytes(kLexiconImagePath, encodeLexiconImage(makeTable({{u"ba", u"八 1"}}))));
+  EXPECT_EQ(mapped.codes[2], u"ab");
+  EXPECT_EQ(mapped.lines[1], u"啊 308 阿 372");
+
+  std::string altered = kTwoRecords;
+  altered[10] ^= 1;
+  ASSERT_TRUE(files.writeBytes(kLexiconImagePath, altered));
+  r = duqudaciku(files, sim, mapped);
+  EXPECT_FALSE(r.ok);
+  EXPECT_EQ(mapped.codes[2], u"ab");
+
+  std::filesystem::create_directories(files.path(u"内置文件"));
+  ASSERT_TRUE(files.writeBytes(kMainLexiconPath, "aa,x 1\r\n"));
+  ASSERT_TRUE(files.writeBytes(kLexiconImagePath, kTwoRecords));  // sealed for no text lexicon
+  r = duqudaciku(files, sim, mapped);
+  EXPECT_FALSE(r.ok);
+  EXPECT_TRUE(r.stale);
+  ASSERT_TRUE(files.remove(kLexiconImagePath));
+  EXPECT_FALSE(duqudaciku(files, sim, mapped).ok);
+  EXPECT_EQ(mapped.lines[2], u"把 100");
+}
+
 TEST(LexiconImage, MissingImageLeavesTheTableAsItWas) {
   TempProgramFolder dir;
   ProgramFolder files(dir.root());

@@ -207,3 +207,87 @@ TEST_F(LookupWorld, LineSelectedByYbcib) {
 
 }  // namespace
 }  // namespace yz::lookup_testing
+
+namespace yz::lookup_testing {
+namespace {
+
+class KeptLookups : public LookupWorld {
+ protected:
+  // Everything a lookup leaves, the wrappers' cells included.
+  std::string trace(const std::u16string& out, float weight) const {
+    const Outcome o = outcome();
+    const LookupCells& c = lex.cells;
+    return o.word + "|" + std::to_string(o.weight) + "|" + o.mainHit + "|" + o.userHit + "|" + o.charHit +
+           "|" + o.slot0 + "|" + o.candidates + "|" + o.endzf0 + "|" + o.sysyff + "|" + toUtf8(c.cnir3) +
+           "|" + std::to_string(c.lastFoundIndex) + "|" + std::to_string(c.fybci) + std::to_string(c.fybcib) +
+           "|" + toUtf8(out) + "|" + std::to_string(weight) + "|" + toUtf8(lex.mainLexicon.codes[0]);
+  }
+
+  // Runs a mix of lookups, plain and through both wrappers, with codes asked again, and traces
+  // every cell after each.
+  std::vector<std::string> run(bool kept) {
+    const std::u16string_view codes[] = {u"vsgo", u"bafa", u"vsgorf", u"vsgo", u"s", u"bafa", u"ba",
+                                         u"vsgozw", u"vsgo", u"dajxhfde", u"ba", u"vsgozw", u"uix",
+                                         u"vsgorf", u"s", u"hfxx", u"hfxx", u"vsgozwd", u"vsgozwd"};
+    std::vector<std::string> out;
+    lex.cells = LookupCells{};  // both runs start alike
+    pass.sysyff.clear();
+    if (kept) lookup.beginRepeats();
+    int n = 0;
+    for (std::u16string_view code : codes) {
+      std::u16string word;
+      float weight = 7;
+      switch (n++ % 3) {
+        case 0: lookup.hzirvck(std::u16string(code), word, weight); break;
+        case 1: word = lookup.ybci(code); break;
+        default: word = lookup.ybcib(code); break;
+      }
+      out.push_back(trace(word, weight));
+    }
+    if (kept) lookup.endRepeats();
+    return out;
+  }
+};
+
+// Keeping the outcomes of repeated codes changes nothing a lookup leaves, in every mode.
+TEST_F(KeptLookups, AnswerExactlyAsTheLookupWould) {
+  for (Mode mode : {Mode::TwoCode, Mode::Mixed, Mode::TopCode, Mode::WordMode, Mode::ThreeCode}) {
+    SCOPED_TRACE(static_cast<int>(mode));
+    setMode(mode);
+    settings.iqlx = 1;  // association on
+    type(u"vsgozwd");
+    const std::vector<std::string> plain = run(false);
+    const std::vector<std::string> kept = run(true);
+    ASSERT_EQ(kept.size(), plain.size());
+    for (std::size_t i = 0; i < kept.size(); ++i) EXPECT_EQ(kept[i], plain[i]) << "lookup " << i;
+  }
+}
+
+// A word learned, a key handled or a mode changed between two lookups of one code: the second
+// is looked up afresh.
+TEST_F(KeptLookups, ForgottenWhenTheWorldChanges) {
+  setMode(Mode::TopCode);
+  type(u"vsgo");
+  lookup.beginRepeats();
+  EXPECT_EQ(look(u"vsgo").word, "中国");
+  lex.userLexicon.insertEntry(8, u"vsgo", u"中锅 010");  // before vsk
+  EXPECT_EQ(look(u"vsgo").word, "中锅");
+
+  lex.userLexicon.lines.set(8, u"钟国 010");
+  sim.setTimer(sim.createTimer([] {}), 1, true);
+  sim.advance(5);  // a handler ran
+  EXPECT_EQ(look(u"vsgo").word, "钟国");
+
+  // Word making reads the code as plain letters; afterwards it is read as before.
+  setMode(Mode::WordMode);
+  comp.pendingCommand = kPendingWordMaking;
+  type(u"vsgozw");
+  EXPECT_EQ(look(u"vsgozw").word, "");
+  comp.pendingCommand = 0;
+  const std::string kept = look(u"vsgozw").word;
+  lookup.endRepeats();
+  EXPECT_EQ(kept, look(u"vsgozw").word);
+}
+
+}  // namespace
+}  // namespace yz::lookup_testing

@@ -144,6 +144,7 @@ class SimPlatform : public Platform {
   void setTimer(TimerId timer, int intervalMs, bool enabled) override;
   bool timerEnabled(TimerId timer) const override;
   void doEvents() override;
+  std::uint64_t handlersRun() const override { return handlersRun_; }
   void runMessageLoop() override;
   void quit() override;
   bool quitting() const override { return quitRequested; }
@@ -192,6 +193,12 @@ class SimPlatform : public Platform {
   bool isConnected() const override { return connected; }
 
   std::optional<std::string> resource(int id) const override;
+  // Maps the file (read-only, private): the engine's own writers replace a file by renaming a new
+  // one over it, which leaves a mapping of the old one intact. (A file cut short in place by
+  // another program while mapped would end the process at its next read: the price of not copying
+  // the largest file of the program.)
+  std::shared_ptr<const FileBytes> mapFile(const std::filesystem::path& file,
+                                           std::uintmax_t limit) const override;
 
   std::unique_ptr<NativeForm> createForm(FormEventHandler onEvent) override;
   Point measureText(const FontSpec& font, std::u16string_view text) const override;
@@ -242,6 +249,7 @@ class SimPlatform : public Platform {
   WindowId nextWindowId_ = 0x100;
   std::uint32_t nextProcessId_ = 2000;
   int pumpDepth_ = 0;
+  std::uint64_t handlersRun_ = 0;
   // The typed script.
   std::vector<std::u16string> script_;
   std::size_t scriptNext_ = 0;

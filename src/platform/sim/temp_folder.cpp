@@ -8,6 +8,15 @@
 
 namespace yz {
 
+void copyFolderKeepingTimes(const std::filesystem::path& from, const std::filesystem::path& to) {
+  namespace fs = std::filesystem;
+  fs::copy(from, to, fs::copy_options::recursive);
+  for (const fs::directory_entry& entry : fs::recursive_directory_iterator(from)) {
+    if (!entry.is_regular_file()) continue;
+    fs::last_write_time(to / fs::relative(entry.path(), from), entry.last_write_time());
+  }
+}
+
 TempFolder::TempFolder(std::string_view prefix) {
   // Only letters, digits and '-' from the prefix: it becomes part of a file name.
   std::string name;

@@ -8,6 +8,11 @@
 
 namespace yz {
 
+// Copies a folder with everything in it, keeping each file's modification time (what `cp -a`
+// keeps, and the lexicon image's seal compares: a copy whose times were new would find its image
+// outdated by its own text lexicon).
+void copyFolderKeepingTimes(const std::filesystem::path& from, const std::filesystem::path& to);
+
 class TempFolder {
  public:
   // `prefix` starts the folder's name ("yz-lex-" + a random suffix); throws when none can be made.

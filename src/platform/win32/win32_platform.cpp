@@ -1,6 +1,8 @@
 #include "platform/win32/win32_platform.h"
 
 #include <algorithm>
+#include <filesystem>
+#include <fstream>
 #include <cstdio>
 #include <string>
 
@@ -95,6 +97,7 @@ Win32Platform::~Win32Platform() {
 }
 
 bool Win32Platform::runHandler(const std::function<void()>& handler) noexcept {
+  ++handlersRun_;
   try {
     handler();
     return true;
@@ -585,6 +588,18 @@ std::optional<std::string> Win32Platform::resource(int id) const {
   const auto* data = loaded ? static_cast<const char*>(LockResource(loaded)) : nullptr;
   if (!data) fail("LoadResource " + std::to_string(id));
   return std::string(data, size);
+}
+
+std::shared_ptr<const FileBytes> Win32Platform::mapFile(const std::filesystem::path& file,
+                                                        std::uintmax_t limit) const {
+  std::error_code ec;
+  if (!std::filesystem::is_regular_file(file, ec)) return nullptr;
+  const std::uintmax_t size = std::filesystem::file_size(file, ec);
+  if (ec || size > limit) return nullptr;
+  std::ifstream in(file, std::ios::binary);
+  std::string bytes(static_cast<std::size_t>(size), '\0');
+  if (!in || !in.read(bytes.data(), static_cast<std::streamsize>(bytes.size()))) return nullptr;
+  return std::make_shared<OwnedFileBytes>(std::move(bytes));
 }
 
 // ---------------------------------------------------------------------------------------------

@@ -38,6 +38,7 @@ class Win32Platform : public Platform {
   void setTimer(TimerId timer, int intervalMs, bool enabled) override;
   bool timerEnabled(TimerId timer) const override;
   void doEvents() override;
+  std::uint64_t handlersRun() const override { return handlersRun_; }
   void runMessageLoop() override;
   void quit() override;
   bool quitting() const override { return quitRequested_; }
@@ -93,6 +94,10 @@ class Win32Platform : public Platform {
 
   // --- resources ---
   std::optional<std::string> resource(int id) const override;
+  // Read into memory, not mapped: Windows refuses to replace or truncate a mapped file, and the
+  // lexicon image is rewritten by a scheme switch while the table loaded from it is still in use.
+  std::shared_ptr<const FileBytes> mapFile(const std::filesystem::path& file,
+                                           std::uintmax_t limit) const override;
 
   // --- windowing runtime ---
   std::unique_ptr<NativeForm> createForm(FormEventHandler onEvent) override;
@@ -121,6 +126,7 @@ class Win32Platform : public Platform {
   void* messageWindow_ = nullptr;  // HWND of the hidden window that owns timers and the clipboard
   void* hook_ = nullptr;           // HHOOK of the low-level keyboard hook
   HookProc hookProc_;
+  std::uint64_t handlersRun_ = 0;
   std::map<TimerId, Timer> timers_;
   TimerId nextTimer_ = 1;
   bool quitRequested_ = false;
