@@ -55,6 +55,9 @@ class InstantModify {
   void labelPick();
   void fullPage();
 
+  // The single-character lexicon line of a character's code (through the user lookup, so a
+  // user's single character counts); empty when there is none.
+  std::u16string charLineOf(std::u16string_view code);
   // The edit line back to "瞬改" and the position letters shown again.
   void backToIdle();
   // Puts `w` in place of the characters that end at the chosen position.

@@ -63,6 +63,16 @@ std::int32_t halfRounded(std::int32_t n) { return roundHalfEven(n / 2.0); }
 
 }  // namespace
 
+std::u16string InstantModify::charLineOf(std::u16string_view code) {
+  float weight = 0;
+  userLookup_.hzirdzck(std::u16string(code), c_.lex.cells.lookupWord, weight);
+  const std::int32_t hit = c_.lex.cells.charHitIndex;
+  const LexiconTable& chars = c_.lex.charLexicon;
+  return hit > 0 && static_cast<std::size_t>(hit) < chars.lines.size()
+             ? std::u16string(chars.lines[static_cast<std::size_t>(hit)])
+             : std::u16string();
+}
+
 const std::u16string& InstantModify::auxCode(char16_t ch) const {
   return c_.lex.charAuxCodes[static_cast<std::size_t>(c_.gbk.charIndex(ch))];
 }
@@ -200,13 +210,7 @@ InstantModify::Next InstantModify::positionStage() {
         p.hjzils1 = kNoSentence;
       } else {
         p.hjziir = std::u16string(left(b.rText7.text, halfRounded(len(left2))));
-        float weight = 0;
-        userLookup_.hzirdzck(std::u16string(right(left2, 2)), c_.lex.cells.lookupWord, weight);
-        const std::int32_t hit = c_.lex.cells.charHitIndex;
-        const LexiconTable& chars = c_.lex.charLexicon;
-        leftEnd = hit > 0 && static_cast<std::size_t>(hit) < chars.lines.size()
-                      ? std::u16string(chars.lines[static_cast<std::size_t>(hit)])
-                      : std::u16string();
+        leftEnd = charLineOf(right(left2, 2));
       }
     }
     if (cv.tailCode.size() == 2) {
@@ -251,13 +255,7 @@ InstantModify::Next InstantModify::positionStage() {
         p.hjzils1 = kNoSentence;
       } else {
         p.hjziir = std::u16string(right(b.rText7.text, halfRounded(len(code))));
-        float weight = 0;
-        userLookup_.hzirdzck(std::u16string(right(code, 2)), c_.lex.cells.lookupWord, weight);
-        const std::int32_t hit = c_.lex.cells.charHitIndex;
-        const LexiconTable& chars = c_.lex.charLexicon;
-        cv.endzf = hit > 0 && static_cast<std::size_t>(hit) < chars.lines.size()
-                       ? std::u16string(chars.lines[static_cast<std::size_t>(hit)])
-                       : std::u16string();
+        cv.endzf = charLineOf(right(code, 2));
       }
     }
     rightText = p.hjziir;
