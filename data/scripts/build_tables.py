@@ -462,7 +462,8 @@ def load_tuned(out):
 PHRASE_SCALE = 17.8
 # Pairs of words that libime's language model predicts one after the other (大数据, 机器学习,
 # 认真的): a pair whose log10 probability is above PAIR_MIN_SCORE is added as a phrase with the
-# count that probability gives on jieba's scale (LM_SHIFT).
+# count that probability gives on jieba's scale (LM_SHIFT). A pair that ends in a single character
+# (约的, 是一) is left out: it would win the longest match over the word before it (这个月的).
 PAIR_MIN_SCORE = -5.85
 
 
@@ -525,7 +526,7 @@ def build_lexicon(out, readings, lists, tuned=None, phrases=None):
     nphrases = 0
     phrase_counts = {p: c * PHRASE_SCALE for p, c in (phrases or {}).items()}
     for (a, b), score in lists.pairs.items():
-        if score > PAIR_MIN_SCORE and a + b not in phrase_counts:
+        if score > PAIR_MIN_SCORE and len(b) >= 2 and a + b not in phrase_counts:
             phrase_counts[a + b] = 10 ** (score + LM_SHIFT)
     for phrase, count in sorted(phrase_counts.items(), key=lambda p: utf16_key(p[0])):
         if phrase in have or not all(is_han(ch) for ch in phrase) or not in_gbk(phrase):
