@@ -444,7 +444,8 @@ class WordLists:
 
 
 def load_tuned(out):
-    """(key, word) -> weight text of data/tuning/105-weights.txt (lines key,word,weight)."""
+    """(key, word) -> weight text of data/tuning/105-weights.txt (lines key,word,weight; the weight
+    "-" takes the word out)."""
     path = os.path.join(out, "tuning", "105-weights.txt")
     tuned = {}
     if os.path.exists(path):
@@ -552,14 +553,19 @@ def build_lexicon(out, readings, lists, tuned=None, phrases=None):
     fmax = max(f for d in entries.values() for f in d.values())
     fmin = fmax / 10 ** WEIGHT_DECADES
     tuned = tuned or {}
-    ntuned = 0
+    ntuned = ntaken = 0
     lines = []
     for key in sorted(entries, key=utf16_key):
         pairs = []
         for w, f in entries[key].items():
             t = tuned.get((key, w))
+            if t == "-":  # a rare word that the tuning found only ever taken wrongly
+                ntaken += 1
+                continue
             ntuned += t is not None
             pairs.append((t or weight_text(f, fmax, fmin), w))
+        if not pairs:
+            continue
         pairs.sort(key=lambda p: (p[0], utf16_key(p[1])))
         lines.append(key + "," + " ".join(f"{w} {t}" for t, w in pairs))
     write_gbk(os.path.join(out, "resources", "105.txt"), lines, end=b"\0")
@@ -569,7 +575,7 @@ def build_lexicon(out, readings, lists, tuned=None, phrases=None):
          f"({dropped} rarer words left out; count taken from "
          + ", ".join(f"{k} {v}" for k, v in sorted(by_list.items())) +
          f"), {nphrases} phrases (development texts and word pairs), {nchars} character readings, "
-         f"{ntuned} tuned weights")
+         f"{ntuned} tuned weights, {ntaken} rare words taken out by the tuning")
     return kept
 
 
