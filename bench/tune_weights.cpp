@@ -8,6 +8,9 @@
 // better; no weight takes a value the lookups give a meaning of its own). After the last round
 // the weights of the round with the best development accuracy are written, as lines
 // key,word,weight for each word whose weight changed; data/scripts/build_tables.py applies them.
+// A rare word that the conversion took wrongly in several clauses of a round and rightly in none
+// is taken out of the lexicon (written as key,word,-): it wins the longest match over the common
+// words it spells over (德行 for 的行), and no weight can stop that.
 //
 // Usage: tune_weights RESOURCE_DIR DEV_TEXT[,DEV_TEXT...] OUT_FILE [ROUNDS]
 //   RESOURCE_DIR holds 101.txt ... 105.txt with the untuned weights (data/tune-weights makes it);
@@ -41,12 +44,20 @@ constexpr double kMaxWeight = 999.999;
 // The furthest a weight moves from its untuned value: the development text is software and game
 // text, and a word it never needs (他 where the text says 她) must keep its place before rare ones.
 constexpr double kMaxShift = 100;
+// A word of two or more characters is taken out after kDropErrors wrong uses in one round and no
+// right one, when its untuned weight is at least kDropWeight (about 1/30 of the count of a
+// word of weight 300: common words stay whatever the text does with them).
+constexpr int kDropErrors = 2;
+constexpr double kDropWeight = 520;
 
 struct Entry {
   std::u16string word;
   double weight = 0;
   double base = 0;
   std::vector<std::u16string> keys;  // the full-pinyin keys of resource 105 that give it this code
+  bool dropped = false;               // taken out of the lexicon
+  int wrongUses = 0;                  // clauses of this round where the conversion took it wrongly
+  int rightUses = 0;                  // clauses of this round that hold it where it was taken or missed
 };
 
 struct Line {
@@ -137,7 +148,7 @@ class TunedLexicon {
     auto it = index_.find(std::u16string(code));
     if (it == index_.end()) return nullptr;
     for (auto& e : lines_[it->second].entries) {
-      if (e.word == word) return &e;
+      if (e.word == word && !e.dropped) return &e;
     }
     return nullptr;
   }
@@ -155,17 +166,46 @@ class TunedLexicon {
     if (line.charIndex != 0) chars.lines.set(static_cast<std::size_t>(line.charIndex), charText(line));
   }
 
-  // Snapshot and restore of every weight (the best round is kept).
+  // Takes out the rare words of this round that were only ever taken wrongly and clears the
+  // counts of every word; gives the number taken out.
+  std::size_t dropUnused(yz::LexiconTable& main, yz::LexiconTable& chars) {
+    std::size_t n = 0;
+    for (auto& line : lines_) {
+      bool changed = false;
+      for (auto& e : line.entries) {
+        if (!e.dropped && e.word.size() >= 2 && e.base >= kDropWeight && e.wrongUses >= kDropErrors &&
+            e.rightUses == 0) {
+          e.dropped = changed = true;
+          ++n;
+        }
+        e.wrongUses = e.rightUses = 0;
+      }
+      if (changed) {
+        changed_.insert(line.code);
+        main.lines.set(static_cast<std::size_t>(line.mainIndex), mainText(line));
+        if (line.charIndex != 0) chars.lines.set(static_cast<std::size_t>(line.charIndex), charText(line));
+      }
+    }
+    return n;
+  }
+
+  // Snapshot and restore of every weight and every word taken out (the best round is kept); a
+  // word taken out is kept as a negative weight.
   std::vector<double> weights() const {
     std::vector<double> out;
     for (const auto& line : lines_)
-      for (const auto& e : line.entries) out.push_back(e.weight);
+      for (const auto& e : line.entries) out.push_back(e.dropped ? -1 : e.weight);
     return out;
   }
   void setWeights(const std::vector<double>& ws) {
     std::size_t k = 0;
-    for (auto& line : lines_)
-      for (auto& e : line.entries) e.weight = ws[k++];
+    for (auto& line : lines_) {
+      for (auto& e : line.entries) {
+        e.dropped = ws[k] < 0;
+        if (!e.dropped) e.weight = ws[k];
+        ++k;
+      }
+    }
   }
 
   // Lines key,word,weight of every word whose weight differs from its untuned one, sorted.
@@ -173,9 +213,10 @@ class TunedLexicon {
     std::vector<std::string> out;
     for (const auto& line : lines_) {
       for (const auto& e : line.entries) {
-        if (weightText(e.weight) == weightText(e.base)) continue;
+        if (!e.dropped && weightText(e.weight) == weightText(e.base)) continue;
         for (const auto& key : e.keys) {
-          out.push_back(yz::toUtf8(key) + "," + yz::toUtf8(e.word) + "," + yz::toUtf8(weightText(e.weight)));
+          out.push_back(yz::toUtf8(key) + "," + yz::toUtf8(e.word) + "," +
+                        (e.dropped ? std::string("-") : yz::toUtf8(weightText(e.weight))));
         }
       }
     }
@@ -194,6 +235,7 @@ class TunedLexicon {
   static std::u16string mainText(const Line& line) {
     std::u16string out;
     for (const auto& e : line.entries) {
+      if (e.dropped) continue;
       if (!out.empty()) out += u' ';
       out += e.word + u' ' + weightText(e.weight);
     }
@@ -202,7 +244,7 @@ class TunedLexicon {
   static std::u16string charText(const Line& line) {
     std::u16string out;
     for (const auto& e : line.entries) {
-      if (e.word.size() != 1) continue;
+      if (e.word.size() != 1 || e.dropped) continue;
       if (!out.empty()) out += u' ';
       out += e.word + u' ' + weightText(e.weight);
     }
@@ -313,6 +355,11 @@ int main(int argc, char** argv) {
       for (std::size_t i = 0; i < c.text.size() && i < got.size(); ++i) s.rightChars += c.text[i] == got[i];
       if (got == c.text) {
         ++s.right;
+        if (step == 0) continue;
+        for (std::int32_t r = 1; r <= world->conv.wordCounter && r <= yz::kMaxSentenceWords; ++r) {
+          const auto& row = world->conv.wordTable[static_cast<std::size_t>(r)];
+          if (Entry* e = lex.find(row.code, row.text)) ++e->rightUses;
+        }
         continue;
       }
       if (step == 0) continue;
@@ -327,12 +374,21 @@ int main(int argc, char** argv) {
       }
       const std::set<Word> goldSet(gold.begin(), gold.end()), saidSet(said.begin(), said.end());
       for (const Word& w : said) {
-        if (goldSet.count(w)) continue;
-        if (Entry* e = lex.find(w.code, w.text)) lex.adjust(w.code, *e, step, world->lex.mainLexicon, world->lex.charLexicon);
+        Entry* e = lex.find(w.code, w.text);
+        if (!e) continue;
+        if (goldSet.count(w)) {
+          ++e->rightUses;
+          continue;
+        }
+        ++e->wrongUses;
+        lex.adjust(w.code, *e, step, world->lex.mainLexicon, world->lex.charLexicon);
       }
       for (const Word& w : gold) {
         if (saidSet.count(w)) continue;
-        if (Entry* e = lex.find(w.code, w.text)) lex.adjust(w.code, *e, -step, world->lex.mainLexicon, world->lex.charLexicon);
+        Entry* e = lex.find(w.code, w.text);
+        if (!e) continue;
+        ++e->rightUses;
+        lex.adjust(w.code, *e, -step, world->lex.mainLexicon, world->lex.charLexicon);
       }
     }
     return s;
@@ -357,8 +413,9 @@ int main(int argc, char** argv) {
     }
     const double step = 24.0 / (1 + 0.5 * round);  // shrinks from round to round
     pass(step);
+    const std::size_t dropped = lex.dropUnused(world->lex.mainLexicon, world->lex.charLexicon);
     const double secs = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
-    std::printf("; round %d with step %.1f (%.1f s)\n", round + 1, step, secs);
+    std::printf("; round %d with step %.1f, %zu rare words taken out (%.1f s)\n", round + 1, step, dropped, secs);
     std::fflush(stdout);
   }
   lex.setWeights(best);

@@ -406,6 +406,7 @@ class WordLists:
         self.simp = sources.pinyin_simp(work)
         self.libime = sources.libime_words(work)
         self.tags = sources.jieba_tags(work)
+        self.pairs = sources.libime_pairs(work)
 
     def counts(self, word):
         """The counts the lists give a word, on jieba's scale."""
@@ -443,7 +444,8 @@ class WordLists:
 
 
 def load_tuned(out):
-    """(key, word) -> weight text of data/tuning/105-weights.txt (lines key,word,weight)."""
+    """(key, word) -> weight text of data/tuning/105-weights.txt (lines key,word,weight; the weight
+    "-" takes the word out)."""
     path = os.path.join(out, "tuning", "105-weights.txt")
     tuned = {}
     if os.path.exists(path):
@@ -455,7 +457,31 @@ def load_tuned(out):
     return tuned
 
 
-def build_lexicon(out, readings, lists, tuned=None):
+# Phrases of the development texts (data/tuning/phrases.txt, made by scripts/phrases.py): a phrase
+# that is not a word already is added with PHRASE_SCALE times the number of clauses holding it as
+# its count, so a phrase that three clauses hold weighs about what a word of count 50 does.
+PHRASE_SCALE = 17.8
+# Pairs of words that libime's language model predicts one after the other (大数据, 机器学习,
+# 认真的): a pair whose log10 probability is above PAIR_MIN_SCORE is added as a phrase with the
+# count that probability gives on jieba's scale (LM_SHIFT). A pair that ends in a single character
+# (约的, 是一) is left out: it would win the longest match over the word before it (这个月的).
+PAIR_MIN_SCORE = -5.85
+
+
+def load_phrases(out):
+    """phrase -> clauses of data/tuning/phrases.txt (lines phrase,clauses)."""
+    path = os.path.join(out, "tuning", "phrases.txt")
+    phrases = {}
+    if os.path.exists(path):
+        with open(path, encoding="utf-8") as f:
+            for line in f:
+                parts = line.rstrip("\n").split(",")
+                if len(parts) == 2 and not line.startswith("#") and parts[1].isdigit():
+                    phrases[parts[0]] = int(parts[1])
+    return phrases
+
+
+def build_lexicon(out, readings, lists, tuned=None, phrases=None):
     """Resource 105 and 内置文件\\默认词库.txt: full-pinyin key, words and weights."""
     words = lists.words
     entries = collections.defaultdict(dict)  # key -> word -> freq
@@ -497,6 +523,22 @@ def build_lexicon(out, readings, lists, tuned=None):
         entries["'".join(pys)][word] = count * 1e-12 * WORD_FACTOR
         nwords += 1
         by_list[max(counts, key=counts.get)] += 1
+    have = {w for d in entries.values() for w in d}
+    nphrases = 0
+    phrase_counts = {p: c * PHRASE_SCALE for p, c in (phrases or {}).items()}
+    for (a, b), score in lists.pairs.items():
+        if score > PAIR_MIN_SCORE and len(b) >= 2 and a + b not in phrase_counts:
+            phrase_counts[a + b] = 10 ** (score + LM_SHIFT)
+    for phrase, count in sorted(phrase_counts.items(), key=lambda p: utf16_key(p[0])):
+        if phrase in have or not all(is_han(ch) for ch in phrase) or not in_gbk(phrase):
+            continue
+        if not ACCIDENTS.check("resource 105", phrase):
+            continue
+        pys = lists.reading(phrase, readings)
+        if not pys or not word_reading_ok(phrase, pys):
+            continue
+        entries["'".join(pys)][phrase] = count * 1e-12 * WORD_FACTOR
+        nphrases += 1
     nchars = 0
     for ch, rs in readings.all.items():
         if not is_han(ch) or not ACCIDENTS.check("resource 105", ch):
@@ -511,14 +553,19 @@ def build_lexicon(out, readings, lists, tuned=None):
     fmax = max(f for d in entries.values() for f in d.values())
     fmin = fmax / 10 ** WEIGHT_DECADES
     tuned = tuned or {}
-    ntuned = 0
+    ntuned = ntaken = 0
     lines = []
     for key in sorted(entries, key=utf16_key):
         pairs = []
         for w, f in entries[key].items():
             t = tuned.get((key, w))
+            if t == "-":  # a rare word that the tuning found only ever taken wrongly
+                ntaken += 1
+                continue
             ntuned += t is not None
             pairs.append((t or weight_text(f, fmax, fmin), w))
+        if not pairs:
+            continue
         pairs.sort(key=lambda p: (p[0], utf16_key(p[1])))
         lines.append(key + "," + " ".join(f"{w} {t}" for t, w in pairs))
     write_gbk(os.path.join(out, "resources", "105.txt"), lines, end=b"\0")
@@ -527,7 +574,8 @@ def build_lexicon(out, readings, lists, tuned=None):
     stat(f"resource 105: {len(lines)} keys, {nwords} words of two or more characters "
          f"({dropped} rarer words left out; count taken from "
          + ", ".join(f"{k} {v}" for k, v in sorted(by_list.items())) +
-         f"), {nchars} character readings, {ntuned} tuned weights")
+         f"), {nphrases} phrases (development texts and word pairs), {nchars} character readings, "
+         f"{ntuned} tuned weights, {ntaken} rare words taken out by the tuning")
     return kept
 
 
@@ -626,7 +674,8 @@ def main():
     build_syllables(out, syls)
     crosscheck_fixture(work, testdir, syls)
     jieba_counts = sources.jieba(work)
-    kept = build_lexicon(out, readings, WordLists(work, words, jieba_counts), load_tuned(out))
+    kept = build_lexicon(out, readings, WordLists(work, words, jieba_counts), load_tuned(out),
+                         load_phrases(out))
     build_char_tables(out, readings, words, jieba_counts, kept)
     ACCIDENTS.report()
     for name, field in (("103.txt", 0), ("104.txt", None), ("105.txt", 1)):

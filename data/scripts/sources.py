@@ -17,6 +17,7 @@ WUBI86_DB = "ibus-table-wubi/usr/share/ibus-table/tables/wubi-jidian86.db"
 ZHENGMA_DUMP = "dumps/zhengma.txt"
 WUBI98_DUMP = "dumps/wubi98.txt"
 WANFENG_DUMP = "dumps/wanfeng.txt"
+PREDICT_DUMP = "dumps/predict.txt"
 ZRM_DUMP = "dumps/zrm.txt"
 STROKE_DICT = "rime-data-stroke/usr/share/rime-data/stroke.dict.yaml"
 PRISM_ZIRAN = "rime-data-double-pinyin/usr/share/rime-data/build/double_pinyin.prism.txt"
@@ -226,6 +227,19 @@ def libime_unigrams(src):
     out = {}
     for j, w in enumerate(words):
         out[w.decode("utf-8")] = struct.unpack_from("<f", data, off + 16 * j)[0]
+    return out
+
+
+def libime_pairs(src):
+    """(first word, next word) -> score of the prediction table of libime's language model
+    (its dump, `first|next score` per line: the log10 probability the model gives the pair)."""
+    out = {}
+    with open(os.path.join(src, PREDICT_DUMP), encoding="utf-8") as f:
+        for line in f:
+            parts = line.split()
+            if len(parts) == 2 and parts[0].count("|") == 1:
+                a, b = parts[0].split("|")
+                out[(a, b)] = float(parts[1])
     return out
 
 
