@@ -443,18 +443,21 @@ class WordLists:
         return math.sqrt(vals[len(vals) // 2 - 1] * vals[len(vals) // 2])
 
 
+def tuning_lines(out, name, fields):
+    """The comma-separated lines of data/tuning/NAME that have FIELDS fields (none when the file
+    is missing; # starts a comment line)."""
+    path = os.path.join(out, "tuning", name)
+    if not os.path.exists(path):
+        return []
+    with open(path, encoding="utf-8") as f:
+        return [parts for parts in (line.rstrip("\n").split(",") for line in f if not line.startswith("#"))
+                if len(parts) == fields]
+
+
 def load_tuned(out):
     """(key, word) -> weight text of data/tuning/105-weights.txt (lines key,word,weight; the weight
     "-" takes the word out)."""
-    path = os.path.join(out, "tuning", "105-weights.txt")
-    tuned = {}
-    if os.path.exists(path):
-        with open(path, encoding="utf-8") as f:
-            for line in f:
-                parts = line.rstrip("\n").split(",")
-                if len(parts) == 3 and not line.startswith("#"):
-                    tuned[(parts[0], parts[1])] = parts[2]
-    return tuned
+    return {(key, word): weight for key, word, weight in tuning_lines(out, "105-weights.txt", 3)}
 
 
 # Phrases of the development texts (data/tuning/phrases.txt, made by scripts/phrases.py): a phrase
@@ -470,15 +473,7 @@ PAIR_MIN_SCORE = -5.85
 
 def load_phrases(out):
     """phrase -> clauses of data/tuning/phrases.txt (lines phrase,clauses)."""
-    path = os.path.join(out, "tuning", "phrases.txt")
-    phrases = {}
-    if os.path.exists(path):
-        with open(path, encoding="utf-8") as f:
-            for line in f:
-                parts = line.rstrip("\n").split(",")
-                if len(parts) == 2 and not line.startswith("#") and parts[1].isdigit():
-                    phrases[parts[0]] = int(parts[1])
-    return phrases
+    return {phrase: int(n) for phrase, n in tuning_lines(out, "phrases.txt", 2) if n.isdigit()}
 
 
 def build_lexicon(out, readings, lists, tuned=None, phrases=None):
