@@ -45,10 +45,10 @@ constexpr double kMaxWeight = 999.999;
 // text, and a word it never needs (他 where the text says 她) must keep its place before rare ones.
 constexpr double kMaxShift = 100;
 // A word of two or more characters is taken out after kDropErrors wrong uses in one round and no
-// right one, when its untuned weight is at least kDropWeight (about 1/30 of the count of a
+// right one, when its untuned weight is at least kDropWeight (a tenth of the count of a
 // word of weight 300: common words stay whatever the text does with them).
 constexpr int kDropErrors = 2;
-constexpr double kDropWeight = 520;
+constexpr double kDropWeight = 450;
 
 struct Entry {
   std::u16string word;
