@@ -34,8 +34,9 @@ class CodeLookup {
 
   // Looks a code up: best word into `cnir`, its weight into `zicipn`; fills the lookup cells.
   // `cnir` and `zicipn` may be cells themselves (lookupWord, cnir3, zicipn): they are written in
-  // the order the steps give, so a nested lookup writing the same cell is seen.
-  void hzirvck(std::u16string str4, std::u16string& cnir, float& zicipn);
+  // the order the steps give, so a nested lookup writing the same cell is seen. The code is read
+  // before any cell is written, so it may view a cell.
+  void hzirvck(std::u16string_view str4, std::u16string& cnir, float& zicipn);
 
   // Best word of a code: runs the code lookup into lookupWord and zicipn and returns lookupWord.
   std::u16string ybci(std::u16string_view strx);
@@ -83,7 +84,7 @@ class CodeLookup {
   bool repeat(const std::u16string& key, std::u16string& cnir, float& zicipn);
   // A lookup is kept per code, per state of the wrappers' flags, which the lookup reads, and per
   // choice of cells as its outputs.
-  const std::u16string& repeatKey(const std::u16string& code, const std::u16string& cnir,
+  const std::u16string& repeatKey(std::u16string_view code, const std::u16string& cnir,
                                   const float& zicipn);
   void lookUp(std::u16string code, std::u16string& cnir, float& zicipn);
 
