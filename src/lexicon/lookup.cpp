@@ -66,6 +66,8 @@ std::u16string CodeLookup::ybcib(std::u16string_view strx) {
 void CodeLookup::beginRepeats() {
   if (repeatDepth_++ == 0) {
     repeats_.clear();
+    // One conversion keeps a few hundred lookups: no rehash while it runs.
+    if (repeats_.bucket_count() < 1024) repeats_.reserve(1024);
     keptUnder_ = repeatConditions();
   }
 }
@@ -127,7 +129,7 @@ bool CodeLookup::repeat(const std::u16string& key, std::u16string& cnir, float& 
   if (found == repeats_.end()) return false;
   const KeptLookup& k = found->second;
   const LookupCells& now = cells_;
-  const LookupCells& b = k.before;
+  const CellsBefore& b = k.before;
   const LookupCells& a = k.after;
   if (now.fybci != b.fybci || now.fybcib != b.fybcib || !fits(zicipn, k.zicipnBefore, k.zicipnAfter) ||
       !fits(now.zicipn, b.zicipn, a.zicipn) || !fits(now.lastFoundIndex, b.lastFoundIndex, a.lastFoundIndex) ||
@@ -169,7 +171,7 @@ void CodeLookup::hzirvck(std::u16string_view str4, std::u16string& cnir, float& 
   std::u16string code(str4);  // before any cell changes: the code may view one
   std::u16string key = keyScratch_;
   KeptLookup k;
-  k.before = cells_;
+  k.before = {cells_.zicipn, cells_.lastFoundIndex, cells_.fybci, cells_.fybcib};
   k.zicipnBefore = zicipn;
   const std::u16string sysyff = pass_.sysyff;
   const std::int32_t loopCounter = win_.loopCounter;

@@ -68,9 +68,14 @@ class CodeLookup {
     const void* charText = nullptr;
     friend bool operator==(const RepeatConditions&, const RepeatConditions&) = default;
   };
+  // The cells a kept lookup is answered again only if they hold what they held before it.
+  struct CellsBefore {
+    float zicipn = 0;
+    std::int32_t lastFoundIndex = 0, fybci = 0, fybcib = 0;
+  };
   // One kept lookup: the cells and outputs before and after it.
   struct KeptLookup {
-    LookupCells before;
+    CellsBefore before;
     LookupCells after;
     float zicipnBefore = 0, zicipnAfter = 0;
     std::u16string cnir;
@@ -91,7 +96,16 @@ class CodeLookup {
   int repeatDepth_ = 0;
   std::uint64_t ybciRuns_ = 0, ybcibRuns_ = 0;
   RepeatConditions keptUnder_;
-  std::unordered_map<std::u16string, KeptLookup> repeats_;
+  // The repeat keys are a few letters: a plain FNV-1a over the code units is cheaper than the
+  // library's byte hash.
+  struct KeyHash {
+    std::size_t operator()(std::u16string_view key) const noexcept {
+      std::uint64_t h = 1469598103934665603ull;
+      for (char16_t c : key) h = (h ^ c) * 1099511628211ull;
+      return static_cast<std::size_t>(h);
+    }
+  };
+  std::unordered_map<std::u16string, KeptLookup, KeyHash> repeats_;
   std::u16string keyScratch_;
 
 
