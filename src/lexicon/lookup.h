@@ -7,6 +7,7 @@
 // nested ones included, overwrites them: read what you need right after the call.
 
 #include <cstdint>
+#include <cstring>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -96,13 +97,20 @@ class CodeLookup {
   int repeatDepth_ = 0;
   std::uint64_t ybciRuns_ = 0, ybcibRuns_ = 0;
   RepeatConditions keptUnder_;
-  // The repeat keys are a few letters: a plain FNV-1a over the code units is cheaper than the
-  // library's byte hash.
+  // Hashes a repeat key (a code, up to a whole code line) four code units at a time.
   struct KeyHash {
     std::size_t operator()(std::u16string_view key) const noexcept {
-      std::uint64_t h = 1469598103934665603ull;
-      for (char16_t c : key) h = (h ^ c) * 1099511628211ull;
-      return static_cast<std::size_t>(h);
+      constexpr std::uint64_t kMul = 0x9E3779B97F4A7C15ull;
+      std::uint64_t h = key.size() * kMul;
+      std::size_t i = 0;
+      for (; i + 4 <= key.size(); i += 4) {
+        std::uint64_t chunk;
+        std::memcpy(&chunk, key.data() + i, sizeof chunk);
+        h = (h ^ chunk) * kMul;
+        h ^= h >> 32;
+      }
+      for (; i < key.size(); ++i) h = (h ^ key[i]) * kMul;
+      return static_cast<std::size_t>(h ^ (h >> 29));
     }
   };
   std::unordered_map<std::u16string, KeptLookup, KeyHash> repeats_;
