@@ -13,6 +13,8 @@
 //   text file: UTF-8, one line per sentence; default bench/data/test_text.txt (the held-out test
 //     part; bench/data/dev_text.txt is the part the weights are tuned on);
 //   --summary: the figures only, not every wrong line.
+//   --keys: after every key, the code line, the sentence and the candidate list shown (to compare two builds: every
+//     line of this output must stay the same when only the speed changed).
 // Without a generated lexicon the program says so and ends without measuring.
 
 #include <unistd.h>
@@ -141,13 +143,18 @@ struct KeyTimes {
 
 // Types a code key by key, 120 ms apart as a brisk typist does (two presses of one key closer
 // than that are a long press), and commits it with Space; each key's time goes to `times`.
-void typeCode(yz::SimSession& session, std::u16string_view code, KeyTimes& times) {
+void typeCode(yz::SimSession& session, std::u16string_view code, KeyTimes& times, bool showKeys) {
   constexpr std::uint32_t kKeyGapMs = 120;
   auto timed = [&](std::u16string_view key, std::vector<double>& into) {
     const auto start = std::chrono::steady_clock::now();
     session.type(key);
     into.push_back(std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count());
     session.platform.advance(kKeyGapMs);
+    if (showKeys) {
+      const auto& boxes = session.app->win.boxes;
+      std::printf("    %s | %s | %s\n", utf8(boxes.rtext1.text).c_str(), utf8(boxes.text7.text).c_str(),
+                  utf8(boxes.hxl.text).c_str());
+    }
     return into.back();
   };
   for (std::size_t i = 0; i < code.size(); ++i) {
@@ -160,9 +167,11 @@ void typeCode(yz::SimSession& session, std::u16string_view code, KeyTimes& times
 
 int main(int argc, char** argv) {
   bool summary = false;
+  bool showKeys = false;
   std::vector<std::string> args;
   for (int i = 1; i < argc; ++i) {
     if (std::string(argv[i]) == "--summary") summary = true;
+    else if (std::string(argv[i]) == "--keys") showKeys = true;
     else args.emplace_back(argv[i]);
   }
   const char* env = std::getenv("YZ_PROGRAM_DIR");
@@ -214,7 +223,7 @@ int main(int argc, char** argv) {
       std::u16string code, pinyin;
       yz::citcbmma(encoding.ctx(), clause, code, pinyin);
       const std::size_t before = session->target.text.size();
-      typeCode(*session, code, lineKeys);
+      typeCode(*session, code, lineKeys, showKeys);
       const std::u16string sentence = session->target.text.substr(std::min(before, session->target.text.size()));
       got += sentence + u" ";
       n += clause.size();
@@ -225,7 +234,8 @@ int main(int argc, char** argv) {
     if (n > 12) longLineKeys.add(lineKeys);
     all.add(right, n, r);
     (n <= 7 ? shortLines : n <= 12 ? midLines : longLines).add(right, n, r);
-    if (!right && !summary) std::printf("  %s\n  -> %s\n", raw.c_str(), utf8(got).c_str());
+    if (showKeys) std::printf("  %s\n  -> %s\n", raw.c_str(), utf8(got).c_str());
+    else if (!right && !summary) std::printf("  %s\n  -> %s\n", raw.c_str(), utf8(got).c_str());
   }
   session.reset();
   std::filesystem::remove_all(root);

@@ -98,7 +98,7 @@ void SplitSearch::fizhyp(std::u16string bmstr3, std::u16string& hzstr3, std::int
   // code by hit count.
   if (cut1Converted && search.best == kNoScore && hzstr3 == cut1First.texts) {
     LookupCells& cells = c_.lex.cells;
-    c_.lookups.hzirvck(std::u16string(left(b, a)), cells.lookupWord, cells.zicipn);
+    c_.lookups.hzirvck(left(b, a), cells.lookupWord, cells.zicipn);
     const std::u16string line(c_.lex.mainLineAt(cells.mainHitIndex));
     std::vector<std::u16string_view> items;
     splitSpaces(line, items);

@@ -15,8 +15,8 @@ class LexiconLookups final : public ConversionLookups {
  public:
   LexiconLookups(CodeLookup& code, UserLookup& user) : code_(code), user_(user) {}
 
-  void hzirvck(std::u16string str4, std::u16string& cnir, float& zicipn) override {
-    code_.hzirvck(std::move(str4), cnir, zicipn);
+  void hzirvck(std::u16string_view str4, std::u16string& cnir, float& zicipn) override {
+    code_.hzirvck(str4, cnir, zicipn);
   }
   std::u16string ybci(std::u16string_view strx) override { return code_.ybci(strx); }
   std::u16string ybcib(std::u16string_view strx) override { return code_.ybcib(strx); }

@@ -13,7 +13,8 @@ class ConversionLookups {
  public:
   virtual ~ConversionLookups() = default;
   // Looks a code up: best word into `cnir`, its weight into `zicipn`; fills the lookup cells.
-  virtual void hzirvck(std::u16string str4, std::u16string& cnir, float& zicipn) = 0;
+  // The code is read before any cell is written, so it may view a cell.
+  virtual void hzirvck(std::u16string_view str4, std::u16string& cnir, float& zicipn) = 0;
   // Best word of a code (through the code lookup, into lookupWord and zicipn).
   virtual std::u16string ybci(std::u16string_view strx) = 0;
   // The lexicon line a code selects, by the code's length (a user hit winning); empty for none.

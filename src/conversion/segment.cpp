@@ -8,7 +8,7 @@ namespace yz {
 
 using namespace conversion_text;
 
-void Segmentation::bmuib(std::u16string bmstr, std::u16string& bmb, std::u16string& hzb,
+void Segmentation::bmuib(std::u16string_view bmstr, std::u16string& bmb, std::u16string& hzb,
                          std::int32_t blen) {
   c_.platform.doEvents();
   // Handlers may have run: everything below is read from the state afresh.
@@ -30,10 +30,10 @@ void Segmentation::bmuib(std::u16string bmstr, std::u16string& bmb, std::u16stri
     if (s.smvj && conv.loopCounter2 % 3 != 0) continue;
     if (step == 2 && codeLen % 2 == 1) ++conv.loopCounter2;
 
-    std::u16string head(left(bmstr, conv.loopCounter2));
+    std::u16string_view head = left(bmstr, conv.loopCounter2);
     if (len(head) > 1 && len(head) % 2 == 1 && s.ilmvj &&
         !endsWith(c_.win.boxes.rtext1.text, head)) {
-      head.pop_back();
+      head.remove_suffix(1);
       --conv.loopCounter2;
     }
 
@@ -47,7 +47,7 @@ void Segmentation::bmuib(std::u16string bmstr, std::u16string& bmb, std::u16stri
       continue;
     }
 
-    std::u16string candCode = head;
+    std::u16string_view candCode = head;  // views bmstr
     std::u16string candText = cells.lookupWord;
     float candWeight = cells.zicipn;
     bool accept = conv.loopCounter2 == limit;
@@ -87,7 +87,7 @@ void Segmentation::bmuib(std::u16string bmstr, std::u16string& bmb, std::u16stri
             if (len(head) == 5 && L == limit - 1) {
               if (!c_.lookups.ybci(right(bmstr, 2)).empty() &&
                   !c_.lookups.ybci(left(head, 4)).empty()) {
-                candCode = std::u16string(left(head, 4));
+                candCode = left(head, 4);
                 candText = cells.lookupWord;
                 candWeight = cells.zicipn;
               }
@@ -95,19 +95,19 @@ void Segmentation::bmuib(std::u16string bmstr, std::u16string& bmb, std::u16stri
             if (len(head) == 6 && L == limit - 1) {
               if (!c_.lookups.ybci(right(bmstr, 3)).empty() &&
                   !c_.lookups.ybci(left(head, 4)).empty()) {
-                candCode = std::u16string(left(head, 4));
+                candCode = left(head, 4);
                 candText = cells.lookupWord;
                 candWeight = cells.zicipn;
               }
               if (!c_.lookups.ybci(right(bmstr, 2)).empty() &&
                   !c_.lookups.ybci(left(candCode, 5)).empty()) {
-                candCode = std::u16string(left(candCode, 5));
+                candCode = left(candCode, 5);
                 candText = cells.lookupWord;
                 candWeight = cells.zicipn;
               }
             }
             conv.wzma = 1;
-            std::u16string rest(from(bmstr, len(candCode) + 1));
+            const std::u16string_view rest = from(bmstr, len(candCode) + 1);
             if (igjux(rest)) {
               accept = true;
               if (len(conv.bmstrb) == 1 && !rest.empty()) {
@@ -128,7 +128,7 @@ void Segmentation::bmuib(std::u16string bmstr, std::u16string& bmb, std::u16stri
         continue;
       }
     }
-    bmb = std::move(candCode);
+    bmb.assign(candCode);
     hzb = std::move(candText);
     cells.zicipn = candWeight;
     return;
@@ -137,7 +137,7 @@ void Segmentation::bmuib(std::u16string bmstr, std::u16string& bmb, std::u16stri
   hzb.clear();
 }
 
-bool Segmentation::knownTextWeight(const std::u16string& bmstr, std::int32_t headLetters,
+bool Segmentation::knownTextWeight(std::u16string_view bmstr, std::int32_t headLetters,
                                    float& weight) {
   const RaceState& race = c_.race;
   const LookupCells& cells = c_.lex.cells;
@@ -162,7 +162,7 @@ bool Segmentation::knownTextWeight(const std::u16string& bmstr, std::int32_t hea
   return true;
 }
 
-void Segmentation::bmui(std::u16string bmstr, std::u16string& outCode, std::u16string& outText) {
+void Segmentation::bmui(std::u16string_view bmstr, std::u16string& outCode, std::u16string& outText) {
   ConversionState& conv = c_.conv;
   LookupCells& cells = c_.lex.cells;
   outCode.clear();
@@ -208,8 +208,24 @@ void Segmentation::bmui(std::u16string bmstr, std::u16string& outCode, std::u16s
     return;
   }
 
-  Alternatives alt;
-  alt[0] = {c0, t0, w0, 1};
+  // The alternatives of this choice; a choice nested inside the pump takes the next set.
+  if (alternativesByDepth_.size() <= alternativesDepth_)
+    alternativesByDepth_.push_back(std::make_unique<Alternatives>());
+  Alternatives& alt = *alternativesByDepth_[alternativesDepth_];
+  struct DepthGuard {
+    std::size_t& depth;
+    ~DepthGuard() { --depth; }
+  } depthGuard{++alternativesDepth_};
+  auto put = [&alt](std::size_t i, std::u16string_view code, std::u16string_view text, float weight,
+                    std::int32_t start) {
+    if (alt.size() <= i) alt.resize(i + 1);
+    Alternative& a = alt[i];
+    a.code.assign(code);
+    a.text.assign(text);
+    a.weight = weight;
+    a.start = start;
+  };
+  put(0, c0, t0, w0, 1);
   std::int32_t n = 0;
   std::int32_t min2 = 2 * len(t0);
   const std::int32_t c0Len = len(c0);
@@ -217,9 +233,8 @@ void Segmentation::bmui(std::u16string bmstr, std::u16string& outCode, std::u16s
   for (std::int32_t k = 3; k <= c0Len - 1 && n < kMaxAlternatives; k += step) {
     conv.wzma = 0;
     if (!igjux(left(bmstr, k - 1))) continue;
-    std::u16string rest(from(bmstr, k));
     std::u16string code, text;
-    bmuib(rest, code, text, min2);
+    bmuib(from(bmstr, k), code, text, min2);
     if (text.empty() || len(text) < min2 / 2) continue;
     if (len(text) >= len(alt[n].text)) min2 = 2 * len(text);
 
@@ -242,7 +257,7 @@ void Segmentation::bmui(std::u16string bmstr, std::u16string& outCode, std::u16s
       }
     }
     ++n;
-    alt[n] = {std::move(code), std::move(text), cells.zicipn, k};
+    put(static_cast<std::size_t>(n), code, text, cells.zicipn, k);
   }
   if (n == 0) {
     outCode = std::move(c0);

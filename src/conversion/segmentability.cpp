@@ -13,7 +13,7 @@ using namespace conversion_text;
 
 bool Segmentation::hasEntry(std::u16string_view code) {
   LookupCells& cells = c_.lex.cells;
-  c_.lookups.hzirvck(std::u16string(code), cells.lookupWord, cells.zicipn);
+  c_.lookups.hzirvck(code, cells.lookupWord, cells.zicipn);
   return !cells.lookupWord.empty();
 }
 

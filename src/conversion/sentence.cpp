@@ -238,7 +238,9 @@ void SentenceConversion::endCandidates(const std::u16string& pieceCode, const st
     std::int32_t n = static_cast<std::int32_t>(items.size()) - 1;
     if (n > 5 && conv.tailCode.size() == 1) n = 5;
     for (std::int32_t i = 0; i <= n; i += 2) {
-      const std::u16string_view weight = element(line, static_cast<std::size_t>(i) + 1);
+      // Element i + 1 of the line (items holds every element).
+      const std::size_t w = static_cast<std::size_t>(i) + 1;
+      const std::u16string_view weight = w < items.size() ? items[w] : std::u16string_view{};
       // The first three pairs always stand; a rare character ends the list after them.
       if (i > 5 && weightValue(weight) > kWeightRare) break;
       list += u' ';

@@ -3,6 +3,7 @@
 // or one a row.
 
 #include <algorithm>
+#include <unordered_set>
 
 #include "conversion/text_steps.h"
 #include "input/repeated_words.h"
@@ -47,13 +48,21 @@ std::u16string withFirstWordInFront(const std::vector<std::u16string_view>& pair
   // space, so a kept word stands between two spaces.
   std::u16string search(first);
   search += u' ';
+  // The items kept after the first word, for the test "stands between two spaces in the search
+  // text" of a word without spaces in one step instead of a scan of the whole text.
+  std::unordered_set<std::u16string_view> kept;
+  kept.reserve(pairs.size());
   for (std::size_t i = 2; i + 1 < pairs.size(); i += 2) {
     const std::u16string_view word = pairs[i];
-    if (word == first || containsItem(search, word)) continue;
+    if (word == first) continue;
+    const bool plain = !word.empty() && word.find(u' ') == std::u16string_view::npos;
+    if (plain ? kept.contains(word) : containsItem(search, word)) continue;
     search += word;
     search += u' ';
     search += pairs[i + 1];
     search += u' ';
+    kept.insert(word);
+    kept.insert(pairs[i + 1]);
   }
   search.pop_back();
   return std::u16string(first) + u" " + std::u16string(kFrontWeight) + search.substr(first.size());

@@ -37,7 +37,7 @@ CodeLookup::CodeLookup(LexiconState& lex, const Settings& settings, const Compos
 
 std::u16string CodeLookup::ybci(std::u16string_view strx) {
   ++ybciRuns_;
-  hzirvck(std::u16string(strx), cells_.lookupWord, cells_.zicipn);
+  hzirvck(strx, cells_.lookupWord, cells_.zicipn);
   return cells_.lookupWord;
 }
 
@@ -66,6 +66,8 @@ std::u16string CodeLookup::ybcib(std::u16string_view strx) {
 void CodeLookup::beginRepeats() {
   if (repeatDepth_++ == 0) {
     repeats_.clear();
+    // One conversion keeps a few hundred lookups: no rehash while it runs.
+    if (repeats_.bucket_count() < 1024) repeats_.reserve(1024);
     keptUnder_ = repeatConditions();
   }
 }
@@ -105,7 +107,7 @@ bool fits(const T& now, const T& before, const T& after) {
 
 }  // namespace
 
-const std::u16string& CodeLookup::repeatKey(const std::u16string& code, const std::u16string& cnir,
+const std::u16string& CodeLookup::repeatKey(std::u16string_view code, const std::u16string& cnir,
                                             const float& zicipn) {
   // Which cells the outputs are: the order of the writes decides what such a cell ends with.
   char16_t outputs = &zicipn == &cells_.zicipn ? 1 : 0;
@@ -127,7 +129,7 @@ bool CodeLookup::repeat(const std::u16string& key, std::u16string& cnir, float& 
   if (found == repeats_.end()) return false;
   const KeptLookup& k = found->second;
   const LookupCells& now = cells_;
-  const LookupCells& b = k.before;
+  const CellsBefore& b = k.before;
   const LookupCells& a = k.after;
   if (now.fybci != b.fybci || now.fybcib != b.fybcib || !fits(zicipn, k.zicipnBefore, k.zicipnAfter) ||
       !fits(now.zicipn, b.zicipn, a.zicipn) || !fits(now.lastFoundIndex, b.lastFoundIndex, a.lastFoundIndex) ||
@@ -159,21 +161,22 @@ bool CodeLookup::repeat(const std::u16string& key, std::u16string& cnir, float& 
   return true;
 }
 
-void CodeLookup::hzirvck(std::u16string str4, std::u16string& cnir, float& zicipn) {
-  if (repeatDepth_ == 0) return lookUp(std::move(str4), cnir, zicipn);
+void CodeLookup::hzirvck(std::u16string_view str4, std::u16string& cnir, float& zicipn) {
+  if (repeatDepth_ == 0) return lookUp(std::u16string(str4), cnir, zicipn);
   if (!(repeatConditions() == keptUnder_)) {
     repeats_.clear();
     keptUnder_ = repeatConditions();
   }
   if (repeat(repeatKey(str4, cnir, zicipn), cnir, zicipn)) return;
+  std::u16string code(str4);  // before any cell changes: the code may view one
   std::u16string key = keyScratch_;
   KeptLookup k;
-  k.before = cells_;
+  k.before = {cells_.zicipn, cells_.lastFoundIndex, cells_.fybci, cells_.fybcib};
   k.zicipnBefore = zicipn;
   const std::u16string sysyff = pass_.sysyff;
   const std::int32_t loopCounter = win_.loopCounter;
   const std::uint64_t ybciRuns = ybciRuns_, ybcibRuns = ybcibRuns_;
-  lookUp(std::move(str4), cnir, zicipn);
+  lookUp(std::move(code), cnir, zicipn);
   k.wroteLookupWord = ybciRuns_ != ybciRuns;
   k.wroteCnir3 = ybcibRuns_ != ybcibRuns;
   // Kept only when nothing but the cells, the outputs and slot 0 changed.

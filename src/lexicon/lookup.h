@@ -7,6 +7,7 @@
 // nested ones included, overwrites them: read what you need right after the call.
 
 #include <cstdint>
+#include <cstring>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -34,8 +35,9 @@ class CodeLookup {
 
   // Looks a code up: best word into `cnir`, its weight into `zicipn`; fills the lookup cells.
   // `cnir` and `zicipn` may be cells themselves (lookupWord, cnir3, zicipn): they are written in
-  // the order the steps give, so a nested lookup writing the same cell is seen.
-  void hzirvck(std::u16string str4, std::u16string& cnir, float& zicipn);
+  // the order the steps give, so a nested lookup writing the same cell is seen. The code is read
+  // before any cell is written, so it may view a cell.
+  void hzirvck(std::u16string_view str4, std::u16string& cnir, float& zicipn);
 
   // Best word of a code: runs the code lookup into lookupWord and zicipn and returns lookupWord.
   std::u16string ybci(std::u16string_view strx);
@@ -67,9 +69,14 @@ class CodeLookup {
     const void* charText = nullptr;
     friend bool operator==(const RepeatConditions&, const RepeatConditions&) = default;
   };
+  // The cells a kept lookup is answered again only if they hold what they held before it.
+  struct CellsBefore {
+    float zicipn = 0;
+    std::int32_t lastFoundIndex = 0, fybci = 0, fybcib = 0;
+  };
   // One kept lookup: the cells and outputs before and after it.
   struct KeptLookup {
-    LookupCells before;
+    CellsBefore before;
     LookupCells after;
     float zicipnBefore = 0, zicipnAfter = 0;
     std::u16string cnir;
@@ -83,14 +90,30 @@ class CodeLookup {
   bool repeat(const std::u16string& key, std::u16string& cnir, float& zicipn);
   // A lookup is kept per code, per state of the wrappers' flags, which the lookup reads, and per
   // choice of cells as its outputs.
-  const std::u16string& repeatKey(const std::u16string& code, const std::u16string& cnir,
+  const std::u16string& repeatKey(std::u16string_view code, const std::u16string& cnir,
                                   const float& zicipn);
   void lookUp(std::u16string code, std::u16string& cnir, float& zicipn);
 
   int repeatDepth_ = 0;
   std::uint64_t ybciRuns_ = 0, ybcibRuns_ = 0;
   RepeatConditions keptUnder_;
-  std::unordered_map<std::u16string, KeptLookup> repeats_;
+  // Hashes a repeat key (a code, up to a whole code line) four code units at a time.
+  struct KeyHash {
+    std::size_t operator()(std::u16string_view key) const noexcept {
+      constexpr std::uint64_t kMul = 0x9E3779B97F4A7C15ull;
+      std::uint64_t h = key.size() * kMul;
+      std::size_t i = 0;
+      for (; i + 4 <= key.size(); i += 4) {
+        std::uint64_t chunk;
+        std::memcpy(&chunk, key.data() + i, sizeof chunk);
+        h = (h ^ chunk) * kMul;
+        h ^= h >> 32;
+      }
+      for (; i < key.size(); ++i) h = (h ^ key[i]) * kMul;
+      return static_cast<std::size_t>(h ^ (h >> 29));
+    }
+  };
+  std::unordered_map<std::u16string, KeptLookup, KeyHash> repeats_;
   std::u16string keyScratch_;
 
 

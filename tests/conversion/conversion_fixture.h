@@ -23,8 +23,9 @@ class TableLookups final : public ConversionLookups {
  public:
   explicit TableLookups(LexiconState& lex) : lex_(lex) {}
 
-  void hzirvck(std::u16string str4, std::u16string& cnir, float& zicipn) override {
+  void hzirvck(std::u16string_view code, std::u16string& cnir, float& zicipn) override {
     LookupCells& c = lex_.cells;
+    const std::u16string str4(code);
     asked.push_back(str4);
     c.mainHitIndex = c.userHitIndex = c.charHitIndex = 0;
     c.wordCandidates.clear();
