@@ -144,21 +144,25 @@ def table_dump(src, rel, skip_prefix=None):
     return rows
 
 
-def strokes(src):
-    """character -> stroke letters (h s p n z)."""
-    out = {}
-    with open(os.path.join(src, STROKE_DICT), encoding="utf-8") as f:
+def rime_rows(path):
+    """The tab-separated fields of each line of a rime dictionary's body (after its "..." line),
+    comment and empty lines left out."""
+    with open(path, encoding="utf-8") as f:
         body = False
         for line in f:
             line = line.rstrip("\n")
             if line == "...":
                 body = True
-                continue
-            if not body or not line or line.startswith("#"):
-                continue
-            parts = line.split("\t")
-            if len(parts) >= 2 and len(parts[0]) == 1:
-                out.setdefault(parts[0], parts[1])
+            elif body and line and not line.startswith("#"):
+                yield line.split("\t")
+
+
+def strokes(src):
+    """character -> stroke letters (h s p n z)."""
+    out = {}
+    for parts in rime_rows(os.path.join(src, STROKE_DICT)):
+        if len(parts) >= 2 and len(parts[0]) == 1:
+            out.setdefault(parts[0], parts[1])
     return out
 
 
@@ -247,19 +251,10 @@ def pinyin_simp(src):
     """word -> (syllables, count) of rime's pinyin_simp dictionary (`word<TAB>py py<TAB>count`);
     of a word listed more than once, the reading with the highest count."""
     out = {}
-    with open(os.path.join(src, PINYIN_SIMP), encoding="utf-8") as f:
-        body = False
-        for line in f:
-            line = line.rstrip("\n")
-            if line == "...":
-                body = True
-                continue
-            if not body or not line or line.startswith("#"):
-                continue
-            parts = line.split("\t")
-            if len(parts) < 3 or not parts[2].isdigit():
-                continue
-            count = int(parts[2])
-            if parts[0] not in out or count > out[parts[0]][1]:
-                out[parts[0]] = (parts[1].split(), count)
+    for parts in rime_rows(os.path.join(src, PINYIN_SIMP)):
+        if len(parts) < 3 or not parts[2].isdigit():
+            continue
+        count = int(parts[2])
+        if parts[0] not in out or count > out[parts[0]][1]:
+            out[parts[0]] = (parts[1].split(), count)
     return out
