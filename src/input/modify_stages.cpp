@@ -160,12 +160,7 @@ InstantModify::Next InstantModify::positionStage() {
     p.tex7 = b.text7.text;
   }
   p.hz9max = 0;
-  p.hjzi0.clear();
-  cv.hzixb.clear();
-  p.hzcxb.clear();
-  cv.wordIndex = 0;
-  cv.wordCounter = 0;
-  cv.eraseWordTable();
+  forgetSentenceWords(p, cv);
 
   // 4. The segment that holds the chosen character, split at it.
   const std::int32_t count = std::clamp(cm.segmentCount, 0, kMaxSegments - 1);
@@ -282,12 +277,7 @@ InstantModify::Next InstantModify::positionStage() {
                   std::u16string(from(b.text7.text, textEnd(j + 1)));
 
   // 12-14. The chosen character's own best word in the local result.
-  p.hjzi0.clear();
-  cv.hzixb.clear();
-  p.hzcxb.clear();
-  cv.wordIndex = 0;
-  cv.wordCounter = 0;
-  cv.eraseWordTable();
+  forgetSentenceWords(p, cv);
   if (p.gbh < 2) p.gbh = 2;
   const std::u16string code(mid(p.rtex1, p.gbh - 1, 2));
   if (code.empty() || code.front() < 95 || code.front() > 122) {

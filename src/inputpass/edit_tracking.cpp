@@ -75,12 +75,7 @@ InputPass::Step InputPass::caretMoved() {
     p.rtex2 = b.rtext2.text;
     p.tex7 = b.text7.text;
   }
-  p.hjzi0.clear();
-  cv.hzixb.clear();
-  p.hzcxb.clear();
-  cv.wordIndex = 0;
-  cv.wordCounter = 0;
-  cv.eraseWordTable();
+  forgetSentenceWords(p, cv);
   // The bounds of the search; a full table has no room for them and takes the last segment.
   const std::int32_t count = std::min(cm.segmentCount, kMaxSegments - 1);
   cm.segmentCodeEnds[0] = 0;

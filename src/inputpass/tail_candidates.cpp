@@ -61,12 +61,7 @@ bool TailCandidates::startCandidates(bool emptyList) {
   if (cells.mainHitIndex != 0) p.maxHitIndex = cells.mainHitIndex;
   if (c_.input.context.race.raceMode == 1) return false;
   p.hbxrlj = true;
-  p.hjzi0.clear();
-  cv.hzixb.clear();
-  p.hzcxb.clear();
-  cv.wordIndex = 0;
-  cv.eraseWordTable();
-  cv.wordCounter = 0;
+  forgetSentenceWords(p, cv);
 
   const Settings& s = c_.settings;
   const std::u16string code = cv.tailCode;

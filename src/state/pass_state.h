@@ -6,6 +6,7 @@
 #include <string>
 #include <string_view>
 
+#include "state/conversion_state.h"
 #include "state/layout_table.h"
 
 namespace yz {
@@ -69,6 +70,17 @@ inline void publishCodeChars(PassState& pass, std::u16string_view mainSet,
   pass.vumayr = mainSet.empty() ? std::u16string_view(u"abcdefghijklmnopqrstuvwxyz") : mainSet;
   pass.fumayr = auxSet;
   pass.codeChars = pass.vumayr + pass.fumayr;
+}
+
+// Forgets the converted sentence before it is converted again: its words, the part kept fixed in
+// front and the position letter of instant modify.
+inline void forgetSentenceWords(PassState& p, ConversionState& cv) {
+  p.hjzi0.clear();
+  cv.hzixb.clear();
+  p.hzcxb.clear();
+  cv.wordIndex = 0;
+  cv.wordCounter = 0;
+  cv.eraseWordTable();
 }
 
 }  // namespace yz
