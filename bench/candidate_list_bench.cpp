@@ -41,7 +41,7 @@ void BM_CandidateListOfTwoLetterCode(benchmark::State& state) {
   fill(app.lex.mainLexicon, u"wo", line);
   fill(app.lex.charLexicon, u"wo", line.substr(0, line.size() / 2));
   for (int i = 0; i < 200; ++i) {
-    app.lex.charAuxCodes[static_cast<std::size_t>(app.gbk.charIndex(static_cast<char16_t>(0x4E00 + i)))] = u"ab";
+    app.lex.charAuxCodes.set(app.gbk.charIndex(static_cast<char16_t>(0x4E00 + i)), u"ab");
   }
   app.pass.quickSelectKeys = u";'[]\\1234567890";
   app.settings.hxgu = u"10";

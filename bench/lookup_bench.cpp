@@ -87,7 +87,7 @@ struct World {
     }
     fill(lex.charLexicon, charCodes, rng);
     for (char16_t ch = 0x4E00; ch <= 0x9FA5; ++ch) {
-      lex.charAuxCodes[static_cast<std::size_t>(gbk.charIndex(ch))] = randomLetters(rng, 2);
+      lex.charAuxCodes.set(static_cast<std::size_t>(gbk.charIndex(ch)), randomLetters(rng, 2));
     }
     settings.zrhx.borderStyle = 1;
     // Half the queries begin with a code of the lexicon, half are random letters.

@@ -38,8 +38,7 @@ void removeAll(std::u16string& s, std::u16string_view what) {
 }  // namespace
 
 int correctionPrice(const ScoringContext& ctx, char16_t o, std::u16string_view c) {
-  const std::u16string& aux = ctx.lex.charAuxCodes[static_cast<std::size_t>(ctx.gbk.charIndex(o))];
-  const std::u16string_view a(aux);
+  const std::u16string_view a = ctx.lex.charAuxCodes[static_cast<std::size_t>(ctx.gbk.charIndex(o))];
   const std::u16string_view ch(&o, 1);
   struct Stage {
     std::u16string code;

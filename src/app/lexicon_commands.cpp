@@ -225,7 +225,7 @@ void LexiconCommands::regenerateAndReload(const SchemeMember& m) {
   }
   dialog.show();
   if (m.showsWaitText) {
-    for (auto& slot : lex.charFullCodes.slots) slot.clear();
+    lex.charFullCodes.clear();
     savedHelpText = dialog.caption(kSchemeHelpBox);
     showProgress(kSchemeHelpBox, m.waitText);
     dialog.setEnabled(false);

@@ -140,8 +140,7 @@ void Lifecycle::loadAuxCodes() {
   for (std::u16string_view line : splitLines(text)) {
     auto fields = splitFields(line, u',');
     if (fields.size() < 2 || fields[0].empty()) continue;
-    app_.lex.charAuxCodes[static_cast<std::size_t>(app_.gbk.charIndex(fields[0][0]))] =
-        std::u16string(fields[1]);
+    app_.lex.charAuxCodes.set(app_.gbk.charIndex(fields[0][0]), fields[1]);
   }
 }
 
@@ -149,7 +148,7 @@ bool Lifecycle::loadFullCodes(std::vector<std::u16string>& oneLetterLines) {
   LexiconState& lex = app_.lex;
   Platform& p = app_.platform;
   const Settings& s = app_.settings;
-  for (auto& slot : lex.charFullCodes.slots) slot.clear();
+  lex.charFullCodes.clear();
   ReadFailure why = ReadFailure::None;
   const auto bytes = app_.files.readBytes(kFullCodesPath, kSmallTableLimit, &why);
   if (why == ReadFailure::TooLarge) {
@@ -182,7 +181,7 @@ bool Lifecycle::loadFullCodes(std::vector<std::u16string>& oneLetterLines) {
       continue;
     }
     const auto slot = static_cast<std::size_t>(app_.gbk.charIndex(character[0]));
-    std::u16string& aux = lex.charAuxCodes[slot];
+    const std::u16string_view aux = lex.charAuxCodes[slot];
     if (!aux.empty() && auxChanged) code.replace(2, std::u16string::npos, aux);
     if (character.size() > 1) continue;
     if (app_.gbk.codeOf(code[0]) > 0xFF) {
@@ -192,9 +191,10 @@ bool Lifecycle::loadFullCodes(std::vector<std::u16string>& oneLetterLines) {
       return false;
     }
     std::erase(code, u' ');
-    if (s.xmur && code.size() > 2 && (aux.empty() || !auxChanged)) aux = code.substr(2, 2);
-    std::u16string& full = lex.charFullCodes[slot];
-    if (code.size() > full.size()) full = code;
+    if (s.xmur && code.size() > 2 && (aux.empty() || !auxChanged)) {
+      lex.charAuxCodes.set(slot, std::u16string_view(code).substr(2, 2));
+    }
+    if (code.size() > lex.charFullCodes[slot].size()) lex.charFullCodes.set(slot, code);
   }
   return true;
 }

@@ -67,7 +67,7 @@ class InstantModify {
   void showList(std::int32_t minIndent);
   // The auxiliary-code letters shown after a word.
   std::u16string hint(std::u16string_view w) const;
-  const std::u16string& auxCode(char16_t ch) const;
+  std::u16string_view auxCode(char16_t ch) const;
   // The double-byte characters of a text.
   std::u16string iphjzi(std::u16string_view text) const;
   // Converts a code with the sentence conversion into `hjziir` and `endzf`; the code comes back

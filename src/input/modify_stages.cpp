@@ -73,7 +73,7 @@ std::u16string InstantModify::charLineOf(std::u16string_view code) {
              : std::u16string();
 }
 
-const std::u16string& InstantModify::auxCode(char16_t ch) const {
+std::u16string_view InstantModify::auxCode(char16_t ch) const {
   return c_.lex.charAuxCodes[static_cast<std::size_t>(c_.gbk.charIndex(ch))];
 }
 

@@ -77,7 +77,7 @@ class Matcher {
   }
 
  private:
-  const std::u16string& code(char16_t ch) const {
+  std::u16string_view code(char16_t ch) const {
     return t_.charAuxCodes[static_cast<std::size_t>(t_.gbk.charIndex(ch))];
   }
 

@@ -70,13 +70,11 @@ std::u16string withFirstWordInFront(const std::vector<std::u16string_view>& pair
 
 std::u16string candidateHint(std::u16string_view word, CharTable& charAuxCodes, const GbkTable& gbk) {
   if (word.empty()) return {};
-  auto code = [&](char16_t ch) -> std::u16string& {
-    return charAuxCodes[static_cast<std::size_t>(gbk.charIndex(ch))];
-  };
+  auto code = [&](char16_t ch) { return charAuxCodes[static_cast<std::size_t>(gbk.charIndex(ch))]; };
   if (gbk.codeOf(word.front()) <= 0xFF) {
     // A single-byte character alone shows no hint.
-    if (word.size() == 1) code(word.front()).clear();
-    return code(word.front());
+    if (word.size() == 1) charAuxCodes.set(gbk.charIndex(word.front()), u"");
+    return std::u16string(code(word.front()));
   }
   if (word.size() == 1) return std::u16string(left(code(word.front()), 2));
   return std::u16string(left(code(word.back()), 1)) + std::u16string(left(code(word.front()), 1));

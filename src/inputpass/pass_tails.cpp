@@ -104,7 +104,7 @@ void InputPass::fullPageList() {
     }
     return static_cast<double>(n);
   }())));
-  auto aux = [&](char16_t ch) -> const std::u16string& {
+  auto aux = [&](char16_t ch) {
     return c_.lex.charAuxCodes[c_.input.context.gbk.charIndex(ch)];
   };
   std::u16string page;

@@ -72,7 +72,7 @@ std::vector<std::u16string> charKeyLines(const LexiconTable& mainLexicon, const 
         out.push_back(std::move(line));
         first = false;
       }
-      const std::u16string& aux = charAuxCodes[static_cast<std::size_t>(gbk.charIndex(word[0]))];
+      const std::u16string_view aux = charAuxCodes[static_cast<std::size_t>(gbk.charIndex(word[0]))];
       pushKeyLine(out, code, word, weight);
       if (aux.empty()) continue;
       char16_t lastAux = aux.back();

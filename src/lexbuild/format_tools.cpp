@@ -59,7 +59,7 @@ UserWordCodes userWordCodes(std::u16string_view text, const EncoderContext& enco
     out.clear();
     for (std::size_t k = 0; k < line.size(); ++k) {
       out.append(code, 2 * k, 2);
-      const std::u16string& aux =
+      const std::u16string_view aux =
           encoder.lex.charAuxCodes[static_cast<std::size_t>(encoder.gbk.charIndex(line[k]))];
       if (!aux.empty()) out.push_back(aux[0]);
     }

@@ -181,14 +181,13 @@ FullCodeReadResult readSchemeFullCodes(std::u16string_view text, const SchemeMem
     if (code.size() == 1) code.push_back(code[0]);
     if (!insideEndRange(code.back(), member.endRange)) code.assign(2, code[0]);
     const auto slot = static_cast<std::size_t>(gbk.charIndex(character[0]));
-    if (code.size() > 2) charAuxCodes[slot] = code.substr(2);
-    std::u16string& full = charFullCodes[slot];
+    if (code.size() > 2) charAuxCodes.set(slot, std::u16string_view(code).substr(2));
     if (member.fullCodeRule == FullCodeRule::FirstWins) {
-      if (full.empty() || code[1] == u'_') full = code;
+      if (charFullCodes[slot].empty() || code[1] == u'_') charFullCodes.set(slot, code);
     } else if (character.size() == 1) {
-      full = code;
+      charFullCodes.set(slot, code);
     }
-    if (character.size() > 1) full = character.substr(1);
+    if (character.size() > 1) charFullCodes.set(slot, std::u16string_view(character).substr(1));
     ++result.records;
   }
   return result;

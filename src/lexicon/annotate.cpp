@@ -144,7 +144,7 @@ class LineAnnotator {
   std::u16string defaultReading(char16_t ch) const {
     int index = ctx_.gbk.charIndex(ch);
     if ((ch >= u'0' && ch <= u'9') || ctx_.lex.charInfoLines[index].size() != kEmptyInfoLength) {
-      return ctx_.lex.charPinyin[index];
+      return std::u16string(ctx_.lex.charPinyin[index]);
     }
     return std::u16string{halfWidthForm(ch), u' '};
   }
@@ -170,7 +170,9 @@ class LineAnnotator {
     }
     if (!found) return false;
     for (int c = 0; c < 2; ++c) {
-      readings[c] = noted[c].empty() ? ctx_.lex.charPinyin[ctx_.gbk.charIndex(line_[c])] : noted[c];
+      readings[c] = noted[c].empty()
+                        ? std::u16string(ctx_.lex.charPinyin[ctx_.gbk.charIndex(line_[c])])
+                        : noted[c];
     }
     return true;
   }
@@ -312,7 +314,7 @@ AnnotationLoadResult loadAnnotationTables(const Platform& platform, LexiconState
   AnnotationLoadResult result;
   lex.charInfoLines.clear();
   lex.charInfoLines.resize(kCharTableSlots);
-  for (auto& slot : lex.charPinyin.slots) slot.clear();
+  lex.charPinyin.clear();
 
   {
     // The lines view the decoded resource, kept for the session like resource 103's.
@@ -332,16 +334,18 @@ AnnotationLoadResult loadAnnotationTables(const Platform& platform, LexiconState
         ++at;
       }
       const std::u16string_view field = line.substr(at, line.find(u',', at) - at);
-      std::u16string& pinyin = lex.charPinyin[n];
-      pinyin = field;
-      if (field.find(u"ve") != std::u16string_view::npos) {
-        replaceAll(pinyin, u"lve", u"lue");
-        replaceAll(pinyin, u"nve", u"nue");
+      if (field.find(u"ve") == std::u16string_view::npos) {
+        lex.charPinyin.set(n, field);
+        return;
       }
+      std::u16string pinyin(field);
+      replaceAll(pinyin, u"lve", u"lue");
+      replaceAll(pinyin, u"nve", u"nue");
+      lex.charPinyin.set(n, pinyin);
     });
     lex.charInfoText = std::move(info);
   }
-  for (int d = 0; d < 10; ++d) lex.charPinyin[static_cast<std::size_t>(u'0' + d)] = kDigitReadings[d];
+  for (int d = 0; d < 10; ++d) lex.charPinyin.set(u'0' + d, kDigitReadings[d]);
 
   // Resource 103 stays one string for the whole text, read line by line where it lies.
   std::u16string polyphoneText = resourceText(platform, 103, result.polyphones);
@@ -401,7 +405,7 @@ void citcvuyn(const EncoderContext& ctx, std::u16string_view bmct, std::u16strin
       if (part.empty()) continue;
       lineCode += part.back() == u' ' ? part : syllableCode(ctx.lex.syllablesByPinyin, part);
       if (ctx.settings.smvj) {
-        const std::u16string& aux = ctx.lex.charAuxCodes[ctx.gbk.charIndex(line[p])];
+        const std::u16string_view aux = ctx.lex.charAuxCodes[ctx.gbk.charIndex(line[p])];
         if (!aux.empty()) lineCode += aux[0];
       }
     }
@@ -418,12 +422,12 @@ std::u16string dzqmvuyn(const EncoderContext& ctx, std::u16string_view strx) {
   const std::size_t take = ctx.settings.smvj ? 3 : 2;
   std::u16string code;
   for (char16_t ch : strx) {
-    const std::u16string& full = ctx.lex.charFullCodes[ctx.gbk.charIndex(ch)];
+    const std::u16string_view full = ctx.lex.charFullCodes[ctx.gbk.charIndex(ch)];
     if (full.empty()) {
       code += halfWidthForm(ch);
       code += u' ';
     } else {
-      code += std::u16string_view(full).substr(0, take);
+      code += full.substr(0, take);
     }
   }
   ctx.cells.bm = code;

@@ -208,7 +208,7 @@ void CodeLookup::chainStep7(std::u16string& code, std::u16string& cnir, float& z
     for (std::size_t i = 0; i < prefixItems_.size(); i += 2) {
       const std::u16string_view w = prefixItems_[i];
       if (w.empty()) continue;
-      const std::u16string& firstAuxes = auxOf(w[0]);
+      const std::u16string_view firstAuxes = auxOf(w[0]);
       pattern.clear();
       appendLetters(pattern, {firstAux(w.back()), firstAux(w[0]),
                               firstAuxes.empty() ? char16_t{0} : firstAuxes.back()});
@@ -264,7 +264,7 @@ void CodeLookup::chainStep6(std::u16string& code, std::u16string& cnir, float& z
     if (w.empty()) continue;
     char16_t f = firstAux(w[0]);
     if (settings_.vxbf.marked() && isAuxElement(a2)) {
-      const std::u16string& firstAuxes = auxOf(w[0]);
+      const std::u16string_view firstAuxes = auxOf(w[0]);
       f = firstAuxes.size() >= 3 ? firstAuxes[2] : char16_t{0};
     }
     const char16_t l = firstAux(w.back());
@@ -318,7 +318,7 @@ bool CodeLookup::chainStep5(std::u16string& code, std::u16string& cnir, float& z
         continue;
       }
       if (order == AuxOrder::None) continue;
-      const std::u16string& auxes = auxOf(order == AuxOrder::LastFirst ? w.back() : w[0]);
+      const std::u16string_view auxes = auxOf(order == AuxOrder::LastFirst ? w.back() : w[0]);
       const char16_t pattern = auxes.empty() ? char16_t{0} : auxElement ? auxes.back() : auxes.front();
       if (pattern != 0 && pattern == typed) record(w, weight, cnir, zicipn);
     }

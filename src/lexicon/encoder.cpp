@@ -81,8 +81,8 @@ void applyPrivilegedCodes(const EncoderContext& ctx, std::u16string_view text, s
 std::u16string citcvuxy(const EncoderContext& ctx, std::u16string_view strx) {
   std::u16string code;
   for (char16_t ch : strx) {
-    const std::u16string& full = ctx.lex.charFullCodes[ctx.gbk.charIndex(ch)];
-    code += full.empty() ? std::u16string_view(u"zz") : std::u16string_view(full).substr(0, 2);
+    const std::u16string_view full = ctx.lex.charFullCodes[ctx.gbk.charIndex(ch)];
+    code += full.empty() ? std::u16string_view(u"zz") : full.substr(0, 2);
   }
   ctx.cells.bm = code;
   ctx.cells.sp0 = code;

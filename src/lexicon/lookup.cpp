@@ -430,12 +430,12 @@ std::u16string_view CodeLookup::charLine(std::int32_t i) const {
   return t.lines[static_cast<std::size_t>(i)];
 }
 
-const std::u16string& CodeLookup::auxOf(char16_t ch) const {
+std::u16string_view CodeLookup::auxOf(char16_t ch) const {
   return lex_.charAuxCodes[static_cast<std::size_t>(gbk_.charIndex(ch))];
 }
 
 char16_t CodeLookup::firstAux(char16_t ch) const {
-  const std::u16string& a = auxOf(ch);
+  const std::u16string_view a = auxOf(ch);
   return a.empty() ? char16_t{0} : a.front();
 }
 

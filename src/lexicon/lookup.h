@@ -155,7 +155,7 @@ class CodeLookup {
   void clearHitIndexes();
 
   // Auxiliary letters of a character, and their first letter (0 for none).
-  const std::u16string& auxOf(char16_t ch) const;
+  std::u16string_view auxOf(char16_t ch) const;
   char16_t firstAux(char16_t ch) const;
   bool isAuxElement(char16_t ch) const;
 

@@ -68,12 +68,39 @@ struct LexiconTable {
   }
 };
 
-// A per-character table: one slot per GBK character, indexed by `gbkCharIndex` (0..32768).
+// A per-character table: one text per GBK character slot, indexed by `gbkCharIndex` (0..32768).
+// The texts lie in one arena, each slot holding where its text starts and its length: a table
+// costs nothing until its first text and eight bytes a slot after. A rewritten text takes the old
+// one's place when it fits and is appended otherwise; the arena is packed once the texts left
+// behind outweigh the live ones. A view read from the table lasts until the table next changes.
 inline constexpr std::size_t kCharTableSlots = 32769;
-struct CharTable {
-  std::vector<std::u16string> slots = std::vector<std::u16string>(kCharTableSlots);
-  const std::u16string& operator[](std::size_t i) const { return slots[i]; }
-  std::u16string& operator[](std::size_t i) { return slots[i]; }
+class CharTable {
+ public:
+  std::size_t size() const { return kCharTableSlots; }
+  std::u16string_view operator[](std::size_t i) const {
+    if (i >= slots_.size()) return {};
+    const Slot s = slots_[i];
+    return {arena_.data() + s.at, s.length};
+  }
+  // Gives slot i (below kCharTableSlots) the text.
+  void set(std::size_t i, std::u16string_view text);
+  // Empties every slot.
+  void clear() {
+    slots_.clear();
+    arena_.clear();
+    live_ = 0;
+  }
+
+ private:
+  struct Slot {
+    std::uint32_t at = 0;
+    std::uint32_t length = 0;
+  };
+  void pack();
+
+  std::vector<Slot> slots_;  // none until the first text is set, then kCharTableSlots
+  std::u16string arena_;
+  std::size_t live_ = 0;  // characters of the arena that slots still read
 };
 
 // Full-pinyin syllables paired with their 自然双拼 codes, at most 501 pairs (indexes 0..500).

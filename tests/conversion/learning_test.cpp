@@ -75,7 +75,7 @@ class LearningTest : public ConversionTest {
  protected:
   LearningTest() {
     settings.ilmvj = true;
-    for (const auto& [ch, code] : kCharCodes) lex.charFullCodes[static_cast<std::size_t>(gbk.charIndex(ch))] = code;
+    for (const auto& [ch, code] : kCharCodes) lex.charFullCodes.set(gbk.charIndex(ch), code);
   }
 
   std::u16string codeOf(std::u16string_view text) const {

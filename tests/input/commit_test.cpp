@@ -134,8 +134,8 @@ TEST(Commit, ContextRecordKeepsChosenTextsAndTheirInitials) {
   app.settings.qjzc = 1;
   app.settings.ymur = false;
   app.settings.xmur = true;
-  app.lex.charFullCodes[app.gbk.charIndex(u'你')] = u"wqiy";
-  app.lex.charFullCodes[app.gbk.charIndex(u'好')] = u"vbg";
+  app.lex.charFullCodes.set(app.gbk.charIndex(u'你'), u"wqiy");
+  app.lex.charFullCodes.set(app.gbk.charIndex(u'好'), u"vbg");
   app.comp.modifyMode = 1;
   commit(rig, u"你好");
   EXPECT_EQ(app.comp.cnuhwf, u"你好");

@@ -52,8 +52,8 @@ struct Rig {
     a.lex.userLexicon.reset();
     for (const auto& [ch, code] : kAux) {
       const auto slot = static_cast<std::size_t>(a.gbk.charIndex(ch));
-      a.lex.charAuxCodes[slot] = code;
-      a.lex.charFullCodes[slot] = u"xx";
+      a.lex.charAuxCodes.set(slot, code);
+      a.lex.charFullCodes.set(slot, u"xx");
     }
     a.learning = &learning;
     // Without a program folder the start-up asked to quit; the tables above stand in for it.

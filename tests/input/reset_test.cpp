@@ -94,8 +94,8 @@ TEST(Tejm, CodeOfOtherLengthIsEncodedAndSpacesRecordSegments) {
   app.settings.ymur = false;
   app.settings.xmur = true;
   // 我 has no full code: the encoder leaves it uncoded and the typed code is kept.
-  app.lex.charFullCodes[app.gbk.charIndex(u'你')] = u"wqiy";
-  app.lex.charFullCodes[app.gbk.charIndex(u'好')] = u"vbg";
+  app.lex.charFullCodes.set(app.gbk.charIndex(u'你'), u"wqiy");
+  app.lex.charFullCodes.set(app.gbk.charIndex(u'好'), u"vbg");
   rig.compose(u"ni hkwo", u"我你好");
   app.input.composition.tejm(kTejmModify);
   EXPECT_EQ(app.pass.buy, u"ni hkwo");
@@ -110,8 +110,8 @@ TEST(Tejm, CodeOfOtherLengthIsEncodedAndSpacesRecordSegments) {
   Rig coded;
   coded.app.settings.ymur = false;
   coded.app.settings.xmur = true;
-  coded.app.lex.charFullCodes[coded.app.gbk.charIndex(u'你')] = u"wqiy";
-  coded.app.lex.charFullCodes[coded.app.gbk.charIndex(u'好')] = u"vbg";
+  coded.app.lex.charFullCodes.set(coded.app.gbk.charIndex(u'你'), u"wqiy");
+  coded.app.lex.charFullCodes.set(coded.app.gbk.charIndex(u'好'), u"vbg");
   coded.compose(u"n h", u"你好");
   coded.app.input.composition.tejm(kTejmModify);
   EXPECT_EQ(coded.app.pass.buy, u"wqvb");

@@ -21,7 +21,7 @@ struct AuxFixture {
   AuxFixture() : gbk(sim) {
     for (const auto& [ch, code] : std::vector<std::pair<char16_t, std::u16string>>{
              {u'甲', u"ab"}, {u'乙', u"cd"}, {u'丙', u"ef"}, {u'丁', u"g"}}) {
-      aux[static_cast<std::size_t>(gbk.charIndex(ch))] = code;
+      aux.set(static_cast<std::size_t>(gbk.charIndex(ch)), code);
     }
   }
   SimPlatform sim;
@@ -149,7 +149,7 @@ TEST(CandidateList, LabelsNumbersAndHints) {
     EXPECT_EQ(toUtf8(lines.numbered), c.numbered);
   }
   // A single-byte character alone shows no hint, and loses its table entry.
-  f.aux[static_cast<std::size_t>(f.gbk.charIndex(u'x'))] = u"q";
+  f.aux.set(static_cast<std::size_t>(f.gbk.charIndex(u'x')), u"q");
   EXPECT_EQ(toUtf8(candidateHint(u"xy", f.aux, f.gbk)), "q");
   EXPECT_EQ(toUtf8(candidateHint(u"x", f.aux, f.gbk)), "");
   EXPECT_EQ(toUtf8(candidateHint(u"xy", f.aux, f.gbk)), "");

@@ -41,7 +41,7 @@ struct Rig {
     a.lex.userLexicon.reset();
     for (const auto& [ch, code] : std::vector<std::pair<char16_t, std::u16string>>{
              {u'你', u"rx"}, {u'拟', u"tk"}, {u'好', u"nz"}, {u'吗', u"kk"}, {u'嘛', u"mm"}}) {
-      a.lex.charAuxCodes[static_cast<std::size_t>(a.gbk.charIndex(ch))] = code;
+      a.lex.charAuxCodes.set(static_cast<std::size_t>(a.gbk.charIndex(ch)), code);
     }
     if (!session.platform.keyboardHookInstalled()) a.input.hook.installKeyboardHook();
   }

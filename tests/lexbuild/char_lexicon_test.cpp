@@ -21,7 +21,7 @@ std::vector<std::string> utf8(const std::vector<std::u16string>& lines) {
 class CharLexiconTest : public ::testing::Test {
  protected:
   CharLexiconTest() : gbk(sim) {}
-  void setAux(char16_t ch, std::u16string code) { aux[static_cast<std::size_t>(gbk.charIndex(ch))] = code; }
+  void setAux(char16_t ch, std::u16string_view code) { aux.set(gbk.charIndex(ch), code); }
   std::vector<std::string> merged(const LexiconTable& main, bool vxbf,
                                   std::vector<std::u16string> scratch = {}) {
     for (auto& line : charKeyLines(main, aux, gbk, vxbf)) scratch.push_back(line);

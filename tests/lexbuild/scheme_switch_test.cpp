@@ -17,8 +17,8 @@ class FullCodeReading : public ::testing::Test {
     aux = CharTable{};
     return readSchemeFullCodes(text, *schemeMember(label), gbk, full, aux);
   }
-  std::u16string fullOf(char16_t ch) const { return full[static_cast<std::size_t>(gbk.charIndex(ch))]; }
-  std::u16string auxOf(char16_t ch) const { return aux[static_cast<std::size_t>(gbk.charIndex(ch))]; }
+  std::u16string fullOf(char16_t ch) const { return std::u16string(full[gbk.charIndex(ch)]); }
+  std::u16string auxOf(char16_t ch) const { return std::u16string(aux[gbk.charIndex(ch)]); }
 
   SimPlatform sim;
   GbkTable gbk{sim};

@@ -52,7 +52,7 @@ class SystemLexiconTest : public ::testing::Test {
     return RegenerationContext{f.sim, f.files(), lex, pass, settings, yjjmcn, yjjmen, [this] { ++pumps; }};
   }
   EncoderContext encoder() { return EncoderContext{lex, gbk, settings, boxes, pass, race, cells}; }
-  void fullCode(char16_t ch, std::u16string code) { lex.charFullCodes[static_cast<std::size_t>(gbk.charIndex(ch))] = code; }
+  void fullCode(char16_t ch, std::u16string_view code) { lex.charFullCodes.set(gbk.charIndex(ch), code); }
 
   BuildFolder f;
   GbkTable gbk;

@@ -187,7 +187,7 @@ TEST_F(AnnotateTest, QuestionMarkAndCharactersOutsideGbkShareIndex63) {
   EXPECT_EQ(world_.gbk.charIndex(u'\u0E01'), 63);
   EXPECT_EQ(annotate(u"?").code, "? ");
   world_.lex.charInfoLines.set(63, u"$,nx,*,0,0,nie,乜");
-  world_.lex.charPinyin[63] = u"nie";
+  world_.lex.charPinyin.set(63, u"nie");
   EXPECT_EQ(annotate(u"?").code, "nie");
   EXPECT_EQ(annotate(u"\u0E01").code, "nie");
   EXPECT_EQ(annotate(u"？").code, "? ");
@@ -199,9 +199,9 @@ TEST_F(AnnotateTest, ApostropheIsOneCharacterWithItsOwnPart) {
   EXPECT_EQ(annotate(u"中’国").code, "vs go");
   // Three-letter mode: every character takes its own third letter, none shifts.
   world_.settings.smvj = true;
-  world_.auxCode(u'中') = u"kx";
-  world_.auxCode(u'国') = u"wy";
-  world_.auxCode(u'发') = u"s";
+  world_.auxCode(u'中', u"kx");
+  world_.auxCode(u'国', u"wy");
+  world_.auxCode(u'发', u"s");
   EXPECT_EQ(annotate(u"中国").code, "vskgow");
   EXPECT_EQ(annotate(u"中'国").code, "vsk gow");
   EXPECT_EQ(annotate(u"中‘国发").code, "vsk gowfas");
@@ -212,17 +212,17 @@ TEST_F(AnnotateTest, ApostropheIsOneCharacterWithItsOwnPart) {
 TEST_F(AnnotateTest, EmptyReadingAddsNothing) {
   // A character whose line has an empty reading field contributes no code part.
   world_.lex.charInfoLines.set(world_.gbk.charIndex(u'第'), u"$,di,*,0,0,,第");
-  world_.lex.charPinyin[world_.gbk.charIndex(u'第')] = u"";
+  world_.lex.charPinyin.set(world_.gbk.charIndex(u'第'), u"");
   world_.settings.smvj = true;
-  world_.auxCode(u'第') = u"z";
-  world_.auxCode(u'国') = u"w";
+  world_.auxCode(u'第', u"z");
+  world_.auxCode(u'国', u"w");
   EXPECT_EQ(annotate(u"第国").code, "gow");
 }
 
 TEST_F(AnnotateTest, ShapeCodeTakesTwoOrThreeLetters) {
-  world_.fullCode(u'中') = u"khk";
-  world_.fullCode(u'国') = u"lgyi";
-  world_.fullCode(u'了') = u"b";
+  world_.fullCode(u'中', u"khk");
+  world_.fullCode(u'国', u"lgyi");
+  world_.fullCode(u'了', u"b");
   EXPECT_EQ(toUtf8(dzqmvuyn(world_.ctx(), u"中国了，x")), "khlgb, x ");
   EXPECT_EQ(world_.cells.sp0, world_.cells.bm);
   EXPECT_EQ(toUtf8(world_.cells.bm), "khlgb, x ");

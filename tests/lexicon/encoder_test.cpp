@@ -19,12 +19,12 @@ class EncoderTest : public testing::Test {
     w_.addChar(u'吃', u"chi");
     w_.addChar(u'书', u"shu");
     w_.addChar(u'人', u"ren");
-    w_.fullCode(u'中') = u"khk";
-    w_.fullCode(u'国') = u"lgyi";
-    w_.fullCode(u'长') = u"ta";
-    w_.fullCode(u'安') = u"pvb";
-    w_.fullCode(u'吃') = u"ktnn";
-    w_.fullCode(u'书') = u"nnhy";
+    w_.fullCode(u'中', u"khk");
+    w_.fullCode(u'国', u"lgyi");
+    w_.fullCode(u'长', u"ta");
+    w_.fullCode(u'安', u"pvb");
+    w_.fullCode(u'吃', u"ktnn");
+    w_.fullCode(u'书', u"nnhy");
     testing_support::fillSyllables(w_.lex.syllablesByPinyin,
                                    {u"-,-", u"an,an", u"chi,ii", u"guo,go", u"ren,rf", u"shu,uu",
                                     u"zhang,vh", u"zhong,vs"});
@@ -110,8 +110,8 @@ TEST_F(EncoderTest, SoundShapeCodeInThreeLetterMode) {
   w_.settings.yxmur = true;
   w_.settings.yxmmh = 0;
   w_.settings.smvj = true;
-  w_.auxCode(u'中') = u"k";
-  w_.auxCode(u'国') = u"w";
+  w_.auxCode(u'中', u"k");
+  w_.auxCode(u'国', u"w");
   // The sound letter is the initial of each character's three-letter code.
   EXPECT_EQ(encode(u"中国长").code, "vhggva");
   EXPECT_EQ(w_.cells.sp0, u"vhggva");

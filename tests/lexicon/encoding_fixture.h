@@ -52,7 +52,7 @@ class EncodingWorld {
   EncodingWorld() : gbk(sim) {
     for (std::size_t i = 1; i < kCharTableSlots - 1; ++i) lex.charInfoLines.set(i, u"$***");
     const char16_t* digits[] = {u"ling", u"yi", u"er", u"san", u"si", u"wu", u"liu", u"qi", u"ba", u"jiu"};
-    for (int d = 0; d < 10; ++d) lex.charPinyin[static_cast<std::size_t>(u'0' + d)] = digits[d];
+    for (int d = 0; d < 10; ++d) lex.charPinyin.set(static_cast<std::size_t>(u'0' + d), digits[d]);
   }
 
   SimPlatform sim;
@@ -67,13 +67,13 @@ class EncodingWorld {
 
   EncoderContext ctx() { return EncoderContext{lex, gbk, settings, boxes, pass, race, cells}; }
 
-  std::u16string& fullCode(char16_t ch) { return lex.charFullCodes[gbk.charIndex(ch)]; }
-  std::u16string& auxCode(char16_t ch) { return lex.charAuxCodes[gbk.charIndex(ch)]; }
+  void fullCode(char16_t ch, std::u16string_view code) { lex.charFullCodes.set(gbk.charIndex(ch), code); }
+  void auxCode(char16_t ch, std::u16string_view code) { lex.charAuxCodes.set(gbk.charIndex(ch), code); }
   // An ordinary character with its default reading, straight into the tables.
   void addChar(char16_t ch, std::u16string_view pinyin) {
     int i = gbk.charIndex(ch);
     lex.charInfoLines.set(i, u"$,xx,*,0,0," + std::u16string(pinyin) + u"," + std::u16string(1, ch));
-    lex.charPinyin[i] = pinyin;
+    lex.charPinyin.set(i, pinyin);
   }
 
   // Writes resources 102 (the given information lines at their characters' slots, "$***"

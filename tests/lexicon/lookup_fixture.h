@@ -129,7 +129,7 @@ class LookupWorld : public ::testing::Test {
     fillTable(lex.mainLexicon, kMainLines);
     fillTable(lex.userLexicon, kUserLines);
     fillTable(lex.charLexicon, kCharLines);
-    for (const AuxEntry& a : kAuxCodes) lex.charAuxCodes[static_cast<std::size_t>(gbk.charIndex(a.ch))] = a.letters;
+    for (const AuxEntry& a : kAuxCodes) lex.charAuxCodes.set(gbk.charIndex(a.ch), a.letters);
     settings.zrhx.borderStyle = 1;  // 自然双拼: the lookups take the code as given
   }
 

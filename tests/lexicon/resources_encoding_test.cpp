@@ -67,7 +67,7 @@ TEST_F(ResourcesEncodingTest, TablesHoldTheirFormats) {
   // Every default reading is a syllable of the table.
   std::u16string hzct, qp;
   for (std::size_t n = 1; n < kCharTableSlots - 1; ++n) {
-    const std::u16string& py = lex.charPinyin[n];
+    const std::u16string_view py = lex.charPinyin[n];
     if (py.empty() || (n >= u'0' && n <= u'9')) continue;
     bool found = std::binary_search(syl.syllables.begin() + 1, syl.syllables.begin() + syl.last + 1, py);
     EXPECT_TRUE(found) << toUtf8(py);

@@ -16,10 +16,10 @@ class WordCodeTest : public testing::Test {
         {u'中', u"zhong"}, {u'国', u"guo"}, {u'人', u"ren"}, {u'民', u"min"},
         {u'共', u"gong"},  {u'和', u"he"},  {u'大', u"da"}};
     for (auto [ch, py] : chars) w_.addChar(ch, py);
-    w_.fullCode(u'中') = u"khk";
-    w_.fullCode(u'国') = u"lgyi";
-    w_.fullCode(u'人') = u"w";
-    w_.fullCode(u'民') = u"nav";
+    w_.fullCode(u'中', u"khk");
+    w_.fullCode(u'国', u"lgyi");
+    w_.fullCode(u'人', u"w");
+    w_.fullCode(u'民', u"nav");
     testing_support::fillSyllables(w_.lex.syllablesByPinyin,
                                    {u"-,-", u"da,da", u"gong,gs", u"guo,go", u"he,he", u"min,mn",
                                     u"ren,rf", u"zhong,vs"});
