@@ -154,7 +154,10 @@ struct KeyTimes {
 };
 
 // Types a code key by key, 120 ms apart as a brisk typist does (two presses of one key closer
-// than that are a long press), and commits it with Space; each key's time goes to `times`.
+// than that are a long press), and commits it with Space; each key's time goes to `times`. A
+// letter that the window refuses because the sentence is already at its longest commits the
+// sentence with Space first, as a user does (a dangling first letter of a syllable taken back
+// with Backspace and typed again after it).
 void typeCode(yz::SimSession& session, std::u16string_view code, KeyTimes& times, bool showKeys) {
   constexpr std::uint32_t kKeyGapMs = 120;
   // Types one key; returns its time on the processor.
@@ -174,8 +177,24 @@ void typeCode(yz::SimSession& session, std::u16string_view code, KeyTimes& times
     }
     return intoCpu.back();
   };
+  const std::u16string& codeLine = session.app->win.boxes.rtext1.text;
+  std::size_t from = 0;  // where the code line starts in `code`
   for (std::size_t i = 0; i < code.size(); ++i) {
-    times.noteSlow(timed(code.substr(i, 1), times.letters, times.lettersCpu), code.substr(0, i + 1));
+    const std::size_t before = codeLine.size();
+    times.noteSlow(timed(code.substr(i, 1), times.letters, times.lettersCpu), code.substr(from, i + 1 - from));
+    if (codeLine.size() == before && before > 0) {
+      // The sentence shown is as long as the window takes letters for: as a user does, take back
+      // a syllable's first letter, commit the sentence and type the rest of the clause as the next.
+      std::size_t restart = i;
+      if ((i - from) % 2 == 1) {
+        session.type(u"backspace");
+        --restart;
+      }
+      timed(u"space", times.spaces, times.spacesCpu);
+      from = restart;
+      for (std::size_t k = restart; k <= i; ++k)
+        times.noteSlow(timed(code.substr(k, 1), times.letters, times.lettersCpu), code.substr(from, k + 1 - from));
+    }
   }
   timed(u"space", times.spaces, times.spacesCpu);
 }
