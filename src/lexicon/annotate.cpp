@@ -347,10 +347,14 @@ AnnotationLoadResult loadAnnotationTables(const Platform& platform, LexiconState
   }
   for (int d = 0; d < 10; ++d) lex.charPinyin.set(u'0' + d, kDigitReadings[d]);
 
-  // Resource 103 stays one string for the whole text, read line by line where it lies.
-  std::u16string polyphoneText = resourceText(platform, 103, result.polyphones);
-  polyphoneText.shrink_to_fit();  // kept for the session: not the codec's worst-case capacity
-  lex.polyphones.assign(std::make_shared<const std::u16string>(std::move(polyphoneText)));
+  // Resource 103 stays one string for the whole text, read line by line where it lies. Only
+  // encoding a text reads it: it is decoded then, and the start only sees that it is there.
+  result.polyphones = platform.resource(103).has_value();
+  const Platform* source = &platform;
+  lex.polyphones.assignLater([source] {
+    bool found = false;
+    return resourceText(*source, 103, found);
+  });
 
   const std::u16string common = resourceText(platform, 104, result.commonWords);
   lex.commonWords.assign(1, std::u16string());

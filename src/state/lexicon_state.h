@@ -8,6 +8,7 @@
 
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -131,13 +132,21 @@ struct LookupCells {
 // Resource 103 by line, kept as its decoded text and where each line starts (four bytes a line,
 // where a word column and a reading column took sixteen). Line k (1..n) reads "word,reading...";
 // index 0 and n + 1 read empty, as do the indexes beyond.
+// Only encoding a text reads the table: it can be given a source that decodes the text the first
+// time a line is asked for, and a start that never encodes a text never holds it.
 class PolyphoneTable {
  public:
   // Takes the decoded text and finds its lines (split at CR LF exactly).
   void assign(std::shared_ptr<const std::u16string> text);
+  // Takes a source of the decoded text, read when a line or the size is first asked for.
+  void assignLater(std::function<std::u16string()> source);
   // n + 2, or 1 before any text was given.
-  std::size_t size() const { return lineStarts_.empty() ? 1 : lineStarts_.size() + 1; }
+  std::size_t size() const {
+    decodeNow();
+    return lineStarts_.empty() ? 1 : lineStarts_.size() + 1;
+  }
   std::u16string_view line(std::size_t k) const {
+    decodeNow();
     if (k == 0 || k >= lineStarts_.size()) return {};
     const std::uint32_t start = lineStarts_[k - 1];
     return std::u16string_view(*text_).substr(start, lineStarts_[k] - 2 - start);
@@ -157,9 +166,15 @@ class PolyphoneTable {
   }
 
  private:
+  void decodeNow() const {
+    if (source_) const_cast<PolyphoneTable*>(this)->decodeSource();
+  }
+  void decodeSource();
+
   std::shared_ptr<const std::u16string> text_;
   // Start of line k at k - 1; then the end of the text plus two, as if a line followed.
   std::vector<std::uint32_t> lineStarts_;
+  std::function<std::u16string()> source_;  // the text not decoded yet, or empty
 };
 
 // A privileged code record of 用户diy文件\特权码表.txt.

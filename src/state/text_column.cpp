@@ -4,7 +4,22 @@
 
 namespace yz {
 
+void PolyphoneTable::assignLater(std::function<std::u16string()> source) {
+  text_.reset();
+  lineStarts_.clear();
+  source_ = std::move(source);
+}
+
+void PolyphoneTable::decodeSource() {
+  std::function<std::u16string()> source = std::move(source_);
+  source_ = nullptr;
+  std::u16string text = source();
+  text.shrink_to_fit();
+  assign(std::make_shared<const std::u16string>(std::move(text)));
+}
+
 void PolyphoneTable::assign(std::shared_ptr<const std::u16string> text) {
+  source_ = nullptr;
   text_ = std::move(text);
   lineStarts_.clear();
   const std::u16string_view all = *text_;
