@@ -115,8 +115,10 @@ TEST_F(AnnotateTest, MissingResourcesLeaveEmptyTables) {
   LexiconState lex;
   auto result = loadAnnotationTables(sim, lex);
   EXPECT_FALSE(result.charInfo);
+  EXPECT_FALSE(result.polyphones);
   EXPECT_FALSE(result.ok());
   EXPECT_EQ(lex.charPinyin[u'7'], u"qi");
+  EXPECT_EQ(lex.polyphones.word(1), u"");  // asked for after the start: still nothing to decode
   EXPECT_EQ(lex.commonWords.size(), 1u);
 }
 
