@@ -260,10 +260,7 @@ int main(int argc, char** argv) {
     session->target.text.clear();
     session->target.caret = 0;
     session->target.selectionLength = 0;
-    session->platform.postedChars.clear();
-    session->platform.hookAnswers.clear();
-    session->platform.sentKeys.clear();
-    session->platform.logLines.clear();
+    session->platform.forgetKeyRecords();
     for (const std::u16string& clause : clauses(line)) {
       std::u16string code, pinyin;
       yz::citcbmma(encoding.ctx(), clause, code, pinyin);

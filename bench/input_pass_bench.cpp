@@ -67,9 +67,7 @@ void BM_InputPassOneMoreLetter(benchmark::State& state) {
     passes.push_back(seconds);
     session.type(u"backspace");
     // The simulated desktop's record of keys and answers grows with every key: not the program's.
-    session.platform.hookAnswers.clear();
-    session.platform.sentKeys.clear();
-    session.platform.postedChars.clear();
+    session.platform.forgetKeyRecords();
   }
   if (session.app->win.boxes.rtext1.text.size() != kLine.size()) {
     state.SkipWithError("the code line did not come back after Backspace");

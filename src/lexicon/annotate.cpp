@@ -349,7 +349,7 @@ AnnotationLoadResult loadAnnotationTables(const Platform& platform, LexiconState
 
   // Resource 103 stays one string for the whole text, read line by line where it lies. Only
   // encoding a text reads it: it is decoded then, and the start only sees that it is there.
-  result.polyphones = platform.resource(103).has_value();
+  result.polyphones = platform.hasResource(103);
   const Platform* source = &platform;
   lex.polyphones.assignLater([source] {
     bool found = false;

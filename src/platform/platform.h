@@ -330,6 +330,8 @@ class Platform {
 
   // --- resources of the executable (type CUSTOM) ---
   virtual std::optional<std::string> resource(int id) const = 0;
+  // Whether `resource(id)` gives bytes, found without reading them.
+  virtual bool hasResource(int id) const = 0;
 
   // --- a large read-only file ---
   // The whole of a regular file of at most `limit` bytes, for reading only: mapped from the

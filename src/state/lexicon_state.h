@@ -167,14 +167,16 @@ class PolyphoneTable {
 
  private:
   void decodeNow() const {
-    if (source_) const_cast<PolyphoneTable*>(this)->decodeSource();
+    if (source_) decodeSource();
   }
-  void decodeSource();
+  void decodeSource() const;
+  void findLines() const;
 
-  std::shared_ptr<const std::u16string> text_;
+  // Filled from the source when first read, hence mutable.
+  mutable std::shared_ptr<const std::u16string> text_;
   // Start of line k at k - 1; then the end of the text plus two, as if a line followed.
-  std::vector<std::uint32_t> lineStarts_;
-  std::function<std::u16string()> source_;  // the text not decoded yet, or empty
+  mutable std::vector<std::uint32_t> lineStarts_;
+  mutable std::function<std::u16string()> source_;  // the text not decoded yet, or empty
 };
 
 // A privileged code record of 用户diy文件\特权码表.txt.

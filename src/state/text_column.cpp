@@ -10,17 +10,22 @@ void PolyphoneTable::assignLater(std::function<std::u16string()> source) {
   source_ = std::move(source);
 }
 
-void PolyphoneTable::decodeSource() {
+void PolyphoneTable::decodeSource() const {
   std::function<std::u16string()> source = std::move(source_);
   source_ = nullptr;
   std::u16string text = source();
   text.shrink_to_fit();
-  assign(std::make_shared<const std::u16string>(std::move(text)));
+  text_ = std::make_shared<const std::u16string>(std::move(text));
+  findLines();
 }
 
 void PolyphoneTable::assign(std::shared_ptr<const std::u16string> text) {
   source_ = nullptr;
   text_ = std::move(text);
+  findLines();
+}
+
+void PolyphoneTable::findLines() const {
   lineStarts_.clear();
   const std::u16string_view all = *text_;
   if (!all.empty()) {

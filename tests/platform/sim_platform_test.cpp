@@ -1,7 +1,11 @@
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <fstream>
+
 #include "lexicon/quicksort.h"
 #include "platform/sim/sim_platform.h"
+#include "../support/test_folder.h"
 
 namespace yz {
 namespace {
@@ -107,6 +111,21 @@ TEST(SimPlatform, GbkCodecHandlesBadInput) {
   EXPECT_EQ(sim.fromGbk("\x81\x20"), u"\uFFFD ");
   // Characters outside GBK encode as "?".
   EXPECT_EQ(sim.toGbk(u"a\u0E01b\U0001F600"), "a?b?");
+}
+
+TEST(SimPlatform, ResourcesAreTheRegularFilesOfTheResourceFolder) {
+  testing_support::TestFolder temp("yz-sim-resources-");
+  SimPlatform sim;
+  EXPECT_FALSE(sim.hasResource(101));  // no resource folder
+  sim.resourceDir = temp.path();
+  std::ofstream(temp.path() / "101.txt", std::ios::binary) << "a\r\nb";
+  std::filesystem::create_directory(temp.path() / "102.txt");
+  EXPECT_TRUE(sim.hasResource(101));
+  EXPECT_EQ(sim.resource(101), std::optional<std::string>("a\r\nb"));
+  EXPECT_FALSE(sim.hasResource(102));  // a folder in the file's place
+  EXPECT_FALSE(sim.resource(102).has_value());
+  EXPECT_FALSE(sim.hasResource(103));
+  EXPECT_FALSE(sim.resource(103).has_value());
 }
 
 TEST(SimPlatform, ScriptedDialogsAndUnexpectedOnesFailLoudly) {

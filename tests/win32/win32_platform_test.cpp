@@ -317,6 +317,8 @@ TEST(Win32Resources, ReadsCustomResourcesOfTheProgram) {
   EXPECT_EQ(*sample, std::string("\xD1\xE2\xD6\xDB resource\r\n\0\xFF" "end", 20));
   EXPECT_EQ(platform.fromGbk(sample->substr(0, 4)), u"砚舟");
   EXPECT_FALSE(platform.resource(105).has_value());
+  EXPECT_TRUE(platform.hasResource(101));
+  EXPECT_FALSE(platform.hasResource(105));
 }
 
 TEST(Win32Processes, CountsImagesWithoutCaseAndFindsTheSystemFolder) {

@@ -14,6 +14,7 @@
 #include <fstream>
 #include <iterator>
 #include <sstream>
+#include <utility>
 
 #include "platform/sim/curl_http.h"
 
@@ -817,14 +818,31 @@ std::shared_ptr<const FileBytes> SimPlatform::mapFile(const std::filesystem::pat
   return result;
 }
 
-std::optional<std::string> SimPlatform::resource(int id) const {
+namespace {
+
+constexpr std::uintmax_t kResourceLimit = std::uintmax_t{256} << 20;
+
+// The file of a resource and its size; nothing when it is no regular file of at most
+// kResourceLimit bytes (a folder in its place has no size to read).
+std::optional<std::pair<std::filesystem::path, std::uintmax_t>> resourceFile(
+    const std::filesystem::path& resourceDir, int id) {
   if (resourceDir.empty()) return std::nullopt;
-  const std::filesystem::path file = resourceDir / (std::to_string(id) + ".txt");
-  // Only a regular file is a resource: a folder in its place has no size to read.
+  std::filesystem::path file = resourceDir / (std::to_string(id) + ".txt");
   std::error_code ec;
   if (!std::filesystem::is_regular_file(file, ec)) return std::nullopt;
   const std::uintmax_t size = std::filesystem::file_size(file, ec);
-  if (ec || size > (std::uintmax_t{256} << 20)) return std::nullopt;
+  if (ec || size > kResourceLimit) return std::nullopt;
+  return std::make_pair(std::move(file), size);
+}
+
+}  // namespace
+
+bool SimPlatform::hasResource(int id) const { return resourceFile(resourceDir, id).has_value(); }
+
+std::optional<std::string> SimPlatform::resource(int id) const {
+  const auto found = resourceFile(resourceDir, id);
+  if (!found) return std::nullopt;
+  const auto& [file, size] = *found;
   std::ifstream in(file, std::ios::binary);
   if (!in) return std::nullopt;
   std::string bytes(static_cast<std::size_t>(size), '\0');

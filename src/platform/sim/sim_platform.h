@@ -125,6 +125,14 @@ class SimPlatform : public Platform {
   bool refuseHook = false;              // installKeyboardHook fails while set
   bool quitRequested = false;
   std::vector<std::u16string> logLines;  // what the program wrote to its log
+  // Empties the records above that grow with every key (posted characters, synthesized keys, hook
+  // answers, log lines): a long run that does not read them keeps them from growing.
+  void forgetKeyRecords() {
+    postedChars.clear();
+    sentKeys.clear();
+    hookAnswers.clear();
+    logLines.clear();
+  }
 
   std::vector<SimForm*> forms() const { return forms_; }
   // Whether the programs behind the hook saw this key go down and not up again.
@@ -193,6 +201,7 @@ class SimPlatform : public Platform {
   bool isConnected() const override { return connected; }
 
   std::optional<std::string> resource(int id) const override;
+  bool hasResource(int id) const override;
   // Maps the file (read-only, private): the engine's own writers replace a file by renaming a new
   // one over it, which leaves a mapping of the old one intact. (A file cut short in place by
   // another program while mapped would end the process at its next read: the price of not copying

@@ -590,6 +590,10 @@ std::optional<std::string> Win32Platform::resource(int id) const {
   return std::string(data, size);
 }
 
+bool Win32Platform::hasResource(int id) const {
+  return FindResourceW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(id), L"CUSTOM") != nullptr;
+}
+
 std::shared_ptr<const FileBytes> Win32Platform::mapFile(const std::filesystem::path& file,
                                                         std::uintmax_t limit) const {
   std::error_code ec;

@@ -94,6 +94,7 @@ class Win32Platform : public Platform {
 
   // --- resources ---
   std::optional<std::string> resource(int id) const override;
+  bool hasResource(int id) const override;
   // Read into memory, not mapped: Windows refuses to replace or truncate a mapped file, and the
   // lexicon image is rewritten by a scheme switch while the table loaded from it is still in use.
   std::shared_ptr<const FileBytes> mapFile(const std::filesystem::path& file,
