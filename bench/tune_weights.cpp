@@ -4,8 +4,9 @@
 // accuracy benchmark types it. For each clause that comes out wrong, the words the conversion
 // chose that are not words of the clause get heavier (worse) and the words of the clause that it
 // missed get lighter (better), by a step that shrinks from round to round (perceptron updates).
-// Weights stay within 100.001 and 999.999, the range of resource 105's weights (lower is
-// better; no weight takes a value the lookups give a meaning of its own). After the last round
+// Weights stay within 101 and 999, the range of resource 105's weights (lower is better; no
+// weight takes a value the lookups give a meaning of its own). A weight moves in fractions
+// inside the tuner and is written as a whole number, as the tables hold it. After the last round
 // the weights of the round with the best development accuracy are written, as lines
 // key,word,weight for each word whose weight changed; data/scripts/build_tables.py applies them.
 // A rare word that the conversion took wrongly in several clauses of a round and rightly in none
@@ -39,11 +40,14 @@ namespace {
 namespace fs = std::filesystem;
 using yz::bench_support::ConversionWorld;
 
-constexpr double kMinWeight = 100.001;
-constexpr double kMaxWeight = 999.999;
+constexpr double kMinWeight = 101;
+constexpr double kMaxWeight = 999;
 // The furthest a weight moves from its untuned value: the development text is software and game
 // text, and a word it never needs (他 where the text says 她) must keep its place before rare ones.
 constexpr double kMaxShift = 100;
+// ... and at most kShiftPerClause for each clause that moved it: one clause of the development
+// text (微波 in 对微波分解滤镜的改进) must not put a word before an everyday one (微博).
+constexpr double kShiftPerClause = 55;
 // A word of two or more characters is taken out after kDropErrors wrong uses in one round and no
 // right one, when its untuned weight is at least kDropWeight (a tenth of the count of a
 // word of weight 300: common words stay whatever the text does with them).
@@ -58,6 +62,7 @@ struct Entry {
   bool dropped = false;               // taken out of the lexicon
   int wrongUses = 0;                  // clauses of this round where the conversion took it wrongly
   int rightUses = 0;                  // clauses of this round that hold it where it was taken or missed
+  std::set<std::size_t> movedBy;      // the clauses (by index) whose errors moved its weight
 };
 
 struct Line {
@@ -67,10 +72,12 @@ struct Line {
   std::int32_t charIndex = 0;  // its line in the single-character lexicon; 0 when it has none
 };
 
+// The text of a weight as the tables hold it: a whole number, never a whole hundred (those are
+// weights the lookups give a meaning of their own), as build_tables.py writes it.
 std::u16string weightText(double w) {
-  char buf[16];
-  std::snprintf(buf, sizeof buf, "%07.3f", w);
-  return yz::fromUtf8(buf);
+  long n = std::clamp(std::lround(w), 101L, 999L);
+  if (n % 100 == 0) n += w >= static_cast<double>(n) ? 1 : -1;
+  return yz::fromUtf8(std::to_string(n));
 }
 
 class TunedLexicon {
@@ -154,10 +161,12 @@ class TunedLexicon {
   }
 
   // Moves a word's weight by delta and rewrites its lines in the tables.
-  void adjust(std::u16string_view code, Entry& e, double delta, yz::LexiconTable& main, yz::LexiconTable& chars) {
-    double w = std::clamp(e.weight + delta, std::max(kMinWeight, e.base - kMaxShift), std::min(kMaxWeight, e.base + kMaxShift));
-    // Whole hundreds are weights the lookups give a meaning of their own; keep clear of them.
-    if (std::fabs(w - std::round(w)) < 0.0005 && static_cast<long>(std::lround(w)) % 100 == 0) w += 0.001;
+  // clause is the index of the clause whose error moves it.
+  void adjust(std::u16string_view code, Entry& e, double delta, std::size_t clause, yz::LexiconTable& main,
+              yz::LexiconTable& chars) {
+    e.movedBy.insert(clause);
+    const double shift = std::min(kMaxShift, kShiftPerClause * static_cast<double>(e.movedBy.size()));
+    double w = std::clamp(e.weight + delta, std::max(kMinWeight, e.base - shift), std::min(kMaxWeight, e.base + shift));
     e.weight = w;
     changed_.insert(std::u16string(code));
     Line& line = lines_[index_.at(std::u16string(code))];
@@ -350,6 +359,7 @@ int main(int argc, char** argv) {
   auto pass = [&](double step) {
     Score s;
     for (const Clause& c : clauses) {
+      const auto clauseIndex = static_cast<std::size_t>(&c - clauses.data());
       const std::u16string got = world->convert(c.code);
       s.chars += c.text.size();
       for (std::size_t i = 0; i < c.text.size() && i < got.size(); ++i) s.rightChars += c.text[i] == got[i];
@@ -381,14 +391,14 @@ int main(int argc, char** argv) {
           continue;
         }
         ++e->wrongUses;
-        lex.adjust(w.code, *e, step, world->lex.mainLexicon, world->lex.charLexicon);
+        lex.adjust(w.code, *e, step, clauseIndex, world->lex.mainLexicon, world->lex.charLexicon);
       }
       for (const Word& w : gold) {
         if (saidSet.count(w)) continue;
         Entry* e = lex.find(w.code, w.text);
         if (!e) continue;
         ++e->rightUses;
-        lex.adjust(w.code, *e, -step, world->lex.mainLexicon, world->lex.charLexicon);
+        lex.adjust(w.code, *e, -step, clauseIndex, world->lex.mainLexicon, world->lex.charLexicon);
       }
     }
     return s;

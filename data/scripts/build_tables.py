@@ -354,7 +354,7 @@ def assert_no_accidents(path, field):
 # times less: a user types the common word far more often than the name it sounds like (网费, not
 # 王菲; 微博, not 韦伯), and a rare name must not win the longest match over common characters. Weights are log counts over WEIGHT_DECADES decades, words of two or
 # more characters counted WORD_FACTOR times; then the tuned weights of data/tuning/ replace the
-# weights of the words they name (see data/scripts/tune.py).
+# weights of the words they name (see data/tune-weights).
 WORD_MIN_COUNT = 3
 LONG_WORD_MIN_COUNT = 20  # a rarer word of 3+ characters (乙级队) wins the longest match (以及对)
 WORD_MIN_RATIO = 3.0
@@ -371,7 +371,12 @@ SIMP_SCALE = 0.76
 def weight_text(freq, fmax, fmin):
     span = math.log10(fmax) - math.log10(fmin)
     w = 100 + (math.log10(fmax) - math.log10(max(freq, fmin))) * 899.0 / span
-    return f"{min(max(w, 100.0), 999.999):07.3f}"
+    # A whole number, never a whole hundred (weights with a meaning of their own in the lookups);
+    # three digits, so the text order of weights is their numeric order.
+    n = min(max(round(w), 101), 999)
+    if n % 100 == 0:
+        n += 1 if w >= n else -1
+    return str(n)
 
 
 def compose_reading(word, words, readings):
@@ -469,6 +474,17 @@ PHRASE_SCALE = 17.8
 # count that probability gives on jieba's scale (LM_SHIFT). A pair that ends in a single character
 # (约的, 是一) is left out: it would win the longest match over the word before it (这个月的).
 PAIR_MIN_SCORE = -5.85
+# A phrase that begins with a character standing alone (no word with the character after it) when
+# a more frequent character has the same sound is added only when at least EDGE_MIN_CLAUSES clauses
+# hold it: it wins the longest match over that character in every text (它正在 over 他正在), so a
+# couple of clauses of the development texts are not enough to decide it.
+EDGE_MIN_CLAUSES = 3
+
+
+def loose_start(phrase, pys, have, char_counts, best_char):
+    """Whether a phrase begins with a character that is no word with the next one and that a more
+    frequent character of the same sound beats."""
+    return phrase[:2] not in have and char_counts.get(phrase[0], 0.0) < best_char.get(pys[0], 0.0)
 
 
 def load_phrases(out):
@@ -531,6 +547,10 @@ def build_lexicon(out, readings, lists, tuned=None, phrases=None):
             continue
         pys = lists.reading(phrase, readings)
         if not pys or not word_reading_ok(phrase, pys):
+            continue
+        held = (phrases or {}).get(phrase)
+        if held is not None and held < EDGE_MIN_CLAUSES and \
+                loose_start(phrase, pys, have, char_counts, best_char):
             continue
         entries["'".join(pys)][phrase] = count * 1e-12 * WORD_FACTOR
         nphrases += 1

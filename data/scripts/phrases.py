@@ -21,9 +21,9 @@ import sys
 import sources
 
 MIN_LEN = 3
-MAX_LEN = 6
-MIN_CLAUSES = 3
-MAX_PHRASES = 31000  # the most frequent ones: the lexicon image grows by a sixth at the most
+MAX_LEN = 8
+MIN_CLAUSES = 2
+MAX_PHRASES = 60000  # the most frequent ones: a bound on the size of the lexicon image
 MAX_WORD = 8  # the longest word the cutting looks for
 HAN_RUN = re.compile(r"[\u3400-\u9fff]+")
 
