@@ -75,7 +75,7 @@ struct Line {
 // The text of a weight as the tables hold it: a whole number, never a whole hundred (those are
 // weights the lookups give a meaning of their own), as build_tables.py writes it.
 std::u16string weightText(double w) {
-  long n = std::clamp(std::lround(w), 101L, 999L);
+  long n = std::clamp(std::lround(w), std::lround(kMinWeight), std::lround(kMaxWeight));
   if (n % 100 == 0) n += w >= static_cast<double>(n) ? 1 : -1;
   return yz::fromUtf8(std::to_string(n));
 }
@@ -166,8 +166,7 @@ class TunedLexicon {
               yz::LexiconTable& chars) {
     e.movedBy.insert(clause);
     const double shift = std::min(kMaxShift, kShiftPerClause * static_cast<double>(e.movedBy.size()));
-    double w = std::clamp(e.weight + delta, std::max(kMinWeight, e.base - shift), std::min(kMaxWeight, e.base + shift));
-    e.weight = w;
+    e.weight = std::clamp(e.weight + delta, std::max(kMinWeight, e.base - shift), std::min(kMaxWeight, e.base + shift));
     changed_.insert(std::u16string(code));
     Line& line = lines_[index_.at(std::u16string(code))];
     sortLine(line);
