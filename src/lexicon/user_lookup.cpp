@@ -217,6 +217,24 @@ void UserLookup::associate(const std::u16string& code, std::u16string& cnir, std
   }
 }
 
+namespace {
+
+// The code with its letters after the first two taken from the typed code where the code stands
+// in the code line.
+std::u16string typedAuxLetters(const std::u16string& code, std::u16string_view line,
+                               std::u16string_view typed) {
+  std::size_t at = line.rfind(code);
+  // The line's translation keeps places only where both have one length; a code that is not
+  // part of the line takes the typed letters from the start, as the whole line does.
+  if (at == std::u16string_view::npos || line.size() != typed.size()) at = 0;
+  const std::size_t from = at + 2;
+  const std::u16string_view rest =
+      from < typed.size() ? typed.substr(from, code.size() - 2) : std::u16string_view{};
+  return code.substr(0, 2) + std::u16string(rest);
+}
+
+}  // namespace
+
 void UserLookup::hzirdzck(std::u16string str4, std::u16string& cnir, float& zicipn) {
   std::u16string code = std::move(str4);
   const auto& table = lex_.charLexicon;
@@ -227,11 +245,11 @@ void UserLookup::hzirdzck(std::u16string str4, std::u16string& cnir, float& zici
                : std::u16string_view{};
   };
 
-  // Outside the 自然双拼 layout the letters after the first two come from the typed code.
+  // Outside the 自然双拼 layout the letters after the first two come from the typed code, at the
+  // place where the code stands in the code line: a word in the middle of a sentence takes its
+  // own typed letters, not those of the line's first word.
   if (code.size() > 2 && comp_.modifyMode == 0 && settings_.ymur && !settings_.zrhx.marked()) {
-    std::u16string_view typed = win_.boxes.Text1.text;
-    std::u16string_view rest = typed.size() > 2 ? typed.substr(2, code.size() - 2) : std::u16string_view{};
-    code = code.substr(0, 2) + std::u16string(rest);
+    code = typedAuxLetters(code, win_.boxes.rtext1.text, win_.boxes.Text1.text);
   }
 
   bool firstLetterOnly = false;

@@ -228,13 +228,38 @@ TEST_F(CharLookupTest, RareCharactersInALongCodeLine) {
   EXPECT_EQ(weight, kWeightFirstLetter);
 }
 
-TEST_F(CharLookupTest, OtherLayoutsTakeLettersFromTheTypedCode) {
+TEST_F(CharLookupTest, OtherLayoutsTakeLettersFromTheTypedCodeAtTheCodesOwnPlace) {
   settings_.zrhx.borderStyle = 0;
   chars({{u"aa", u"阿 30"}, {u"aak", u"啊 10"}, {u"aax", u"嗄 50"}});
+  struct Case {
+    const char* what;
+    std::u16string line;   // the code line, in 自然双拼
+    std::u16string typed;  // the keys as typed
+    std::u16string cnir;
+  } cases[] = {
+      {"whole line", u"aax", u"ttk", u"啊"},
+      {"first word", u"aaxbbcc", u"ttkbbcc", u"啊"},
+      {"middle word", u"bbaaxcc", u"bbttkcc", u"啊"},
+      {"last word", u"bbccaax", u"bbccttk", u"啊"},
+      {"three letters: first", u"aaxbbxccx", u"ttkbbxccx", u"啊"},
+      {"three letters: middle", u"bbxaaxccx", u"bbxttkccx", u"啊"},
+      {"three letters: last", u"bbxccxaax", u"bbxccxttk", u"啊"},
+      // Typed in 自然双拼 itself: the line is the typed code, so a later word keeps its letters.
+      {"untranslated middle word", u"womfaaxcc", u"womfaaxcc", u"嗄"},
+      {"untranslated last word", u"wopmfraax", u"wopmfraax", u"嗄"},
+      {"not in the line", u"bbcc", u"ttkk", u"啊"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    win_.boxes.rtext1.text = c.line;
+    win_.boxes.Text1.text = c.typed;
+    float weight = 0;
+    EXPECT_EQ(character(u"aax", weight), c.cnir);
+  }
+  win_.boxes.rtext1.text = u"aax";
   win_.boxes.Text1.text = u"ttk";
-  float weight = 0;
-  EXPECT_EQ(character(u"aax", weight), u"啊");
   comp_.modifyMode = 1;
+  float weight = 0;
   EXPECT_EQ(character(u"aax", weight), u"嗄");
 }
 
