@@ -48,8 +48,9 @@ void KeyboardHook::removeKeyboardHook() {
 // ----- routing -----
 
 HookAnswer KeyboardHook::keyboardHookProc(const KeyEvent& event) {
-  // Keys the program synthesizes itself (the paste's Ctrl+V, Print Screen) are not typing.
-  if ((event.flags & kKeyInjected) != 0) return HookAnswer::CallNext;
+  // Keys the program synthesizes itself (the paste's Ctrl+V, Print Screen) are not typing; keys
+  // that other programs inject (an on-screen keyboard, automation) are.
+  if ((event.flags & kKeySentByProgram) != 0) return HookAnswer::CallNext;
   const int key = event.vkCode;
   if (key < 0 || key > 255) return route(event);
   const auto bit = static_cast<std::size_t>(key);

@@ -53,6 +53,9 @@ enum KeyFlags : int {
   kKeyInjected = 0x10,
   kKeyAltDown = 0x20,
   kKeyUp = 0x80,
+  // Not a system bit: the backend sets it on an event that this program sent itself (a pasting
+  // Ctrl+V, a Print Screen), which it knows by the mark it put on the events it sends.
+  kKeySentByProgram = 0x10000,
 };
 
 struct KeyEvent {

@@ -39,7 +39,9 @@ const KeyCase kKeyCases[] = {
     {u"<", "-1 -1 0 -1", "", 10, "《"},
     {u"_", "-1 -1 0 -1", "", 10, "——"},
     {u"A", "-1 -1 0 -1", "", 10, "A"},
-    {u"' \" '", "-1 0 -1 -1 0 -1 -1 0", "", 10, "‘“’"},
+    // The shifted quote flips the single quotes too: the third key opens again.
+    {u"' \" '", "-1 0 -1 -1 0 -1 -1 0", "", 10, "‘“‘"},
+    {u"' ' \" \"", "-1 0 -1 0 -1 -1 0 -1 -1 -1 0 -1", "", 10, "‘’“”"},
     {u", ni", "-1 0 -1 0 -1 0", "ni", 10, "，"},
     {u"lctrl . ^", "next 0 -1 0 -1 -1 0 -1", "", 10, ".^"},
     {u"- =", "next 0 next 0", "", 0, "", "-="},
@@ -65,6 +67,24 @@ TEST(KeyboardHook, KeySequencesGiveAnswersCodeAndPendingCommands) {
     EXPECT_EQ(rig.pendingText(), c.pendingText);
     EXPECT_EQ(toUtf8(rig.target.text), c.target);
   }
+}
+
+TEST(KeyboardHook, KeysOtherProgramsInjectAreTypingAndTheProgramsOwnPass) {
+  Rig rig;
+  for (int vk : {'N', 'I'}) {  // an on-screen keyboard
+    rig.sim.queueKey(vk, false, kKeyInjected);
+    rig.sim.queueKey(vk, true, kKeyInjected);
+  }
+  rig.sim.doEvents();
+  EXPECT_EQ(rig.answers(), "-1 0 -1 0");
+  EXPECT_EQ(rig.code(), "ni");
+
+  rig.sim.hookAnswers.clear();
+  rig.sim.sendKeyEvent('H', rig.sim.scanCodeOf('H'), false);  // the program's own key
+  rig.sim.sendKeyEvent('H', rig.sim.scanCodeOf('H'), true);
+  rig.sim.doEvents();
+  EXPECT_EQ(rig.answers(), "next next");
+  EXPECT_EQ(rig.code(), "ni");
 }
 
 TEST(KeyboardHook, EveryKeyDownSwitchesTheInputTimerOn) {

@@ -87,7 +87,7 @@ TEST(SimPlatform, SynthesizedPasteGoesThroughTheHookAndPastes) {
   SimWindow& note = sim.addWindow(u"记事本");
   int injected = 0;
   sim.installKeyboardHook([&](const KeyEvent& e) {
-    if (e.flags & kKeyInjected) ++injected;
+    if ((e.flags & kKeyInjected) && (e.flags & kKeySentByProgram)) ++injected;
     return HookAnswer::CallNext;
   });
   sim.setClipboardText(u"砚舟");

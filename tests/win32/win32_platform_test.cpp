@@ -129,8 +129,22 @@ TEST(Win32Hook, SeesSynthesizedKeysAndAnswersForThem) {
   EXPECT_TRUE(seen[0].down);
   EXPECT_FALSE(seen[1].down);
   EXPECT_TRUE(seen[0].flags & kKeyInjected);
+  EXPECT_TRUE(seen[0].flags & kKeySentByProgram);
   EXPECT_TRUE(seen[1].flags & kKeyUp);
   EXPECT_EQ(seen[0].scanCode, scan);
+
+  // A key another program injects carries no mark of this one.
+  INPUT other{};
+  other.type = INPUT_KEYBOARD;
+  other.ki.wVk = static_cast<WORD>(vk);
+  other.ki.wScan = static_cast<WORD>(scan);
+  SendInput(1, &other, sizeof other);
+  other.ki.dwFlags = KEYEVENTF_KEYUP;
+  SendInput(1, &other, sizeof other);
+  ASSERT_TRUE(pumpUntil(platform, [&] { return seen.size() >= 4; }));
+  EXPECT_TRUE(seen[2].flags & kKeyInjected);
+  EXPECT_FALSE(seen[2].flags & kKeySentByProgram);
+  seen.resize(2);
 
   platform.removeKeyboardHook();
   platform.removeKeyboardHook();  // twice is harmless

@@ -253,7 +253,7 @@ int SimPlatform::scanCodeOf(int vk) const {
 
 void SimPlatform::sendKeyEvent(int vk, int scanCode, bool up) {
   sentKeys.push_back({vk, scanCode, up});
-  KeyEvent e{vk, scanCode, kKeyInjected | (up ? kKeyUp : 0), !up};
+  KeyEvent e{vk, scanCode, kKeyInjected | kKeySentByProgram | (up ? kKeyUp : 0), !up};
   keys_.push_back({e, clock_});
 }
 

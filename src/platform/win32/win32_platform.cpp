@@ -23,6 +23,8 @@ namespace {
 Win32Platform* liveHookOwner = nullptr;
 
 constexpr wchar_t kMessageWindowClass[] = L"YzPlatformMessageWindow";
+// The extra information of every key event this program sends, so that its hook knows them.
+constexpr ULONG_PTR kSentByProgramMark = 0x597A4B59;
 
 HWND hwndOf(WindowId id) { return reinterpret_cast<HWND>(static_cast<std::uintptr_t>(id)); }
 WindowId idOf(HWND hwnd) { return static_cast<WindowId>(reinterpret_cast<std::uintptr_t>(hwnd)); }
@@ -146,6 +148,8 @@ std::intptr_t Win32Platform::hookEvent(int code, std::uintptr_t wParam, std::int
   event.scanCode = static_cast<int>(k->scanCode);
   event.flags = static_cast<int>(k->flags);
   event.down = wParam == WM_KEYDOWN || wParam == WM_SYSKEYDOWN;
+  if ((k->flags & LLKHF_INJECTED) != 0 && k->dwExtraInfo == kSentByProgramMark)
+    event.flags |= kKeySentByProgram;
   HookAnswer answer = HookAnswer::CallNext;
   if (hookProc_) {
     // A handler that throws lets the key through to the next hook.
@@ -177,6 +181,7 @@ void Win32Platform::sendKeyEvent(int vk, int scanCode, bool up) {
   input.ki.wVk = static_cast<WORD>(vk);
   input.ki.wScan = static_cast<WORD>(scanCode);
   input.ki.dwFlags = up ? KEYEVENTF_KEYUP : 0;
+  input.ki.dwExtraInfo = kSentByProgramMark;
   // Errors are not reported: a refused event is simply not delivered, as with keybd_event.
   SendInput(1, &input, sizeof input);
 }
@@ -189,6 +194,7 @@ void Win32Platform::sendKeys(std::u16string_view keys) {
     in.ki.wVk = static_cast<WORD>(vk);
     in.ki.wScan = static_cast<WORD>(MapVirtualKeyW(static_cast<UINT>(vk), MAPVK_VK_TO_VSC));
     in.ki.dwFlags = up ? KEYEVENTF_KEYUP : 0;
+    in.ki.dwExtraInfo = kSentByProgramMark;
     inputs.push_back(in);
   };
   for (const auto& stroke : win32::parseSendKeys(keys)) {
@@ -214,6 +220,7 @@ void Win32Platform::sendKeys(std::u16string_view keys) {
             in.type = INPUT_KEYBOARD;
             in.ki.wScan = stroke.ch;
             in.ki.dwFlags = flags;
+            in.ki.dwExtraInfo = kSentByProgramMark;
             inputs.push_back(in);
           }
         }
