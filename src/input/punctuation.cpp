@@ -86,6 +86,8 @@ KeyboardHook::Answer KeyboardHook::shiftedMark(int key) {
     } else {
       queueText(comp.doubleQuoteToggle == 1 ? u"“" : u"”");
       comp.doubleQuoteToggle = -comp.doubleQuoteToggle;
+      // The quote key flips the single quotes whether Shift is held or not.
+      comp.singleQuoteToggle = -comp.singleQuoteToggle;
     }
     return HookAnswer::Withhold;
   }
