@@ -23,7 +23,10 @@ bool Committer::chosen(const std::u16string& str4) const {
   if (str4.empty() || str4.size() == 1) return false;
   if (c_.comp.modifyMode != 0) return true;
   const std::u16string& a0 = c_.comp.a0;
-  return !a0.empty() && c_.pass.quickSelectKeys.find(a0) != std::u16string::npos;
+  const std::u16string& keys = c_.pass.quickSelectKeys;
+  // No last key (a click, a command) counts as a quick-select key while there are any.
+  if (a0.empty()) return !keys.empty();
+  return keys.find(a0) != std::u16string::npos;
 }
 
 void Committer::prepareChosen(std::u16string& str4) {

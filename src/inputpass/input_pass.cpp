@@ -68,8 +68,9 @@ void InputPass::Timer1_Timer() {
     }
   }
   // A pass that left before serving the paste of a screenshot key (the key took the hook away)
-  // serves it now: the keyboard never stays without the hook.
-  if (c_.comp.pendingCommand == kPendingPasteScreenshot) {
+  // serves it now: the keyboard never stays without the hook. The key may have come inside a
+  // commit or word learning that then cleared the pending command.
+  if (c_.comp.pendingCommand == kPendingPasteScreenshot || c_.comp.screenshotPasteDue) {
     try {
       pasteScreenshot();
     } catch (const std::exception& e) {

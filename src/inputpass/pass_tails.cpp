@@ -77,6 +77,7 @@ void InputPass::pasteScreenshot() {
   CompositionState& cm = c_.comp;
   c_.input.committer.delay(kPasteDelayMs);
   cm.pendingCommand = kPendingNone;
+  cm.screenshotPasteDue = false;
   if (c_.win.targetProcessId != 0) {
     Platform& pf = c_.platform;
     pf.sendKeyEvent(kVkControl, pf.scanCodeOf(kVkControl), false);

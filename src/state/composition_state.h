@@ -68,6 +68,7 @@ struct CompositionState {
   std::array<std::u16string, 10> modifySlotWords;  // instant modify: the word behind each number
   std::vector<std::u16string> pairList;            // instant modify: the items of the list shown
   std::int32_t resumeModify = 0;
+  bool screenshotPasteDue = false;  // a screenshot key took the hook away; its paste brings it back
   std::int32_t longPressDone = 0;
   std::int32_t longPressArmed = 0;
   std::int16_t grabPending = 0;

@@ -74,6 +74,7 @@ struct ChosenCase {
   const char16_t* text;
   const char* delivered;
   bool learned;
+  const char16_t* quickSelectKeys = u";'[]\\1234567890";
 };
 
 const ChosenCase kChosenCases[] = {
@@ -84,7 +85,8 @@ const ChosenCase kChosenCases[] = {
     {"from instant modify", u"", 1, u"你们`好", "你们\r\n好", true},
     {"outside GBK", u";", 0, u"āĀ", "ā?", true},
     {"one character", u";", 0, u"`", "`", false},
-    {"empty a0", u"", 0, u"ab`", "ab`", false},
+    {"empty a0", u"", 0, u"ab`", "ab\r\n", true},
+    {"empty a0 without quick-select keys", u"", 0, u"ab`", "ab`", false, u""},
 };
 
 TEST(Commit, ChosenTextsBreakLinesAndGoToWordLearning) {
@@ -92,7 +94,7 @@ TEST(Commit, ChosenTextsBreakLinesAndGoToWordLearning) {
     SCOPED_TRACE(c.name);
     Rig rig;
     rig.aimAtTarget();
-    rig.app.pass.quickSelectKeys = u";'[]\\1234567890";
+    rig.app.pass.quickSelectKeys = c.quickSelectKeys;
     rig.app.comp.a0 = c.a0;
     rig.app.comp.modifyMode = c.modifyMode;
     rig.app.settings.hxgu = u"10";
