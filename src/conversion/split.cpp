@@ -151,9 +151,12 @@ void SplitSearch::fizh(std::u16string bmstr3, std::u16string& hzstr3, std::int32
   };
 
   if (c_.settings.smvj) {
-    // One cut only; a part that fails leaves the cut out.
-    if (convertCut(b, a, false, first, rest)) {
-      fillCutTable(first.codes, rest.codes);
+    // One cut only, scored with what both parts reached, a part that fails included; both
+    // parts without a character give nothing to score.
+    convertPart(left(b, a), 0, first);
+    convertPart(from(b, a + 1), 1, rest);
+    fillCutTable(first.codes, rest.codes);
+    if (charsWithoutSpaces(first.texts) + charsWithoutSpaces(rest.texts) > 0) {
       const double score = scoreOf(first, rest);
       if (score < search.best) search.take(score, a, first, rest, c_.conv);
     }

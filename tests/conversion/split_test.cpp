@@ -168,14 +168,23 @@ TEST_F(SplitSearchTest, WordModeScoresOnlyTheLongestMatchCut) {
   EXPECT_EQ(split(), u" 甲乙");
 }
 
-TEST_F(SplitSearchTest, ThreeLetterModeSkipsAFailedCut) {
+TEST_F(SplitSearchTest, ThreeLetterModeTakesItsOneCutThoughARestFails) {
   lexicon(u"100");
   settings.ilmvj = false;
   settings.smvj = true;
-  // Three-letter parts find nothing in a two-letter lexicon: no cut, and no division by zero.
+  // Three-letter parts find nothing in a two-letter lexicon: no character, no score.
   EXPECT_EQ(split(3), u"");
   EXPECT_EQ(i4_, 3);
   EXPECT_TRUE(conv.hjzils.empty());
+
+  setLexicons({{u"abcdef", u"甲乙 100"}, {u"ghi", u"丙 100"}});
+  win.boxes.rtext1.text = u"abcdefxyz";
+  std::u16string texts, codes;
+  std::int32_t i4 = -1;
+  engine.split.fizh(u"abcdefxyz", texts, 6, i4, codes);  // "xyz" finds nothing
+  EXPECT_EQ(texts, u" 甲乙");
+  EXPECT_EQ(i4, 6);
+  EXPECT_EQ(codes, u" abcdef");
 }
 
 TEST_F(SplitSearchTest, NothingConvertsGivesNoText) {
