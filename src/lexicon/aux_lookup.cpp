@@ -85,6 +85,26 @@ void CodeLookup::lettersFromCodeBox(std::u16string& code) const {
 }
 
 bool CodeLookup::threeLetterPath(const std::u16string& code, std::u16string& cnir, float& zicipn) {
+  if (threeLetterMatch(code, cnir, zicipn)) return true;
+  // No candidate matched: the whole three-letter code may be a user code.
+  user_.hziryhck(code, cells_.wordCandidates, cells_.lastFoundIndex);
+  if (!cells_.wordCandidates.empty()) {
+    const std::u16string_view list = cells_.wordCandidates;
+    zicipn = weightValue(element(list, 1));
+    cnir.assign(element(list, 0));
+    return true;
+  }
+  cnir.clear();
+  cells_.mainHitIndex = 0;
+  zicipn = kWeightNotFound;
+  return false;
+}
+
+void CodeLookup::hzirsmvck(std::u16string_view code, std::u16string& cnir, float& zicipn) {
+  if (!threeLetterMatch(std::u16string(code), cnir, zicipn)) cnir.clear();
+}
+
+bool CodeLookup::threeLetterMatch(const std::u16string& code, std::u16string& cnir, float& zicipn) {
   const std::size_t n = code.size();
   if (n == 3 || n == 6 || n == 9 || n == 12) {
     std::u16string plain;
@@ -117,17 +137,6 @@ bool CodeLookup::threeLetterPath(const std::u16string& code, std::u16string& cni
       }
     }
   }
-  // No candidate matched: the whole three-letter code may be a user code.
-  user_.hziryhck(code, cells_.wordCandidates, cells_.lastFoundIndex);
-  if (!cells_.wordCandidates.empty()) {
-    const std::u16string_view list = cells_.wordCandidates;
-    zicipn = weightValue(element(list, 1));
-    cnir.assign(element(list, 0));
-    return true;
-  }
-  cnir.clear();
-  cells_.mainHitIndex = 0;
-  zicipn = kWeightNotFound;
   return false;
 }
 

@@ -35,6 +35,13 @@ CodeLookup::CodeLookup(LexiconState& lex, const Settings& settings, const Compos
       platform_(platform),
       user_(user) {}
 
+void CodeLookup::hzirvck1(std::u16string_view str4, std::u16string& cnir, float& zicipn) {
+  const std::u16string code(str4);  // read before any cell is written
+  cells_.mainHitIndex = 0;
+  cnir.clear();
+  mainSearch(code, cnir, zicipn);
+}
+
 std::u16string CodeLookup::ybci(std::u16string_view strx) {
   ++ybciRuns_;
   hzirvck(strx, cells_.lookupWord, cells_.zicipn);

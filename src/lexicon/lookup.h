@@ -39,6 +39,15 @@ class CodeLookup {
   // before any cell is written, so it may view a cell.
   void hzirvck(std::u16string_view str4, std::u16string& cnir, float& zicipn);
 
+  // Spare exact lookup: the whole main-lexicon line of a code of any length into `cnir`; sets
+  // mainHitIndex and writes `zicipn` only when the code is absent (400). Nothing calls it.
+  void hzirvck1(std::u16string_view str4, std::u16string& cnir, float& zicipn);
+
+  // Spare three-letter lookup: the first candidate whose auxiliary letters match a code of 3, 6,
+  // 9 or 12 letters into `cnir`, its weight into `zicipn`; `cnir` empty when none matches. Reads
+  // no setting, asks no user lexicon. Nothing calls it.
+  void hzirsmvck(std::u16string_view code, std::u16string& cnir, float& zicipn);
+
   // Best word of a code: runs the code lookup into lookupWord and zicipn and returns lookupWord.
   std::u16string ybci(std::u16string_view strx);
 
@@ -127,6 +136,8 @@ class CodeLookup {
   Next gate(std::u16string& code, std::u16string& cnir, float& zicipn);
   // The 纯三码整句 path; true when it ended the lookup.
   bool threeLetterPath(const std::u16string& code, std::u16string& cnir, float& zicipn);
+  // The auxiliary-letter match of the three-letter path, without its user-lexicon fallback.
+  bool threeLetterMatch(const std::u16string& code, std::u16string& cnir, float& zicipn);
   // The two-letter chain of steps 8, 7, 6 and 5; true when it ended the lookup. Otherwise `code`
   // is the code the lookup goes on with.
   bool twoLetterChain(std::u16string& code, std::u16string& cnir, float& zicipn);

@@ -87,5 +87,33 @@ TEST_F(LookupWorld, AuxiliaryLettersPickAmongHomophones) {
   }
 }
 
+// The spare three-letter lookup: the auxiliary-letter match alone, in any sentence mode.
+TEST_F(LookupWorld, SpareThreeLetterLookupMatchesAuxiliaryLettersOnly) {
+  struct Case {
+    std::u16string_view code;
+    std::string word;
+    float weight;
+  } cases[] = {
+      {u"vszhwxrfr", "中华人", 70},
+      {u"vszgow", "中国", 50},
+      {u"vszgoz", "", 7},  // no candidate's letters
+      {u"vsk", "", 7},     // only the user lexicon holds it
+      {u"vsgo", "", 7},    // not a three-letter code
+  };
+  for (Mode mode : {Mode::Mixed, Mode::ThreeCode}) {
+    setMode(mode);
+    for (const Case& c : cases) {
+      SCOPED_TRACE(u8(c.code));
+      type(c.code);
+      std::u16string cnir = u"stale";
+      float weight = 7;
+      lookup.hzirsmvck(c.code, cnir, weight);
+      EXPECT_EQ(u8(cnir), c.word);
+      EXPECT_FLOAT_EQ(weight, c.weight);
+      EXPECT_EQ(lex.cells.fybci, 0);
+    }
+  }
+}
+
 }  // namespace
 }  // namespace yz::lookup_testing

@@ -289,5 +289,30 @@ TEST_F(KeptLookups, ForgottenWhenTheWorldChanges) {
   EXPECT_EQ(kept, look(u"vsgozw").word);
 }
 
+// The spare exact lookup: the whole main line for a code of any length, no other lexicon.
+TEST_F(LookupWorld, SpareExactLookupGivesTheWholeMainLine) {
+  struct Case {
+    std::u16string_view code;
+    std::string line;
+    float weight;  // 7 = left as it was
+    std::string mainHit;
+  } cases[] = {
+      {u"vsgo", "中国 050 种果 300", 7, "vsgo"},
+      {u"vsgorf", "中国人 040", 7, "vsgorf"},
+      {u"vsk", "", 400, "-"},  // a user code only
+      {u"qqqq", "", 400, "-"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(u8(c.code));
+    lex.cells.mainHitIndex = 3;
+    std::u16string cnir = u"stale";
+    float weight = 7;
+    lookup.hzirvck1(c.code, cnir, weight);
+    EXPECT_EQ(u8(cnir), c.line);
+    EXPECT_FLOAT_EQ(weight, c.weight);
+    EXPECT_EQ(hitCode(lex.mainLexicon, lex.cells.mainHitIndex), c.mainHit);
+  }
+}
+
 }  // namespace
 }  // namespace yz::lookup_testing
