@@ -466,4 +466,17 @@ TextLexiconResult loadLexiconText(const ProgramFolder& files, const Platform& pl
   return parseLexiconText(platform.fromGbk(*bytes), table);
 }
 
+namespace {
+
+LexiconImageResult readIntoScratch(const ProgramFolder& files) {
+  LexiconTable scratch;
+  return duqudaciku(files, scratch);
+}
+
+}  // namespace
+
+LexiconImageResult duqudaciku1(const ProgramFolder& files) { return readIntoScratch(files); }
+LexiconImageResult duqudaciku2(const ProgramFolder& files) { return readIntoScratch(files); }
+LexiconImageResult duqudaciku3(const ProgramFolder& files) { return readIntoScratch(files); }
+
 }  // namespace yz

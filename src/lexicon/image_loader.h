@@ -78,6 +78,12 @@ LexiconImageResult duqudaciku(const ProgramFolder& files, LexiconTable& mainLexi
 LexiconImageResult duqudaciku(const ProgramFolder& files, const Platform& platform,
                               LexiconTable& mainLexicon);
 
+// Spare readers: each reads the image as `duqudaciku` does into tables of its own and drops them
+// when it ends; the result tells what they read. Nothing calls them.
+LexiconImageResult duqudaciku1(const ProgramFolder& files);
+LexiconImageResult duqudaciku2(const ProgramFolder& files);
+LexiconImageResult duqudaciku3(const ProgramFolder& files);
+
 // The image of entries 1..last of a table, in their order, sealed with the stamp of the text
 // lexicon it stands for (what the image writer stores).
 std::string encodeLexiconImage(const LexiconTable& table, const LexiconSourceStamp& source = {});

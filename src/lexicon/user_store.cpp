@@ -140,4 +140,40 @@ UserWriteResult jlyhck(const LexiconTable& user, const ProgramFolder& files,
   return result;
 }
 
+UserWriteResult dlyh(const LexiconTable& user, const ProgramFolder& files, Platform& platform,
+                     WindowState& win, const std::function<void()>& ended) {
+  auto secondOfDay = [&] {
+    const LocalTime t = platform.localTime();
+    return t.hour * 3600 + t.minute * 60 + t.second;
+  };
+  const int start = secondOfDay();
+  UserWriteResult result;
+  std::u16string text;
+  const auto count = static_cast<std::size_t>(std::max(user.last, 0));
+  for (std::size_t i = 1; i <= count && i < user.codes.size() && i < user.lines.size(); ++i) {
+    text += user.codes[i];
+    text += u',';
+    text += user.lines[i];
+    text += u"\r\n";
+    ++result.linesWritten;
+  }
+  result.ok = files.writeBytes(kUserTwoCodeLexiconPath, platform.toGbk(text), &result.why);
+  if (!result.ok) {
+    result.error = "用户两码词库 could not be written; the previous file is kept";
+    result.linesWritten = 0;
+  }
+  for (std::u16string_view scratch : {u"用户diy文件\\yhckx.vx", u"用户diy文件\\两码词排序后.txt"}) {
+    if (files.exists(scratch)) files.remove(scratch);
+  }
+  win.form1.topMost = false;
+  const int seconds = secondOfDay() - start;
+  const std::string n = std::to_string(user.last);
+  const std::string secs = std::to_string(seconds < 0 ? seconds + 86400 : seconds);
+  platform.messageBox(u"已将用户词库重新生成用户两码词库,计" + std::u16string(n.begin(), n.end()) +
+                          u"词条，处理共耗时" + std::u16string(secs.begin(), secs.end()) + u"秒！",
+                      u"砚舟Vexim输入法", MessageBoxKind::Ok);
+  if (ended) ended();
+  return result;
+}
+
 }  // namespace yz

@@ -9,6 +9,7 @@
 #include <system_error>
 
 #include "state/lexicon_state.h"
+#include "state/window_state.h"
 
 namespace yz {
 
@@ -48,5 +49,13 @@ struct UserWriteResult {
 UserWriteResult jlyhck(const LexiconTable& user, const ProgramFolder& files,
                        const Platform& platform, const GbkTable& gbk,
                        const std::function<void()>& escjm);
+
+inline constexpr std::u16string_view kUserTwoCodeLexiconPath = u"用户diy文件\\用户两码词库.txt";
+
+// Writes entries 1..last, unfiltered, as 用户diy文件\用户两码词库.txt, removes the rebuild's scratch
+// files, takes the main window out of the top-most order, reports the count and the seconds it
+// took in a message box, then runs the exit sequence `ended`. Nothing calls it.
+UserWriteResult dlyh(const LexiconTable& user, const ProgramFolder& files, Platform& platform,
+                     WindowState& win, const std::function<void()>& ended);
 
 }  // namespace yz

@@ -129,6 +129,18 @@ TEST(LexiconImage, MappedImageLoadsAsTheReadOne) {
   EXPECT_EQ(mapped.lines[2], u"把 100");
 }
 
+TEST(LexiconImage, SpareReadersReadTheImageIntoTablesOfTheirOwn) {
+  TempProgramFolder dir;
+  ProgramFolder files(dir.root());
+  for (auto reader : {&duqudaciku1, &duqudaciku2, &duqudaciku3}) EXPECT_FALSE(reader(files).ok);
+  ASSERT_TRUE(files.writeBytes(kLexiconImagePath, kTwoRecords));
+  for (auto reader : {&duqudaciku1, &duqudaciku2, &duqudaciku3}) {
+    const LexiconImageResult r = reader(files);
+    EXPECT_TRUE(r.ok) << r.error;
+    EXPECT_EQ(r.lexiconImageCount, 2);
+  }
+}
+
 TEST(LexiconImage, MissingImageLeavesTheTableAsItWas) {
   TempProgramFolder dir;
   ProgramFolder files(dir.root());

@@ -135,5 +135,27 @@ TEST_F(UserWriter, FailedWriteKeepsTheOldFileAndIsReported) {
   EXPECT_EQ(resets_, 1);
 }
 
+TEST_F(UserWriter, TwoCodeLexiconWritesEveryEntryReportsAndEnds) {
+  LexiconTable t = makeTable({{u"ab", u"中 085"}, {u"ac", u"*# 085"}, {u"ae", u"中 085 云 7"}, {u";a", u"中 1266"}});
+  t.lines.set(0, u"零 000");  // index 0 holds no entry
+  ASSERT_TRUE(files_.writeBytes(kUserTwoCodeLexiconPath, "old,line\r\n"));
+  ASSERT_TRUE(files_.writeBytes(u"用户diy文件\\yhckx.vx", "x"));
+  ASSERT_TRUE(files_.writeBytes(u"用户diy文件\\两码词排序后.txt", "x"));
+  sim_.defaultMessageBoxAnswer = MessageBoxAnswer::Ok;
+  WindowState win;
+  win.form1.topMost = true;
+  int ends = 0;
+  auto r = dlyh(t, files_, sim_, win, [&] { ++ends; });
+  ASSERT_TRUE(r.ok) << r.error;
+  EXPECT_EQ(readGbkLines(files_, sim_, kUserTwoCodeLexiconPath).value_or(std::vector<std::u16string>{}),
+            (std::vector<std::u16string>{u"ab,中 085", u"ac,*# 085", u"ae,中 085 云 7", u";a,中 1266"}));
+  EXPECT_FALSE(files_.exists(u"用户diy文件\\yhckx.vx"));
+  EXPECT_FALSE(files_.exists(u"用户diy文件\\两码词排序后.txt"));
+  EXPECT_FALSE(win.form1.topMost);
+  ASSERT_EQ(sim_.messageBoxes.size(), 1u);
+  EXPECT_EQ(sim_.messageBoxes[0].text, u"已将用户词库重新生成用户两码词库,计4词条，处理共耗时0秒！");
+  EXPECT_EQ(ends, 1);
+}
+
 }  // namespace
 }  // namespace yz
