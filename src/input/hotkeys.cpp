@@ -109,6 +109,7 @@ HookAnswer KeyboardHook::screenshot() {
   c_.platform.doEvents();
   committer_.delay(inModify ? kScreenshotWaitModifyMs : kScreenshotWaitMs);
   c_.comp.pendingCommand = kPendingPasteScreenshot;
+  c_.comp.screenshotPasteDue = true;
   // A pass that ran inside the waits above may have stopped the timer: the paste needs one more.
   c_.setTimer1(true);
   removeKeyboardHook();

@@ -69,7 +69,7 @@ void InputPass::Timer1_Timer() {
   }
   // A pass that left before serving the paste of a screenshot key (the key took the hook away)
   // serves it now: the keyboard never stays without the hook.
-  if (c_.comp.pendingCommand == kPendingPasteScreenshot) {
+  if (c_.comp.pendingCommand == kPendingPasteScreenshot || c_.comp.screenshotPasteDue) {
     try {
       pasteScreenshot();
     } catch (const std::exception& e) {

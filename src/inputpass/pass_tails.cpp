@@ -51,7 +51,7 @@ InputPass::Step InputPass::dispatchPendingCommand() {
     if (cm.codeEdits != editsAtStart_) catchUp(c_.win.boxes.Text1.text);
     commit(c_.win.boxes.text7.text);
   }
-  if (cm.pendingCommand == kPendingPasteScreenshot) pasteScreenshot();
+  if (cm.pendingCommand == kPendingPasteScreenshot || cm.screenshotPasteDue) pasteScreenshot();
   if (cm.pendingCommand == kPendingEnter) {
     commit(c_.settings.hiup == 0 ? c_.win.boxes.Text1.text : c_.win.boxes.text7.text);
   }
@@ -77,6 +77,7 @@ void InputPass::pasteScreenshot() {
   CompositionState& cm = c_.comp;
   c_.input.committer.delay(kPasteDelayMs);
   cm.pendingCommand = kPendingNone;
+  cm.screenshotPasteDue = false;
   if (c_.win.targetProcessId != 0) {
     Platform& pf = c_.platform;
     pf.sendKeyEvent(kVkControl, pf.scanCodeOf(kVkControl), false);

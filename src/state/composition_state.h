@@ -42,6 +42,9 @@ struct CompositionState {
 
   // Hand-over cells.
   std::int32_t pendingCommand = kPendingNone;
+  // The screenshot key took the hook away and its paste, which puts it back, has not run yet.
+  // Kept apart from pendingCommand, which a select key typed meanwhile overwrites.
+  bool screenshotPasteDue = false;
   std::u16string pendingText;
   // Keys typed after Space or Enter asked for a commit that no pass has served yet: the start
   // of the next code, which the commit's reset puts into the code line.
