@@ -139,9 +139,15 @@ class Lifecycle final : public LifecycleServices, public DialogCommands {
   std::optional<std::string> readStartFile(std::u16string_view path, std::uintmax_t limit);
   // Shows a message box once in the life of the program (keyed by its text).
   void tellOnce(const std::u16string& text);
+  // The text of a table file the user may have saved in an editor: GBK, UTF-8 or UTF-16 read in
+  // its own encoding; anything else is refused with a message (nullopt), never read as junk.
+  std::optional<std::u16string> decodeTableFile(std::u16string_view path, const std::string& bytes);
   // Writes the image again from the main lexicon just loaded from its text, after the image was
   // rejected (damaged, or stale beside a newer text); says so when it was damaged.
   void mendLexiconImage(const LexiconImageResult& rejected, const LexiconSourceStamp& text);
+  // Loads the image that the text lexicon's stamp outdated, when the text itself is empty or
+  // unreadable (`what` says which) and the image is sound; false when it is not.
+  bool keepSoundImage(std::u16string_view what);
   std::optional<std::u16string> canonicalPrivilegedCode(std::u16string_view code);
   void finishLoad();
 

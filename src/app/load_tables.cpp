@@ -2,6 +2,7 @@
 // main lexicon, the auxiliary codes, the single-character full codes and lexicon.
 
 #include <memory>
+#include <span>
 
 #include "app/app.h"
 #include "app/load.h"
@@ -99,19 +100,37 @@ void Lifecycle::loadMainLexicon() {
   }
   // Stamped before it is read: a text changed meanwhile makes a mended image stale, never wrong.
   if (const auto stamp = files.stamp(kMainLexiconPath)) {
-    if (auto bytes = readStartFile(kMainLexiconPath, kLexiconFileLimit)) {
-      const TextLexiconResult text = parseLexiconText(p.fromGbk(*bytes), main);
+    auto bytes = readStartFile(kMainLexiconPath, kLexiconFileLimit);
+    std::optional<std::u16string> decoded;
+    if (bytes) decoded = decodeTableFile(kMainLexiconPath, *bytes);
+    if (decoded) {
+      const TextLexiconResult text = parseLexiconText(*decoded, main);
       if (!text.badLines.empty()) {
         p.messageBox(badLexiconLinesMessage(text.badLines), u"", MessageBoxKind::Ok);
       }
+      if (main.last == 0 && rejected && rejected->stale && keepSoundImage(u"中没有一条词")) return;
       if (rejected) mendLexiconImage(*rejected, *stamp);
       return;
     }
   }
+  // An unreadable text lexicon never outweighs a sound image made from an earlier one.
+  if (rejected && rejected->stale && keepSoundImage(u"读不出")) return;
   if (rejected && !rejected->stale) {
     tellOnce(std::u16string(kLexiconImagePath) + u" 已损坏，没有使用它。");
   }
   if (auto resource = p.resource(105)) loadFieldLexicon(p.fromGbk(*resource), true, main);
+}
+
+bool Lifecycle::keepSoundImage(std::u16string_view what) {
+  const auto bytes = app_.files.readBytes(kLexiconImagePath, kLexiconImageLimit);
+  if (!bytes) return false;
+  LexiconTable image;
+  image.reset();
+  if (!readLexiconImage(std::as_bytes(std::span(bytes->data(), bytes->size())), image).ok) return false;
+  app_.lex.mainLexicon = std::move(image);
+  tellOnce(std::u16string(kMainLexiconPath) + u" " + std::u16string(what) + u"，本次沿用 " +
+           std::u16string(kLexiconImagePath) + u" 中的词库，没有改动它。");
+  return true;
 }
 
 void Lifecycle::mendLexiconImage(const LexiconImageResult& rejected, const LexiconSourceStamp& text) {
@@ -279,6 +298,8 @@ std::u16string charLexiconDamage(std::u16string_view text) {
     ++entries;
   }
   if (entries == 0) return u"是空的";
+  // The regeneration ends every line with its break: a last line without one was cut off.
+  if (!text.ends_with(u'\n')) return u"已损坏（" + atLine(u"不完整") + u"）";
   return {};
 }
 
