@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <functional>
 
 #include "app/load.h"
 #include "lexbuild/char_lexicon.h"
@@ -186,6 +187,53 @@ TEST_F(FileFaultTest, StaleTemporaryFilesAreRemovedAtStart) {
   EXPECT_FALSE(exists(std::u16string(kMainLexiconPath) + u".tmp"));
   EXPECT_FALSE(exists(u"设置记录.ini.tmp"));
   EXPECT_EQ(bytes(u"用户diy文件\\笔记.tmp"), "mine");
+}
+
+// --- table files the user saved in an editor ---
+
+// The system lexicon and the privileged codes are read in the encoding their bytes show; bytes of
+// no known encoding are refused with a message, never read as junk.
+TEST_F(FileFaultTest, TableFilesAreReadInTheirOwnEncoding) {
+  struct Case {
+    const char* name;
+    std::function<std::string(std::u16string_view)> encode;
+    bool refused;
+  };
+  const std::vector<Case> cases = {
+      {"utf8", [](std::u16string_view t) { return toUtf8(t); }, false},
+      {"utf8bom", [](std::u16string_view t) { return "\xEF\xBB\xBF" + toUtf8(t); }, false},
+      {"utf16", [](std::u16string_view t) { return utf16le(t, true); }, false},
+      {"utf16be", [](std::u16string_view t) { return utf16be(t); }, false},
+      {"unclean", [](std::u16string_view t) { return toUtf8(t) + "\xFF"; }, true},
+  };
+  const std::u16string lexicon = u"aa,啊 156.726\r\nde,的 1 得 5\r\nni,你 1 尼 5\r\nwo,我 1\r\n";
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    session.reset();
+    Settings s;
+    s.zrspbt = 1;
+    writeSettings(u"设置记录.ini", s);
+    writeRaw(kMainLexiconPath, c.encode(lexicon));
+    writeRaw(kPrivilegedCodesPath, c.encode(u"ni_,你\r\n"));
+    start();
+    const PrivilegedCodeTable& t = app().lex.privileged;
+    if (c.refused) {
+      EXPECT_EQ(t.tqgu, 0);
+      const std::vector<std::u16string>& m = messages();
+      EXPECT_TRUE(std::any_of(m.begin(), m.end(), [](const std::u16string& x) {
+        return x.starts_with(u"用户diy文件\\特权码表.txt 不是 GBK、UTF-8 或 UTF-16 编码");
+      })) << utf8(m);
+      EXPECT_TRUE(std::any_of(m.begin(), m.end(), [](const std::u16string& x) {
+        return x.starts_with(u"内置文件\\两码词库.txt 不是 GBK、UTF-8 或 UTF-16 编码");
+      })) << utf8(m);
+      continue;
+    }
+    EXPECT_TRUE(messages().empty()) << utf8(messages());
+    ASSERT_EQ(t.tqgu, 1);
+    EXPECT_EQ(t.privilegedWords[1], u"你");
+    EXPECT_EQ(app().lex.mainLexicon.lines[4], u"我 1");
+    EXPECT_EQ(typed(u"wo"), u"我");
+  }
 }
 
 // --- the single-character lexicon ---
