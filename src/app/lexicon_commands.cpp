@@ -266,6 +266,17 @@ void LexiconCommands::regenerateAndReload(const SchemeMember& m) {
     }
     ok = r.ok;
   }
+  if (ok) {
+    // A result the next start would refuse would leave the program unable to start.
+    const std::u16string refusal = fullCodesRefusal(files, p, app_.gbk, s.zm.marked());
+    if (!refusal.empty()) {
+      ok = false;
+      dialog.hide();
+      p.messageBox(u"新方案的单字全码无法使用：" + refusal + u"\r\n当前方案和词库都没有改动！", kQuestionTitle,
+                   MessageBoxKind::Ok);
+      dialog.show();
+    }
+  }
   if (m.showsWaitText) dialog.setCaption(kSchemeHelpBox, savedHelpText);
 
   if (!ok) {

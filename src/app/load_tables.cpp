@@ -275,6 +275,31 @@ void Lifecycle::loadCharLexicon(const std::vector<std::u16string>& oneLetterLine
   }
 }
 
+std::u16string fullCodesRefusal(const ProgramFolder& files, const Platform& platform, const GbkTable& gbk,
+                                bool firstCharOnly) {
+  ReadFailure why = ReadFailure::None;
+  const auto bytes = files.readBytes(kFullCodesPath, kSmallTableLimit, &why);
+  if (why == ReadFailure::TooLarge) {
+    return oversizedFileMessage(kFullCodesPath, files.size(kFullCodesPath).value_or(0)) + u"程序无法启动。";
+  }
+  if (!bytes) return u"找不到内置文件\\单字全码.txt";
+  const std::u16string text = platform.fromGbk(*bytes);
+  for (std::u16string_view line : splitLines(text)) {
+    const std::size_t comma = line.find(u',');
+    if (comma == std::u16string_view::npos) continue;
+    const std::u16string_view code = line.substr(0, comma);
+    const std::u16string_view rest = line.substr(comma + 1);
+    std::u16string_view character = rest.substr(0, rest.find(u','));
+    if (firstCharOnly) character = character.substr(0, 1);
+    if (code.size() < 2 || character.size() != 1) continue;
+    if (gbk.codeOf(code[0]) > 0xFF) {
+      return std::u16string(kFullCodesPath) + std::u16string(code) + u"  " + std::u16string(character) +
+             u"是否有误？请检查！";
+    }
+  }
+  return {};
+}
+
 std::u16string charLexiconDamage(std::u16string_view text) {
   std::int32_t lineNo = 0;
   std::int32_t entries = 0;

@@ -258,6 +258,23 @@ TEST_F(LexiconCommandsTest, FailedCopyLeavesEveryFile) {
   EXPECT_FALSE(app().settings.zm.marked());
 }
 
+// A shape file with one line the start refuses (a code led by a Chinese character): the switch puts
+// every file back, says why, and the program still starts and types.
+TEST_F(LexiconCommandsTest, ASwitchTheStartWouldRefuseLeavesEveryFile) {
+  start();
+  write(u"内置文件\\单字全码郑码.txt", std::u16string(u"中a,中\r\n") + std::u16string(kShapeCodes));
+  const auto before = folderFiles();
+  openAndClick(u"zm");
+  EXPECT_TRUE(shown(u"新方案的单字全码无法使用：内置文件\\单字全码.txt中a  中是否有误？请检查！"));
+  EXPECT_EQ(folderFiles(), before);
+  EXPECT_FALSE(app().settings.zm.marked());
+  EXPECT_FALSE(platform().quitRequested);
+  session.reset();
+  start();
+  EXPECT_FALSE(platform().quitRequested);
+  EXPECT_EQ(utf8(typed(u"nihk space")), "你好");
+}
+
 // 五笔86 restores ready-made files: no question, no regeneration; the 五笔 codes type at once.
 TEST_F(LexiconCommandsTest, Wubi86RestoresItsFilesAndTypesShapeCodes) {
   start();
