@@ -16,6 +16,7 @@
 #include "lexicon/encoder.h"
 #include "lexicon/image_loader.h"
 #include "lexicon/syllables.h"
+#include "lexicon/text_encoding.h"
 #include "lexicon/text_file.h"
 
 namespace yz {
@@ -265,6 +266,17 @@ void LexiconCommands::regenerateAndReload(const SchemeMember& m) {
     }
     ok = r.ok;
   }
+  if (ok) {
+    // A result the next start would refuse would leave the program unable to start.
+    const std::u16string refusal = fullCodesRefusal(files, p, app_.gbk, s.zm.marked());
+    if (!refusal.empty()) {
+      ok = false;
+      dialog.hide();
+      p.messageBox(u"新方案的单字全码无法使用：" + refusal + u"\r\n当前方案和词库都没有改动！", kQuestionTitle,
+                   MessageBoxKind::Ok);
+      dialog.show();
+    }
+  }
   if (m.showsWaitText) dialog.setCaption(kSchemeHelpBox, savedHelpText);
 
   if (!ok) {
@@ -483,6 +495,15 @@ bool LexiconCommands::runImport(std::u16string_view label, InputKind kind, bool 
     if (!asked) dialog.show();
     return false;
   }
+  // Read in its own encoding: a file that is none the import knows would make a lexicon of junk.
+  const DecodedText decoded = decodeUserText(*source, p);
+  if (decoded.encoding == TextEncoding::Unclean) {
+    p.messageBox(u"第三方词库\\第三方词库.txt 不是 GBK、UTF-8 或 UTF-16 编码，无法正确读出，没有导入。\r\n"
+                 u"请把它另存为 ANSI（GBK）编码后再试，内置文件中的词库没有改动。",
+                 kImportTitle, MessageBoxKind::Ok);
+    if (!asked) dialog.show();
+    return false;
+  }
   if (!label.empty()) {
     if (!asked) dialog.show();
     selectInputKind(s, kind);
@@ -506,7 +527,7 @@ bool LexiconCommands::runImport(std::u16string_view label, InputKind kind, bool 
   };
   options.rnd = [this] { return rnd(); };
   options.pump = [this] { pump(); };
-  const ThirdPartyImport imported = importThirdPartyText(p.fromGbk(*source), options);
+  const ThirdPartyImport imported = importThirdPartyText(decoded.text, options);
 
   auto fail = [&](std::u16string_view text) {
     s = before;

@@ -20,6 +20,7 @@
 namespace yz {
 
 class App;
+class GbkTable;
 
 inline constexpr std::u16string_view kProgramImageName = u"Vexim2_xx.exe";
 inline constexpr std::u16string_view kSettingsFile = u"设置记录.ini";
@@ -59,6 +60,12 @@ std::u16string badLexiconLinesMessage(const std::vector<std::int32_t>& lines);
 // that is not "code,list" (no comma, an empty code or one with a blank or control character, an
 // empty list, an undecodable byte) or lines out of ascending order (lookups bisect the table).
 std::u16string charLexiconDamage(std::u16string_view text);
+
+// Why the start would refuse the single-character full codes 内置文件\单字全码.txt (the message it
+// shows before it stops), or "" when it would take them. `firstCharOnly`: 郑码, where a line's
+// character field is cut to its first character.
+std::u16string fullCodesRefusal(const ProgramFolder& files, const Platform& platform, const GbkTable& gbk,
+                                bool firstCharOnly);
 
 // The message that values of a settings file's lines were not allowed and took their defaults.
 std::u16string defaultedSettingsMessage(std::u16string_view path, const std::vector<int>& lines);
@@ -139,9 +146,15 @@ class Lifecycle final : public LifecycleServices, public DialogCommands {
   std::optional<std::string> readStartFile(std::u16string_view path, std::uintmax_t limit);
   // Shows a message box once in the life of the program (keyed by its text).
   void tellOnce(const std::u16string& text);
+  // The text of a table file the user may have saved in an editor: GBK, UTF-8 or UTF-16 read in
+  // its own encoding; anything else is refused with a message (nullopt), never read as junk.
+  std::optional<std::u16string> decodeTableFile(std::u16string_view path, const std::string& bytes);
   // Writes the image again from the main lexicon just loaded from its text, after the image was
   // rejected (damaged, or stale beside a newer text); says so when it was damaged.
   void mendLexiconImage(const LexiconImageResult& rejected, const LexiconSourceStamp& text);
+  // Loads the image that the text lexicon's stamp outdated, when the text itself is empty or
+  // unreadable (`what` says which) and the image is sound; false when it is not.
+  bool keepSoundImage(std::u16string_view what);
   std::optional<std::u16string> canonicalPrivilegedCode(std::u16string_view code);
   void finishLoad();
 

@@ -2,6 +2,7 @@
 // main lexicon, the auxiliary codes, the single-character full codes and lexicon.
 
 #include <memory>
+#include <span>
 
 #include "app/app.h"
 #include "app/load.h"
@@ -99,19 +100,37 @@ void Lifecycle::loadMainLexicon() {
   }
   // Stamped before it is read: a text changed meanwhile makes a mended image stale, never wrong.
   if (const auto stamp = files.stamp(kMainLexiconPath)) {
-    if (auto bytes = readStartFile(kMainLexiconPath, kLexiconFileLimit)) {
-      const TextLexiconResult text = parseLexiconText(p.fromGbk(*bytes), main);
+    auto bytes = readStartFile(kMainLexiconPath, kLexiconFileLimit);
+    std::optional<std::u16string> decoded;
+    if (bytes) decoded = decodeTableFile(kMainLexiconPath, *bytes);
+    if (decoded) {
+      const TextLexiconResult text = parseLexiconText(*decoded, main);
       if (!text.badLines.empty()) {
         p.messageBox(badLexiconLinesMessage(text.badLines), u"", MessageBoxKind::Ok);
       }
+      if (main.last == 0 && rejected && rejected->stale && keepSoundImage(u"中没有一条词")) return;
       if (rejected) mendLexiconImage(*rejected, *stamp);
       return;
     }
   }
+  // An unreadable text lexicon never outweighs a sound image made from an earlier one.
+  if (rejected && rejected->stale && keepSoundImage(u"读不出")) return;
   if (rejected && !rejected->stale) {
     tellOnce(std::u16string(kLexiconImagePath) + u" 已损坏，没有使用它。");
   }
   if (auto resource = p.resource(105)) loadFieldLexicon(p.fromGbk(*resource), true, main);
+}
+
+bool Lifecycle::keepSoundImage(std::u16string_view what) {
+  const auto bytes = app_.files.readBytes(kLexiconImagePath, kLexiconImageLimit);
+  if (!bytes) return false;
+  LexiconTable image;
+  image.reset();
+  if (!readLexiconImage(std::as_bytes(std::span(bytes->data(), bytes->size())), image).ok) return false;
+  app_.lex.mainLexicon = std::move(image);
+  tellOnce(std::u16string(kMainLexiconPath) + u" " + std::u16string(what) + u"，本次沿用 " +
+           std::u16string(kLexiconImagePath) + u" 中的词库，没有改动它。");
+  return true;
 }
 
 void Lifecycle::mendLexiconImage(const LexiconImageResult& rejected, const LexiconSourceStamp& text) {
@@ -256,6 +275,31 @@ void Lifecycle::loadCharLexicon(const std::vector<std::u16string>& oneLetterLine
   }
 }
 
+std::u16string fullCodesRefusal(const ProgramFolder& files, const Platform& platform, const GbkTable& gbk,
+                                bool firstCharOnly) {
+  ReadFailure why = ReadFailure::None;
+  const auto bytes = files.readBytes(kFullCodesPath, kSmallTableLimit, &why);
+  if (why == ReadFailure::TooLarge) {
+    return oversizedFileMessage(kFullCodesPath, files.size(kFullCodesPath).value_or(0)) + u"程序无法启动。";
+  }
+  if (!bytes) return u"找不到内置文件\\单字全码.txt";
+  const std::u16string text = platform.fromGbk(*bytes);
+  for (std::u16string_view line : splitLines(text)) {
+    const std::size_t comma = line.find(u',');
+    if (comma == std::u16string_view::npos) continue;
+    const std::u16string_view code = line.substr(0, comma);
+    const std::u16string_view rest = line.substr(comma + 1);
+    std::u16string_view character = rest.substr(0, rest.find(u','));
+    if (firstCharOnly) character = character.substr(0, 1);
+    if (code.size() < 2 || character.size() != 1) continue;
+    if (gbk.codeOf(code[0]) > 0xFF) {
+      return std::u16string(kFullCodesPath) + std::u16string(code) + u"  " + std::u16string(character) +
+             u"是否有误？请检查！";
+    }
+  }
+  return {};
+}
+
 std::u16string charLexiconDamage(std::u16string_view text) {
   std::int32_t lineNo = 0;
   std::int32_t entries = 0;
@@ -279,6 +323,8 @@ std::u16string charLexiconDamage(std::u16string_view text) {
     ++entries;
   }
   if (entries == 0) return u"是空的";
+  // The regeneration ends every line with its break: a last line without one was cut off.
+  if (!text.ends_with(u'\n')) return u"已损坏（" + atLine(u"不完整") + u"）";
   return {};
 }
 

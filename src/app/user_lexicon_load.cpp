@@ -133,7 +133,9 @@ void Lifecycle::readPrivilegedCodes() {
   table.tqgu = 0;
   auto bytes = readStartFile(kPrivilegedCodesPath, kSmallTableLimit);
   if (!bytes) return;
-  const std::vector<std::u16string> fields = fieldStream(app_.platform.fromGbk(*bytes));
+  const std::optional<std::u16string> text = decodeTableFile(kPrivilegedCodesPath, *bytes);
+  if (!text) return;
+  const std::vector<std::u16string> fields = fieldStream(*text);
   LexiconTable& user = app_.lex.userLexicon;
   for (std::size_t f = 0; f < fields.size(); f += 3) {
     const std::u16string& rawCode = fields[f];
@@ -154,6 +156,14 @@ void Lifecycle::readPrivilegedCodes() {
     appendEntry(user, *code, word + u" 1");
   }
   table.tqgu = static_cast<std::int32_t>(table.privilegedCodes.size() - 1);
+}
+
+std::optional<std::u16string> Lifecycle::decodeTableFile(std::u16string_view path, const std::string& bytes) {
+  DecodedText decoded = decodeUserText(bytes, app_.platform);
+  if (decoded.encoding != TextEncoding::Unclean) return std::move(decoded.text);
+  tellOnce(std::u16string(path) + u" 不是 GBK、UTF-8 或 UTF-16 编码，有些字无法正确读出，没有使用它。"
+                                  u"请把它另存为 ANSI（GBK）编码后重新启动。");
+  return std::nullopt;
 }
 
 void Lifecycle::readUserLexiconFile() {

@@ -209,11 +209,12 @@ InstantModify::Next InstantModify::servePendingCommand() {
     b.rtext1.text.clear();
     return Next::leaveLoop;
   }
-  if (command == kPendingPasteScreenshot && c_.win.targetProcessId != 0) {
+  if ((command == kPendingPasteScreenshot || cm.screenshotPasteDue) && c_.win.targetProcessId != 0) {
     Platform& pf = c_.platform;
     pf.activateProcess(c_.win.returnProcessId);
     committer_.delay(kPasteWaitMs);
     cm.pendingCommand = kPendingNone;
+    cm.screenshotPasteDue = false;
     pf.sendKeyEvent(kVkControl, pf.scanCodeOf(kVkControl), false);
     pf.sendKeyEvent(kVkV, pf.scanCodeOf(kVkV), false);
     pf.sendKeyEvent(kVkV, pf.scanCodeOf(kVkV), true);

@@ -42,6 +42,9 @@ struct CompositionState {
 
   // Hand-over cells.
   std::int32_t pendingCommand = kPendingNone;
+  // The screenshot key took the hook away and its paste, which puts it back, has not run yet.
+  // Kept apart from pendingCommand, which a select key typed meanwhile overwrites.
+  bool screenshotPasteDue = false;
   std::u16string pendingText;
   // Keys typed after Space or Enter asked for a commit that no pass has served yet: the start
   // of the next code, which the commit's reset puts into the code line.
@@ -68,7 +71,6 @@ struct CompositionState {
   std::array<std::u16string, 10> modifySlotWords;  // instant modify: the word behind each number
   std::vector<std::u16string> pairList;            // instant modify: the items of the list shown
   std::int32_t resumeModify = 0;
-  bool screenshotPasteDue = false;  // a screenshot key took the hook away; its paste brings it back
   std::int32_t longPressDone = 0;
   std::int32_t longPressArmed = 0;
   std::int16_t grabPending = 0;

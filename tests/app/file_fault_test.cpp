@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <functional>
 
 #include "app/load.h"
 #include "lexbuild/char_lexicon.h"
@@ -188,6 +189,53 @@ TEST_F(FileFaultTest, StaleTemporaryFilesAreRemovedAtStart) {
   EXPECT_EQ(bytes(u"用户diy文件\\笔记.tmp"), "mine");
 }
 
+// --- table files the user saved in an editor ---
+
+// The system lexicon and the privileged codes are read in the encoding their bytes show; bytes of
+// no known encoding are refused with a message, never read as junk.
+TEST_F(FileFaultTest, TableFilesAreReadInTheirOwnEncoding) {
+  struct Case {
+    const char* name;
+    std::function<std::string(std::u16string_view)> encode;
+    bool refused;
+  };
+  const std::vector<Case> cases = {
+      {"utf8", [](std::u16string_view t) { return toUtf8(t); }, false},
+      {"utf8bom", [](std::u16string_view t) { return "\xEF\xBB\xBF" + toUtf8(t); }, false},
+      {"utf16", [](std::u16string_view t) { return utf16le(t, true); }, false},
+      {"utf16be", [](std::u16string_view t) { return utf16be(t); }, false},
+      {"unclean", [](std::u16string_view t) { return toUtf8(t) + "\xFF"; }, true},
+  };
+  const std::u16string lexicon = u"aa,啊 156.726\r\nde,的 1 得 5\r\nni,你 1 尼 5\r\nwo,我 1\r\n";
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    session.reset();
+    Settings s;
+    s.zrspbt = 1;
+    writeSettings(u"设置记录.ini", s);
+    writeRaw(kMainLexiconPath, c.encode(lexicon));
+    writeRaw(kPrivilegedCodesPath, c.encode(u"ni_,你\r\n"));
+    start();
+    const PrivilegedCodeTable& t = app().lex.privileged;
+    if (c.refused) {
+      EXPECT_EQ(t.tqgu, 0);
+      const std::vector<std::u16string>& m = messages();
+      EXPECT_TRUE(std::any_of(m.begin(), m.end(), [](const std::u16string& x) {
+        return x.starts_with(u"用户diy文件\\特权码表.txt 不是 GBK、UTF-8 或 UTF-16 编码");
+      })) << utf8(m);
+      EXPECT_TRUE(std::any_of(m.begin(), m.end(), [](const std::u16string& x) {
+        return x.starts_with(u"内置文件\\两码词库.txt 不是 GBK、UTF-8 或 UTF-16 编码");
+      })) << utf8(m);
+      continue;
+    }
+    EXPECT_TRUE(messages().empty()) << utf8(messages());
+    ASSERT_EQ(t.tqgu, 1);
+    EXPECT_EQ(t.privilegedWords[1], u"你");
+    EXPECT_EQ(app().lex.mainLexicon.lines[4], u"我 1");
+    EXPECT_EQ(typed(u"wo"), u"我");
+  }
+}
+
 // --- the single-character lexicon ---
 
 struct CharLexiconCase {
@@ -228,6 +276,8 @@ INSTANTIATE_TEST_SUITE_P(
         CharLexiconCase{"empty_list", "a,x 1\r\nde,\r\nwo,x 1\r\n", u"已损坏（第 2 行有误）"},
         CharLexiconCase{"out_of_order", "wo,x 1\r\nde,x 1\r\n", u"已损坏（第 2 行次序错乱）"},
         CharLexiconCase{"cut_in_a_line", "a,x 1\r\nde,", u"已损坏（第 2 行有误）"},
+        // Cut inside its last weight (head -c): every line still looks sound.
+        CharLexiconCase{"cut_in_the_last_weight", "a,x 1\r\nwo,x 1", u"已损坏（第 2 行不完整）"},
         CharLexiconCase{"utf16", utf16le(u"a,啊 1\r\nwo,我 1\r\n", true), u"已损坏（第 1 行有误）"}),
     [](const auto& info) { return std::string(info.param.name); });
 
@@ -258,6 +308,33 @@ TEST_F(FileFaultTest, AnOutdatedImageIsIgnoredAndRenewed) {
   LexiconTable renewed;
   ASSERT_TRUE(duqudaciku(folder(), renewed).ok);
   EXPECT_EQ(renewed.last, 4);
+}
+
+// An empty or unreadable text lexicon never replaces a sound image made from an earlier one: the
+// image is used, left as it is, and the start says why.
+TEST_F(FileFaultTest, AnEmptyOrUnreadableTextLexiconLeavesASoundImageInPlace) {
+  for (const bool unclean : {false, true}) {
+    SCOPED_TRACE(unclean);
+    start();
+    writeRaw(kLexiconImagePath, encodeLexiconImage(app().lex.mainLexicon, *folder().stamp(kMainLexiconPath)));
+    session.reset();
+    const auto image = bytes(kLexiconImagePath);
+    std::filesystem::remove(folder().path(kMainLexiconPath));
+    writeRaw(kMainLexiconPath, unclean ? std::string("wo,\xFF\xFF 1\r\n") : std::string());
+    start();
+    std::vector<std::u16string> expected;
+    if (unclean) {
+      expected.push_back(u"内置文件\\两码词库.txt 不是 GBK、UTF-8 或 UTF-16 编码，有些字无法正确读出，没有使用它。"
+                         u"请把它另存为 ANSI（GBK）编码后重新启动。");
+    }
+    expected.push_back(u"内置文件\\两码词库.txt " + std::u16string(unclean ? u"读不出" : u"中没有一条词") +
+                       u"，本次沿用 内置文件\\初始化后两码词库.txt 中的词库，没有改动它。");
+    EXPECT_EQ(messages(), expected) << utf8(messages());
+    EXPECT_EQ(bytes(kLexiconImagePath), image);
+    EXPECT_EQ(typed(u"wo"), u"我");
+    session.reset();
+    writeLines(kMainLexiconPath, {u"aa,啊 156.726", u"de,的 1 得 5", u"ni,你 1 尼 5", u"wo,我 1"});
+  }
 }
 
 // An image of an older version (records only, no seal) is renewed without a word.

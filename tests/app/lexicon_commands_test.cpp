@@ -258,6 +258,23 @@ TEST_F(LexiconCommandsTest, FailedCopyLeavesEveryFile) {
   EXPECT_FALSE(app().settings.zm.marked());
 }
 
+// A shape file with one line the start refuses (a code led by a Chinese character): the switch puts
+// every file back, says why, and the program still starts and types.
+TEST_F(LexiconCommandsTest, ASwitchTheStartWouldRefuseLeavesEveryFile) {
+  start();
+  write(u"内置文件\\单字全码郑码.txt", std::u16string(u"中a,中\r\n") + std::u16string(kShapeCodes));
+  const auto before = folderFiles();
+  openAndClick(u"zm");
+  EXPECT_TRUE(shown(u"新方案的单字全码无法使用：内置文件\\单字全码.txt中a  中是否有误？请检查！"));
+  EXPECT_EQ(folderFiles(), before);
+  EXPECT_FALSE(app().settings.zm.marked());
+  EXPECT_FALSE(platform().quitRequested);
+  session.reset();
+  start();
+  EXPECT_FALSE(platform().quitRequested);
+  EXPECT_EQ(utf8(typed(u"nihk space")), "你好");
+}
+
 // 五笔86 restores ready-made files: no question, no regeneration; the 五笔 codes type at once.
 TEST_F(LexiconCommandsTest, Wubi86RestoresItsFilesAndTypesShapeCodes) {
   start();
@@ -425,6 +442,31 @@ TEST_F(LexiconCommandsTest, ImportReplacesTheBuiltInFilesAndEnds) {
   EXPECT_TRUE(saved.xyma.marked());
   EXPECT_TRUE(saved.xmur);
   EXPECT_EQ(*bytes(u"用户diy文件\\用户词库.txt"), userFile);
+}
+
+// A word list saved as UTF-16 (Notepad's "Unicode") is imported as written; bytes of no known
+// encoding are refused and the built-in files stay as they were.
+TEST_F(LexiconCommandsTest, ImportReadsItsFileInItsOwnEncoding) {
+  std::string utf16("\xFF\xFE");
+  for (char16_t ch : std::u16string_view(u"wq,你\r\nwqvb,你好 1\r\n")) {
+    utf16.push_back(static_cast<char>(ch & 0xFF));
+    utf16.push_back(static_cast<char>(ch >> 8));
+  }
+  ASSERT_TRUE(folder().writeBytes(u"第三方词库\\第三方词库.txt", utf16));
+  start();
+  openAndClick(u"xyma");
+  EXPECT_TRUE(platform().quitRequested);
+  const std::string lexicon = utf8(text(u"内置文件\\两码词库.txt"));
+  EXPECT_NE(lexicon.find("wqvb,你好 01\r\n"), std::string::npos) << lexicon;
+
+  session.reset();
+  ASSERT_TRUE(folder().writeBytes(u"第三方词库\\第三方词库.txt", std::string("wq,\xFF\x00\x81\r\n", 7)));
+  start();
+  const auto before = folderFiles();
+  openAndClick(u"xyma");
+  EXPECT_TRUE(shown(u"第三方词库\\第三方词库.txt 不是 GBK、UTF-8 或 UTF-16 编码"));
+  EXPECT_FALSE(platform().quitRequested);
+  EXPECT_EQ(folderFiles(), before);
 }
 
 TEST_F(LexiconCommandsTest, ImportWithoutItsFileTouchesNothing) {

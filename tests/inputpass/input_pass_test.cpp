@@ -453,6 +453,14 @@ TEST(InputPass, KeySequencesThatOnceStoppedTyping) {
        {{0, 'N', false}, {0, 'N', true}, {30, 'I', false}, {30, 'I', true}, {60, 'H', false},
         {60, 'H', true}, {90, 'K', false}, {90, 'K', true}, {120, 'K', false}, {150, 'K', false},
         {160, 'K', true}, {400, 27, false}, {400, 27, true}}},
+      // A select key inside the screenshot key's waits: the paste that puts the hook back must
+      // still run.
+      {"w o F8 2",
+       {{0, 87, false}, {20, 87, true}, {40, 79, false}, {60, 79, true}, {80, 119, false},
+        {100, 119, true}, {110, 50, false}, {130, 50, true}}},
+      {"u F10 2",
+       {{0, 85, false}, {30, 85, true}, {60, 121, false}, {70, 121, true}, {90, 50, false},
+        {110, 50, true}}},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
