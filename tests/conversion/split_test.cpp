@@ -187,6 +187,18 @@ TEST_F(SplitSearchTest, ThreeLetterModeTakesItsOneCutThoughARestFails) {
   EXPECT_EQ(codes, u" abcdef");
 }
 
+TEST_F(SplitSearchTest, ASixLetterWordBeforeAFourLetterWordWeighsItsCutUp) {
+  // Cut 1 (klmnop + qr) scores 1468.33333, or 1768.33333 with the 300 for the word that letters
+  // 5 to 8 (opqr) would make; cut 4 (klmn + opqr) scores 1600.25 and wins only through the 300.
+  setLexicons({{u"klmnop", u"己庚 100"}, {u"qr", u"丙 100"}, {u"klmn", u"甲乙 500"}, {u"opqr", u"丁戊 1476"}});
+  win.boxes.rtext1.text = u"klmnopqr";
+  std::u16string texts, codes;
+  std::int32_t i4 = -1;
+  engine.split.fizh(u"klmnopqr", texts, 6, i4, codes);
+  EXPECT_EQ(texts, u" 甲乙");
+  EXPECT_EQ(i4, 4);
+}
+
 TEST_F(SplitSearchTest, NothingConvertsGivesNoText) {
   setLexicons({{u"abcd", u"甲乙 100"}});
   EXPECT_EQ(split(), u"");
