@@ -88,7 +88,8 @@ void InputPass::pasteScreenshot() {
   c_.input.composition.escjm();
   c_.input.hook.installKeyboardHook();
   if (cm.resumeModify == 1) {
-    cm.modifyMode = 1;
+    // Instant modify on an empty composition would take the next letters unseen.
+    if (!c_.win.boxes.Text1.text.empty()) cm.modifyMode = 1;
     cm.resumeModify = 0;
   }
 }

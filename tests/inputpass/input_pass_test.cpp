@@ -436,6 +436,7 @@ TEST(InputPass, KeySequencesThatOnceStoppedTyping) {
     std::uint32_t atMs;
     int vk;
     bool up;
+    int flags = 0;
   };
   struct Case {
     const char* what;
@@ -453,6 +454,8 @@ TEST(InputPass, KeySequencesThatOnceStoppedTyping) {
        {{0, 'N', false}, {0, 'N', true}, {30, 'I', false}, {30, 'I', true}, {60, 'H', false},
         {60, 'H', true}, {90, 'K', false}, {90, 'K', true}, {120, 'K', false}, {150, 'K', false},
         {160, 'K', true}, {400, 27, false}, {400, 27, true}}},
+      {"a storm that left instant modify on with nothing in it",
+       {{0, 120, false}, {0, 120, false}, {0, 120, true}, {75, 53, false}, {108, 53, false}, {141, 53, false}, {174, 53, false}, {207, 53, false}, {240, 53, false}, {273, 53, false}, {306, 53, false}, {339, 53, false}, {372, 53, false}, {405, 53, false}, {438, 53, false}, {471, 53, false}, {504, 53, false}, {537, 53, false}, {570, 53, false}, {603, 53, false}, {636, 53, false}, {669, 53, false}, {702, 53, false}, {717, 53, true}, {723, 37, false}, {723, 37, true}, {758, 81, false}, {758, 81, true}, {805, 92, false}, {881, 92, true}, {886, 160, false}, {957, 53, false}, {957, 53, true}, {994, 84, false}, {994, 84, true}, {1054, 83, false}, {1054, 83, true}, {1060, 79, false}, {1060, 79, true}, {1115, 165, false}, {1148, 221, false, kAltDownFlag}, {1148, 221, false, kAltDownFlag}, {1148, 221, true, kAltDownFlag}, {1222, 120, false, kAltDownFlag}, {1222, 120, true, kAltDownFlag}, {1282, 51, false, kAltDownFlag}, {1315, 51, false, kAltDownFlag}, {1348, 51, false, kAltDownFlag}, {1381, 51, false, kAltDownFlag}, {1414, 51, false, kAltDownFlag}, {1447, 51, false, kAltDownFlag}, {1480, 51, false, kAltDownFlag}, {1513, 51, false, kAltDownFlag}, {1546, 51, false, kAltDownFlag}, {1579, 51, false, kAltDownFlag}, {1612, 51, false, kAltDownFlag}, {1645, 51, false, kAltDownFlag}, {1678, 51, false, kAltDownFlag}, {1711, 51, false, kAltDownFlag}, {1744, 51, false, kAltDownFlag}, {1777, 51, false, kAltDownFlag}, {1810, 51, false, kAltDownFlag}, {1843, 51, false, kAltDownFlag}, {1876, 51, false, kAltDownFlag}, {1909, 51, false, kAltDownFlag}, {1942, 51, false, kAltDownFlag}, {1952, 51, true, kAltDownFlag}, {2003, 80, true, kAltDownFlag}, {2007, 186, false, kAltDownFlag}, {2007, 186, false, kAltDownFlag}, {2007, 186, true, kAltDownFlag}, {2011, 78, false, kAltDownFlag}, {2011, 78, true, kAltDownFlag}, {2037, 186, false, kAltDownFlag}, {2037, 186, true, kAltDownFlag}, {2048, 90, false, kAltDownFlag}, {2048, 90, true, kAltDownFlag}, {2084, 27, false, kAltDownFlag}, {2094, 220, false, kAltDownFlag}, {2104, 27, true, kAltDownFlag}, {2114, 220, true, kAltDownFlag}, {2085, 66, false, kAltDownFlag}, {2085, 66, true, kAltDownFlag}, {2154, 78, false, kAltDownFlag}, {2154, 78, true, kAltDownFlag}, {2200, 82, false, kAltDownFlag}, {2200, 82, true, kAltDownFlag}, {2231, 165, true, kAltDownFlag}, {2271, 165, false}, {2309, 65, true, kAltDownFlag}, {2356, 88, false, kAltDownFlag}, {2356, 88, true, kAltDownFlag}, {2362, 84, false, kAltDownFlag}, {2362, 84, true, kAltDownFlag}, {2390, 91, false, kAltDownFlag}, {2441, 51, false, kAltDownFlag}, {2441, 51, true, kAltDownFlag}, {2487, 163, false, kAltDownFlag}, {2549, 65, false, kAltDownFlag}, {2549, 65, false, kAltDownFlag}, {2549, 65, true, kAltDownFlag}, {2560, 65, false, kAltDownFlag}, {2560, 65, true, kAltDownFlag}, {2596, 53, false, kAltDownFlag}, {2596, 53, true, kAltDownFlag}, {2643, 27, false, kAltDownFlag}, {2643, 27, false, kAltDownFlag}, {2643, 27, true, kAltDownFlag}, {2654, 74, false, kAltDownFlag}, {2654, 74, true, kAltDownFlag}, {2669, 186, false, kAltDownFlag}, {2669, 186, true, kAltDownFlag}, {2672, 89, false, kAltDownFlag}, {2672, 89, false, kAltDownFlag}, {2672, 89, true, kAltDownFlag}, {2702, 121, false, kAltDownFlag}, {2703, 51, false, kAltDownFlag}, {2723, 51, true, kAltDownFlag}, {2713, 91, true}, {2713, 160, true}, {2713, 163, true}, {2713, 165, true}}},
       // A select key inside the screenshot key's waits: the paste that puts the hook back must
       // still run.
       {"w o F8 2",
@@ -468,7 +471,7 @@ TEST(InputPass, KeySequencesThatOnceStoppedTyping) {
     rig.app().windowUi.followCaret();
     SimPlatform& sim = rig.session.platform;
     const std::uint32_t start = sim.clockMs();
-    for (const Key& k : c.keys) sim.queueKeyAt(start + k.atMs, k.vk, k.up);
+    for (const Key& k : c.keys) sim.queueKeyAt(start + k.atMs, k.vk, k.up, k.flags);
     EXPECT_EQ(toUtf8(restThenTypeWomf(rig)), "我们");
   }
 }
@@ -484,6 +487,7 @@ TEST(InputPass, KeyStormsLeaveTheKeyboardWorking) {
                 119, 120, 121, 37, 38, 39, 40, 46}) {
     keys.push_back(k);
   }
+  const int selectLabels[] = {186, 222, 219, 221, 220};  // the five candidate labels
   // One session through all storms, as one user's day.
   PassRig rig;
   App& app = rig.app();
@@ -505,6 +509,30 @@ TEST(InputPass, KeyStormsLeaveTheKeyboardWorking) {
         sim.queueKeyAt(at, mod, up, altFlag());
         if (up) held.erase(mod);
         else held.insert(mod);
+      } else if (const std::size_t kind = pick(16); kind == 0) {
+        // A screenshot key with a select key on its heels.
+        sim.queueKeyAt(at, pick(2) == 0 ? 119 : 121, false, altFlag());
+        at += static_cast<std::uint32_t>(pick(30));
+        const int select = pick(2) == 0 ? '1' + static_cast<int>(pick(9)) : selectLabels[pick(5)];
+        sim.queueKeyAt(at, select, false, altFlag());
+        sim.queueKeyAt(at + 20, select, true, altFlag());
+      } else if (kind == 1) {
+        // A long press: the key repeats until it comes up.
+        const int key = keys[pick(keys.size())];
+        const std::uint32_t until = at + 300 + static_cast<std::uint32_t>(pick(400));
+        for (std::uint32_t t = at; t < until; t += 33) sim.queueKeyAt(t, key, false, altFlag());
+        sim.queueKeyAt(until, key, true, altFlag());
+        at = until;
+      } else if (kind == 2) {
+        sim.queueKeyAt(at, keys[pick(keys.size())], true, altFlag());  // a stray key-up
+      } else if (kind == 3) {
+        // Overlapping presses: the second key goes down before the first comes up.
+        const int first = keys[pick(keys.size())];
+        const int second = keys[pick(keys.size())];
+        sim.queueKeyAt(at, first, false, altFlag());
+        sim.queueKeyAt(at + 10, second, false, altFlag());
+        sim.queueKeyAt(at + 20, first, true, altFlag());
+        sim.queueKeyAt(at + 30, second, true, altFlag());
       } else {
         const int key = keys[pick(keys.size())];
         sim.queueKeyAt(at, key, false, altFlag());
