@@ -392,6 +392,48 @@ class CloudCheckTest : public AnalyzerTest {
   std::u16string threeCharWeight() const override { return u"95"; }
 };
 
+// A system input method that commits nothing: the result's length does not fit the code, so the
+// piece is scored as it is after one attempt, not typed again.
+TEST_F(AnalyzerTest, AResultThatDoesNotFitTheCodeIsScoredAtOnce) {
+  writeLines(u"赛文资料\\两码整句赛文.txt", {u"你好"});
+  app().input.hook.removeKeyboardHook();
+  int spaces = 0;
+  platform().installKeyboardHook([&](const KeyEvent& e) {
+    if (e.down && e.vkCode == 32) ++spaces;
+    return HookAnswer::Withhold;
+  });
+  app().race.raceMethodLabel = u"“系统输入法”";
+  window->open();
+  window->analyzer.sdq();
+  EXPECT_EQ(spaces, 1);
+  EXPECT_EQ(window->analyzer.totals.diffTotal, 2);
+}
+
+// The cloud candidate of the wrong length sends the check on to the input-tools service; a
+// candidate of the wrong length from there too gives way to the platform's own result.
+TEST_F(CloudCheckTest, TheInputToolsServiceAnswersWhenTheCloudCandidateDoesNotFit) {
+  writeLines(u"赛文资料\\两码整句赛文.txt", {u"你好字"});
+  app().settings.lidyx = false;
+  std::string tools;
+  platform().httpHandler = [&](std::u16string_view url) {
+    if (url.find(u"/py?") != std::u16string_view::npos) {
+      return HttpReply{true, 200, u"text/html; charset=utf-8", "{\"0\":[[[\"\xE4\xBD\xA0\xE5\xA5\xBD\",6]]]}"};
+    }
+    return HttpReply{true, 200, u"application/json; charset=utf-8", tools};
+  };
+  app().race.raceMethodLabel = u"“砚舟平台”";
+  struct Case {
+    std::string toolsAnswer;
+    int diffs;
+  };
+  for (const Case& c : {Case{"\xE4\xBD\xA0\xE5\xA5\xBD\xE5\xAD\x97", 0},
+                        Case{"\xE4\xBD\xA0\xE5\xA5\xBD\xE5\xAD\x97\xE5\x95\x8A", 1}}) {
+    tools = "[\"SUCCESS\",[[\"nihaozi\",[\"" + c.toolsAnswer + "\"],[]]]";
+    window->analyzer.sdq();
+    EXPECT_EQ(window->analyzer.totals.diffTotal, c.diffs) << c.toolsAnswer.size();
+  }
+}
+
 TEST_F(CloudCheckTest, WordsOfHighWeightTakeTheCloudSentence) {
   writeLines(u"赛文资料\\两码整句赛文.txt", {u"你好字"});
   app().settings.lidyx = false;
