@@ -108,7 +108,11 @@ std::u16string Analyzer::cloudChecked(const std::u16string& piece, const std::u1
   a.race.raceReferenceText = piece;
   a.race.raceCode = code;
   if (a.comp.pendingCommand == kPendingPause || a.comp.pendingCommand == kPendingStop) return result;
+  return mergedWithCandidate(piece, candidate);
+}
 
+std::u16string Analyzer::mergedWithCandidate(const std::u16string& piece, const std::u16string& candidate) {
+  App& a = app_;
   // Re-segment the piece to learn the words and their weights.
   LookupCells& cells = a.lex.cells;
   cells.fybci = 1;
@@ -162,6 +166,7 @@ std::u16string Analyzer::convertBySystem(std::u16string& piece, std::u16string& 
     typeCode(code);
     controls_.text1.clear();
     notify();
+    if (controls_.dbjd != 0 && focusText1) focusText1();
     wait(app_.race.raceCommitDelay + 15 * static_cast<int>(code.size()));
     p.sendKeyEvent(kVkSpace, p.scanCodeOf(kVkSpace), false);
     wait(app_.race.raceKeyDelay);

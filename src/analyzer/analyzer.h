@@ -59,6 +59,8 @@ class Analyzer {
 
   // Called after the run changed a control (progress, the mismatch shown).
   std::function<void()> changed;
+  // Gives the text box Text1 the keyboard focus (独霸焦点: the system input method commits there).
+  std::function<void()> focusText1;
 
   // Totals of the last run.
   RaceTotals totals;
@@ -68,6 +70,9 @@ class Analyzer {
   std::vector<std::u16string> cutRaceText();
   // The batch test's cut of one run of codable characters into pieces of at most 25 characters.
   void cutBatchPiece(std::u16string piece, std::vector<std::u16string>& out);
+  // The batch test's check by the input-tools service. Pumps messages.
+  std::u16string inputToolsChecked(const std::u16string& piece, const std::u16string& pinyin,
+                                   const std::u16string& result);
   // The platform's conversion of the code; empty when it converts nothing.
   std::u16string convertByPlatform(const std::u16string& piece, const std::u16string& code);
   // The cloud check of a platform result: the cloud services' sentence for the piece's pinyin
@@ -79,6 +84,9 @@ class Analyzer {
   std::u16string convertBySystem(std::u16string& piece, std::u16string& code);
   void typeCode(std::u16string_view code);
   void clearWordState();
+  // The piece converted again word by word: a word of weight 90 or more takes the candidate's
+  // characters at its place, a lighter one keeps its own text.
+  std::u16string mergedWithCandidate(const std::u16string& piece, const std::u16string& candidate);
   void wait(int ms);
   void pump();
   void notify() {

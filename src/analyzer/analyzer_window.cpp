@@ -67,6 +67,10 @@ std::int32_t shorterCommitDelay(std::int32_t ms) {
 AnalyzerWindow::AnalyzerWindow(App& app) : analyzer(app, controls), app_(app) {
   controls.text1 = analyzerHelpText();
   analyzer.changed = [this] { realise(); };
+  analyzer.focusText1 = [this] {
+    realise();
+    if (native_) native_->focusControl(u"Text1");
+  };
   app_.loader.dialog.setToolCommands(this);
 }
 

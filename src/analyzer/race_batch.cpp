@@ -7,6 +7,9 @@
 #include "app/load.h"
 #include "lexicon/annotate.h"
 #include "lexicon/encoder.h"
+#include "lexicon/text_file.h"
+#include "web/net.h"
+#include "web/web_queries.h"
 
 namespace yz {
 
@@ -62,6 +65,28 @@ void Analyzer::cutBatchPiece(std::u16string piece, std::vector<std::u16string>& 
   out.push_back(std::move(piece));
 }
 
+std::u16string Analyzer::inputToolsChecked(const std::u16string& piece, const std::u16string& pinyin,
+                                          const std::u16string& result) {
+  App& a = app_;
+  cNet net(a.platform);
+  const std::u16string reply =
+      net.GetUrl(a.webQueries.hosts().inputTools + u"/inputtools/request?ime=pinyin&text=" +
+                     percentEncode(pinyin),
+                 kWebTimeoutMs)
+          .str();
+  // The candidate: the third comma field without its first three and its last two characters.
+  std::u16string candidate;
+  const std::vector<std::u16string_view> fields = splitFields(reply, u',');
+  if (!reply.empty() && fields.size() > 2 && fields[2].size() > 5) {
+    candidate = std::u16string(fields[2].substr(3, fields[2].size() - 5));
+  }
+  const bool doubleByte = !candidate.empty() && a.gbk.codeOf(candidate[0]) > 0xFF;
+  if (candidate.size() != result.size() || !doubleByte) candidate = result;
+  a.race.raceReferenceText = a.race.raceSentence;
+  a.race.raceCode = a.enc.sp0;
+  return mergedWithCandidate(piece, candidate);
+}
+
 void Analyzer::pmqwzc() {
   App& a = app_;
   running_ = true;
@@ -109,6 +134,8 @@ void Analyzer::pmqwzc() {
     if (a.comp.grabPending == 1) {
       a.win.boxes.text7.text = text;
       a.pass.tex7 = text;
+    } else if (a.settings.ymur && !a.settings.lidyx) {
+      result = inputToolsChecked(piece, pinyin, result);
     }
     std::u16string marked = piece;
     cowusd(scoring, bm0, marked, result, a.race.raceErrorCount, a.race.raceErrorRate,

@@ -15,8 +15,6 @@ namespace yz {
 
 namespace {
 
-constexpr double kLightestWeight = 10;
-
 // The decimal number a field starts with (sign, digits, one point); 0 when it starts with none.
 double leadingNumber(std::u16string_view field) {
   std::string text;
@@ -38,7 +36,7 @@ double leadingNumber(std::u16string_view field) {
 
 }  // namespace
 
-double wordWeight(double count) { return std::max(kLightestWeight, 120 - 10 * count); }
+double wordWeight(double count) { return 120 - 10 * count; }
 
 std::u16string decimalText(double value) {
   char text[40];

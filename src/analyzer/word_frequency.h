@@ -15,8 +15,8 @@ class ProgramFolder;
 inline constexpr std::u16string_view kWordMakerResultPath = u"赛文资料\\两码整句造词结果.txt";
 inline constexpr std::u16string_view kWordFrequencyPath = u"赛文资料\\两码整句造词词频结果.txt";
 
-// A lighter weight ranks a word earlier: 120 − 10 per time the word was made, never below 10 (so
-// a word made often stays a positive weight that sorts in order).
+// A lighter weight ranks a word earlier: 120 − 10 per time the word was made, without a bound (a
+// word made 12 times weighs 0, one made 15 times −30).
 double wordWeight(double count);
 
 // One group of the statistics: a word and its summed count.

@@ -102,8 +102,10 @@ class Lifecycle final : public LifecycleServices, public DialogCommands {
 
   // Shows the settings dialog with what the files hold (the status bar's settings command).
   void showSettings();
-  // Builds the user lexicon in memory again from its file as the start does (the fair-race
-  // rebuild after an analyzer run); writes nothing. Pumps messages.
+  // Builds the user lexicon in memory again from its file for a fair race (after an analyzer run):
+  // a word without its weight gets a random one of 100 to 110, a word of a code longer than seven
+  // letters also enters under its initials, and the privileged codes come in with weight 1;
+  // writes nothing. Pumps messages.
   void rebuildUserLexicon();
 
   // Whether at least two running processes carry this image name.

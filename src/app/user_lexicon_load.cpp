@@ -96,16 +96,44 @@ void Lifecycle::loadUserLexicon() {
 void Lifecycle::rebuildUserLexicon() {
   LexiconTable& user = app_.lex.userLexicon;
   user.reset();
-  if (app_.files.exists(kTwoCodeUserLexiconPath)) {
-    if (auto bytes = app_.files.readBytes(kTwoCodeUserLexiconPath)) {
-      loadFieldLexicon(app_.platform.fromGbk(*bytes), false, user);
-    }
-    return;
-  }
-  if (app_.settings.zrspbt == 1) readPrivilegedCodes();
-  if (user.last > 0) yhckbm(user, [this] { pump(); });
+  // The privileged codes live in memory only: a later save leaves them out of the file.
+  readPrivilegedCodes();
   markUserEntriesDoNotSave(user);
-  readUserLexiconFile();
+  std::optional<std::string> bytes;
+  if (app_.files.exists(kUserLexiconPath)) bytes = app_.files.readBytes(kUserLexiconPath, kUserLexiconLimit);
+  const std::u16string text = bytes ? decodeUserText(*bytes, app_.platform).text : std::u16string();
+  const CharTable& fullCodes = app_.lex.charFullCodes;
+  const auto randomWeight = [this](float base) { return formatWeight(rnd() * 10 + base); };
+  for (std::u16string_view line : splitLines(text)) {
+    if (line.empty()) continue;
+    const bool spaced = line.find(u' ') != std::u16string_view::npos;
+    if (const std::size_t comma = line.find(u','); comma != std::u16string_view::npos) {
+      std::u16string list(line.substr(comma + 1));
+      if (!spaced) list += u" " + randomWeight(100);
+      appendEntry(user, line.substr(0, comma), list);
+      continue;
+    }
+    const std::size_t blank = line.find(u' ');
+    const std::u16string_view word = line.substr(0, blank);
+    const std::u16string weight = spaced ? std::u16string(line.substr(blank + 1)) : randomWeight(100);
+    // A character without a full code is left out of the word's code.
+    std::u16string codable;
+    for (char16_t ch : word) {
+      if (!fullCodes[static_cast<std::size_t>(app_.gbk.charIndex(ch))].empty()) codable.push_back(ch);
+    }
+    std::u16string code, pinyin;
+    if (!codable.empty()) app_.input.context.citcbmma(codable, code, pinyin);
+    if (code.empty()) continue;
+    const std::u16string entry = std::u16string(word) + u" ";
+    appendEntry(user, code, entry + weight);
+    if (code.size() > 7) {
+      // The initials are the letters at the odd places of the code.
+      std::u16string initials;
+      for (std::size_t i = 0; i < code.size(); i += 2) initials.push_back(code[i]);
+      appendEntry(user, initials.substr(0, 3) + code.substr(code.size() - 2), entry + randomWeight(140));
+      appendEntry(user, initials, entry + randomWeight(140));
+    }
+  }
   if (user.last > 0) yhckbm(user, [this] { pump(); });
 }
 

@@ -112,11 +112,17 @@ void Committer::resetAfterCommit() {
   c_.pass.jsq1 = 0;
 }
 
-// Keys typed while the commit waited for its pass join the code line.
+// Keys typed while the commit waited for its pass join the code line: up to a Space typed after
+// them, which asks for their commit; the keys after that Space wait for that commit in turn.
 void Committer::takeUpTypedAhead() {
-  if (c_.comp.typedAhead.empty()) return;
-  c_.win.boxes.Text1.text += c_.comp.typedAhead;
-  c_.comp.typedAhead.clear();
+  std::u16string& ahead = c_.comp.typedAhead;
+  if (ahead.empty()) return;
+  const std::size_t space = ahead.find(u' ');
+  c_.win.boxes.Text1.text += ahead.substr(0, space);
+  ahead.erase(0, space == std::u16string::npos ? ahead.size() : space + 1);
+  if (space != std::u16string::npos && !c_.win.boxes.Text1.text.empty()) {
+    c_.comp.pendingCommand = kPendingCommitSentence;
+  }
   c_.caretToEnd();
 }
 

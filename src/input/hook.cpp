@@ -266,6 +266,8 @@ KeyboardHook::Answer KeyboardHook::typeAhead(int key) {
     hook.lastLetterTime = c_.platform.clockMs();
   } else if (key >= '0' && key <= '9') {
     typed = shifted() ? kShiftedDigits[key - '0'] : static_cast<char16_t>(key);
+  } else if (key == vk::kSpace && !c_.comp.typedAhead.empty()) {
+    typed = u' ';  // the keys before it are a sentence of their own, committed in its turn
   } else {
     typed = markInCode(key);
   }

@@ -48,6 +48,7 @@ void Composition::clearCompositionCells() {
   p.tex5.clear();
   p.tex7.clear();
   c_.comp.clearSegments();
+  c_.web.sentenceWaitMs = 0;
   b.text7.text.clear();
   b.hxl.text.clear();
   c_.comp.lastCode.clear();

@@ -183,6 +183,10 @@ class NativeForm {
   virtual ~NativeForm() = default;
   virtual void show(const FormView& view) = 0;
   virtual WindowId id() const = 0;
+  // Brings the form to the foreground with the keyboard focus in this text box: characters typed
+  // from then on go into the box, each raising Change with the box's new text (as after a click
+  // into the box).
+  virtual void focusControl(std::u16string_view control) = 0;
 };
 
 using FormEventHandler = std::function<void(const FormEvent&)>;
@@ -242,7 +246,9 @@ class Platform {
 
   // --- timers, message pump and clock ---
   using TimerId = int;
-  // Creates a disabled timer whose handler runs on the GUI thread inside the message pump.
+  // Creates a disabled timer whose handler runs on the GUI thread inside the message pump. A tick
+  // that falls due while the timer's own handler runs (a handler that pumps messages) is not
+  // served inside it: the handler never runs inside itself.
   virtual TimerId createTimer(std::function<void()> onTick) = 0;
   virtual void setTimer(TimerId timer, int intervalMs, bool enabled) = 0;
   virtual bool timerEnabled(TimerId timer) const = 0;
@@ -286,7 +292,8 @@ class Platform {
   virtual Point cursorPos() const = 0;
   // The window's rectangle on the screen, in pixels (GetWindowRect); empty for an unknown window.
   virtual Rect windowRect(WindowId window) const = 0;
-  // Synthesizes a left-button press and release at a point of the screen, in pixels.
+  // Moves the mouse cursor to a point of the screen, in pixels, and synthesizes a left-button
+  // press and release there.
   virtual void sendLeftClick(Point at) = 0;
   // Screen size in pixels and twips per pixel (15 at 96 dpi).
   virtual Rect screenRect() const = 0;

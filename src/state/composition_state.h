@@ -47,7 +47,8 @@ struct CompositionState {
   bool screenshotPasteDue = false;
   std::u16string pendingText;
   // Keys typed after Space or Enter asked for a commit that no pass has served yet: the start
-  // of the next code, which the commit's reset puts into the code line.
+  // of the next code, which the commit's reset puts into the code line. A blank stands for a
+  // Space typed after such keys: it asks for their commit in turn.
   std::u16string typedAhead;
   std::uint32_t codeEdits = 0;  // counts the edits of the code line by keys, which passes compare
 

@@ -21,6 +21,9 @@ struct WebCells {
   std::u16string pinyinQuery;  // the pinyin the cloud queries send
   std::u16string up;           // code of the sentence the cloud query checks; a blank marks a
                                // character the cloud text takes from the local sentence
+  // How long the web queries of the sentence in progress have waited, ms: together they wait no
+  // longer than one time-out. A new sentence starts again from 0.
+  std::uint32_t sentenceWaitMs = 0;
 };
 
 // State of a race-text analyzer or word-maker run.

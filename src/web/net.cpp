@@ -85,6 +85,88 @@ UrlResult cNet::GetUrl(std::u16string_view sUrl, int sTimeOut, int EnCode) {
   return result;
 }
 
+namespace {
+
+char16_t lowerAscii(char16_t c) { return c >= u'A' && c <= u'Z' ? static_cast<char16_t>(c + 32) : c; }
+
+// Where `what` stands in `text` from `from` on, letter case ignored; npos when nowhere.
+std::size_t findFolded(std::u16string_view text, std::u16string_view what, std::size_t from) {
+  if (what.empty()) return from <= text.size() ? from : std::u16string_view::npos;
+  for (std::size_t at = from; at + what.size() <= text.size(); ++at) {
+    std::size_t i = 0;
+    while (i < what.size() && lowerAscii(text[at + i]) == lowerAscii(what[i])) ++i;
+    if (i == what.size()) return at;
+  }
+  return std::u16string_view::npos;
+}
+
+}  // namespace
+
+std::u16string cNet::Get2Str(std::u16string_view SrcStr, std::u16string_view FirstStr,
+                             std::u16string_view SecondStr, int nStart, int* RetLng) {
+  if (nStart < 1 || static_cast<std::size_t>(nStart) > SrcStr.size() + 1) return {};
+  const std::size_t first = findFolded(SrcStr, FirstStr, static_cast<std::size_t>(nStart - 1));
+  if (first == std::u16string_view::npos) return {};
+  const std::size_t from = first + FirstStr.size();
+  const std::size_t second = findFolded(SrcStr, SecondStr, from);
+  if (second == std::u16string_view::npos) return {};
+  if (RetLng) *RetLng = static_cast<int>(second) + 2;  // 1-based position of SecondStr, plus 1
+  return std::u16string(SrcStr.substr(from, second - from));
+}
+
+std::string cNet::EncodeToBytes(std::u16string_view sData) { return toUtf8(sData); }
+
+std::u16string cNet::Utf82Text(std::string_view b) {
+  static constexpr char kHex[] = "0123456789abcdef";
+  std::u16string out;
+  for (char c : b) {
+    const auto byte = static_cast<unsigned char>(c);
+    if (byte > 127) {
+      out.push_back(u'%');
+      out.push_back(static_cast<char16_t>(kHex[byte >> 4]));
+      out.push_back(static_cast<char16_t>(kHex[byte & 15]));
+    } else {
+      out.push_back(byte);
+    }
+  }
+  return out;
+}
+
+std::u16string cNet::UrlEncode(std::u16string_view sUrl, bool All) {
+  if (sUrl.empty()) return {};
+  static constexpr char kHex[] = "0123456789ABCDEF";
+  std::u16string escaped;
+  for (char16_t c : sUrl) {
+    switch (c) {
+      case u'\'': escaped += u"%26%2339%3b"; continue;
+      case u'"': escaped += u"%26quot%3b"; continue;
+      case u'<': escaped += u"%26lt%3b"; continue;
+      case u'>': escaped += u"%26gt%3b"; continue;
+      case u'#': escaped += u"%23"; continue;
+      case u'%': escaped += u"%25"; continue;
+      case u'{': escaped += u"%7b"; continue;
+      case u'}': escaped += u"%7d"; continue;
+      case u'|': escaped += u"%7c"; continue;
+      case u'\\': escaped += u"%5c"; continue;
+      case u'^': escaped += u"%5e"; continue;
+      case u'[': escaped += u"%5b"; continue;
+      case u']': escaped += u"%5d"; continue;
+      case u'`': escaped += u"%60"; continue;
+      case u'~': escaped += u"%7e"; continue;
+      case u' ': escaped += u"%20"; continue;
+      default: break;
+    }
+    if (All && std::u16string_view(u";/?:@&=+$,()").find(c) != std::u16string_view::npos) {
+      escaped.push_back(u'%');
+      escaped.push_back(static_cast<char16_t>(kHex[c >> 4]));
+      escaped.push_back(static_cast<char16_t>(kHex[c & 15]));
+      continue;
+    }
+    escaped.push_back(c);
+  }
+  return Utf82Text(EncodeToBytes(escaped));
+}
+
 std::u16string percentEncode(std::u16string_view value) {
   static constexpr char kHex[] = "0123456789ABCDEF";
   std::u16string out;

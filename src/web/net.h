@@ -43,6 +43,21 @@ class cNet {
   UrlResult GetUrl(std::u16string_view sUrl, int sTimeOut = kWebTimeoutMs,
                    int EnCode = kEncodingAuto);
 
+  // The text strictly between the first `FirstStr` found from the 1-based position `nStart` and
+  // the next `SecondStr` after it, letter case ignored; `RetLng` is set to the position after
+  // `SecondStr`'s first character. "" when a marker is missing or `nStart` is below 1.
+  static std::u16string Get2Str(std::u16string_view SrcStr, std::u16string_view FirstStr,
+                                std::u16string_view SecondStr, int nStart = 1,
+                                int* RetLng = nullptr);
+  // The UTF-8 bytes of a text.
+  static std::string EncodeToBytes(std::u16string_view sData);
+  // Bytes as text: a byte above 127 as "%" and two lower-case hexadecimal digits, any other as
+  // the character of its code.
+  static std::u16string Utf82Text(std::string_view b);
+  // A text escaped for a URL: HTML-special marks as escaped entities, URL-special marks as "%"
+  // codes (with `All`, also ";/?:@&=+$,#()"), every non-ASCII character as its UTF-8 bytes.
+  static std::u16string UrlEncode(std::u16string_view sUrl, bool All = true);
+
  private:
   Platform& platform_;
 };

@@ -100,21 +100,32 @@ const ServiceHosts& WebQueries::hosts() {
   return *hosts_;
 }
 
+std::u16string WebQueries::get(cNet& net, const std::u16string& url) {
+  const std::uint32_t before = c_.web.sentenceWaitMs;
+  if (timeoutMs <= 0 || before >= static_cast<std::uint32_t>(timeoutMs)) return {};
+  const std::uint32_t start = c_.platform.clockMs();
+  std::u16string reply = net.GetUrl(url, timeoutMs - static_cast<int>(before)).str();
+  // Keys served during the wait may have ended the sentence (the count went back to 0): the
+  // wait was the old sentence's, not the next one's.
+  if (c_.web.sentenceWaitMs >= before) c_.web.sentenceWaitMs += c_.platform.clockMs() - start;
+  return reply;
+}
+
 std::u16string WebQueries::suggestions(cNet& net, std::u16string_view phrase) {
   const std::u16string url =
       hosts().suggestion + std::u16string(kSuggestionPath) + percentEncode(phrase) +
       std::u16string(kSuggestionTail);
-  return net.GetUrl(url, timeoutMs).str();
+  return get(net, url);
 }
 
 std::u16string WebQueries::cloudPinyinAnswer(cNet& net, std::u16string_view query) {
   const std::u16string url = hosts().cloudPinyin + std::u16string(kCloudPinyinPath) + percentEncode(query);
-  return parseCloudPinyinReply(net.GetUrl(url, timeoutMs).str()).value_or(u"");
+  return parseCloudPinyinReply(get(net, url)).value_or(u"");
 }
 
 std::u16string WebQueries::inputToolsAnswer(cNet& net, std::u16string_view query) {
   const std::u16string url = hosts().inputTools + std::u16string(kInputToolsPath) + percentEncode(query);
-  return parseInputToolsReply(net.GetUrl(url, timeoutMs).str()).value_or(u"");
+  return parseInputToolsReply(get(net, url)).value_or(u"");
 }
 
 float WebQueries::xymaypu(std::u16string_view strx) {
@@ -139,6 +150,22 @@ float WebQueries::xymaypu1(std::u16string_view strx1, std::u16string_view strx2)
   const float result = w.xymayp1 + w.xymayp2;
   if ((c == 1 && w.xymayp1 == 1 && w.xymayp2 < 5) || w.xymayp2 == 1) w.xymayp3 = 0;
   return result;
+}
+
+float WebQueries::xymaypu2(std::u16string_view strx1, std::u16string_view strx2) {
+  cNet net(c_.platform);
+  const std::u16string p = std::u16string(strx1) + std::u16string(strx2);
+  return hitCount(suggestions(net, p), p);
+}
+
+void WebQueries::citcbmmaxymayp(std::u16string_view b00, std::u16string& bm, std::u16string& qp) {
+  if (b00.empty()) {
+    bm.clear();
+    qp.clear();
+    c_.encoder.cells.sp0.clear();
+    return;
+  }
+  citcvuyn(c_.encoder, b00, bm, qp);
 }
 
 void WebQueries::yuu() {

@@ -41,6 +41,12 @@ class WebQueries final : public WebServices {
   float xymaypu1(std::u16string_view strx1, std::u16string_view strx2) override;
   void yuu() override;
   void yuuqp() override;
+  // The count of strx1 + strx2 in the suggestion reply for the two joined. One request; pumps
+  // messages.
+  float xymaypu2(std::u16string_view strx1, std::u16string_view strx2);
+  // The code (`bm`) and pinyin (`qp`) of a text as `citcvuyn` gives them; an empty text empties
+  // both and the encoder's last result sp0.
+  void citcbmmaxymayp(std::u16string_view b00, std::u16string& bm, std::u16string& qp);
 
   // The service addresses, read from the configuration file at the first query.
   const ServiceHosts& hosts();
@@ -50,6 +56,9 @@ class WebQueries final : public WebServices {
   int timeoutMs = kWebTimeoutMs;
 
  private:
+  // The reply to a GET as text; "" without one, and without asking once the sentence in progress
+  // has waited a whole time-out. Pumps messages.
+  std::u16string get(cNet& net, const std::u16string& url);
   // The suggestion reply for a phrase; "" without one.
   std::u16string suggestions(cNet& net, std::u16string_view phrase);
   // The answers of the two cloud services for a pinyin query; "" when a reply is missing or

@@ -268,6 +268,78 @@ TEST_F(AnalyzerTest, RunThroughTheSystemInputMethodTypesTheCodes) {
   EXPECT_NE(board[6].find(u"比赛共耗时  " + boardNumber(ms / 1000) + u"  秒"), std::u16string::npos) << ms;
 }
 
+// 独霸焦点 gives the text box the focus before each commit, so what the system input method
+// commits into the focused window lands in the box; without it the commit goes to the program
+// that had the focus and the box stays empty.
+TEST_F(AnalyzerTest, TheBoxHoldingTheFocusTakesTheSystemInputMethodsCommit) {
+  writeLines(u"赛文资料\\两码整句赛文.txt", {u"你好"});
+  app().input.hook.removeKeyboardHook();
+  const WindowId notepad = platform().foregroundWindow();
+  for (int dbjd : {1, 0}) {
+    SCOPED_TRACE(dbjd);
+    platform().focus(notepad);
+    // The stand-in input method commits 你好 on Space into whatever has the focus.
+    platform().installKeyboardHook([&](const KeyEvent& e) {
+      if (!e.down || e.vkCode != 32) return HookAnswer::Withhold;
+      const WindowId focus = platform().foregroundWindow();
+      if (SimWindow* w = platform().window(focus)) w->text += u"你好";
+      for (SimForm* f : platform().forms()) {
+        if (f->id() == focus) f->fire(formEvent(FormEventKind::Change, f->focusedControl(), u"你好"));
+      }
+      return HookAnswer::Withhold;
+    });
+    platform().messageBoxAnswers.push_back(MessageBoxAnswer::No);
+    window->open();
+    window->controls.dbjd = dbjd;
+    window->Label4_Click();
+    const auto board = lines(u"赛文资料\\“系统输入法”《你好》两码整句赛文成绩榜.txt");
+    ASSERT_FALSE(board.empty());
+    EXPECT_EQ(board[0].starts_with(u"原文句子"), dbjd == 0);
+  }
+}
+
+// The fair-race rebuild reads each line form of the user lexicon file on its own terms, and the
+// privileged codes always come in with weight 1.
+TEST_F(AnalyzerTest, FairRaceRebuildReadsEveryLineForm) {
+  writeLines(u"用户diy文件\\用户词库.txt",
+             {u"abab,你好", u"cdcd,你好 5", u"你好我的 3", u"你甲好 7", u"我的", u""});
+  writeLines(u"用户diy文件\\特权码表.txt", {u"zz,我,*"});
+  app().settings.zrspbt = 0;  // read all the same
+  app().loader.rebuildUserLexicon();
+  std::map<std::u16string, std::vector<std::u16string>> entries;
+  const LexiconTable& user = app().lex.userLexicon;
+  for (std::int32_t i = 1; i <= user.last; ++i) {
+    entries[std::u16string(user.codes[static_cast<std::size_t>(i)])].emplace_back(user.lines[static_cast<std::size_t>(i)]);
+  }
+  // Word and weight of a candidate text "word weight"; the weight as a number.
+  const auto weightOf = [&](std::u16string_view code) {
+    const std::u16string& line = entries.at(std::u16string(code)).at(0);
+    return std::stod(toUtf8(line.substr(line.find(u' ') + 1)));
+  };
+  EXPECT_EQ(entries[u"abab"].at(0).substr(0, 3), u"你好 ");
+  EXPECT_GE(weightOf(u"abab"), 100);
+  EXPECT_LT(weightOf(u"abab"), 110);
+  // The merge writes weights below 100 with a leading 0.
+  EXPECT_EQ(entries[u"cdcd"], (std::vector<std::u16string>{u"你好 05"}));
+  EXPECT_EQ(entries[u"nihkwode"], (std::vector<std::u16string>{u"你好我的 03"}));
+  // An eight-letter code: also under three initials and the code's last two letters, and under
+  // all four initials, each with a weight of 140 to 150.
+  for (std::u16string_view code : {u"nhwde", u"nhwd"}) {
+    SCOPED_TRACE(toUtf8(code));
+    ASSERT_EQ(entries.count(std::u16string(code)), 1u);
+    EXPECT_EQ(entries[std::u16string(code)].at(0).substr(0, 5), u"你好我的 ");
+    EXPECT_GE(weightOf(code), 140);
+    EXPECT_LT(weightOf(code), 150);
+  }
+  // A character without a full code is left out of the code, not the word.
+  ASSERT_EQ(entries.count(u"nihk"), 1u);
+  EXPECT_EQ(entries[u"nihk"].at(0), u"你甲好 07");
+  EXPECT_GE(weightOf(u"wode"), 100);
+  EXPECT_LT(weightOf(u"wode"), 110);
+  EXPECT_EQ(entries[u"zz"], (std::vector<std::u16string>{u"我 01"}));
+  EXPECT_EQ(app().lex.privileged.privilegedFlags.at(1), u"wo");
+}
+
 TEST_F(AnalyzerTest, SettingsDialogButtonOpensTheWindow) {
   app().loader.dialog.show();
   SimForm* dialog = dialogForm(platform());
@@ -319,6 +391,48 @@ class CloudCheckTest : public AnalyzerTest {
  protected:
   std::u16string threeCharWeight() const override { return u"95"; }
 };
+
+// A system input method that commits nothing: the result's length does not fit the code, so the
+// piece is scored as it is after one attempt, not typed again.
+TEST_F(AnalyzerTest, AResultThatDoesNotFitTheCodeIsScoredAtOnce) {
+  writeLines(u"赛文资料\\两码整句赛文.txt", {u"你好"});
+  app().input.hook.removeKeyboardHook();
+  int spaces = 0;
+  platform().installKeyboardHook([&](const KeyEvent& e) {
+    if (e.down && e.vkCode == 32) ++spaces;
+    return HookAnswer::Withhold;
+  });
+  app().race.raceMethodLabel = u"“系统输入法”";
+  window->open();
+  window->analyzer.sdq();
+  EXPECT_EQ(spaces, 1);
+  EXPECT_EQ(window->analyzer.totals.diffTotal, 2);
+}
+
+// The cloud candidate of the wrong length sends the check on to the input-tools service; a
+// candidate of the wrong length from there too gives way to the platform's own result.
+TEST_F(CloudCheckTest, TheInputToolsServiceAnswersWhenTheCloudCandidateDoesNotFit) {
+  writeLines(u"赛文资料\\两码整句赛文.txt", {u"你好字"});
+  app().settings.lidyx = false;
+  std::string tools;
+  platform().httpHandler = [&](std::u16string_view url) {
+    if (url.find(u"/py?") != std::u16string_view::npos) {
+      return HttpReply{true, 200, u"text/html; charset=utf-8", "{\"0\":[[[\"\xE4\xBD\xA0\xE5\xA5\xBD\",6]]]}"};
+    }
+    return HttpReply{true, 200, u"application/json; charset=utf-8", tools};
+  };
+  app().race.raceMethodLabel = u"“砚舟平台”";
+  struct Case {
+    std::string toolsAnswer;
+    int diffs;
+  };
+  for (const Case& c : {Case{"\xE4\xBD\xA0\xE5\xA5\xBD\xE5\xAD\x97", 0},
+                        Case{"\xE4\xBD\xA0\xE5\xA5\xBD\xE5\xAD\x97\xE5\x95\x8A", 1}}) {
+    tools = "[\"SUCCESS\",[[\"nihaozi\",[\"" + c.toolsAnswer + "\"],[]]]";
+    window->analyzer.sdq();
+    EXPECT_EQ(window->analyzer.totals.diffTotal, c.diffs) << c.toolsAnswer.size();
+  }
+}
 
 TEST_F(CloudCheckTest, WordsOfHighWeightTakeTheCloudSentence) {
   writeLines(u"赛文资料\\两码整句赛文.txt", {u"你好字"});
@@ -395,6 +509,31 @@ TEST_F(AnalyzerTest, BatchTestCutsLongRunsAtWordBoundaries) {
   EXPECT_EQ(pieces[1].size(), 16u);
   EXPECT_EQ(pieces[0] + pieces[1], line);
   EXPECT_EQ(pieces[2], u"你好字");
+  EXPECT_EQ(learning.learned, (std::vector<std::u16string>{u"你好[字]"}));
+}
+
+// The batch test asks the input-tools service for each piece when accuracy comes first; a word of
+// weight 90 or more takes the candidate's characters, so the piece is no mismatch and nothing is
+// learned. Fluency first asks nobody and learns the platform's mistake.
+TEST_F(CloudCheckTest, BatchTestMergesTheInputToolsCandidate) {
+  platform().setClipboardText(u"你好字");
+  std::vector<std::u16string> asked;
+  platform().httpHandler = [&](std::u16string_view url) {
+    asked.emplace_back(url);
+    // The third comma field less three characters in front and two behind is 你好字.
+    return HttpReply{true, 200, u"application/json; charset=utf-8",
+                     "[\"SUCCESS\",[[\"nihaozi\", [\"\xE4\xBD\xA0\xE5\xA5\xBD\xE5\xAD\x97\"],[]]]"};
+  };
+  RecordingLearning learning;
+  app().learning = &learning;
+  app().settings.lidyx = false;
+  window->analyzer.pmqwzc();
+  ASSERT_EQ(asked.size(), 1u);
+  EXPECT_NE(asked[0].find(u"/inputtools/request?ime=pinyin&text="), std::u16string::npos);
+  EXPECT_TRUE(learning.learned.empty());
+  app().settings.lidyx = true;
+  window->analyzer.pmqwzc();
+  EXPECT_EQ(asked.size(), 1u);
   EXPECT_EQ(learning.learned, (std::vector<std::u16string>{u"你好[字]"}));
 }
 

@@ -134,6 +134,7 @@ TEST(ScreenAutomation, SearchOnTheSimScreenAndClick) {
   DS(platform, 26, 13);
   ASSERT_EQ(platform.sentClicks.size(), 1u);
   EXPECT_EQ(platform.sentClicks[0].x, 26);
+  EXPECT_EQ(platform.cursorPos(), (Point{26, 13}));  // the cursor went there first
 }
 
 }  // namespace

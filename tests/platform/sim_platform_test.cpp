@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 
@@ -44,6 +45,46 @@ TEST(SimPlatform, TimersFireInsideThePumpAsTheClockPasses) {
   sim.setTimer(timer, 50, false);
   sim.advance(500);
   EXPECT_EQ(ticks, 11);
+}
+
+// A handler that pumps past its interval is not entered again by its own timer.
+TEST(SimPlatform, AHandlerThatPumpsIsNotEnteredAgain) {
+  SimPlatform sim;
+  int depth = 0, deepest = 0, ticks = 0;
+  auto timer = sim.createTimer([&] {
+    ++ticks;
+    deepest = std::max(deepest, ++depth);
+    if (ticks == 1) sim.advance(150);
+    --depth;
+  });
+  sim.setTimer(timer, 10, true);
+  sim.advance(200);
+  EXPECT_GE(ticks, 3);
+  EXPECT_EQ(deepest, 1);
+}
+
+// A form that has the focus takes the keys that pass the hook into its focused text box, each
+// raising Change.
+TEST(SimPlatform, KeysTypeIntoTheFocusedBoxOfAForm) {
+  SimPlatform sim;
+  sim.addWindow(u"note");
+  std::vector<FormEvent> events;
+  auto form = sim.createForm([&](const FormEvent& e) { events.push_back(e); });
+  FormView view;
+  ControlView box;
+  box.name = u"Text1";
+  box.kind = ControlKind::TextBox;
+  box.text = u"a";
+  view.controls.push_back(box);
+  form->show(view);
+  form->focusControl(u"Text1");
+  EXPECT_EQ(sim.foregroundWindow(), form->id());
+  sim.typeKeys(u"b");
+  sim.doEvents();
+  ASSERT_EQ(events.size(), 1u);
+  EXPECT_EQ(events[0].kind, FormEventKind::Change);
+  EXPECT_EQ(events[0].control, u"Text1");
+  EXPECT_EQ(events[0].text, u"ab");
 }
 
 TEST(SimPlatform, KeyQueuedDuringASortRunsInsideThatSortsPump) {

@@ -199,6 +199,48 @@ TEST(UrlEncoding, QueryValuesArePercentEncodedAsUtf8) {
   for (const Case& c : cases) EXPECT_EQ(percentEncode(c.value), c.encoded);
 }
 
+TEST(UrlEncoding, UrlEncodeEscapesMarksAndWritesUtf8BytesInLowerCase) {
+  struct Case {
+    std::u16string text;
+    bool all;
+    std::u16string encoded;
+  } cases[] = {
+      {u"a b", true, u"a%20b"},
+      {u"a/b", false, u"a/b"},
+      {u"a/b", true, u"a%2Fb"},
+      {u";?:@&=+$,()", true, u"%3B%3F%3A%40%26%3D%2B%24%2C%28%29"},
+      {u";?:@&=+$,()", false, u";?:@&=+$,()"},
+      {u"'\"<>", false, u"%26%2339%3b%26quot%3b%26lt%3b%26gt%3b"},
+      {u"#%{}|\\^[]`~", false, u"%23%25%7b%7d%7c%5c%5e%5b%5d%60%7e"},
+      {u"砚", true, u"%e7%a0%9a"},
+      {u"", true, u""},
+  };
+  for (const Case& c : cases) EXPECT_EQ(cNet::UrlEncode(c.text, c.all), c.encoded) << toUtf8(c.text);
+  EXPECT_EQ(cNet::EncodeToBytes(u"砚a"), "\xE7\xA0\x9A" "a");
+  EXPECT_EQ(cNet::EncodeToBytes(u""), "");
+  EXPECT_EQ(cNet::Utf82Text("a\x7F\x80\xFF"), u"a\x7F%80%ff");
+
+  // The text a server reads back from a URL so encoded is the text.
+  FakeWebServer server;
+  TestPlatform platform;
+  cNet(platform).GetUrl(server.address() + u"/sugrec?wd=" + cNet::UrlEncode(u"砚舟 a/b"));
+  ASSERT_EQ(server.requests().size(), 1u);
+  EXPECT_EQ(server.requests()[0].query.at("wd"), "砚舟 a/b");
+}
+
+TEST(Get2Str, TextBetweenTwoMarkersIgnoringCase) {
+  int end = 0;
+  EXPECT_EQ(cNet::Get2Str(u"abcXYdefZZ", u"xy", u"zz", 1, &end), u"def");
+  EXPECT_EQ(end, 10);
+  end = -1;
+  EXPECT_EQ(cNet::Get2Str(u"abcXYdefZZ", u"xy", u"qq", 1, &end), u"");
+  EXPECT_EQ(cNet::Get2Str(u"abcXYdefZZ", u"qq", u"zz", 1, &end), u"");
+  EXPECT_EQ(cNet::Get2Str(u"abcXYdefZZ", u"xy", u"zz", 5, &end), u"");  // starts past the first marker
+  EXPECT_EQ(cNet::Get2Str(u"abcXYdefZZ", u"xy", u"zz", 0, &end), u"");
+  EXPECT_EQ(end, -1);
+  EXPECT_EQ(cNet::Get2Str(u"<a>1</a><a>2</a>", u"<A>", u"</a>", 5), u"2");
+}
+
 TEST(UrlEncoding, TheServerReadsBackWhatWasSent) {
   FakeWebServer server;
   TestPlatform platform;

@@ -250,6 +250,50 @@ TEST_F(WebSessionTest, KeysTypedWhileACloudQueryWaitsAreKept) {
   EXPECT_EQ(shownSentence(), u"你好们我");
 }
 
+// A server that takes every request and never answers. Keys come 100 ms apart, as a person types
+// them: every key typed during a wait is served in order, and a sentence waits at most one
+// time-out in all, however many queries it makes.
+TEST_F(WebSessionTest, KeysTypedWhileASilentServerWaitsAreAllServedInOrder) {
+  Settings& s = app().settings;
+  s.vqdyx = true;
+  s.lidyx = false;
+  // A time-out of one second still outlasts the keys of the first sentence.
+  web().timeoutMs = 1000;
+  server.setHandler([](const FakeRequest&) {
+    FakeReply reply;
+    reply.silent = true;
+    return reply;
+  });
+  setLexicon({{u"go", u"国 080"}, {u"hk", u"好 080"}, {u"mf", u"们 095"}, {u"ni", u"你 080"},
+              {u"nihk", u"你好 080"}, {u"ui", u"是 080"}, {u"vs", u"中 080"}, {u"vsgo", u"中国 080"},
+              {u"wo", u"我 080"}, {u"womf", u"我们 080"}});
+  struct Case {
+    std::u16string keys;
+    std::u16string committed;
+  };
+  for (const Case& c : {Case{u"womf nihk ", u"我们你好"},
+                        Case{u"womfuivsgo nihk vsgo womf ", u"我们是中国你好中国我们"}}) {
+    SCOPED_TRACE(toUtf8(c.keys));
+    platform().window(platform().foregroundWindow())->text.clear();
+    platform().window(platform().foregroundWindow())->caret = 0;
+    const std::uint32_t start = platform().clockMs() + 100;
+    std::uint32_t at = start;
+    for (char16_t ch : c.keys) {
+      const int vk = ch == u' ' ? 0x20 : ch - u'a' + 'A';
+      platform().queueKeyAt(at, vk, false);
+      platform().queueKeyAt(at + 30, vk, true);
+      at += 100;
+    }
+    const auto sentences = std::count(c.keys.begin(), c.keys.end(), u' ');
+    platform().settle();
+    EXPECT_EQ(platform().window(platform().foregroundWindow())->text, c.committed);
+    EXPECT_EQ(app().win.boxes.Text1.text, u"");
+    // Each sentence waits one time-out at most; the keys themselves take 100 ms each.
+    EXPECT_LE(platform().clockMs() - start,
+              static_cast<std::uint32_t>(sentences * web().timeoutMs + 100 * c.keys.size() + 1000));
+  }
+}
+
 TEST_F(WebSessionTest, ShapeCodeSentencesConvertWithHitCountsFromTheWeb) {
   Settings& s = app().settings;
   s.ymur = false;

@@ -215,13 +215,36 @@ TEST_F(WebRepliesTest, ASilentServiceBlocksNoLongerThanTheTimeOut) {
     return std::chrono::steady_clock::now() - start;
   };
   EXPECT_LT(timed([&] { EXPECT_EQ(web().xymaypu(u"砚舟"), -1); }), std::chrono::milliseconds(1000));
-  EXPECT_LT(timed([&] { EXPECT_EQ(web().xymaypu1(u"砚", u"舟"), -2); }),
-            std::chrono::milliseconds(3 * 300 + 1000));
+  EXPECT_GE(cells().sentenceWaitMs, 300u);
+  // The sentence has waited its time-out: the next queries of the same sentence ask nothing and
+  // end with their local results at once.
+  EXPECT_LT(timed([&] { EXPECT_EQ(web().xymaypu1(u"砚", u"舟"), -2); }), std::chrono::milliseconds(200));
   prepareSentence();
-  EXPECT_LT(timed([&] { web().yuu(); }), std::chrono::milliseconds(2 * 300 + 1000));
+  EXPECT_LT(timed([&] { web().yuu(); }), std::chrono::milliseconds(200));
+  EXPECT_EQ(cells().cloudText, u"你好");
+  EXPECT_EQ(server.requests().size(), 1u);
+  // The next sentence waits again, once in all: the second service is not asked after the first
+  // took the whole time-out.
+  cells().sentenceWaitMs = 0;
+  EXPECT_LT(timed([&] { web().yuu(); }), std::chrono::milliseconds(300 + 1000));
   EXPECT_EQ(cells().cloudText, u"你好");
   EXPECT_EQ(server.requestCount("/py"), 1u);
-  EXPECT_EQ(server.requestCount("/inputtools/request"), 1u);
+  EXPECT_EQ(server.requestCount("/inputtools/request"), 0u);
+  cells().sentenceWaitMs = 0;
+  EXPECT_LT(timed([&] { EXPECT_EQ(web().xymaypu1(u"砚", u"舟"), -2); }), std::chrono::milliseconds(300 + 1000));
+  EXPECT_EQ(server.requestCount("/sugrec"), 2u);
+}
+
+// Two joined phrases counted in the reply for them, one request.
+TEST_F(WebRepliesTest, HitCountOfAJoinedPair) {
+  server.services.suggestionHits = {{"砚舟", 4}};
+  EXPECT_EQ(web().xymaypu2(u"砚", u"舟"), 4);
+  ASSERT_EQ(server.requests().size(), 1u);
+  EXPECT_EQ(server.requests()[0].query.at("wd"), "砚舟");
+  std::u16string bm = u"x", qp = u"y";
+  web().citcbmmaxymayp(u"", bm, qp);
+  EXPECT_EQ(bm, u"");
+  EXPECT_EQ(qp, u"");
 }
 
 }  // namespace

@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
 #include <string>
 #include <thread>
@@ -75,6 +76,26 @@ TEST(Win32Timers, TickInsideDoEventsUntilDisabled) {
   EXPECT_EQ(ticks, stopped);
   EXPECT_EQ(idleTicks, 0);
   EXPECT_THROW(platform.setTimer(999, 10, true), PlatformError);
+}
+
+// A handler that pumps messages for several intervals (a web request waiting) is not entered
+// again by its own timer's ticks; once it returns, the timer ticks again.
+TEST(Win32Timers, AHandlerThatPumpsIsNotEnteredAgain) {
+  Win32Platform platform;
+  int depth = 0, deepest = 0, ticks = 0;
+  const auto timer = platform.createTimer([&] {
+    ++ticks;
+    deepest = std::max(deepest, ++depth);
+    if (ticks == 1) {
+      const std::uint32_t start = platform.clockMs();
+      pumpUntil(platform, [&] { return platform.clockMs() - start > 150; });
+    }
+    --depth;
+  });
+  platform.setTimer(timer, 10, true);
+  ASSERT_TRUE(pumpUntil(platform, [&] { return ticks >= 3; }));
+  platform.setTimer(timer, 10, false);
+  EXPECT_EQ(deepest, 1);
 }
 
 TEST(Win32Timers, AHandlerThatThrowsSurfacesFromThePump) {
@@ -427,6 +448,59 @@ TEST(Win32Forms, RealiseTheViewAsATopLevelWindow) {
   view.visible = false;
   form->show(view);
   EXPECT_FALSE(IsWindowVisible(hwnd));
+}
+
+// Characters typed into the form go into the focused text box: KeyPress, then Change with the
+// box's new text; without a focused box only KeyPress comes.
+TEST(Win32Forms, CharactersTypedIntoTheFocusedBoxRaiseChange) {
+  Win32Platform platform;
+  std::vector<FormEvent> events;
+  auto form = platform.createForm([&](const FormEvent& e) { events.push_back(e); });
+  HWND hwnd = hwndOf(form->id());
+  const int tpp = platform.twipsPerPixel();
+  FormView view;
+  view.title = u"box";
+  view.bounds = Rect{100 * tpp, 80 * tpp, 400 * tpp, 280 * tpp};
+  view.visible = true;
+  ControlView box;
+  box.name = u"Text1";
+  box.kind = ControlKind::TextBox;
+  box.text = u"甲";
+  box.multiLine = true;
+  box.bounds = Rect{10 * tpp, 10 * tpp, 200 * tpp, 100 * tpp};
+  view.controls.push_back(box);
+  form->show(view);
+  SendMessageW(hwnd, WM_CHAR, L'x', 0);
+  ASSERT_EQ(events.size(), 1u);
+  EXPECT_EQ(events[0].kind, FormEventKind::KeyPress);
+
+  events.clear();
+  form->focusControl(u"Text1");
+  SendMessageW(hwnd, WM_CHAR, 0x4E59, 0);  // 乙
+  SendMessageW(hwnd, WM_CHAR, L'\r', 0);
+  ASSERT_EQ(events.size(), 4u);
+  EXPECT_EQ(events[0].kind, FormEventKind::KeyPress);
+  EXPECT_EQ(events[0].control, u"Text1");
+  EXPECT_EQ(events[1].kind, FormEventKind::Change);
+  EXPECT_EQ(events[1].control, u"Text1");
+  EXPECT_EQ(events[1].text, u"甲乙");
+  EXPECT_EQ(events[3].text, u"甲\r\n");  // the view still holds 甲: nobody showed the change
+
+  events.clear();
+  view.controls[0].text = u"甲\r\n";
+  form->show(view);
+  SendMessageW(hwnd, WM_CHAR, L'\b', 0);
+  ASSERT_EQ(events.size(), 2u);
+  EXPECT_EQ(events[1].text, u"甲");  // the line break goes whole
+  view.visible = false;
+  form->show(view);
+}
+
+TEST(Win32Mouse, AClickMovesTheCursorToItsPoint) {
+  Win32Platform platform;
+  platform.sendLeftClick(Point{37, 41});
+  platform.doEvents();
+  EXPECT_EQ(platform.cursorPos(), (Point{37, 41}));
 }
 
 TEST(Win32Forms, MeasuresTextInTwips) {

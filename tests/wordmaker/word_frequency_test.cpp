@@ -37,11 +37,11 @@ TEST_F(WordFrequencyTest, SumsAndWeightsInSortOrder) {
   EXPECT_EQ(read(kWordFrequencyPath), (Lines{u"上海 110", u"北京 70"}));
 }
 
-TEST_F(WordFrequencyTest, WeightNeverFallsBelowTen) {
-  const std::pair<double, double> cases[] = {{0, 120}, {1, 110}, {2, 100}, {11, 10}, {12, 10}, {15, 10}, {400, 10}};
+TEST_F(WordFrequencyTest, WeightFallsByTenAWordWithoutABound) {
+  const std::pair<double, double> cases[] = {{0, 120}, {1, 110}, {2, 100}, {11, 10}, {12, 0}, {15, -30}};
   for (auto [count, weight] : cases) EXPECT_EQ(wordWeight(count), weight) << count;
   run({u"你好,12", u"世界,15", u"中国,3"});
-  EXPECT_EQ(read(kWordFrequencyPath), (Lines{u"世界 10", u"中国 90", u"你好 10"}));
+  EXPECT_EQ(read(kWordFrequencyPath), (Lines{u"世界 -30", u"中国 90", u"你好 0"}));
 }
 
 TEST_F(WordFrequencyTest, OddLinesAndEmptyFile) {

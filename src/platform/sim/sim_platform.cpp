@@ -104,6 +104,11 @@ void SimForm::fire(FormEvent event) {
   platform_.windowEvents_.push_back([handler = onEvent_, event] { handler(event); });
 }
 
+void SimForm::focusControl(std::u16string_view control) {
+  focusedBox_ = control;
+  platform_.focus(id_);
+}
+
 // ---------------------------------------------------------------------------------------------
 
 SimPlatform::SimPlatform() {
@@ -275,7 +280,29 @@ void SimPlatform::deliverKey(const KeyEvent& event) {
   }
   if (answer == HookAnswer::Withhold) return;
   if (event.vkCode >= 0 && event.vkCode < 256) targetDown_[static_cast<std::size_t>(event.vkCode)] = event.down;
-  if (SimWindow* w = window(focus_); w && event.down) typeIntoWindow(*w, event);
+  if (!event.down) return;
+  if (SimWindow* w = window(focus_)) {
+    typeIntoWindow(*w, event);
+    return;
+  }
+  for (SimForm* f : forms_) {
+    if (f->id() == focus_) return typeIntoForm(*f, event);
+  }
+}
+
+void SimPlatform::typeIntoForm(SimForm& form, const KeyEvent& event) {
+  const ControlView* box = form.control(form.focusedControl());
+  if (!box || box->kind != ControlKind::TextBox) return;
+  SimWindow scratch;
+  scratch.text = box->text;
+  scratch.caret = static_cast<int>(scratch.text.size());
+  typeIntoWindow(scratch, event);
+  if (scratch.text == box->text) return;
+  FormEvent change;
+  change.kind = FormEventKind::Change;
+  change.control = box->name;
+  change.text = scratch.text;
+  form.fire(change);
 }
 
 void SimPlatform::insertText(SimWindow& w, std::u16string_view text) {

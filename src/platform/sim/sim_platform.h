@@ -174,7 +174,10 @@ class SimPlatform : public Platform {
   void activateProcess(std::uint32_t processId) override;
   Point cursorPos() const override { return cursor_; }
   Rect windowRect(WindowId window) const override;
-  void sendLeftClick(Point at) override { sentClicks.push_back(at); }
+  void sendLeftClick(Point at) override {
+    cursor_ = at;
+    sentClicks.push_back(at);
+  }
   Rect screenRect() const override { return {0, 0, 1920, 1080}; }
   int twipsPerPixel() const override { return 15; }
 
@@ -234,6 +237,9 @@ class SimPlatform : public Platform {
 
   void deliverKey(const KeyEvent& event);
   void typeIntoWindow(SimWindow& w, const KeyEvent& event);
+  // A key into the focused text box of a form: KeyPress and Change, as the windowing runtime raises
+  // them.
+  void typeIntoForm(SimForm& form, const KeyEvent& event);
   void insertText(SimWindow& w, std::u16string_view text);
   bool fireDueTimers();
   // The next token of the typed script, when it is due; false when none was typed.
@@ -280,8 +286,12 @@ class SimForm : public NativeForm {
     if (onShow) onShow(view_);
   }
   WindowId id() const override { return id_; }
+  // Makes the form the desktop's focus: keys that pass the hook type into the text box.
+  void focusControl(std::u16string_view control) override;
 
   const FormView& view() const { return view_; }
+  // The text box that keys type into while the form has the focus; empty: none.
+  const std::u16string& focusedControl() const { return focusedBox_; }
   const ControlView* control(std::u16string_view name) const;
   int shows() const { return shows_; }
   // Queues a user action; it runs inside the next pump.
@@ -295,6 +305,7 @@ class SimForm : public NativeForm {
   FormEventHandler onEvent_;
   FormView view_;
   int shows_ = 0;
+  std::u16string focusedBox_;
 };
 
 }  // namespace yz

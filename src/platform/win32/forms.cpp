@@ -36,6 +36,24 @@ FormEvent eventOf(FormEventKind kind) {
   return e;
 }
 
+// The text of a text box after one typed character, as an edit control takes it: Backspace
+// removes the last character (a line break whole), Enter breaks the line of a multi-line box,
+// other control characters change nothing.
+std::u16string typedInto(std::u16string text, char16_t ch, bool multiLine) {
+  if (ch == u'\b') {
+    if (text.size() >= 2 && text.ends_with(u"\r\n")) {
+      text.resize(text.size() - 2);
+    } else if (!text.empty()) {
+      text.pop_back();
+    }
+  } else if (ch == u'\r') {
+    if (multiLine) text += u"\r\n";
+  } else if (ch >= u' ') {
+    text.push_back(ch);
+  }
+  return text;
+}
+
 class Win32Form final : public NativeForm {
  public:
   Win32Form(Win32Platform& platform, FormEventHandler onEvent)
@@ -96,6 +114,12 @@ class Win32Form final : public NativeForm {
     return static_cast<WindowId>(reinterpret_cast<std::uintptr_t>(hwnd_));
   }
 
+  void focusControl(std::u16string_view control) override {
+    focusedBox_ = control;
+    SetForegroundWindow(hwnd_);
+    SetFocus(hwnd_);
+  }
+
  private:
   static LRESULT CALLBACK windowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
     if (msg == WM_NCCREATE) {
@@ -147,6 +171,7 @@ class Win32Form final : public NativeForm {
         const ControlView* c = hit(pixel);
         if (c && (pressed_.empty() || c->name == pressed_)) {
           click.control = c->name;
+          if (c->kind == ControlKind::TextBox) focusedBox_ = c->name;
           if (c->kind == ControlKind::CheckBox) click.value = c->value ? 0 : 1;
           if (c->kind == ControlKind::OptionButton) click.value = -1;
         }
@@ -164,9 +189,23 @@ class Win32Form final : public NativeForm {
         return 0;
       }
       case WM_CHAR: {
+        // Into the text box that has the focus: KeyPress, then Change with the box's new text.
+        // The new text is the one before the key with the character typed: a handler of KeyPress
+        // that typed it itself gets the same text again.
+        const char16_t ch = static_cast<char16_t>(wParam);
+        const ControlView* box = focusedTextBox();
+        const std::u16string before = box ? box->text : std::u16string();
+        const bool multiLine = box && box->multiLine;
         FormEvent e = eventOf(FormEventKind::KeyPress);
-        e.text.push_back(static_cast<char16_t>(wParam));
+        e.control = focusedBox_;
+        e.text.push_back(ch);
         emit(e);
+        if (box) {
+          FormEvent change = eventOf(FormEventKind::Change);
+          change.control = e.control;
+          change.text = typedInto(before, ch, multiLine);
+          if (change.text != before) emit(change);
+        }
         return 0;
       }
       case WM_CLOSE:
@@ -189,6 +228,14 @@ class Win32Form final : public NativeForm {
       if (pixel.x >= r.left && pixel.x < r.right && pixel.y >= r.top && pixel.y < r.bottom) {
         return &*it;
       }
+    }
+    return nullptr;
+  }
+
+  const ControlView* focusedTextBox() const {
+    if (focusedBox_.empty()) return nullptr;
+    for (const auto& c : view_.controls) {
+      if (c.name == focusedBox_ && c.kind == ControlKind::TextBox && c.visible) return &c;
     }
     return nullptr;
   }
@@ -318,6 +365,7 @@ class Win32Form final : public NativeForm {
   HWND hwnd_ = nullptr;
   FormView view_;
   std::u16string pressed_;  // the control that holds the mouse while a button is down
+  std::u16string focusedBox_;  // the text box typed characters go into; empty: none
 };
 
 }  // namespace

@@ -267,8 +267,15 @@ void Win32Platform::timerTick(std::uintptr_t timerId) {
   auto it = timers_.find(static_cast<TimerId>(timerId));
   if (it == timers_.end() || !it->second.enabled) return;
   // The handler may change timers; it keeps its own reference to the function it runs.
+  // WM_TIMER comes again inside a handler that pumps messages: a tick is not served inside its
+  // own handler, whose work would otherwise start over within itself.
+  if (it->second.running) return;
   std::shared_ptr<std::function<void()>> onTick = it->second.onTick;
-  if (*onTick) runHandler(*onTick);
+  if (!*onTick) return;
+  it->second.running = true;
+  runHandler(*onTick);
+  // Timers are never removed: the entry is still there.
+  timers_[static_cast<TimerId>(timerId)].running = false;
 }
 
 void Win32Platform::dispatchPending(bool wait) {
@@ -451,8 +458,8 @@ Rect Win32Platform::windowRect(WindowId window) const {
 }
 
 void Win32Platform::sendLeftClick(Point at) {
-  // The coordinates go with the events as given; without MOUSEEVENTF_MOVE the click lands where
-  // the cursor stands.
+  // Without MOUSEEVENTF_MOVE the click lands where the cursor stands: it is moved there first.
+  SetCursorPos(at.x, at.y);
   mouse_event(MOUSEEVENTF_LEFTDOWN, static_cast<DWORD>(at.x), static_cast<DWORD>(at.y), 0, 0);
   mouse_event(MOUSEEVENTF_LEFTUP, static_cast<DWORD>(at.x), static_cast<DWORD>(at.y), 0, 0);
 }

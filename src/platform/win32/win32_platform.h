@@ -118,6 +118,7 @@ class Win32Platform : public Platform {
     std::shared_ptr<std::function<void()>> onTick;
     int intervalMs = 0;
     bool enabled = false;
+    bool running = false;  // its handler runs now
   };
 
   void dispatchPending(bool wait);
