@@ -65,6 +65,9 @@ App::App(Platform& platform, std::filesystem::path programFolder)
   };
   windowUi.calls.escjm = [this] { input.composition.escjm(); };
   windowUi.calls.delay = [this](int ms) { input.committer.delay(ms); };
+  windowUi.calls.codeLineEdited = [this] { input.context.setTimer1(true); };
+  windowUi.calls.showSettings = [this] { loader.showSettings(); };
+  windowUi.caret.isProgramWindow = [this](WindowId w) { return w != 0 && w == loader.dialog.id(); };
   loader.dialog.setLookCommands(&lookEditor);
   StatusBarCalls& bar = windowUi.statusBar.calls;
   bar.installKeyboardHook = [this] { input.hook.installKeyboardHook(); };

@@ -149,13 +149,16 @@ bool LexiconCommands::lexiconClick(std::u16string_view control) {
     Command13_Click();
   } else if (control == u"xhhx" || control == u"gbup" || control == u"zdypf" || control == u"zrhx") {
     switchLayout(control);  // layouts translate keys and regenerate nothing
+    backToTarget();
   } else if (control == u"zrmfvm" || control == u"hxfvm" || control == u"diyfvm" ||
              control == u"wbhfvm" || control == u"jjfvm") {
     switchAuxTable(control);
+    backToTarget();
   } else if (control == u"qrpn") {
     qrpn_Click();
   } else if (schemeMember(control) != nullptr) {
     switchScheme(control);
+    backToTarget();
   } else {
     for (const ImportLabel& l : kImportLabels) {
       if (control == l.label) {
@@ -169,6 +172,17 @@ bool LexiconCommands::lexiconClick(std::u16string_view control) {
 }
 
 // ----- scheme switching -----
+
+// A switch that closed the dialog hands the keyboard back to the program the user came from, as
+// closing the dialog does: the next sentence goes there.
+void LexiconCommands::backToTarget() {
+  if (app_.loader.dialog.visible() || app_.win.returnProcessId == 0) return;
+  try {
+    app_.platform.activateProcess(app_.win.returnProcessId);
+  } catch (const PlatformError&) {
+    // The program has gone: typing goes on wherever the focus is.
+  }
+}
 
 void LexiconCommands::switchScheme(std::u16string_view label) {
   const SchemeMember* member = schemeMember(label);

@@ -30,6 +30,8 @@ class LexiconCommands final : public DialogLexiconCommands {
   explicit LexiconCommands(App& app);
 
   bool lexiconClick(std::u16string_view control) override;
+  // After a switch that closed the settings dialog: the program the user came from gets the focus.
+  void backToTarget();
 
   // A scheme label's click (ubfm, wbjb, zdyxym, zdyyxm, xdwb, zdyxm, zm, vxbf, wbbl) or one of the
   // procedures selectXiaoheScheme (xhhx), selectGuobiaoScheme (gbup) and

@@ -102,6 +102,7 @@ class SettingsDialog {
   // Loads the dialog hidden; a loaded dialog stays as it is.
   void load();
   bool loaded() const { return native_ != nullptr; }
+  WindowId id() const { return native_ ? native_->id() : 0; }
   // Shows it (modeless) or hides it; both keep every setting.
   void show();
   void hide();

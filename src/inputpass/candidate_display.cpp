@@ -162,8 +162,8 @@ bool CandidateDisplay::show() {
   if (pairs.size() > 3) {  // two pairs or more
     list = withFirstWordInFront(pairs);
     if (s.dhxj == 1 && s.vqdyx && s.ymur) {
-      std::u16string up;
-      c_.input.context.citcbmma(b.text7.text, up, c_.web.pinyinQuery);
+      // The cloud query reads the sentence's code from the shared cell.
+      c_.input.context.citcbmma(b.text7.text, c_.web.up, c_.web.pinyinQuery);
       c_.webServices->yuu();
       const std::u16string& cloud = c_.web.cloudText;
       if (!cloud.empty() && cloud != b.text7.text) {

@@ -175,7 +175,7 @@ InputPass::Step InputPass::generalCase() {
 InputPass::Step InputPass::takeNewKey() {
   PassState& p = c_.pass;
   CompositionState& cm = c_.comp;
-  p.lastNewKeyTime = static_cast<double>(static_cast<std::int32_t>(c_.platform.clockMs()));
+  p.lastNewKeyTime = c_.platform.clockMs();
   c_.win.externalTarget = -1;
   if (!catchingUp_) c_.platform.doEvents();  // a catch-up neither pumps nor catches up again
   // A mark typed right behind letters that no pass has converted yet: the letters are converted

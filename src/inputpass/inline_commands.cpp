@@ -53,7 +53,8 @@ bool pauseFix(const PassContext& c) {
   CompositionState& cm = c.comp;
   CandidateBoxes& b = c.win.boxes;
   if (p.tailFixDelay == 0) return false;
-  const double ksxmuijm = (static_cast<double>(c.platform.clockMs()) - p.lastNewKeyTime) / 1000;  // the pause, s
+  // The clock wraps every 2^32 ms; the unsigned difference is the pause across a wrap too.
+  const double ksxmuijm = static_cast<double>(c.platform.clockMs() - p.lastNewKeyTime) / 1000;  // the pause, s
   if (!tailHasAuxLetter(cv) || !(ksxmuijm > p.tailFixDelay)) return false;
   if (cm.segmentCount + 2 > kMaxSegments) return false;  // no room for another segment
   p.resultBeforeTail = b.text7.text;

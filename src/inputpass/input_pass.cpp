@@ -220,7 +220,12 @@ InputPass::Step InputPass::gates() {
   rebuildQuickSelectKeys();
 
   mirrors();
-  if (inlineCommands(c_) == InlineOutcome::finishPick) return Step::finishPick;
+  if (inlineCommands(c_) == InlineOutcome::finishPick) {
+    // The pause fix settled the sentence on the code line as it stands: a later Space commits
+    // that sentence and does not convert the code again.
+    codeLookedAt_ = true;
+    return Step::finishPick;
+  }
 
   if (s.izcmu || !s.ymur) s.lidyx = true, s.vqdyx = false;
   if (b.rtext1.text == u" ") b.rtext1.text.clear();

@@ -150,6 +150,9 @@ struct ControlView {
   int borderStyle = 0;
   bool multiLine = false;
   int alignment = 0;       // 0 left, 2 centred
+  // A text box the user clicks into and edits with the keys (the candidate window's code line):
+  // its caret position; -1: the text is only shown.
+  int caret = -1;
   friend bool operator==(const ControlView&, const ControlView&) = default;
 };
 
@@ -159,6 +162,7 @@ struct FormView {
   bool visible = false;
   bool topMost = false;
   bool noActivate = false;  // shown without taking the focus (the candidate window)
+  bool clickActivates = false;  // a click gives it the focus all the same (the candidate window)
   bool border = false;      // a thin border (a form without a title has none otherwise)
   bool enabled = true;      // a disabled form takes no mouse input
   Colour backColour = 0xFFFFFF;
@@ -171,7 +175,7 @@ struct FormEvent {
   FormEventKind kind = FormEventKind::Click;
   std::u16string control;  // empty: the form itself
   std::u16string text;     // new text for Change, the character for KeyPress
-  int value = 0;           // new value for a check box or option button
+  int value = 0;           // new value for a check box or option button; an edit box's caret
   Point point;             // mouse position in twips, relative to the form
   int button = 0;          // 1 left, 2 right
 };

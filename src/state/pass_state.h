@@ -47,7 +47,7 @@ struct PassState {
   std::int32_t quickKeyMark = 0;         // 100 after a quick-select key under 标点顶屏
   std::int32_t lookChanged = 0;          // -1 after a look change the next pass must show
   std::int32_t pickIndex = -1;           // candidate position a quick-select key names
-  double lastNewKeyTime = 0;             // clock when the last key was taken at the code's end
+  std::uint32_t lastNewKeyTime = 0;      // clock (ms, wraps) when the last key was taken at the code's end
   double tailFixDelay = 1000000;         // pause after which the tail word is settled, s
   LayoutStepMemory layoutStep;           // the typed code as the layout step last saw it
   bool fullPinyinUnansweredTold = false; // the user was told that full pinyin got no cloud answer

@@ -210,7 +210,7 @@ void CandidateWindow::splitCodeDisplay() {
   const std::u16string& elements = pass_.vumayr;
   if (elements.size() >= 2 && elements.ends_with(u"zy")) {
     win_.lent7 = static_cast<std::int32_t>(b.text7.text.size());
-    const double now = static_cast<double>(static_cast<std::int32_t>(platform_.clockMs()));
+    const std::uint32_t now = platform_.clockMs();
     if (win_.lent7 - win_.lt70 == 1) win_.typingStartTime = now;
     win_.typingNowTime = now;
     if (win_.lent7 != 0) {
@@ -271,6 +271,7 @@ FormView CandidateWindow::buildView(bool activate) const {
   v.visible = size.visible && size.width > 0;
   v.topMost = size.topMost;
   v.noActivate = !activate;
+  v.clickActivates = true;  // a click into the window takes the focus, as caret following expects
   v.border = true;  // a thin line keeps the window apart from a white or a dark document
   v.backColour = static_cast<Colour>(f.backColour);
   // Later controls lie on top of earlier ones.
@@ -279,6 +280,9 @@ FormView CandidateWindow::buildView(bool activate) const {
   v.controls.push_back(control(u"Text5", f.Text5, b.Text5.text, false));
   v.controls.push_back(control(u"rtext1", f.rtext1, b.rtext1.text, false));
   v.controls.push_back(control(u"Text1", f.Text1, b.Text1.text, false));
+  // The code line is an edit box: a click puts the caret into the code, where the keys edit it.
+  v.controls.back().caret =
+      std::clamp<std::int32_t>(b.Text1.selStart, 0, static_cast<std::int32_t>(b.Text1.text.size()));
   v.controls.push_back(control(u"rText7", f.rText7, b.rText7.text, true));
   v.controls.push_back(control(u"hxl", f.hxl, b.hxl.text, true));
   v.controls.push_back(control(u"Text2", f.Text2, b.Text2.text, false));

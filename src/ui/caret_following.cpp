@@ -16,7 +16,8 @@ CaretFollower::CaretFollower(Platform& platform, Settings& settings, WindowState
 
 bool CaretFollower::isOwnWindow(WindowId window) {
   return window == window_.id() ||
-         std::find(ownWindows.begin(), ownWindows.end(), window) != ownWindows.end();
+         std::find(ownWindows.begin(), ownWindows.end(), window) != ownWindows.end() ||
+         (isProgramWindow && isProgramWindow(window));
 }
 
 void CaretFollower::followCaret() {
@@ -30,9 +31,17 @@ void CaretFollower::followCaret() {
     return;
   }
 
+  if (platform_.windowProcessId(focused) == platform_.currentProcessId()) {
+    // The user clicked into the code line to edit the code there: the program typed into stays
+    // the target of the commit, and gets the focus back once the composition is over.
+    if (win_.boxes.rtext1.text.empty() && win_.targetProcessId != 0 &&
+        win_.targetProcessId != platform_.currentProcessId()) {
+      platform_.activateProcess(win_.targetProcessId);
+    }
+    return;
+  }
   win_.h = focused;
   win_.targetProcessId = platform_.windowProcessId(focused);
-  if (win_.targetProcessId == platform_.currentProcessId()) return;
   std::u16string className = platform_.windowClassName(focused);
   if (className.size() > kClassNameChars) className.resize(kClassNameChars);
   win_.targetWindowClass = className;

@@ -24,6 +24,8 @@ struct CompositionCalls {
   std::function<void(const std::u16string&)> qqdz;  // commits a text and resets the composition
   std::function<void()> escjm;                      // resets the composition
   std::function<void(int)> delay;                   // waits, pumping messages
+  std::function<void()> codeLineEdited;             // the user edited the code line: a pass runs
+  std::function<void()> showSettings;               // places and shows the settings dialog
 };
 
 class CaretFollower {
@@ -44,6 +46,9 @@ class CaretFollower {
   // The platform's own windows besides the candidate window (the settings dialog, the status
   // bar); a focus in one of them is never a target.
   std::vector<WindowId> ownWindows;
+  // Whether a window is another of the platform's own windows that come and go (the settings
+  // dialog); wired by the application.
+  std::function<bool(WindowId)> isProgramWindow;
 
  private:
   bool isOwnWindow(WindowId window);

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <stdexcept>
 
+#include "lexbuild/system_lexicon.h"
 #include "lexicon/syllables.h"
 #include "lexicon/user_store.h"
 #include "program_fixture.h"
@@ -157,6 +158,53 @@ TEST_F(MainRoadTest, KeysTypedDuringTheWaitsOfACommitStartANewCode) {
   EXPECT_EQ(app().win.boxes.Text1.text, u"wo");
   platform().settle();
   EXPECT_EQ(type(u"space"), u"你你好我");
+}
+
+// The shipped tables and lexicon, with the 自然码 auxiliary codes.
+class ShippedLexiconTest : public ProgramFolderTest {
+ protected:
+  void SetUp() override {
+    ProgramFolderTest::SetUp();
+    const auto data = testing::dataDir();
+    if (!std::filesystem::exists(data / "resources" / "105.txt")) GTEST_SKIP() << "no built-in tables";
+    for (const auto& e : std::filesystem::directory_iterator(data / std::filesystem::path(u8"内置文件"))) {
+      std::filesystem::copy_file(e.path(), root_ / std::filesystem::path(u8"内置文件") / e.path().filename());
+    }
+    for (int id = 101; id <= 105; ++id) {
+      const std::string name = std::to_string(id) + ".txt";
+      std::filesystem::copy_file(data / "resources" / name, resources_ / name);
+    }
+    ASSERT_TRUE(folder().copy(u"内置文件\\单字全码默认.txt", u"内置文件\\单字全码.txt"));
+    // The default scheme's main lexicon, made from the built-in tables as the build makes it.
+    SimPlatform sim;
+    sim.resourceDir = resources_;
+    sim.defaultMessageBoxAnswer = MessageBoxAnswer::Ok;
+    const ProgramFolder files = folder();
+    ASSERT_TRUE(qptouptoup(files, sim));
+    auto lex = std::make_unique<LexiconState>();
+    PassState pass;
+    Settings defaults;
+    RegenerationContext ctx{sim, files, *lex, pass, defaults, u"", u"", [] {}};
+    ASSERT_TRUE(bmvh(ctx).ok);
+    Settings s;
+    s.zrmfvm.borderStyle = 1;
+    s.fcuj = u"1";  // a pause of more than a second settles a tail word ended by an auxiliary letter
+    writeSettings(u"设置记录.ini", s);
+  }
+};
+
+// A pause after an auxiliary letter settles the sentence shown; the next key and Space then commit
+// that sentence, and typing goes on as before.
+TEST_F(ShippedLexiconTest, SpaceCommitsTheSentenceThatAPauseSettled) {
+  start();
+  ASSERT_TRUE(app().settings.zrmfvm.marked());
+  session->type(u"womfr");
+  ASSERT_EQ(toUtf8(app().win.boxes.text7.text), "我们");
+  platform().advance(2000);
+  session->type(u"p");
+  EXPECT_EQ(app().conv.tailFixed, 1);
+  EXPECT_EQ(toUtf8(session->type(u"space").back().targetText), "我们");
+  EXPECT_EQ(toUtf8(session->type(u"ni space").back().targetText), "我们你");
 }
 
 }  // namespace

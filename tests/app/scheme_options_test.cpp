@@ -141,6 +141,26 @@ TEST_F(SchemeOptionsTest, AuxiliaryTableSwitchMarksAnExistingTableAndRegenerates
   EXPECT_FALSE(app().mirror.auxSchemeChanged);
 }
 
+// A layout or auxiliary-table switch closes the dialog and gives the keyboard back to the program
+// the dialog was opened from: the next sentence lands there.
+TEST_F(SchemeOptionsTest, SwitchesGiveTheFocusBackToTheTarget) {
+  writeLines(u"内置文件\\自然码辅助码.txt", {u"你,r", u"好,n"});
+  start();
+  for (std::u16string_view label : {u"zrmfvm", u"xhhx"}) {
+    SCOPED_TRACE(toUtf8(label));
+    ASSERT_EQ(typed(u"ni space"), u"你");  // records the notepad as the target
+    app().win.returnProcessId = app().win.targetProcessId;  // as the status bar opens the dialog
+    app().loader.showSettings();
+    SimForm* form = dialogForm(platform());
+    ASSERT_NE(form, nullptr);
+    platform().focus(form->id());
+    form->fire(formEvent(FormEventKind::Click, label));
+    platform().settle();
+    EXPECT_EQ(platform().foregroundWindow(), session->target.id);
+    EXPECT_EQ(typed(u"nihk space"), u"你好");
+  }
+}
+
 TEST_F(SchemeOptionsTest, FullPinyinLabelTogglesUnderTheSoundKind) {
   start();
   openAndClick(u"qrpn");

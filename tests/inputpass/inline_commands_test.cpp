@@ -129,7 +129,7 @@ TEST(InlineCommands, PauseFixNeedsMoreThanTheDelayAfterAnAuxiliaryLetter) {
     app.conv.tailCode = std::move(code);
     app.conv.tailText = std::move(text);
     app.conv.tailFixed = 0;
-    app.pass.lastNewKeyTime = static_cast<double>(rig.platform().clockMs()) - pauseMs;
+    app.pass.lastNewKeyTime = rig.platform().clockMs() - pauseMs;
     app.passRunner.Timer1_Timer();
     return app.conv.tailFixed == 1;
   };
@@ -145,6 +145,30 @@ TEST(InlineCommands, PauseFixNeedsMoreThanTheDelayAfterAnAuxiliaryLetter) {
   EXPECT_FALSE(run(100000, u"nix", u"你"));
   app.settings.fcuj = u"1000000";  // the design value: never in practice
   EXPECT_FALSE(run(100000, u"nix", u"你"));
+}
+
+// The pause is measured on the one millisecond clock that wraps at 2^32 (about 49.7 days of
+// uptime): a key typed past 2^31, or a pause across 2^31 or 2^32, is timed like any other.
+TEST(InlineCommands, PauseFixTimesThePauseNearTheClockHalvesAndItsWrap) {
+  for (const std::uint32_t start : {0x7FFFFC00u, 0x80001000u, 0xFFFFFC00u}) {
+    for (const auto& [pauseMs, fixes] : {std::pair{1000u, false}, std::pair{1600u, true}}) {
+      SCOPED_TRACE(testing::Message() << start << " + " << pauseMs);
+      InlineRig rig;
+      App& app = rig.app();
+      app.settings.fcuj = u"1.5";
+      rig.platform().setClock(start);
+      rig.session.type(u"nihk");
+      const std::uint32_t typed = app.pass.lastNewKeyTime;
+      EXPECT_LT(typed - start, 1000u);  // stored as the clock gives it
+      // One pass `pauseMs` after the last key, with a qualifying tail.
+      app.conv.tailCode = u"nihkx";
+      app.conv.tailText = u"你好";
+      app.conv.tailFixed = 0;
+      rig.platform().advance(pauseMs - (rig.platform().clockMs() - typed));
+      app.passRunner.Timer1_Timer();
+      EXPECT_EQ(app.conv.tailFixed == 1, fixes);
+    }
+  }
 }
 
 }  // namespace

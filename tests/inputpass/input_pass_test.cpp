@@ -175,6 +175,7 @@ TEST(InputPass, ShiftedMarksAfterACode) {
   const std::vector<Case> cases = {
       {u"?", "你好吗？", "nihkma?"}, {u"!", "你好吗！", "nihkma!"}, {u"<", "你好吗《", "nihkma<"},
       {u"$", "你好吗￥", "nihkma$"}, {u"(", "你好吗（", "nihkma("},
+      {u"/", "你好吗÷", "nihkma/"},  // unshifted, with its own Chinese form
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(toUtf8(c.mark));
@@ -234,6 +235,8 @@ TEST(InputPass, GatesMirrorsAndPendingCommands) {
          EXPECT_EQ(a.mirror.pageSize, 5);
          EXPECT_EQ(a.settings.hxgu, u"10");
        }},
+      {"候选个数 10, the full page's value, leaves the page size", [](App& a) { a.settings.hxgu = u"10"; },
+       u"ni", [](App& a, SimSession&) { EXPECT_EQ(a.mirror.pageSize, 5); }},
       {"候选个数 0 is raised to 1", [](App& a) { a.settings.hxgu = u"0"; }, u"ni",
        [](App& a, SimSession&) { EXPECT_EQ(a.settings.hxgu, u"1"); }},
       {"超前联想起始码数 below 2 becomes 2", [](App& a) { a.settings.iqlxms = u"1"; }, u"ni",

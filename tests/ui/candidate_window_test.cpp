@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "lexicon/utf.h"
@@ -187,6 +188,22 @@ TEST(Layout, SplitCodeDisplay) {
   rig.show(u"abcd", u"甲乙", u"1.乙");
   rig.ui.zdus();
   EXPECT_EQ(rig.win.boxes.Text1.text, u"ab_cd");
+
+  // The split of an earlier segment is kept in front: from the last place of the first word's code
+  // on, it is replaced only when more than four characters of it follow there.
+  for (const auto& [remembered, shown] : std::vector<std::pair<std::u16string, std::u16string>>{
+           {u"zz_ab_c", u"zz_ab_cab_cd_ef"}, {u"zz_ab_cd", u"zz_ab_cd_ef"}}) {
+    UiRig kept;
+    kept.settings.jlbm = 1;
+    kept.conv.wordTable[1] = {u"ab", u"甲"};
+    kept.conv.wordTable[2] = {u"cd", u"乙"};
+    kept.conv.wordTable[3] = {u"ef", u"丙"};
+    kept.conv.wordIndex = 3;
+    kept.win.lastSegmentDisplay = remembered;
+    kept.show(u"abcdef", u"甲乙丙", u"1.丙");
+    kept.ui.zdus();
+    EXPECT_EQ(toUtf8(kept.win.boxes.Text1.text), toUtf8(shown));
+  }
 
   UiRig shortForm;
   shortForm.settings.jlbm = 1;

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <vector>
 
 #include "ui_fixture.h"
@@ -97,17 +98,83 @@ TEST(CaretFollowing, FocusInTheCandidateWindowWithTheButtonHeld) {
   EXPECT_EQ(rig.resets, 0);
 }
 
-TEST(CaretFollowing, OtherWindowOfTheOwnProcessIsRecordedOnly) {
+// The focus in the code line's edit box (a window of the platform's own process that is not one of
+// its forms): the program typed into stays the target, so a commit never lands in the code line;
+// once the composition is over, that program gets the focus back.
+TEST(CaretFollowing, FocusInTheCodeLineKeepsTheTarget) {
   UiRig rig;
   rig.settings.gbgs = 1;
-  SimWindow& own = rig.sim.addWindow(u"砚舟", u"ThunderRT6TextBox");
+  rig.ui.followCaret();  // records the notepad
+  SimWindow& own = rig.sim.addWindow(u"砚舟", u"Edit");
   own.processId = SimPlatform::kOwnProcessId;
+  rig.show(u"nihk", u"你好", u"1.你好");
   rig.sim.focus(own.id);
   const Point before = placedAt(rig);
   rig.ui.followCaret();
-  EXPECT_EQ(rig.win.targetProcessId, SimPlatform::kOwnProcessId);
-  EXPECT_EQ(rig.win.targetWindowClass, u"");
+  EXPECT_EQ(rig.win.targetProcessId, rig.target.processId);
+  EXPECT_EQ(rig.win.h, rig.target.id);
+  EXPECT_EQ(rig.win.targetWindowClass, u"Edit");
   EXPECT_EQ(placedAt(rig), before);
+  EXPECT_EQ(rig.settings.gbgs, 1);
+  EXPECT_TRUE(rig.committed.empty());
+  EXPECT_EQ(rig.sim.foregroundWindow(), own.id) << "the code line keeps the focus while there is code";
+  rig.show(u"", u"", u"");
+  rig.ui.followCaret();
+  EXPECT_EQ(rig.sim.foregroundWindow(), rig.target.id);
+}
+
+// Every form of the program is its own window: a focus in the settings dialog commits the shown
+// sentence to the recorded target and turns caret following off, as in the candidate window.
+TEST(CaretFollowing, FocusInAnotherFormOfTheProgramIsAnOwnWindow) {
+  UiRig rig;
+  rig.settings.gbgs = 1;
+  rig.ui.followCaret();
+  SimWindow& dialog = rig.sim.addWindow(u"设置", u"YzForm");
+  dialog.processId = SimPlatform::kOwnProcessId;
+  rig.ui.caret.isProgramWindow = [&](WindowId w) { return w == dialog.id; };
+  rig.show(u"nihk", u"你好", u"1.你好");
+  rig.sim.focus(dialog.id);
+  rig.ui.followCaret();
+  EXPECT_EQ(rig.settings.gbgs, 0);
+  EXPECT_EQ(rig.committed, std::vector<std::u16string>{u"你好"});
+  EXPECT_EQ(rig.win.h, rig.target.id);
+}
+
+// A click into the code line's box hands its text and caret to the composition, and the next
+// pass is asked for; the same text and caret again ask for nothing. The box shows the caret.
+TEST(CaretFollowing, CodeLineEditsReachTheComposition) {
+  UiRig rig;
+  int passes = 0;
+  rig.ui.calls.codeLineEdited = [&] { ++passes; };
+  rig.show(u"nihk", u"你好", u"1.你好");
+  rig.ui.window.zdus();
+  rig.ui.window.realise();
+  auto caretShown = [&] {
+    for (const ControlView& c : rig.ui.window.view().controls) {
+      if (c.name == u"Text1") return c.caret;
+    }
+    return -2;
+  };
+  EXPECT_EQ(caretShown(), 4);
+  const std::uint32_t edits = rig.comp.codeEdits;
+  FormEvent e;
+  e.kind = FormEventKind::Change;
+  e.control = u"Text1";
+  e.text = u"nihk";
+  e.value = 2;
+  rig.ui.window.onEvent(e);
+  EXPECT_EQ(rig.win.boxes.Text1.selStart, 2);
+  EXPECT_EQ(rig.comp.codeEdits, edits + 1);
+  EXPECT_EQ(passes, 1);
+  rig.ui.window.onEvent(e);
+  EXPECT_EQ(passes, 1);
+  e.text = u"niwhk";
+  e.value = 3;
+  rig.ui.window.onEvent(e);
+  EXPECT_EQ(rig.win.boxes.Text1.text, u"niwhk");
+  EXPECT_EQ(passes, 2);
+  rig.ui.window.realise();
+  EXPECT_EQ(caretShown(), 3);
 }
 
 TEST(CaretFollowing, AccessibilityTargetTakesTheCaret20PixelsLower) {
@@ -143,6 +210,28 @@ TEST(CaretFollowing, BrowserFrameGetsOneClickBackPerComposition) {
   EXPECT_EQ(rig.delays, std::vector<int>{500});
   EXPECT_EQ(rig.sim.sentClicks.size(), 1u);
   EXPECT_EQ(rig.win.tim0, 1);
+}
+
+// The window's own settings procedure hides the window, marks the dialog as opened from the
+// platform's own windows and shows the dialog; the help text is one box of seven lines.
+TEST(CandidateWindowProcedures, SettingsDialogAndHelpText) {
+  UiRig rig;
+  int shown = 0;
+  rig.ui.calls.showSettings = [&] { ++shown; };
+  rig.win.externalTarget = -1;
+  rig.ui.window.showTopMost();
+  rig.ui.openSettingsDialog();
+  EXPECT_FALSE(rig.win.form1.visible);
+  EXPECT_EQ(rig.win.externalTarget, 0);
+  EXPECT_EQ(shown, 1);
+
+  rig.sim.defaultMessageBoxAnswer = MessageBoxAnswer::Ok;
+  rig.ui.showHelpText();
+  ASSERT_EQ(rig.sim.messageBoxes.size(), 1u);
+  const std::u16string& text = rig.sim.messageBoxes[0].text;
+  EXPECT_EQ(std::count(text.begin(), text.end(), u'\n'), 6);
+  EXPECT_EQ(text.substr(0, 2), u"1、");
+  rig.ui.doNothing();
 }
 
 }  // namespace

@@ -461,6 +461,14 @@ void SimPlatform::advance(std::uint32_t ms) {
   }
 }
 
+void SimPlatform::setClock(std::uint32_t ms) {
+  const std::uint32_t shift = ms - clock_;
+  for (Timer& t : timers_) t.lastFired += shift;
+  for (QueuedKey& k : keys_) k.dueMs += shift;
+  lastActivity_ += shift;
+  clock_ = ms;
+}
+
 void SimPlatform::settle() {
   for (int spent = 0; spent < 60000; spent += 10) {
     bool busy = !keys_.empty() || !windowEvents_.empty();

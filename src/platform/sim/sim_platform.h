@@ -80,6 +80,9 @@ class SimPlatform : public Platform {
   void queueKeyAt(std::uint32_t atMs, int vk, bool up, int flags = 0);
   // Moves the virtual clock by ms, firing timers as their intervals pass (each inside the pump).
   void advance(std::uint32_t ms);
+  // Puts the virtual clock at ms at once, as on a machine that has been up that long (the clock
+  // wraps at 2^32); timers and queued keys keep their distance to it, and nothing fires.
+  void setClock(std::uint32_t ms);
   // Runs the pump until the queue is empty and no timer is due (and a typed script is done).
   void settle();
   // Types a script token by token as a person would, during the following `settle`: each token

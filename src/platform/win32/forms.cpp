@@ -2,7 +2,9 @@
 // and the accessible caret.
 
 #include <algorithm>
+#include <memory>
 #include <string>
+#include <vector>
 
 #include "platform/win32/code_page.h"
 #include "platform/win32/win32_platform.h"
@@ -73,8 +75,16 @@ class Win32Form final : public NativeForm {
   }
 
   ~Win32Form() override {
+    for (auto& e : edits_) {
+      SetWindowLongPtrW(e->hwnd, GWLP_USERDATA, 0);
+      SetWindowLongPtrW(e->hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(e->oldProc));
+    }
     SetWindowLongPtrW(hwnd_, GWLP_USERDATA, 0);
     DestroyWindow(hwnd_);
+    for (auto& e : edits_) {
+      if (e->font) DeleteObject(e->font);
+      if (e->brush) DeleteObject(e->brush);
+    }
   }
 
   void show(const FormView& view) override {
@@ -85,7 +95,7 @@ class Win32Form final : public NativeForm {
     // The visible bit stays as it is: cleared here, the window would count as hidden while it is
     // still on the screen, and the hide below would do nothing.
     const DWORD shown = static_cast<DWORD>(GetWindowLongPtrW(hwnd_, GWL_STYLE)) & WS_VISIBLE;
-    const DWORD style = shown | (view.title.empty()
+    const DWORD style = shown | WS_CLIPCHILDREN | (view.title.empty()
                                      ? WS_POPUP
                                      : WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX);
     DWORD exStyle = 0;
@@ -104,6 +114,7 @@ class Win32Form final : public NativeForm {
                  view.bounds.top / twips_, view.bounds.width() / twips_,
                  view.bounds.height() / twips_, flags);
     EnableWindow(hwnd_, view.enabled);
+    syncEdits();
     if (view.visible && !wasVisible && !view.noActivate) SetForegroundWindow(hwnd_);
     InvalidateRect(hwnd_, nullptr, TRUE);
     // Drawn at once: the start window must be seen while the load holds the GUI thread.
@@ -121,6 +132,135 @@ class Win32Form final : public NativeForm {
   }
 
  private:
+  // A text box the user edits: a real edit control over the painted form, which reports its text
+  // and caret back as a Change event.
+  struct EditBox {
+    Win32Form* form = nullptr;
+    std::u16string name;
+    HWND hwnd = nullptr;
+    WNDPROC oldProc = nullptr;
+    HFONT font = nullptr;
+    FontSpec fontSpec;
+    HBRUSH brush = nullptr;
+    Colour back = 0, fore = 0;
+    std::u16string text;  // what the engine and the control last agreed on
+    int caret = -1;
+  };
+
+  EditBox& editFor(const std::u16string& name) {
+    for (auto& e : edits_) {
+      if (e->name == name) return *e;
+    }
+    auto e = std::make_unique<EditBox>();
+    e->form = this;
+    e->name = name;
+    e->hwnd = CreateWindowExW(0, L"EDIT", L"", WS_CHILD | ES_AUTOHSCROLL, 0, 0, 0, 0, hwnd_, nullptr,
+                              GetModuleHandleW(nullptr), nullptr);
+    if (!e->hwnd) throw PlatformError("cannot create an edit box: " + win32::errorText(GetLastError()));
+    SetWindowLongPtrW(e->hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(e.get()));
+    e->oldProc = reinterpret_cast<WNDPROC>(
+        SetWindowLongPtrW(e->hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(editProc)));
+    edits_.push_back(std::move(e));
+    return *edits_.back();
+  }
+
+  static std::u16string textOf(HWND hwnd) {
+    const int length = GetWindowTextLengthW(hwnd);
+    std::wstring w(static_cast<std::size_t>(length) + 1, L'\0');
+    w.resize(static_cast<std::size_t>(GetWindowTextW(hwnd, w.data(), length + 1)));
+    return std::u16string(w.begin(), w.end());
+  }
+
+  static int caretOf(HWND hwnd) {
+    DWORD start = 0, end = 0;
+    SendMessageW(hwnd, EM_GETSEL, reinterpret_cast<WPARAM>(&start), reinterpret_cast<LPARAM>(&end));
+    return static_cast<int>(end);
+  }
+
+  // Puts the engine's text, caret, place, font and colours into the edit boxes of the view.
+  void syncEdits() {
+    for (const ControlView& c : view_.controls) {
+      if (c.kind != ControlKind::TextBox || c.caret < 0) continue;
+      EditBox& e = editFor(c.name);
+      if (!e.font || !(e.fontSpec == c.font)) {
+        HDC dc = GetDC(e.hwnd);
+        HFONT font = createFont(c.font, dc);
+        ReleaseDC(e.hwnd, dc);
+        SendMessageW(e.hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+        if (e.font) DeleteObject(e.font);
+        e.font = font;
+        e.fontSpec = c.font;
+      }
+      if (!e.brush || e.back != c.backColour) {
+        if (e.brush) DeleteObject(e.brush);
+        e.brush = CreateSolidBrush(resolve(c.backColour));
+        e.back = c.backColour;
+      }
+      e.fore = c.foreColour;
+      const RECT r = pixels(c.bounds);
+      MoveWindow(e.hwnd, r.left, r.top, r.right - r.left, r.bottom - r.top, FALSE);
+      syncing_ = true;
+      if (textOf(e.hwnd) != c.text) {
+        const std::wstring w(c.text.begin(), c.text.end());
+        SetWindowTextW(e.hwnd, w.c_str());
+      }
+      if (caretOf(e.hwnd) != c.caret) SendMessageW(e.hwnd, EM_SETSEL, c.caret, c.caret);
+      syncing_ = false;
+      e.text = c.text;
+      e.caret = c.caret;
+      ShowWindow(e.hwnd, c.visible && view_.visible ? SW_SHOWNA : SW_HIDE);
+      InvalidateRect(e.hwnd, nullptr, TRUE);
+    }
+  }
+
+  // The user typed into an edit box or moved its caret: the engine hears of it.
+  void reportEdit(EditBox& e) {
+    if (syncing_) return;
+    const std::u16string text = textOf(e.hwnd);
+    const int caret = caretOf(e.hwnd);
+    if (text == e.text && caret == e.caret) return;
+    e.text = text;
+    e.caret = caret;
+    FormEvent change = eventOf(FormEventKind::Change);
+    change.control = e.name;
+    change.text = text;
+    change.value = caret;
+    emit(change);
+  }
+
+  static LRESULT CALLBACK editProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+    auto* e = reinterpret_cast<EditBox*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+    if (!e) return DefWindowProcW(hwnd, msg, wParam, lParam);
+    const WNDPROC proc = e->oldProc;
+    if (msg == WM_MOUSEACTIVATE) return MA_ACTIVATE;
+    if (msg == WM_LBUTTONDOWN) {
+      // The window is shown without the focus; a click into the box takes it, as a box's does.
+      SetForegroundWindow(e->form->hwnd_);
+      SetFocus(hwnd);
+    }
+    const LRESULT result = CallWindowProcW(proc, hwnd, msg, wParam, lParam);
+    switch (msg) {
+      case WM_CHAR:
+      case WM_KEYDOWN:
+      case WM_KEYUP:
+      case WM_LBUTTONDOWN:
+      case WM_LBUTTONUP:
+      case WM_PASTE:
+      case WM_CUT:
+      case WM_CLEAR:
+      case WM_UNDO:
+        // The handler may show the window again and so reach this box: the box is looked up anew.
+        if (auto* still = reinterpret_cast<EditBox*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA))) {
+          still->form->reportEdit(*still);
+        }
+        break;
+      case WM_MOUSEMOVE:
+        if (wParam & MK_LBUTTON) e->form->reportEdit(*e);
+        break;
+    }
+    return result;
+  }
+
   static LRESULT CALLBACK windowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
     if (msg == WM_NCCREATE) {
       const auto* create = reinterpret_cast<const CREATESTRUCTW*>(lParam);
@@ -144,8 +284,22 @@ class Win32Form final : public NativeForm {
       }
       case WM_ERASEBKGND:
         return 1;
+      case WM_CTLCOLOREDIT:
+        for (auto& e : edits_) {
+          if (reinterpret_cast<HWND>(lParam) != e->hwnd) continue;
+          HDC dc = reinterpret_cast<HDC>(wParam);
+          SetTextColor(dc, resolve(e->fore));
+          SetBkColor(dc, resolve(e->back));
+          return reinterpret_cast<LRESULT>(e->brush);
+        }
+        break;
       case WM_MOUSEACTIVATE:
-        if (view_.noActivate) return MA_NOACTIVATE;
+        if (view_.noActivate && !view_.clickActivates) return MA_NOACTIVATE;
+        if (view_.noActivate) {
+          // Shown without the focus, it takes it when clicked.
+          SetForegroundWindow(hwnd_);
+          return MA_ACTIVATE;
+        }
         break;
       case WM_LBUTTONDOWN:
       case WM_RBUTTONDOWN: {
@@ -366,6 +520,8 @@ class Win32Form final : public NativeForm {
   FormView view_;
   std::u16string pressed_;  // the control that holds the mouse while a button is down
   std::u16string focusedBox_;  // the text box typed characters go into; empty: none
+  std::vector<std::unique_ptr<EditBox>> edits_;
+  bool syncing_ = false;  // the engine's text is being put into an edit box
 };
 
 }  // namespace
