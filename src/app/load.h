@@ -60,9 +60,6 @@ std::u16string badLexiconLinesMessage(const std::vector<std::int32_t>& lines);
 // empty list, an undecodable byte) or lines out of ascending order (lookups bisect the table).
 std::u16string charLexiconDamage(std::u16string_view text);
 
-// The message that values of a settings file's lines were not allowed and took their defaults.
-std::u16string defaultedSettingsMessage(std::u16string_view path, const std::vector<int>& lines);
-
 // The message that a file is far larger than any real one and was not read.
 std::u16string oversizedFileMessage(std::u16string_view path, std::uintmax_t bytes);
 
@@ -116,7 +113,6 @@ class Lifecycle final : public LifecycleServices, public DialogCommands {
  private:
   // Load steps.
   void readSettingsSource();
-  void restoreDefaultSettings();
   void showStartWindow();
   void hideStartWindow();
   void jmuv(std::u16string_view skinPath);

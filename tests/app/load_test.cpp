@@ -83,6 +83,7 @@ struct SourceCase {
   std::size_t userBytes;     // 0: the whole user file
   int qjzc;                  // what line 1 leaves
   bool complaint;
+  bool programJunk = false;  // the program-folder file holds bytes but no settings line
 };
 // A case shows as its name, so the test's name is the same in every run.
 void PrintTo(const SourceCase& c, std::ostream* os) { *os << c.name; }
@@ -99,7 +100,9 @@ TEST_P(SettingsSourceTest, ProgramCopyWhenLongEnoughElseTheUserCopy) {
   user.hxgu = u"8";
   if (c.programBytes) {
     SimPlatform codec;
-    std::string record = codec.toGbk(settingsRecordText(program, SettingsCopy::Program)).substr(0, c.programBytes);
+    std::string record = c.programJunk ? std::string(c.programBytes, 'x')
+                                       : codec.toGbk(settingsRecordText(program, SettingsCopy::Program))
+                                             .substr(0, c.programBytes);
     ASSERT_TRUE(folder().writeBytes(u"设置记录.ini", record));
   }
   if (c.userFile) {
@@ -117,8 +120,8 @@ TEST_P(SettingsSourceTest, ProgramCopyWhenLongEnoughElseTheUserCopy) {
     EXPECT_EQ(app().mirror.pageSize, 8);
   }
   if (c.userBytes) {
-    // The message announces the defaults, and the defaults come: the damaged file is not read.
-    EXPECT_EQ(s.dzzc, Settings{}.dzzc);
+    // A short file is told and read all the same: the lines it lacks keep their values.
+    EXPECT_EQ(s.dzzc, 1);
     EXPECT_EQ(s.hxgu, u"5");
   }
 }
@@ -129,8 +132,57 @@ INSTANTIATE_TEST_SUITE_P(
                       SourceCase{"program999", 999, true, 0, 0, false},
                       SourceCase{"noProgram", 0, true, 0, 0, false},
                       SourceCase{"shortUser", 0, true, 999, 0, true},
+                      SourceCase{"programWithoutRecord", 5000, true, 0, 0, false, true},
                       SourceCase{"none", 0, false, 0, 0, false}),
     [](const auto& info) { return std::string(info.param.name); });
+
+// A settings file with a line too many, of random bytes or in UTF-16: the start reads what it
+// can, typing converts and the exit code ends the program.
+TEST_F(LoadTest, ADamagedSettingsFileNeverStopsTypingOrTheExitCode) {
+  struct Case {
+    const char* name;
+    std::string bytes;
+    bool read;  // whether its settings (候选个数 8) came in
+    bool told;
+  };
+  Settings s;
+  s.hxgu = u"8";
+  SimPlatform codec;
+  const std::u16string record = settingsRecordText(s, SettingsCopy::Program);
+  std::string utf16 = "\xFF\xFE";
+  for (char16_t c : record) {
+    utf16.push_back(static_cast<char>(c & 0xFF));
+    utf16.push_back(static_cast<char>(c >> 8));
+  }
+  std::string random(3000, '\0');
+  std::uint32_t seed = 12345;
+  for (char& b : random) b = static_cast<char>((seed = seed * 1103515245u + 12345u) >> 24);
+  const Case cases[] = {
+      {"blank first line", "\r\n" + codec.toGbk(record), true, false},
+      {"random bytes", random, false, true},
+      {"UTF-16", utf16, true, false},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    writeTables();
+    ASSERT_TRUE(folder().writeBytes(u"设置记录.ini", c.bytes));
+    start();
+    EXPECT_EQ(app().mirror.pageSize, c.read ? 8 : 5);
+    EXPECT_EQ(!messages().empty(), c.told) << (messages().empty() ? "" : utf8(messages().front()));
+    session->type(u"nihk space");
+    EXPECT_EQ(utf8(session->target.text), "你好");
+    session->type(u"xzvx");
+    EXPECT_TRUE(app().loader.stopped());
+    session.reset();
+    // Written again at the exit, the file reads as it should at the next start.
+    start();
+    EXPECT_TRUE(messages().empty()) << utf8(messages().front());
+    EXPECT_EQ(app().mirror.pageSize, c.read ? 8 : 5);
+    session.reset();
+    std::filesystem::remove_all(root_);
+    SetUp();
+  }
+}
 
 TEST_F(LoadTest, SchemeLabelsDecideTheInputKindAndOfflineForcesFluencyInEffectOnly) {
   writeTables();
