@@ -29,6 +29,9 @@ inline constexpr std::u16string_view kUserSkinFile = u"用户diy文件\\界面�
 inline constexpr std::u16string_view kDefaultSkinSlot = u"界面皮肤库\\界面皮肤 11- [默认].ini";
 inline constexpr std::u16string_view kFullCodesPath = u"内置文件\\单字全码.txt";
 inline constexpr std::u16string_view kTwoCodeUserLexiconPath = u"用户diy文件\\用户两码词库.txt";
+// The user's 用户词库.txt as it was before a supplied lexicon was first saved into it.
+inline constexpr std::u16string_view kUserLexiconBeforeSuppliedPath =
+    u"用户diy文件\\用户词库-两码词库启用前.txt";
 inline constexpr std::u16string_view kPrivilegedCodesPath = u"用户diy文件\\特权码表.txt";
 inline constexpr std::u16string_view kSortedScratchPath = u"用户diy文件\\两码词排序后.txt";
 inline constexpr std::u16string_view kRaceScratchPath = u"赛文资料\\两码整句赛文纯汉字.txt";
@@ -124,6 +127,8 @@ class Lifecycle final : public LifecycleServices, public DialogCommands {
   bool loadFullCodes(std::vector<std::u16string>& oneLetterLines);
   void loadCharLexicon(const std::vector<std::u16string>& oneLetterLines);
   void loadUserLexicon();
+  // The supplied two-code lexicon, with the words saved beside it at earlier exits.
+  void loadSuppliedLexicon(bool firstLoad);
   void readPrivilegedCodes();
   void readUserLexiconFile();
   // Keeps the bytes of a user lexicon in another encoding beside it before the file is saved

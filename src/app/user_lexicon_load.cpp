@@ -75,10 +75,7 @@ void Lifecycle::loadUserLexicon() {
   const ProgramFolder& files = app_.files;
   userFileOwned_ = false;
   if (files.exists(kTwoCodeUserLexiconPath)) {
-    // A supplied lexicon is the whole user lexicon; 用户词库.txt is neither read nor written.
-    if (auto bytes = readStartFile(kTwoCodeUserLexiconPath, kLexiconFileLimit)) {
-      loadFieldLexicon(app_.platform.fromGbk(*bytes), false, user);
-    }
+    loadSuppliedLexicon(true);
     userLexiconInMemory_ = true;
     return;
   }
@@ -97,9 +94,7 @@ void Lifecycle::rebuildUserLexicon() {
   LexiconTable& user = app_.lex.userLexicon;
   user.reset();
   if (app_.files.exists(kTwoCodeUserLexiconPath)) {
-    if (auto bytes = app_.files.readBytes(kTwoCodeUserLexiconPath)) {
-      loadFieldLexicon(app_.platform.fromGbk(*bytes), false, user);
-    }
+    loadSuppliedLexicon(false);
     return;
   }
   if (app_.settings.zrspbt == 1) readPrivilegedCodes();
@@ -107,6 +102,40 @@ void Lifecycle::rebuildUserLexicon() {
   markUserEntriesDoNotSave(user);
   readUserLexiconFile();
   if (user.last > 0) yhckbm(user, [this] { pump(); });
+}
+
+void Lifecycle::loadSuppliedLexicon(bool firstLoad) {
+  LexiconTable& user = app_.lex.userLexicon;
+  const ProgramFolder& files = app_.files;
+  if (auto bytes = readStartFile(kTwoCodeUserLexiconPath, kLexiconFileLimit)) {
+    loadFieldLexicon(app_.platform.fromGbk(*bytes), false, user);
+  }
+  // The supplied lexicon and the words learned with it are saved into 用户词库.txt and read
+  // again beside it. The first time, the user's own 用户词库.txt is set aside once (an empty
+  // copy when there was none), and it does not join the lexicon in memory.
+  if (files.exists(kUserLexiconBeforeSuppliedPath)) {
+    userFileOwned_ = true;
+    readUserLexiconFile();
+    if (user.last > 0) yhckbm(user, [this] { pump(); });
+    return;
+  }
+  if (!firstLoad) return;
+  std::error_code why;
+  const std::optional<std::string> previous =
+      files.exists(kUserLexiconPath) ? files.readBytes(kUserLexiconPath) : std::string();
+  if (!previous) {
+    tellOnce(std::u16string(kUserLexiconPath) + u" 无法读入。程序不会改写它，本次新造的词也不会保存。");
+    return;
+  }
+  if (!files.writeBytes(kUserLexiconBeforeSuppliedPath, *previous, &why)) {
+    tellOnce(u"用户词库没能另存一份（" + writeFailureReason(why) + u"），所以本次新造的词不会保存。");
+    return;
+  }
+  userFileOwned_ = true;
+  tellOnce(std::u16string(kTwoCodeUserLexiconPath) + u" 用作用户词库：它和新造的词存入 " +
+           std::u16string(kUserLexiconPath) + u"，下次启动一并读入；原来的 " +
+           std::u16string(kUserLexiconPath) + u" 保留为 " +
+           std::u16string(kUserLexiconBeforeSuppliedPath) + u"。");
 }
 
 std::optional<std::u16string> Lifecycle::canonicalPrivilegedCode(std::u16string_view code) {

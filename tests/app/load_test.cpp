@@ -4,6 +4,7 @@
 
 #include "app/load.h"
 #include "lexicon/image_loader.h"
+#include "lexicon/user_store.h"
 #include "program_fixture.h"
 
 namespace yz {
@@ -376,7 +377,10 @@ TEST_F(LoadTest, AFullPinyinPrivilegedCodeWithoutACloudAnswerIsSkippedAndCounted
   EXPECT_EQ(app().lex.userLexicon.last, 0);
 }
 
-TEST_F(LoadTest, ASuppliedTwoCodeLexiconIsTheUserLexiconAndTheUserFileIsNeverWritten) {
+// A supplied two-code lexicon is the user lexicon; the load writes nothing, the exit saves it
+// with the words learned into 用户词库.txt, whose earlier text is kept once beside it, and the
+// next start finds those words again.
+TEST_F(LoadTest, ASuppliedTwoCodeLexiconKeepsTheWordsLearnedWithIt) {
   writeTables();
   writeLines(u"用户diy文件\\用户两码词库.txt", {u"aa,啊 3", u"ni,你 2"});
   writeLines(u"用户diy文件\\用户词库.txt", {u"wowo,我我 3"});
@@ -384,9 +388,21 @@ TEST_F(LoadTest, ASuppliedTwoCodeLexiconIsTheUserLexiconAndTheUserFileIsNeverWri
   start();
   EXPECT_EQ(app().lex.userLexicon.last, 2);
   EXPECT_EQ(app().lex.userLexicon.codes[1], u"aa");
-  app().lifecycle->csqid();
-  app().lifecycle->ended();
+  EXPECT_EQ(messages().size(), 1u);
   EXPECT_EQ(bytes(u"用户diy文件\\用户词库.txt"), before);
+  EXPECT_EQ(bytes(kUserLexiconBeforeSuppliedPath), before);
+  app().wordLearning.zdzyhc(u"你好");
+  app().lifecycle->ended();
+  session.reset();
+
+  start();
+  EXPECT_TRUE(messages().empty()) << utf8(messages().front());
+  const LexiconTable& user = app().lex.userLexicon;
+  std::vector<std::u16string> codes;
+  for (std::int32_t i = 1; i <= user.last; ++i) codes.emplace_back(user.codes[static_cast<std::size_t>(i)]);
+  EXPECT_EQ(codes, (std::vector<std::u16string>{u"aa", u"ni", u"nihk"}));
+  EXPECT_EQ(bytes(kUserLexiconBeforeSuppliedPath), before);
+  session.reset();
 }
 
 TEST_F(LoadTest, AnEmptyAlphabetBoxPublishesTheLettersAndTheAuxiliarySet) {
