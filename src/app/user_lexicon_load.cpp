@@ -145,11 +145,27 @@ std::optional<std::u16string> Lifecycle::canonicalPrivilegedCode(std::u16string_
     kept = body.back();
     body.pop_back();
   }
-  // Another shuangpin layout than 自然双拼 translates pair by pair through the layout table once
-  // that table exists; until then the code stays as written.
+  const Settings& s = app_.settings;
+  if (s.ymur && !s.zrhx.marked() && !s.qrpn.marked()) {
+    // Another shuangpin layout: each pair of keys, and a last lone key, through the layout
+    // table; a piece without an entry stays as written.
+    const LayoutTable& layout = app_.lex.layoutTable;
+    std::u16string translated;
+    for (std::size_t i = 0; i < body.size(); i += 2) {
+      const bool pair = i + 1 < body.size();
+      const std::u16string& cell = layout.at(body[i], pair ? body[i + 1] : char16_t{0});
+      translated += cell.empty() ? body.substr(i, pair ? 2 : 1) : cell;
+    }
+    body = translated;
+  }
   if (app_.mirror.fullPinyinMode == 1 && app_.comp.modifyMode == 0) {
-    // Full pinyin needs the cloud text of the syllables; without an answer no code can be formed.
-    return std::nullopt;
+    // Full pinyin: the code of the cloud's text for the letters; without an answer only the
+    // character set aside is left.
+    app_.pass.bmstr = body;
+    app_.webServices->yuuqp();
+    std::u16string pinyin;
+    body.clear();
+    app_.input.context.citcbmma(app_.web.cloudText, body, pinyin);
   }
   return body + kept;
 }

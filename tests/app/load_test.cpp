@@ -365,7 +365,9 @@ TEST_F(LoadTest, PrivilegedCodesLiveInMemoryOnly) {
   EXPECT_EQ(app().lex.userLexicon.last, 2);  // a reload does not add them twice
 }
 
-TEST_F(LoadTest, AFullPinyinPrivilegedCodeWithoutACloudAnswerIsSkippedAndCounted) {
+// Under full pinyin a privileged code is the code of the cloud's text for its letters; without
+// an answer only the character set aside is left of it.
+TEST_F(LoadTest, AFullPinyinPrivilegedCodeWithoutACloudAnswerKeepsItsLastCharacter) {
   writeTables();
   Settings s;
   s.zrspbt = 1;
@@ -373,8 +375,34 @@ TEST_F(LoadTest, AFullPinyinPrivilegedCodeWithoutACloudAnswerIsSkippedAndCounted
   writeSettings(u"设置记录.ini", s);
   writeLines(u"用户diy文件\\特权码表.txt", {u"de_,的,*"});
   start();
-  EXPECT_EQ(app().loader.skippedPrivilegedCodes(), 1);
-  EXPECT_EQ(app().lex.userLexicon.last, 0);
+  EXPECT_EQ(app().loader.skippedPrivilegedCodes(), 0);
+  ASSERT_EQ(app().lex.userLexicon.last, 1);
+  EXPECT_EQ(app().lex.userLexicon.codes[1], u"_");
+  EXPECT_EQ(app().lex.privileged.privilegedFlags[1], u"de");
+}
+
+// Under 小鹤双拼 a privileged code is written in 小鹤 and translated pair by pair; a pair without
+// an entry and the last character outside a to z stay as written.
+TEST_F(LoadTest, PrivilegedCodesAreTranslatedFromTheLayoutInUse) {
+  writeTables();
+  Settings s;
+  s.zrspbt = 1;
+  s.zrhx.borderStyle = 0;
+  s.vxbf.borderStyle = 0;
+  s.xhhx.borderStyle = 1;
+  writeSettings(u"设置记录.ini", s);
+  writeLines(u"用户diy文件\\特权码表.txt", {u"hc,郝,*", u"nihc_,你好,1", u"hc;,号,2"});
+  start();
+  const PrivilegedCodeTable& table = app().lex.privileged;
+  ASSERT_EQ(table.tqgu, 3);
+  EXPECT_EQ(table.privilegedCodes[1], u"hk");
+  EXPECT_EQ(table.privilegedCodes[2], u"nihk_");
+  EXPECT_EQ(table.privilegedCodes[3], u"hk;");
+  const auto steps = session->type(u"hc");
+  // 郝 is the first candidate, before the lexicon's 好.
+  const std::u16string list = steps.back().boxes.hxl.text;
+  EXPECT_NE(list.find(u'郝'), std::u16string::npos) << toUtf8(list);
+  EXPECT_LT(list.find(u'郝'), list.find(u'好')) << toUtf8(list);
 }
 
 // A supplied two-code lexicon is the user lexicon; the load writes nothing, the exit saves it
