@@ -88,7 +88,7 @@ App::App(Platform& platform, std::filesystem::path programFolder)
 App::~App() = default;
 
 bool App::saveLearnedWords() {
-  // A supplied two-code lexicon is never written back; neither is a user file not yet loaded.
+  // A user file not yet loaded, or one the program may not write, is never written.
   if (!loader.userLexiconLoaded() || !loader.userLexiconFileOwned()) return true;
   return jlyhck(lex.userLexicon, files, platform, gbk, nullptr).ok;
 }

@@ -6,6 +6,7 @@
 #include "app/app.h"
 #include "app/settings_file.h"
 #include "lexicon/syllables.h"
+#include "lexicon/text_encoding.h"
 
 namespace yz {
 
@@ -29,16 +30,6 @@ std::u16string oversizedFileMessage(std::u16string_view path, std::uintmax_t byt
   const std::string mb = std::to_string(bytes >> 20);
   return std::u16string(path) + u" 有 " + std::u16string(mb.begin(), mb.end()) +
          u" MB，远远超出正常大小，没有读入。";
-}
-
-std::u16string defaultedSettingsMessage(std::u16string_view path, const std::vector<int>& lines) {
-  std::u16string numbers;
-  for (int n : lines) {
-    if (!numbers.empty()) numbers += u"、";
-    const std::string digits = std::to_string(n);
-    numbers.append(digits.begin(), digits.end());
-  }
-  return std::u16string(path) + u" 第 " + numbers + u" 行的值不是这一项能取的值，已改用默认设置。";
 }
 
 void deriveInputKind(Settings& s) {
@@ -183,6 +174,8 @@ void Lifecycle::finishLoad() {
   boxes.Text1 = {};
   boxes.rtext1 = {};
   app_.comp.modifyMode = 0;
+  // The pause since the last key counts from the end of the load.
+  app_.pass.lastNewKeyTime = static_cast<double>(static_cast<std::int32_t>(app_.platform.clockMs()));
   app_.comp.a0 = u";";
   app_.comp.doubleQuoteToggle = 1;
   app_.comp.singleQuoteToggle = 1;
@@ -208,31 +201,33 @@ void Lifecycle::finishLoad() {
 void Lifecycle::readSettingsSource() {
   const ProgramFolder& files = app_.files;
   Platform& p = app_.platform;
-  // A settings file that exists but cannot be read leaves the settings as they are, says so,
-  // and the program goes on.
-  auto readInto = [&](std::u16string_view path) {
+  // Reads a settings file into the controls; false when it cannot be read or holds no settings
+  // record at all, and then the settings stay as they are and the user is told (unless told
+  // already that the file is not right).
+  auto readInto = [&](std::u16string_view path, bool told = false) {
+    const std::u16string name(path);
     if (auto bytes = readStartFile(path, kSmallTableLimit)) {
-      const std::vector<int> defaulted = inuvjl(p.fromGbk(*bytes), app_.settings, app_.comp);
-      if (!defaulted.empty()) tellOnce(defaultedSettingsMessage(path, defaulted));
+      if (inuvjl(decodeUserText(*bytes, p).text, app_.settings, app_.comp)) return true;
+      if (!told) tellOnce(u"设置文件“" + name + u"”里没有一行设置，这次没有读入它。");
     } else if (files.size(path).value_or(0) <= kSmallTableLimit) {  // an oversized one was told
-      p.messageBox(u"设置文件“" + std::u16string(path) + u"”读不出来，这次没有读入设置。", u"",
-                   MessageBoxKind::Ok);
+      tellOnce(u"设置文件“" + name + u"”读不出来，这次没有读入设置。");
     }
+    return false;
   };
   const auto size = files.size(kSettingsFile);
   if (size && *size >= kMinSettingsBytes) {
-    readInto(kSettingsFile);
-    jmuv(kSkinFile);
-  } else if (files.exists(kUserSettingsFile)) {
-    const auto userSize = files.size(kUserSettingsFile);
-    if (!userSize || *userSize < kMinSettingsBytes) {
-      // A damaged file is not read: the defaults come back, as the message says. The look is
-      // kept in its own file and still applies.
-      p.messageBox(u"你的设置文件不正常，将恢复为默认设置", u"", MessageBoxKind::Ok);
-      restoreDefaultSettings();
-    } else {
-      readInto(kUserSettingsFile);
+    // A program-folder copy that holds no settings gives way to the user copy.
+    if (readInto(kSettingsFile) || !files.exists(kUserSettingsFile)) {
+      jmuv(kSkinFile);
+      return;
     }
+  }
+  if (files.exists(kUserSettingsFile)) {
+    const auto userSize = files.size(kUserSettingsFile);
+    const bool shortFile = !userSize || *userSize < kMinSettingsBytes;
+    if (shortFile) p.messageBox(u"你的设置文件不正常，将恢复为默认设置", u"", MessageBoxKind::Ok);
+    // The lines it holds are read all the same; the settings it lacks keep their values.
+    readInto(kUserSettingsFile, shortFile);
     jmuv(kUserSkinFile);
   }
 }
@@ -268,15 +263,6 @@ void Lifecycle::showSettings() {
   dialog.show();
   readSettingsSource();
   dialog.realise();
-}
-
-void Lifecycle::restoreDefaultSettings() {
-  // The look stays: it comes from the skin file, read next.
-  Settings defaults;
-  defaults.Text6 = app_.settings.Text6;
-  defaults.Text4 = app_.settings.Text4;
-  defaults.Text5 = app_.settings.Text5;
-  app_.settings = defaults;
 }
 
 void Lifecycle::showStartWindow() {

@@ -30,6 +30,9 @@ inline constexpr std::u16string_view kUserSkinFile = u"用户diy文件\\界面�
 inline constexpr std::u16string_view kDefaultSkinSlot = u"界面皮肤库\\界面皮肤 11- [默认].ini";
 inline constexpr std::u16string_view kFullCodesPath = u"内置文件\\单字全码.txt";
 inline constexpr std::u16string_view kTwoCodeUserLexiconPath = u"用户diy文件\\用户两码词库.txt";
+// The user's 用户词库.txt as it was before a supplied lexicon was first saved into it.
+inline constexpr std::u16string_view kUserLexiconBeforeSuppliedPath =
+    u"用户diy文件\\用户词库-两码词库启用前.txt";
 inline constexpr std::u16string_view kPrivilegedCodesPath = u"用户diy文件\\特权码表.txt";
 inline constexpr std::u16string_view kSortedScratchPath = u"用户diy文件\\两码词排序后.txt";
 inline constexpr std::u16string_view kRaceScratchPath = u"赛文资料\\两码整句赛文纯汉字.txt";
@@ -66,9 +69,6 @@ std::u16string charLexiconDamage(std::u16string_view text);
 // character field is cut to its first character.
 std::u16string fullCodesRefusal(const ProgramFolder& files, const Platform& platform, const GbkTable& gbk,
                                 bool firstCharOnly);
-
-// The message that values of a settings file's lines were not allowed and took their defaults.
-std::u16string defaultedSettingsMessage(std::u16string_view path, const std::vector<int>& lines);
 
 // The message that a file is far larger than any real one and was not read.
 std::u16string oversizedFileMessage(std::u16string_view path, std::uintmax_t bytes);
@@ -125,7 +125,6 @@ class Lifecycle final : public LifecycleServices, public DialogCommands {
  private:
   // Load steps.
   void readSettingsSource();
-  void restoreDefaultSettings();
   void showStartWindow();
   void hideStartWindow();
   void jmuv(std::u16string_view skinPath);
@@ -137,6 +136,8 @@ class Lifecycle final : public LifecycleServices, public DialogCommands {
   bool loadFullCodes(std::vector<std::u16string>& oneLetterLines);
   void loadCharLexicon(const std::vector<std::u16string>& oneLetterLines);
   void loadUserLexicon();
+  // The supplied two-code lexicon, with the words saved beside it at earlier exits.
+  void loadSuppliedLexicon(bool firstLoad);
   void readPrivilegedCodes();
   void readUserLexiconFile();
   // Keeps the bytes of a user lexicon in another encoding beside it before the file is saved

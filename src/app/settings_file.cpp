@@ -68,8 +68,7 @@ std::optional<bool> toBoolean(std::u16string_view text) {
   for (char& c : s) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
   if (s == "true") return true;
   if (s == "false") return false;
-  // Of the numbers only 1 and 0 stand for an option's two states.
-  if (auto n = parseNumber(t); n && (*n == 0 || *n == 1)) return *n != 0;
+  if (auto n = parseNumber(t)) return *n != 0;
   return std::nullopt;
 }
 
@@ -338,28 +337,57 @@ std::u16string settingsRecordText(const Settings& settings, SettingsCopy copy) {
   return out;
 }
 
-std::vector<int> inuvjl(std::u16string_view text, Settings& settings, CompositionState& comp) {
+bool inuvjl(std::u16string_view text, Settings& settings, CompositionState& comp) {
   std::vector<std::u16string_view> raw = splitLines(text);
   const auto& lines = settingsLines();
-  const Settings defaults;
-  std::vector<int> defaulted;
-  for (int n = 1; n <= kSettingsLines; ++n) {
-    if (static_cast<std::size_t>(n) <= raw.size()) {
-      std::u16string_view value = valueOf(raw[static_cast<std::size_t>(n - 1)], readModeOf(n));
-      const SettingsLine& line = lines[static_cast<std::size_t>(n - 1)];
-      // A value the line does not allow ("-1", "nan", "inf" for an option) takes its default.
-      if (!line.read(value, settings, comp)) {
-        line.read(line.write(defaults), settings, comp);
-        defaulted.push_back(n);
-      }
+  // The key of a raw line: its text up to and with the first "=", leading blanks skipped.
+  auto keyOf = [](std::u16string_view line) {
+    while (!line.empty() && (line.front() == u' ' || line.front() == u'\t')) line.remove_prefix(1);
+    const std::size_t eq = line.find(u'=');
+    return eq == std::u16string_view::npos ? std::u16string_view() : line.substr(0, eq + 1);
+  };
+  auto keyMatches = [&](std::u16string_view key, int n) {
+    return !key.empty() && (key == lines[static_cast<std::size_t>(n - 1)].key ||
+                            (n == 27 && key == u"句末选重上屏="));
+  };
+  auto isKnownKey = [&](std::u16string_view key) {
+    for (int n = 1; n <= kSettingsLines; ++n) {
+      if (keyMatches(key, n)) return true;
     }
+    return false;
+  };
+  bool recognised = false;
+  for (std::u16string_view line : raw) recognised = recognised || isKnownKey(keyOf(line));
+  if (!recognised) return false;
+
+  for (int n = 1; n <= kSettingsLines; ++n) {
+    // A line stands at its position; one moved by an added or a lost line is found by its key
+    // (the k-th line of a key that two lines carry); a line whose key is no setting's is read
+    // where it stands.
+    std::optional<std::u16string_view> found;
+    const std::size_t at = static_cast<std::size_t>(n - 1);
+    if (at < raw.size() && keyMatches(keyOf(raw[at]), n)) {
+      found = raw[at];
+    } else {
+      int occurrence = 0;
+      for (int m = 1; m < n; ++m) occurrence += keyMatches(lines[static_cast<std::size_t>(m - 1)].key, n);
+      for (std::u16string_view line : raw) {
+        if (keyMatches(keyOf(line), n) && occurrence-- == 0) {
+          found = line;
+          break;
+        }
+      }
+      if (!found && at < raw.size() && !isKnownKey(keyOf(raw[at]))) found = raw[at];
+    }
+    // A value that does not convert, or that the control refuses, leaves the control as it is.
+    if (found) lines[at].read(valueOf(*found, readModeOf(n)), settings, comp);
     if (n == 12) settings.kxup = 1;
     if (n == 16 && (settings.wordLengthRange.size() < 3 ||
                     settings.wordLengthRange.find(u'到') == std::u16string::npos)) {
       settings.wordLengthRange = u"2到7";
     }
   }
-  return defaulted;
+  return true;
 }
 
 std::u16string skinRecordText(const Settings& settings) {

@@ -1,7 +1,7 @@
 #pragma once
 // The settings record 设置记录.ini and the skin record 界面皮肤.ini: positional lines "key=value"
-// in GBK with CR LF. The line number, not the key, identifies a setting; the reader takes the text
-// after the first "=" of each line.
+// in GBK with CR LF. The line number identifies a setting, its key finds it when lines were added
+// or lost; the reader takes the text after the first "=" of each line.
 
 #include <string>
 #include <string_view>
@@ -26,11 +26,12 @@ void selectOption(Settings& settings, bool& option);
 
 // The 96 lines of the settings record for the controls as they stand.
 std::u16string settingsRecordText(const Settings& settings, SettingsCopy copy);
-// Reads a settings record into the controls, line by line by position (inuvjl). A value that does
-// not convert, or that the control refuses, gives that control its default; missing lines leave
-// their controls alone. Lines 51 and 53 also set `modifyKeyCode` and `switchKeyCode`. Returns the
-// numbers of the lines whose value took the default.
-std::vector<int> inuvjl(std::u16string_view text, Settings& settings, CompositionState& comp);
+// Reads a settings record into the controls, line by line by position (inuvjl); a line that an
+// added or a lost line has moved is found by its key. A value that does not convert, or that the
+// control refuses, leaves that control as it is; missing lines leave their controls alone. Lines
+// 51 and 53 also set `modifyKeyCode` and `switchKeyCode`. False, with nothing read, when no line
+// carries a key of the record (random bytes, another encoding read as GBK).
+bool inuvjl(std::u16string_view text, Settings& settings, CompositionState& comp);
 
 // The 12 lines of the skin record from the three preview boxes.
 std::u16string skinRecordText(const Settings& settings);

@@ -75,10 +75,7 @@ void Lifecycle::loadUserLexicon() {
   const ProgramFolder& files = app_.files;
   userFileOwned_ = false;
   if (files.exists(kTwoCodeUserLexiconPath)) {
-    // A supplied lexicon is the whole user lexicon; 用户词库.txt is neither read nor written.
-    if (auto bytes = readStartFile(kTwoCodeUserLexiconPath, kLexiconFileLimit)) {
-      loadFieldLexicon(app_.platform.fromGbk(*bytes), false, user);
-    }
+    loadSuppliedLexicon(true);
     userLexiconInMemory_ = true;
     return;
   }
@@ -137,6 +134,40 @@ void Lifecycle::rebuildUserLexicon() {
   if (user.last > 0) yhckbm(user, [this] { pump(); });
 }
 
+void Lifecycle::loadSuppliedLexicon(bool firstLoad) {
+  LexiconTable& user = app_.lex.userLexicon;
+  const ProgramFolder& files = app_.files;
+  if (auto bytes = readStartFile(kTwoCodeUserLexiconPath, kLexiconFileLimit)) {
+    loadFieldLexicon(app_.platform.fromGbk(*bytes), false, user);
+  }
+  // The supplied lexicon and the words learned with it are saved into 用户词库.txt and read
+  // again beside it. The first time, the user's own 用户词库.txt is set aside once (an empty
+  // copy when there was none), and it does not join the lexicon in memory.
+  if (files.exists(kUserLexiconBeforeSuppliedPath)) {
+    userFileOwned_ = true;
+    readUserLexiconFile();
+    if (user.last > 0) yhckbm(user, [this] { pump(); });
+    return;
+  }
+  if (!firstLoad) return;
+  std::error_code why;
+  const std::optional<std::string> previous =
+      files.exists(kUserLexiconPath) ? files.readBytes(kUserLexiconPath) : std::string();
+  if (!previous) {
+    tellOnce(std::u16string(kUserLexiconPath) + u" 无法读入。程序不会改写它，本次新造的词也不会保存。");
+    return;
+  }
+  if (!files.writeBytes(kUserLexiconBeforeSuppliedPath, *previous, &why)) {
+    tellOnce(u"用户词库没能另存一份（" + writeFailureReason(why) + u"），所以本次新造的词不会保存。");
+    return;
+  }
+  userFileOwned_ = true;
+  tellOnce(std::u16string(kTwoCodeUserLexiconPath) + u" 用作用户词库：它和新造的词存入 " +
+           std::u16string(kUserLexiconPath) + u"，下次启动一并读入；原来的 " +
+           std::u16string(kUserLexiconPath) + u" 保留为 " +
+           std::u16string(kUserLexiconBeforeSuppliedPath) + u"。");
+}
+
 std::optional<std::u16string> Lifecycle::canonicalPrivilegedCode(std::u16string_view code) {
   std::u16string body(code);
   std::u16string kept;
@@ -144,11 +175,27 @@ std::optional<std::u16string> Lifecycle::canonicalPrivilegedCode(std::u16string_
     kept = body.back();
     body.pop_back();
   }
-  // Another shuangpin layout than 自然双拼 translates pair by pair through the layout table once
-  // that table exists; until then the code stays as written.
+  const Settings& s = app_.settings;
+  if (s.ymur && !s.zrhx.marked() && !s.qrpn.marked()) {
+    // Another shuangpin layout: each pair of keys, and a last lone key, through the layout
+    // table; a piece without an entry stays as written.
+    const LayoutTable& layout = app_.lex.layoutTable;
+    std::u16string translated;
+    for (std::size_t i = 0; i < body.size(); i += 2) {
+      const bool pair = i + 1 < body.size();
+      const std::u16string& cell = layout.at(body[i], pair ? body[i + 1] : char16_t{0});
+      translated += cell.empty() ? body.substr(i, pair ? 2 : 1) : cell;
+    }
+    body = translated;
+  }
   if (app_.mirror.fullPinyinMode == 1 && app_.comp.modifyMode == 0) {
-    // Full pinyin needs the cloud text of the syllables; without an answer no code can be formed.
-    return std::nullopt;
+    // Full pinyin: the code of the cloud's text for the letters; without an answer only the
+    // character set aside is left.
+    app_.pass.bmstr = body;
+    app_.webServices->yuuqp();
+    std::u16string pinyin;
+    body.clear();
+    app_.input.context.citcbmma(app_.web.cloudText, body, pinyin);
   }
   return body + kept;
 }

@@ -4,8 +4,10 @@
 // PROGRAM_FOLDER holds 内置文件\ as shipped; RESOURCE_DIR holds the resources as 101.txt ... 105.txt.
 // It writes the syllable pair files, 内置文件\单字全码.txt (from 单字全码默认.txt when missing), the
 // system lexicon 内置文件\两码词库.txt, the single-character lexicon 内置文件\单字字库.txt and the
-// lexicon image 内置文件\初始化后两码词库.txt, and the ready-made lexicons that the switch to 五笔86
-// restores (内置文件\两码词库五笔86默认.txt, 内置文件\单字字库五笔86默认.txt), and prints their sizes.
+// lexicon image 内置文件\初始化后两码词库.txt, the copies of the two lexicons that a layout label or
+// 全拼 restores after a shape scheme (内置文件\两码词库默认.txt, 内置文件\单字字库默认.txt), and the
+// ready-made lexicons that the switch to 五笔86 restores (内置文件\两码词库五笔86默认.txt,
+// 内置文件\单字字库五笔86默认.txt), and prints their sizes.
 
 #include <chrono>
 #include <filesystem>
@@ -32,6 +34,8 @@ namespace {
 
 constexpr std::u16string_view kFullCodePath = u"内置文件\\单字全码.txt";
 constexpr std::u16string_view kDefaultFullCodePath = u"内置文件\\单字全码默认.txt";
+constexpr std::u16string_view kDefaultMainLexiconPath = u"内置文件\\两码词库默认.txt";
+constexpr std::u16string_view kDefaultCharLexiconPath = u"内置文件\\单字字库默认.txt";
 
 std::size_t lineCount(const std::string& bytes) {
   std::size_t n = 0;
@@ -126,6 +130,13 @@ int main(int argc, char** argv) {
     return 1;
   }
 
+  // The sound-code files that a layout label or 全拼 puts back after a shape scheme.
+  if (!files.copy(yz::kMainLexiconPath, kDefaultMainLexiconPath) ||
+      !files.copy(yz::kCharLexiconPath, kDefaultCharLexiconPath)) {
+    std::cerr << "vexim-lexgen: cannot write the default sound-code lexicons\n";
+    return 1;
+  }
+
   yz::ImageWriteResult image = yz::writeLexiconImage(files, platform);
   if (!image.ok) {
     std::cerr << "vexim-lexgen: cannot write the lexicon image\n";
@@ -138,6 +149,8 @@ int main(int argc, char** argv) {
   report(files, yz::kMainLexiconPath, "lines");
   report(files, yz::kCharLexiconPath, "lines");
   report(files, yz::kLexiconImagePath, nullptr);
+  report(files, kDefaultMainLexiconPath, "lines");
+  report(files, kDefaultCharLexiconPath, "lines");
   report(files, yz::kWubi86LexiconPath, "lines");
   report(files, yz::kWubi86CharLexiconPath, "lines");
   return 0;

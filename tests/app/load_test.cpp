@@ -4,6 +4,7 @@
 
 #include "app/load.h"
 #include "lexicon/image_loader.h"
+#include "lexicon/user_store.h"
 #include "program_fixture.h"
 
 namespace yz {
@@ -83,6 +84,7 @@ struct SourceCase {
   std::size_t userBytes;     // 0: the whole user file
   int qjzc;                  // what line 1 leaves
   bool complaint;
+  bool programJunk = false;  // the program-folder file holds bytes but no settings line
 };
 // A case shows as its name, so the test's name is the same in every run.
 void PrintTo(const SourceCase& c, std::ostream* os) { *os << c.name; }
@@ -99,7 +101,9 @@ TEST_P(SettingsSourceTest, ProgramCopyWhenLongEnoughElseTheUserCopy) {
   user.hxgu = u"8";
   if (c.programBytes) {
     SimPlatform codec;
-    std::string record = codec.toGbk(settingsRecordText(program, SettingsCopy::Program)).substr(0, c.programBytes);
+    std::string record = c.programJunk ? std::string(c.programBytes, 'x')
+                                       : codec.toGbk(settingsRecordText(program, SettingsCopy::Program))
+                                             .substr(0, c.programBytes);
     ASSERT_TRUE(folder().writeBytes(u"设置记录.ini", record));
   }
   if (c.userFile) {
@@ -117,8 +121,8 @@ TEST_P(SettingsSourceTest, ProgramCopyWhenLongEnoughElseTheUserCopy) {
     EXPECT_EQ(app().mirror.pageSize, 8);
   }
   if (c.userBytes) {
-    // The message announces the defaults, and the defaults come: the damaged file is not read.
-    EXPECT_EQ(s.dzzc, Settings{}.dzzc);
+    // A short file is told and read all the same: the lines it lacks keep their values.
+    EXPECT_EQ(s.dzzc, 1);
     EXPECT_EQ(s.hxgu, u"5");
   }
 }
@@ -129,8 +133,57 @@ INSTANTIATE_TEST_SUITE_P(
                       SourceCase{"program999", 999, true, 0, 0, false},
                       SourceCase{"noProgram", 0, true, 0, 0, false},
                       SourceCase{"shortUser", 0, true, 999, 0, true},
+                      SourceCase{"programWithoutRecord", 5000, true, 0, 0, false, true},
                       SourceCase{"none", 0, false, 0, 0, false}),
     [](const auto& info) { return std::string(info.param.name); });
+
+// A settings file with a line too many, of random bytes or in UTF-16: the start reads what it
+// can, typing converts and the exit code ends the program.
+TEST_F(LoadTest, ADamagedSettingsFileNeverStopsTypingOrTheExitCode) {
+  struct Case {
+    const char* name;
+    std::string bytes;
+    bool read;  // whether its settings (候选个数 8) came in
+    bool told;
+  };
+  Settings s;
+  s.hxgu = u"8";
+  SimPlatform codec;
+  const std::u16string record = settingsRecordText(s, SettingsCopy::Program);
+  std::string utf16 = "\xFF\xFE";
+  for (char16_t c : record) {
+    utf16.push_back(static_cast<char>(c & 0xFF));
+    utf16.push_back(static_cast<char>(c >> 8));
+  }
+  std::string random(3000, '\0');
+  std::uint32_t seed = 12345;
+  for (char& b : random) b = static_cast<char>((seed = seed * 1103515245u + 12345u) >> 24);
+  const Case cases[] = {
+      {"blank first line", "\r\n" + codec.toGbk(record), true, false},
+      {"random bytes", random, false, true},
+      {"UTF-16", utf16, true, false},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    writeTables();
+    ASSERT_TRUE(folder().writeBytes(u"设置记录.ini", c.bytes));
+    start();
+    EXPECT_EQ(app().mirror.pageSize, c.read ? 8 : 5);
+    EXPECT_EQ(!messages().empty(), c.told) << (messages().empty() ? "" : utf8(messages().front()));
+    session->type(u"nihk space");
+    EXPECT_EQ(utf8(session->target.text), "你好");
+    session->type(u"xzvx");
+    EXPECT_TRUE(app().loader.stopped());
+    session.reset();
+    // Written again at the exit, the file reads as it should at the next start.
+    start();
+    EXPECT_TRUE(messages().empty()) << utf8(messages().front());
+    EXPECT_EQ(app().mirror.pageSize, c.read ? 8 : 5);
+    session.reset();
+    std::filesystem::remove_all(root_);
+    SetUp();
+  }
+}
 
 TEST_F(LoadTest, SchemeLabelsDecideTheInputKindAndOfflineForcesFluencyInEffectOnly) {
   writeTables();
@@ -312,7 +365,9 @@ TEST_F(LoadTest, PrivilegedCodesLiveInMemoryOnly) {
   EXPECT_EQ(app().lex.userLexicon.last, 2);  // a reload does not add them twice
 }
 
-TEST_F(LoadTest, AFullPinyinPrivilegedCodeWithoutACloudAnswerIsSkippedAndCounted) {
+// Under full pinyin a privileged code is the code of the cloud's text for its letters; without
+// an answer only the character set aside is left of it.
+TEST_F(LoadTest, AFullPinyinPrivilegedCodeWithoutACloudAnswerKeepsItsLastCharacter) {
   writeTables();
   Settings s;
   s.zrspbt = 1;
@@ -320,11 +375,40 @@ TEST_F(LoadTest, AFullPinyinPrivilegedCodeWithoutACloudAnswerIsSkippedAndCounted
   writeSettings(u"设置记录.ini", s);
   writeLines(u"用户diy文件\\特权码表.txt", {u"de_,的,*"});
   start();
-  EXPECT_EQ(app().loader.skippedPrivilegedCodes(), 1);
-  EXPECT_EQ(app().lex.userLexicon.last, 0);
+  EXPECT_EQ(app().loader.skippedPrivilegedCodes(), 0);
+  ASSERT_EQ(app().lex.userLexicon.last, 1);
+  EXPECT_EQ(app().lex.userLexicon.codes[1], u"_");
+  EXPECT_EQ(app().lex.privileged.privilegedFlags[1], u"de");
 }
 
-TEST_F(LoadTest, ASuppliedTwoCodeLexiconIsTheUserLexiconAndTheUserFileIsNeverWritten) {
+// Under 小鹤双拼 a privileged code is written in 小鹤 and translated pair by pair; a pair without
+// an entry and the last character outside a to z stay as written.
+TEST_F(LoadTest, PrivilegedCodesAreTranslatedFromTheLayoutInUse) {
+  writeTables();
+  Settings s;
+  s.zrspbt = 1;
+  s.zrhx.borderStyle = 0;
+  s.vxbf.borderStyle = 0;
+  s.xhhx.borderStyle = 1;
+  writeSettings(u"设置记录.ini", s);
+  writeLines(u"用户diy文件\\特权码表.txt", {u"hc,郝,*", u"nihc_,你好,1", u"hc;,号,2"});
+  start();
+  const PrivilegedCodeTable& table = app().lex.privileged;
+  ASSERT_EQ(table.tqgu, 3);
+  EXPECT_EQ(table.privilegedCodes[1], u"hk");
+  EXPECT_EQ(table.privilegedCodes[2], u"nihk_");
+  EXPECT_EQ(table.privilegedCodes[3], u"hk;");
+  const auto steps = session->type(u"hc");
+  // 郝 is the first candidate, before the lexicon's 好.
+  const std::u16string list = steps.back().boxes.hxl.text;
+  EXPECT_NE(list.find(u'郝'), std::u16string::npos) << toUtf8(list);
+  EXPECT_LT(list.find(u'郝'), list.find(u'好')) << toUtf8(list);
+}
+
+// A supplied two-code lexicon is the user lexicon; the load writes nothing, the exit saves it
+// with the words learned into 用户词库.txt, whose earlier text is kept once beside it, and the
+// next start finds those words again.
+TEST_F(LoadTest, ASuppliedTwoCodeLexiconKeepsTheWordsLearnedWithIt) {
   writeTables();
   writeLines(u"用户diy文件\\用户两码词库.txt", {u"aa,啊 3", u"ni,你 2"});
   writeLines(u"用户diy文件\\用户词库.txt", {u"wowo,我我 3"});
@@ -332,9 +416,21 @@ TEST_F(LoadTest, ASuppliedTwoCodeLexiconIsTheUserLexiconAndTheUserFileIsNeverWri
   start();
   EXPECT_EQ(app().lex.userLexicon.last, 2);
   EXPECT_EQ(app().lex.userLexicon.codes[1], u"aa");
-  app().lifecycle->csqid();
-  app().lifecycle->ended();
+  EXPECT_EQ(messages().size(), 1u);
   EXPECT_EQ(bytes(u"用户diy文件\\用户词库.txt"), before);
+  EXPECT_EQ(bytes(kUserLexiconBeforeSuppliedPath), before);
+  app().wordLearning.zdzyhc(u"你好");
+  app().lifecycle->ended();
+  session.reset();
+
+  start();
+  EXPECT_TRUE(messages().empty()) << utf8(messages().front());
+  const LexiconTable& user = app().lex.userLexicon;
+  std::vector<std::u16string> codes;
+  for (std::int32_t i = 1; i <= user.last; ++i) codes.emplace_back(user.codes[static_cast<std::size_t>(i)]);
+  EXPECT_EQ(codes, (std::vector<std::u16string>{u"aa", u"ni", u"nihk"}));
+  EXPECT_EQ(bytes(kUserLexiconBeforeSuppliedPath), before);
+  session.reset();
 }
 
 TEST_F(LoadTest, AnEmptyAlphabetBoxPublishesTheLettersAndTheAuxiliarySet) {

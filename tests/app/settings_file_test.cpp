@@ -129,9 +129,9 @@ TEST(SettingsRecord, ReaderRules) {
   }
 }
 
-// "-1", "nan" and "inf" are no value of an option, a check box or a label border: the control
-// takes its line's default, whatever it held before (an earlier read, a reload).
-TEST(SettingsRecord, ValuesALineDoesNotAllowTakeItsDefault) {
+// A value a line does not allow leaves its control as it is (the value of an earlier read, a
+// reload); "nan" and "inf" are no numbers, and no number but 0 and 1 is a check box or a border.
+TEST(SettingsRecord, ValuesALineDoesNotAllowLeaveTheControl) {
   Settings s;
   s.gbgs = 1;
   s.qrpn.borderStyle = 1;
@@ -140,22 +140,71 @@ TEST(SettingsRecord, ValuesALineDoesNotAllowTakeItsDefault) {
   inuvjl(recordWith({{8, u"光标跟随=-1"},
                      {20, u"竖排候选=inf"},
                      {21, u"横排候选=False"},
-                     {90, u"三码整句=-1"},
-                     {91, u"全拼=nan"},
+                     {90, u"三码整句=nan"},
+                     {91, u"全拼=-1"},
                      {4, u"混输整句模式=nan"}}),
          s, comp);
-  EXPECT_EQ(s.gbgs, 0);
+  EXPECT_EQ(s.gbgs, 1);
   EXPECT_FALSE(s.uphx);
+  EXPECT_FALSE(s.hphx);
   EXPECT_FALSE(s.smvj);
   EXPECT_TRUE(s.ilmvj);
   EXPECT_FALSE(s.huvj);
-  EXPECT_EQ(s.qrpn.borderStyle, 0);
-  // "1" and "0" still stand for an option's two states.
-  inuvjl(recordWith({{20, u"竖排候选=1"}, {21, u"横排候选=0"}}), s, comp);
+  EXPECT_EQ(s.qrpn.borderStyle, 1);
+  // An option reads any number but 0 as chosen.
+  inuvjl(recordWith({{20, u"竖排候选=-1"}, {21, u"横排候选=0"}, {4, u"混输整句模式=2"}, {25, u"纯两码整句=False"}}),
+         s, comp);
   EXPECT_TRUE(s.uphx);
+  EXPECT_TRUE(s.huvj);
   // A skin value that is no number leaves its box alone.
   readSkinRecord(u"编码栏背景色=nan\r\n", s);
   EXPECT_EQ(s.Text6.backColour, 255);
+}
+
+// A line added or lost moves the lines after it; each is found by its key, the second line of
+// the key that two lines carry included.
+TEST(SettingsRecord, MovedLinesAreFoundByTheirKeys) {
+  Settings written;
+  written.qjzc = 1;
+  written.lidyx = false;
+  written.vqdyx = true;
+  written.liyx = u"lcyx";
+  written.xzvx = u"tuiu";
+  written.jumoxris = 0;
+  written.jjfvm.borderStyle = 1;
+  auto lines = linesOf(settingsRecordText(written, SettingsCopy::User));
+  struct Case {
+    const char* what;
+    std::vector<std::u16string> lines;
+  };
+  std::vector<std::u16string> blankFirst = lines;
+  blankFirst.insert(blankFirst.begin(), u"");
+  std::vector<std::u16string> lost = lines;
+  lost.erase(lost.begin() + 40);  // line 41 gone
+  const Case cases[] = {{"blank first line", blankFirst}, {"a line lost", lost}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    Settings s;
+    CompositionState comp;
+    ASSERT_TRUE(inuvjl(joinLines(c.lines), s, comp));
+    EXPECT_EQ(s.qjzc, 1);
+    EXPECT_TRUE(s.ymur);
+    EXPECT_EQ(s.xzvx, u"tuiu");
+    EXPECT_EQ(s.jumoxris, 0);
+    EXPECT_EQ(s.jjfvm.borderStyle, 1);
+    EXPECT_FALSE(s.lidyx);
+    EXPECT_EQ(s.liyx, u"lcyx");
+  }
+}
+
+TEST(SettingsRecord, TextWithoutAnyKeyIsNoRecord) {
+  Settings s;
+  s.hxgu = u"7";
+  CompositionState comp;
+  EXPECT_FALSE(inuvjl(u"\u9396\u6d93=1\r\n\u00ff\u00fe\r\nxzvx\r\n", s, comp));
+  EXPECT_FALSE(inuvjl(u"", s, comp));
+  EXPECT_EQ(s.hxgu, u"7");
+  EXPECT_EQ(s.xzvx, u"xzvx");
 }
 
 TEST(SkinRecord, WritesAndReadsTwelveValues) {
