@@ -109,11 +109,17 @@ void Committer::resetAfterCommit() {
   c_.pass.jsq1 = 0;
 }
 
-// Keys typed while the commit waited for its pass join the code line.
+// Keys typed while the commit waited for its pass join the code line; a Space among them asks
+// for the commit of the code before it, and the keys after it wait for that commit.
 void Committer::takeUpTypedAhead() {
-  if (c_.comp.typedAhead.empty()) return;
-  c_.win.boxes.Text1.text += c_.comp.typedAhead;
-  c_.comp.typedAhead.clear();
+  std::u16string& ahead = c_.comp.typedAhead;
+  if (ahead.empty()) return;
+  const std::size_t space = ahead.find(u' ');
+  c_.win.boxes.Text1.text += ahead.substr(0, space);
+  ahead.erase(0, space == std::u16string::npos ? ahead.size() : space + 1);
+  if (space != std::u16string::npos && !c_.win.boxes.Text1.text.empty()) {
+    c_.comp.pendingCommand = kPendingCommitSentence;
+  }
   c_.caretToEnd();
 }
 
