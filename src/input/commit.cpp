@@ -112,8 +112,8 @@ void Committer::resetAfterCommit() {
   c_.pass.jsq1 = 0;
 }
 
-// Keys typed while the commit waited for its pass join the code line: up to a Space typed after
-// them, which asks for their commit; the keys after that Space wait for that commit in turn.
+// Keys typed while the commit waited for its pass join the code line; a Space among them asks
+// for the commit of the code before it, and the keys after it wait for that commit.
 void Committer::takeUpTypedAhead() {
   std::u16string& ahead = c_.comp.typedAhead;
   if (ahead.empty()) return;

@@ -266,8 +266,15 @@ KeyboardHook::Answer KeyboardHook::typeAhead(int key) {
     hook.lastLetterTime = c_.platform.clockMs();
   } else if (key >= '0' && key <= '9') {
     typed = shifted() ? kShiftedDigits[key - '0'] : static_cast<char16_t>(key);
-  } else if (key == vk::kSpace && !c_.comp.typedAhead.empty()) {
-    typed = u' ';  // the keys before it are a sentence of their own, committed in its turn
+  } else if (key == vk::kSpace) {
+    // Space after letters typed ahead commits them in turn; with nothing ahead it is the same
+    // commit once more, and where Space is a code element the code line takes it.
+    const std::u16string& ahead = c_.comp.typedAhead;
+    if (ahead.empty() || ahead.back() == u' ' ||
+        c_.pass.codeChars.find(u'_') != std::u16string::npos) {
+      return std::nullopt;
+    }
+    typed = u' ';
   } else {
     typed = markInCode(key);
   }

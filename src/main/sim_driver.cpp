@@ -151,7 +151,7 @@ std::vector<std::u16string> splitKeys(std::u16string_view script, std::string& e
       const std::u16string_view modifier = token.substr(0, plus), key = token.substr(plus + 1);
       std::string ignored;
       const bool keyOk = namesKey(key, ignored) || (key.size() == 1 && SimPlatform::typesCharacter(key[0]));
-      if (!SimPlatform::isKeyName(modifier) || !keyOk) {
+      if (!(SimPlatform::isKeyName(modifier) || modifier == SimPlatform::kHoldPrefix) || !keyOk) {
         error = "unknown key combination \"" + toUtf8(token) + "\"";
         break;
       }

@@ -2,6 +2,8 @@
 // each key, what the target program holds and the candidate window's lines. `vexim-sim --help`
 // lists the options and the key names.
 
+#include <charconv>
+#include <cstdint>
 #include <filesystem>
 #include <fstream>
 #include <iostream>
@@ -20,8 +22,11 @@ namespace fs = std::filesystem;
 
 namespace {
 
+constexpr std::uint32_t kDefaultGapMs = 150;  // between two keys of a typed script
+constexpr std::uint32_t kMaxGapMs = 60000;
+
 constexpr const char* kUsage =
-    "usage: vexim-sim [--folder DIR] [--resources DIR] [--write] [--online]\n"
+    "usage: vexim-sim [--folder DIR] [--resources DIR] [--write] [--online] [--gap MS]\n"
     "                 [--click CONTROL | --text Form5.Text1=TEXT]...\n"
     "                 (--keys KEYS | --script FILE)...\n";
 
@@ -54,13 +59,17 @@ window's lines (code, sentence, candidates), or "window: hidden".
   --text Form5.Text1=TEXT
                    puts TEXT into the window's text box, as typed there: a click on
                    Form5.Command1 then makes words from TEXT and learns them.
+  --gap MS         simulated milliseconds between two keys, as a person types (default 150);
+                   0 types each key the moment the one before is done, so a doubled letter
+                   counts as a held key.
   --keys KEYS      keys separated by blanks; may be given more than once.
   --script FILE    keys read from a file, separated by blanks or line breaks.
   --help           this text.
 
 Keys: a token that is a key name presses that key; "lctrl+v" holds the first key while the
-second is pressed; any other token types its characters one key at a time (letters, digits and
-ASCII punctuation; capitals and shifted marks with Shift). So "womf" is four keys and "esc" one.
+second is pressed; "hold+y" holds a key down (a held letter enters instant modify); any
+other token types its characters one key at a time (letters, digits and ASCII punctuation;
+capitals and shifted marks with Shift). So "womf" is four keys and "esc" one.
 Key names:
 )";
   std::string line = " ";
@@ -105,6 +114,7 @@ int main(int argc, char** argv) {
   std::optional<fs::path> folder, resources;
   bool write = false;
   bool online = false;
+  std::uint32_t gapMs = kDefaultGapMs;
   std::string keys;
   std::vector<std::string> clicks;
   for (int i = 1; i < argc; ++i) {
@@ -143,6 +153,15 @@ int main(int argc, char** argv) {
       folder = value();
     } else if (arg == "--resources") {
       resources = value();
+    } else if (arg == "--gap") {
+      const std::string ms = value();
+      std::uint32_t parsed = 0;
+      const auto [end, ec] = std::from_chars(ms.data(), ms.data() + ms.size(), parsed);
+      if (ec != std::errc() || end != ms.data() + ms.size() || parsed > kMaxGapMs) {
+        std::cerr << "vexim-sim: --gap takes milliseconds, 0 to " << kMaxGapMs << "\n" << kUsage;
+        return 2;
+      }
+      gapMs = parsed;
     } else if (arg == "--online") {
       online = true;
     } else if (arg == "--write") {
@@ -202,6 +221,7 @@ int main(int argc, char** argv) {
     options.onCopy = !write;
     options.online = online;
     yz::SimSession session(options);
+    session.platform.scriptKeyGapMs = gapMs;
     // The message boxes the program showed, each once, as they come.
     std::size_t shown = 0;
     auto printMessages = [&] {

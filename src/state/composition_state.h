@@ -47,8 +47,8 @@ struct CompositionState {
   bool screenshotPasteDue = false;
   std::u16string pendingText;
   // Keys typed after Space or Enter asked for a commit that no pass has served yet: the start
-  // of the next code, which the commit's reset puts into the code line. A blank stands for a
-  // Space typed after such keys: it asks for their commit in turn.
+  // of the next code, which the commit's reset puts into the code line. A space in it is a Space
+  // typed after such letters: the code before it is committed in turn, the rest waits for that.
   std::u16string typedAhead;
   std::uint32_t codeEdits = 0;  // counts the edits of the code line by keys, which passes compare
 

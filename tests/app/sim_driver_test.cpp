@@ -21,6 +21,7 @@ TEST(SplitKeys, OneEntryPerKeyAndUnknownNamesRejected) {
       {u"  nihk?  esc ", {u"n", u"i", u"h", u"k", u"?", u"esc"}, ""},
       {u"lctrl+v lshift+space a+b", {u"lctrl+v", u"lshift+space", u"a", u"+", u"b"}, ""},
       {u"f1 f12 backquote", {u"f1", u"f12", u"backquote"}, ""},
+      {u"hold+k", {u"hold+k"}, ""},
       // Names of other tools would type their letters into the code.
       {u"womf escape", {}, "unknown key name \"escape\" (the name here is \"esc\")"},
       {u"Return", {}, "unknown key name \"Return\" (the name here is \"enter\")"},
@@ -56,6 +57,34 @@ class SimDriverTest : public testing::ProgramFolderTest {
     return files;
   }
 };
+
+// Keys a person types leave time between them: a doubled letter is two presses, and only a key
+// written as held, or keys typed without a gap, count as a held key.
+TEST_F(SimDriverTest, AGapBetweenKeysTellsADoubledLetterFromAHeldKey) {
+  writeTables();
+  SimSessionOptions options;
+  options.programFolder = root_;
+  options.resourceDir = resources_;
+  struct Case {
+    std::uint32_t gapMs;
+    std::u16string_view script;
+    bool held;
+  };
+  const Case cases[] = {
+      {150, u"n i h k k", false},
+      {80, u"n i h k k", false},
+      {0, u"n i h k k", true},
+      {150, u"n i h k hold+k", true},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(toUtf8(c.script) + " " + std::to_string(c.gapMs));
+    SimSession session(options);
+    session.platform.scriptKeyGapMs = c.gapMs;
+    session.type(c.script);
+    // A held key takes its first press and repeat off the code and asks for instant modify.
+    EXPECT_EQ(session.app->win.boxes.Text1.text == u"nihkk", !c.held);
+  }
+}
 
 TEST_F(SimDriverTest, OnACopyTheProgramFolderStaysAsItWas) {
   writeTables();

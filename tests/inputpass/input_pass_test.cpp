@@ -165,6 +165,32 @@ TEST(InputPass, KeysTenMillisecondsApartCommitWholeSentences) {
   }
 }
 
+// A commit that waits long (a slow pass) while the next sentence and its Space are typed: the
+// letters start the next code and the Space commits that code in turn; a third Space typed with
+// nothing ahead of it adds no commit.
+TEST(InputPass, SpacesTypedWhileACommitWaitsCommitTheirOwnSentences) {
+  struct Case {
+    std::u16string script;
+    std::string target;
+    std::string left;  // the code line afterwards
+  };
+  const std::vector<Case> cases = {
+      {u"nihk space womf space", "你好我们", ""},
+      {u"nihk space womf space nihk space", "你好我们你好", ""},
+      {u"nihk space womf space space", "你好我们", ""},
+      {u"nihk space womf space ni", "你好我们", "ni"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(toUtf8(c.script));
+    PassRig rig;
+    SimPlatform& sim = rig.session.platform;
+    sim.typeKeys(c.script);  // every key arrives before a pass serves the first Space
+    sim.settle();
+    EXPECT_EQ(toUtf8(rig.session.target.text), c.target);
+    EXPECT_EQ(toUtf8(rig.app().win.boxes.Text1.text), c.left);
+  }
+}
+
 // Shift held for a mark typed right after a code gives the shifted mark's Chinese form.
 TEST(InputPass, ShiftedMarksAfterACode) {
   struct Case {

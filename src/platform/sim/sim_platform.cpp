@@ -183,6 +183,11 @@ void SimPlatform::pressToken(std::u16string_view token) {
     std::u16string_view rest = token.substr(plus + 1);
     int key = named(rest);
     if (key == 0 && rest.size() == 1) key = keyForChar(rest[0]).first;
+    if (token.substr(0, plus) == kHoldPrefix && key != 0) {
+      for (int press = 0; press < 3; ++press) queueKey(key, false);
+      queueKey(key, true);
+      return;
+    }
     if (modifier != 0 && key != 0) {
       queueKey(modifier, false);
       queueKey(key, false);
@@ -407,7 +412,12 @@ bool SimPlatform::typeNextToken() {
     return false;
   }
   if (scriptAtRest_) scriptAtRest_(scriptNext_);
-  typeKeys(script_[scriptNext_++]);
+  const std::size_t queued = keys_.size();
+  typeKeys(script_[scriptNext_]);
+  if (scriptNext_ > 0) {
+    for (std::size_t i = queued; i < keys_.size(); ++i) keys_[i].dueMs = clock_ + scriptKeyGapMs;
+  }
+  ++scriptNext_;
   lastActivity_ = clock_;
   return true;
 }

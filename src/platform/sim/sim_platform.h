@@ -67,8 +67,10 @@ class SimPlatform : public Platform {
   // "enter", "backspace", "esc", "tab", "lctrl", "rctrl", "lshift", "rshift", "alt", "delete",
   // "capslock", "f1".."f12", "backquote", "left", "right", "home", "end") is pressed and released;
   // any other token types its characters one by one (letters, digits, ASCII punctuation; capitals
-  // and shifted marks with Shift). "lctrl+v" holds the first key while the second is pressed.
+  // and shifted marks with Shift). "lctrl+v" holds the first key while the second is pressed;
+  // "hold+k" holds a key down: its press and two auto-repeats at one moment, then its release.
   void typeKeys(std::u16string_view script);
+  static constexpr std::u16string_view kHoldPrefix = u"hold";
   // The key names a script may use, in a fixed order.
   static std::vector<std::u16string_view> keyNames();
   static bool isKeyName(std::u16string_view token);
@@ -92,6 +94,9 @@ class SimPlatform : public Platform {
   // A modal loop still waiting after the last token is asked to quit.
   void typeScript(std::vector<std::u16string> tokens, std::function<void(std::size_t)> atRest);
   static constexpr std::uint32_t kModalRestMs = 500;
+  // Simulated time a person leaves between two tokens of a typed script: each token after the
+  // first arrives that long after the desktop came to rest. 0 types it at once.
+  std::uint32_t scriptKeyGapMs = 0;
 
   // ----- scripts and records -----
   std::deque<MessageBoxAnswer> messageBoxAnswers;
