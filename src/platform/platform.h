@@ -249,6 +249,9 @@ class Platform {
   // has run since the platform was made. Whoever keeps results across a pump compares it to know
   // whether anything may have changed meanwhile.
   virtual std::uint64_t handlersRun() const = 0;
+  // How many handlers of the engine are running now, one inside another through the pump: 1 in a
+  // handler that the message loop called, more in one that a handler's pump called.
+  virtual int handlersRunning() const = 0;
   // Runs the message loop until `quit` is called.
   virtual void runMessageLoop() = 0;
   virtual void quit() = 0;

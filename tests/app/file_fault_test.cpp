@@ -260,17 +260,24 @@ TEST_F(FileFaultTest, AnOutdatedImageIsIgnoredAndRenewed) {
   EXPECT_EQ(renewed.last, 4);
 }
 
-// An image of an older version (records only, no seal) is renewed without a word.
-TEST_F(FileFaultTest, AnUnsealedImageOfAnOlderVersionIsRenewedQuietly) {
+// An image of an older version (records only, or records and a seal without the index) is
+// renewed without a word.
+TEST_F(FileFaultTest, AnImageOfAnOlderVersionIsRenewedQuietly) {
   start();
-  std::string image = encodeLexiconImage(app().lex.mainLexicon, *folder().stamp(kMainLexiconPath));
+  const std::string image = encodeLexiconImage(app().lex.mainLexicon, *folder().stamp(kMainLexiconPath));
+  const std::size_t recordsEnd = image.size() - kLexiconImageSealBytes - 4 * app().lex.mainLexicon.last;
+  std::string olderSeal = image.substr(0, recordsEnd) + image.substr(image.size() - kLexiconImageSealBytes);
+  olderSeal[recordsEnd + 4] = 1;  // the seal's version
+  resealLexiconImage(olderSeal);
   session.reset();
-  image.resize(image.size() - kLexiconImageSealBytes);
-  writeRaw(kLexiconImagePath, image);
-  start();
-  EXPECT_TRUE(messages().empty()) << utf8(messages());
-  LexiconTable renewed;
-  EXPECT_TRUE(duqudaciku(folder(), renewed).ok);
+  for (const std::string& older : {image.substr(0, recordsEnd), olderSeal}) {
+    writeRaw(kLexiconImagePath, older);
+    start();
+    EXPECT_TRUE(messages().empty()) << utf8(messages());
+    LexiconTable renewed;
+    EXPECT_TRUE(duqudaciku(folder(), renewed).ok);
+    session.reset();
+  }
 }
 
 // Altered bytes: the checksum fails, the text lexicon is used, the image is made again.

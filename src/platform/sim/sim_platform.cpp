@@ -270,7 +270,9 @@ void SimPlatform::deliverKey(const KeyEvent& event) {
     ++hookCalls;
     ++handlersRun_;
     HookProc proc = hook_;  // the procedure may remove or replace the hook
+    ++handlersRunning_;
     answer = proc(event);
+    --handlersRunning_;
     hookAnswers.push_back(answer);
   }
   if (answer == HookAnswer::Withhold) return;
@@ -354,7 +356,9 @@ bool SimPlatform::fireDueTimers() {
     t.running = true;  // a tick is not delivered again while its handler runs
     auto onTick = t.onTick;
     ++handlersRun_;
+    ++handlersRunning_;
     onTick();
+    --handlersRunning_;
     timers_[i].running = false;
     fired = true;
   }
@@ -404,7 +408,9 @@ void SimPlatform::doEvents() {
       auto event = std::move(windowEvents_.front());
       windowEvents_.pop_front();
       ++handlersRun_;
+      ++handlersRunning_;
       event();
+      --handlersRunning_;
     }
   }
   fireDueTimers();

@@ -153,6 +153,7 @@ class SimPlatform : public Platform {
   bool timerEnabled(TimerId timer) const override;
   void doEvents() override;
   std::uint64_t handlersRun() const override { return handlersRun_; }
+  int handlersRunning() const override { return handlersRunning_; }
   void runMessageLoop() override;
   void quit() override;
   bool quitting() const override { return quitRequested; }
@@ -259,6 +260,7 @@ class SimPlatform : public Platform {
   std::uint32_t nextProcessId_ = 2000;
   int pumpDepth_ = 0;
   std::uint64_t handlersRun_ = 0;
+  int handlersRunning_ = 0;
   // The typed script.
   std::vector<std::u16string> script_;
   std::size_t scriptNext_ = 0;

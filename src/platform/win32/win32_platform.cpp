@@ -98,6 +98,11 @@ Win32Platform::~Win32Platform() {
 
 bool Win32Platform::runHandler(const std::function<void()>& handler) noexcept {
   ++handlersRun_;
+  struct Running {
+    int& n;
+    explicit Running(int& count) : n(count) { ++n; }
+    ~Running() { --n; }
+  } running(handlersRunning_);
   try {
     handler();
     return true;

@@ -39,6 +39,7 @@ class Win32Platform : public Platform {
   bool timerEnabled(TimerId timer) const override;
   void doEvents() override;
   std::uint64_t handlersRun() const override { return handlersRun_; }
+  int handlersRunning() const override { return handlersRunning_; }
   void runMessageLoop() override;
   void quit() override;
   bool quitting() const override { return quitRequested_; }
@@ -128,6 +129,7 @@ class Win32Platform : public Platform {
   void* hook_ = nullptr;           // HHOOK of the low-level keyboard hook
   HookProc hookProc_;
   std::uint64_t handlersRun_ = 0;
+  int handlersRunning_ = 0;
   std::map<TimerId, Timer> timers_;
   TimerId nextTimer_ = 1;
   bool quitRequested_ = false;
