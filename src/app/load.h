@@ -100,6 +100,11 @@ class Lifecycle final : public LifecycleServices, public DialogCommands {
   // rebuild after an analyzer run); writes nothing. Pumps messages.
   void rebuildUserLexicon();
 
+  // Lets go of the lexicon image file before a command replaces it: the check still due is run
+  // to its end (a failed one loads the text lexicon), and the main lexicon keeps a copy of the
+  // image in memory until the next load maps the new one.
+  void releaseLexiconImage();
+
   // Whether at least two running processes carry this image name.
   bool FindProcess(std::u16string_view processName) const;
 

@@ -127,6 +127,22 @@ void Lifecycle::continueImageCheck() {
   loadTextLexicon(rejected);
 }
 
+void Lifecycle::releaseLexiconImage() {
+  if (imageCheck_) {
+    while (!imageCheck_->step(kImageCheckBytes)) {
+    }
+    app_.platform.setTimer(imageCheckTimer_, kImageCheckIntervalMs, false);
+    if (!imageCheck_->result().ok) {
+      const LexiconImageResult rejected = imageCheck_->result();
+      imageCheck_.reset();
+      loadTextLexicon(rejected);
+      return;
+    }
+    imageCheck_.reset();
+  }
+  holdLexiconImageInMemory(app_.lex.mainLexicon);
+}
+
 void Lifecycle::loadTextLexicon(const std::optional<LexiconImageResult>& rejected) {
   LexiconTable& main = app_.lex.mainLexicon;
   const ProgramFolder& files = app_.files;

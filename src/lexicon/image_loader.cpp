@@ -544,6 +544,24 @@ LexiconImageResult duqudaciku(const ProgramFolder& files, const Platform& platfo
   return layout.result;
 }
 
+void holdLexiconImageInMemory(LexiconTable& table) {
+  if (!table.buffer || table.buffer->owned()) return;
+  const TextBuffer& mapped = *table.buffer;
+  auto copy = std::make_shared<TextBuffer>(mapped.size());
+  std::copy(mapped.data(), mapped.data() + mapped.size(), copy->data());
+  const auto* from = reinterpret_cast<const unsigned char*>(mapped.data());
+  const auto* to = reinterpret_cast<const unsigned char*>(copy->data());
+  std::shared_ptr<const ImageRecords> records;
+  if (const std::shared_ptr<const ImageRecords>& old = table.codes.records()) {
+    auto moved = std::make_shared<ImageRecords>(copy, to + (old->data() - from), old->recordsEnd(), old->count());
+    if (old->damaged()) moved->markDamaged();
+    records = std::move(moved);
+  }
+  table.codes.moveTo(records, to - from);
+  table.lines.moveTo(records, to - from);
+  table.buffer = std::move(copy);
+}
+
 std::string encodeLexiconImage(const LexiconTable& table, const LexiconSourceStamp& source) {
   std::string out;
   auto putInt32 = [&out](std::uint32_t v) {

@@ -108,6 +108,11 @@ LexiconImageResult duqudaciku(const ProgramFolder& files, const Platform& platfo
                               LexiconTable& mainLexicon,
                               std::unique_ptr<LexiconImageCheck>* check = nullptr);
 
+// Gives a table that reads a mapped image a copy of the image's bytes of its own, so that the file
+// can be replaced (Windows refuses to replace a mapped file); a table that does not read a mapped
+// file is left alone.
+void holdLexiconImageInMemory(LexiconTable& table);
+
 // The image of entries 1..last of a table, in their order, sealed with the stamp of the text
 // lexicon it stands for (what the image writer stores).
 std::string encodeLexiconImage(const LexiconTable& table, const LexiconSourceStamp& source = {});

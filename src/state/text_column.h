@@ -31,6 +31,8 @@ class TextBuffer {
   const char16_t* data() const { return data_; }
   std::size_t size() const { return size_; }
   std::u16string_view view() const { return {data_, size_}; }
+  // Whether the characters are the buffer's own (not a mapped file's).
+  bool owned() const { return owned_ != nullptr; }
 
  private:
   std::unique_ptr<char16_t[]> owned_;

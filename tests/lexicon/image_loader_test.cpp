@@ -129,6 +129,30 @@ TEST(LexiconImage, MappedImageLoadsAsTheReadOne) {
   EXPECT_EQ(mapped.lines[2], u"把 100");
 }
 
+// Before the file is replaced the table takes a copy of the image: it reads the same texts, none
+// of them in the mapping, whether its slots still read through the index or were written since.
+TEST(LexiconImage, AHeldImageReadsItsOwnCopy) {
+  TempProgramFolder dir;
+  ProgramFolder files(dir.root());
+  SimPlatform sim;
+  ASSERT_TRUE(files.writeBytes(kLexiconImagePath, kTwoRecords));
+  for (const bool written : {false, true}) {
+    SCOPED_TRACE(written);
+    LexiconTable t;
+    ASSERT_TRUE(duqudaciku(files, sim, t).ok);
+    if (written) t.lines.set(1, u"啊 1");
+    const std::shared_ptr<const TextBuffer> mapped = t.buffer;
+    holdLexiconImageInMemory(t);
+    ASSERT_TRUE(t.buffer->owned());
+    EXPECT_EQ(t.codes[2], u"ab");
+    EXPECT_EQ(t.lines[2], u"把 100");
+    EXPECT_EQ(t.lines[1], written ? u"啊 1" : u"啊 308 阿 372");
+    EXPECT_TRUE(isInside(t, t.codes[1]));
+    EXPECT_TRUE(isInside(t, t.lines[2]));
+    EXPECT_EQ(encodeLexiconImage(t) == kTwoRecords, !written);
+  }
+}
+
 // A start checks only what makes the image safe to read; what else is wrong with it, the later
 // full check finds, a stretch at a time.
 TEST(LexiconImage, AStartLeavesTheFullCheckForLater) {

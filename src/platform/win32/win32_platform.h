@@ -96,8 +96,8 @@ class Win32Platform : public Platform {
   // --- resources ---
   std::optional<std::string> resource(int id) const override;
   bool hasResource(int id) const override;
-  // Read into memory, not mapped: Windows refuses to replace or truncate a mapped file, and the
-  // lexicon image is rewritten by a scheme switch while the table loaded from it is still in use.
+  // Mapped: Windows refuses to replace a mapped file, so whoever rewrites the lexicon image lets
+  // go of its mapping first.
   std::shared_ptr<const FileBytes> mapFile(const std::filesystem::path& file,
                                            std::uintmax_t limit) const override;
 
