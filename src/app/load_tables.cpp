@@ -99,7 +99,7 @@ void Lifecycle::loadMainLexicon() {
     LexiconImageResult image = duqudaciku(files, p, main, &imageCheck_);
     if (image.ok) {
       if (imageCheck_) {
-        if (imageCheckTimer_ < 0) imageCheckTimer_ = p.createTimer([this] { continueImageCheck(); });
+        if (imageCheckTimer_ < 0) imageCheckTimer_ = p.createIdleTimer([this] { continueImageCheck(); });
         p.setTimer(imageCheckTimer_, kImageCheckIntervalMs, true);
       }
       return;

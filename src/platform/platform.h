@@ -241,6 +241,9 @@ class Platform {
   using TimerId = int;
   // Creates a disabled timer whose handler runs on the GUI thread inside the message pump.
   virtual TimerId createTimer(std::function<void()> onTick) = 0;
+  // The same for work the program does in its spare time, a little at each tick (the check of the
+  // lexicon image after the start); a simulated desktop is at rest while only such timers run.
+  virtual TimerId createIdleTimer(std::function<void()> onTick) { return createTimer(std::move(onTick)); }
   virtual void setTimer(TimerId timer, int intervalMs, bool enabled) = 0;
   virtual bool timerEnabled(TimerId timer) const = 0;
   // Processes every pending hook event, timer tick and window event once. Handlers run re-entrantly.

@@ -280,7 +280,8 @@ TEST_F(FileFaultTest, AnImageOfAnOlderVersionIsRenewedQuietly) {
   }
 }
 
-// Altered bytes: the checksum fails, the text lexicon is used, the image is made again.
+// Altered bytes that leave the image safe to read: the start uses it, the check after the start
+// finds the checksum failed, and from then on the text lexicon is used and the image made again.
 TEST_F(FileFaultTest, AnAlteredImageFallsBackToTheText) {
   start();
   std::string image = encodeLexiconImage(app().lex.mainLexicon, *folder().stamp(kMainLexiconPath));
@@ -291,6 +292,9 @@ TEST_F(FileFaultTest, AnAlteredImageFallsBackToTheText) {
   writeRaw(kLexiconImagePath, image);
   const auto textBefore = bytes(kMainLexiconPath);
   start();
+  EXPECT_TRUE(messages().empty());
+  EXPECT_EQ(app().lex.mainLexicon.lines[1], u"\u4E4A 156.726");  // the altered character
+  platform().advance(1000);
   EXPECT_EQ(bytes(kMainLexiconPath), textBefore);
   EXPECT_EQ(messages(), std::vector<std::u16string>{
                             u"内置文件\\初始化后两码词库.txt 已损坏，本次改用 内置文件\\两码词库.txt，并已重新生成它。"})

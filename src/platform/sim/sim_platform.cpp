@@ -335,6 +335,12 @@ Platform::TimerId SimPlatform::createTimer(std::function<void()> onTick) {
   return static_cast<TimerId>(timers_.size() - 1);
 }
 
+Platform::TimerId SimPlatform::createIdleTimer(std::function<void()> onTick) {
+  const TimerId id = createTimer(std::move(onTick));
+  timers_.back().idle = true;
+  return id;
+}
+
 void SimPlatform::setTimer(TimerId timer, int intervalMs, bool enabled) {
   Timer& t = timers_.at(static_cast<std::size_t>(timer));
   if (enabled && (!t.enabled || t.intervalMs != intervalMs)) t.lastFired = clock_;
@@ -443,7 +449,7 @@ void SimPlatform::advance(std::uint32_t ms) {
 void SimPlatform::settle() {
   for (int spent = 0; spent < 60000; spent += 10) {
     bool busy = !keys_.empty() || !windowEvents_.empty();
-    bool timers = std::any_of(timers_.begin(), timers_.end(), [](const Timer& t) { return t.enabled; });
+    bool timers = std::any_of(timers_.begin(), timers_.end(), [](const Timer& t) { return t.enabled && !t.idle; });
     if (!busy && !timers) {
       if (!typeNextToken()) return;
       spent = 0;
@@ -463,7 +469,7 @@ void SimPlatform::runMessageLoop() {
   quitRequested = false;
   for (int spent = 0; spent < 600000 && !quitRequested; spent += 10) {
     bool busy = !keys_.empty() || !windowEvents_.empty();
-    bool timers = std::any_of(timers_.begin(), timers_.end(), [](const Timer& t) { return t.enabled; });
+    bool timers = std::any_of(timers_.begin(), timers_.end(), [](const Timer& t) { return t.enabled && !t.idle; });
     if (!busy && !timers) return;
     advance(10);
   }

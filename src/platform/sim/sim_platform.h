@@ -80,10 +80,12 @@ class SimPlatform : public Platform {
   void queueKeyAt(std::uint32_t atMs, int vk, bool up, int flags = 0);
   // Moves the virtual clock by ms, firing timers as their intervals pass (each inside the pump).
   void advance(std::uint32_t ms);
-  // Runs the pump until the queue is empty and no timer is due (and a typed script is done).
+  // Runs the pump until the queue is empty and no timer but idle ones is enabled (and a typed
+  // script is done).
   void settle();
   // Types a script token by token as a person would, during the following `settle`: each token
-  // once the desktop is at rest after the one before (no key pending and no timer enabled; or,
+  // once the desktop is at rest after the one before (no key pending and no timer but idle ones
+  // enabled; or,
   // inside a modal loop that pumps messages itself, no key for kModalRestMs). `atRest(i)` runs
   // just before token i is typed and, with the number of tokens, once the last one is handled.
   // A modal loop still waiting after the last token is asked to quit.
@@ -149,6 +151,7 @@ class SimPlatform : public Platform {
   void sendKeys(std::u16string_view keys) override;
 
   TimerId createTimer(std::function<void()> onTick) override;
+  TimerId createIdleTimer(std::function<void()> onTick) override;
   void setTimer(TimerId timer, int intervalMs, bool enabled) override;
   bool timerEnabled(TimerId timer) const override;
   void doEvents() override;
@@ -225,6 +228,7 @@ class SimPlatform : public Platform {
     bool enabled = false;
     bool running = false;
     std::uint32_t lastFired = 0;
+    bool idle = false;  // spare-time work: the desktop is at rest while it runs
   };
   struct QueuedKey {
     KeyEvent event;
