@@ -216,6 +216,7 @@ void LexiconCommands::regenerateAndReload(const SchemeMember& m) {
   Platform& p = app_.platform;
   SettingsDialog& dialog = app_.loader.dialog;
 
+  app_.loader.releaseLexiconImage();
   // What a failure puts back: the files the switch replaces and the tables it refills.
   const FileSnapshot snapshot(files, {kSettingsFile, kSkinFile, kUserSettingsFile, kUserSkinFile,
                                       kActiveFullCodesPath, kActiveSyllablePairPath, kMainLexiconPath,
@@ -338,6 +339,7 @@ void LexiconCommands::restoreWubi86() {
       return;
     }
   }
+  app_.loader.releaseLexiconImage();
   const FileSnapshot snapshot(files, {kActiveFullCodesPath, kMainLexiconPath, kCharLexiconPath,
                                       kLexiconImagePath, kCharCodeTablePath});
   KeyHold hold(*this);
@@ -380,6 +382,7 @@ void LexiconCommands::ckhb() {
   const std::u16string help = dialog.caption(kToolsHelpBox);
   dialog.setEnabled(false);
   showProgress(kToolsHelpBox, u"词库合并中，请耐心等候，期间不要乱点乱按哈！");
+  app_.loader.releaseLexiconImage();
   const LexiconMergeResult r = mergeUserLexicon(app_.files, p, app_.lex, app_.settings.yhcvh != 0,
                                                 [this] { return rnd(); }, [this] { pump(); });
   dialog.setCaption(kToolsHelpBox, help);
@@ -396,6 +399,7 @@ void LexiconCommands::Command18_Click() {
   if (app_.loader.stopped()) return;
   KeyHold hold(*this);
   setTimers(false);
+  app_.loader.releaseLexiconImage();
   iuuihw(app_.files, app_.platform);
   endAtOnce(&hold);
 }
@@ -558,6 +562,7 @@ bool LexiconCommands::runImport(std::u16string_view label, InputKind kind, bool 
       !writeGbkLines(files, p, kThirdPartyLexiconPath, imported.lexiconLines)) {
     return fail(u"第三方词库文件夹中的结果文件写不进去，内置文件中的词库没有改动。");
   }
+  app_.loader.releaseLexiconImage();
   const FileSnapshot snapshot(files, {kActiveFullCodesPath, kCharLexiconPath, kMainLexiconPath, kLexiconImagePath});
   bool ok = files.copy(kThirdPartyFullCodesPath, kActiveFullCodesPath) &&
             files.copy(kThirdPartyCharLexiconPath, kCharLexiconPath) &&

@@ -3,6 +3,7 @@
 // a switch of scheme, layout or auxiliary table), the settings commits and the exit sequence.
 
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <set>
 #include <system_error>
@@ -108,6 +109,11 @@ class Lifecycle final : public LifecycleServices, public DialogCommands {
   // writes nothing. Pumps messages.
   void rebuildUserLexicon();
 
+  // Lets go of the lexicon image file before a command replaces it: the check still due is run
+  // to its end (a failed one loads the text lexicon), and the main lexicon keeps a copy of the
+  // image in memory until the next load maps the new one.
+  void releaseLexiconImage();
+
   // Whether at least two running processes carry this image name.
   bool FindProcess(std::u16string_view processName) const;
 
@@ -132,6 +138,12 @@ class Lifecycle final : public LifecycleServices, public DialogCommands {
   bool loadTables();
   void loadSyllableTables();
   void loadMainLexicon();
+  // Loads the text lexicon (resource 105 without it) into the main lexicon, after the image was
+  // rejected (`rejected`) or when there is none.
+  void loadTextLexicon(const std::optional<LexiconImageResult>& rejected);
+  // A stretch of the image's full check (a timer tick); lets the image go for the text lexicon
+  // once the check fails or a read found a record outside it.
+  void continueImageCheck();
   void loadAuxCodes();
   bool loadFullCodes(std::vector<std::u16string>& oneLetterLines);
   void loadCharLexicon(const std::vector<std::u16string>& oneLetterLines);
@@ -187,6 +199,12 @@ class Lifecycle final : public LifecycleServices, public DialogCommands {
     int uhxj = 0;
   };
   std::optional<StoredAlgorithm> offlineOverride_;
+  std::unique_ptr<LexiconImageCheck> imageCheck_;  // the full check of the image in use, still to run
+  Platform::TimerId imageCheckTimer_ = -1;
+  // A stretch of the check takes about a millisecond; the image is checked within about two
+  // seconds of the start.
+  static constexpr int kImageCheckIntervalMs = 50;
+  static constexpr std::size_t kImageCheckBytes = std::size_t{256} << 10;
 };
 
 }  // namespace yz

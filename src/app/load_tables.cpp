@@ -91,13 +91,63 @@ void Lifecycle::loadMainLexicon() {
   const ProgramFolder& files = app_.files;
   Platform& p = app_.platform;
   // A damaged image, or one that a newer text lexicon has outdated, is rejected whole and the
-  // text lexicon loads instead.
+  // text lexicon loads instead. The start checks only what makes the image safe to read; the
+  // rest of the check runs a stretch at each tick of its timer once the start is done.
+  imageCheck_.reset();
+  if (imageCheckTimer_ >= 0) p.setTimer(imageCheckTimer_, kImageCheckIntervalMs, false);
   std::optional<LexiconImageResult> rejected;
   if (files.exists(kLexiconImagePath)) {
-    LexiconImageResult image = duqudaciku(files, p, main);
-    if (image.ok) return;
+    LexiconImageResult image = duqudaciku(files, p, main, &imageCheck_);
+    if (image.ok) {
+      if (imageCheck_) {
+        if (imageCheckTimer_ < 0) imageCheckTimer_ = p.createIdleTimer([this] { continueImageCheck(); });
+        p.setTimer(imageCheckTimer_, kImageCheckIntervalMs, true);
+      }
+      return;
+    }
     rejected = std::move(image);
   }
+  loadTextLexicon(rejected);
+}
+
+void Lifecycle::continueImageCheck() {
+  Platform& p = app_.platform;
+  // Only between handlers: a key being handled may hold indexes into the main lexicon.
+  if (stopped_ || p.handlersRunning() > 1) return;
+  const std::shared_ptr<const ImageRecords>& records = app_.lex.mainLexicon.codes.records();
+  const bool damaged = records && records->damaged();
+  if (!damaged && imageCheck_ && !imageCheck_->step(kImageCheckBytes)) return;
+  p.setTimer(imageCheckTimer_, kImageCheckIntervalMs, false);
+  if (!damaged && (!imageCheck_ || imageCheck_->result().ok)) {
+    imageCheck_.reset();
+    return;
+  }
+  LexiconImageResult rejected;
+  rejected.error = damaged ? "a record lies outside the image" : imageCheck_->result().error;
+  imageCheck_.reset();
+  loadTextLexicon(rejected);
+}
+
+void Lifecycle::releaseLexiconImage() {
+  if (imageCheck_) {
+    while (!imageCheck_->step(kImageCheckBytes)) {
+    }
+    app_.platform.setTimer(imageCheckTimer_, kImageCheckIntervalMs, false);
+    if (!imageCheck_->result().ok) {
+      const LexiconImageResult rejected = imageCheck_->result();
+      imageCheck_.reset();
+      loadTextLexicon(rejected);
+      return;
+    }
+    imageCheck_.reset();
+  }
+  holdLexiconImageInMemory(app_.lex.mainLexicon);
+}
+
+void Lifecycle::loadTextLexicon(const std::optional<LexiconImageResult>& rejected) {
+  LexiconTable& main = app_.lex.mainLexicon;
+  const ProgramFolder& files = app_.files;
+  Platform& p = app_.platform;
   // Stamped before it is read: a text changed meanwhile makes a mended image stale, never wrong.
   if (const auto stamp = files.stamp(kMainLexiconPath)) {
     auto bytes = readStartFile(kMainLexiconPath, kLexiconFileLimit);

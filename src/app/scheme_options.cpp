@@ -89,6 +89,7 @@ bool LexiconCommands::restoreSoundFiles() {
       return false;
     }
   }
+  app_.loader.releaseLexiconImage();
   const FileSnapshot snapshot(files, {kMainLexiconPath, kCharLexiconPath, kActiveFullCodesPath,
                                       kLexiconImagePath});
   bool ok = true;

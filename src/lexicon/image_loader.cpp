@@ -19,7 +19,8 @@ constexpr std::size_t kHeaderBytes = 4;
 // Smallest record: two empty strings, each a length and a terminator.
 constexpr std::size_t kMinRecordBytes = 2 * (4 + 2);
 constexpr char kSealMagic[4] = {'V', 'X', 'I', 'M'};
-constexpr std::int32_t kSealVersion = 1;
+// Version 2 images carry an index of their records.
+constexpr std::int32_t kSealVersion = 2;
 
 std::int32_t readInt32(const unsigned char* p) {
   std::int32_t v;
@@ -111,12 +112,16 @@ std::uint64_t checksum(const unsigned char* p, std::size_t n) { return Streaming
 // The seal at the end of an image, read without the checksum test.
 struct Seal {
   bool present = false;
+  bool older = false;  // the seal of an earlier version, whose images had no index
   LexiconSourceStamp source;
 };
 
 Seal readSeal(const unsigned char* seal) {
   Seal s;
-  if (std::memcmp(seal, kSealMagic, 4) != 0 || readInt32(seal + 4) != kSealVersion) return s;
+  if (std::memcmp(seal, kSealMagic, 4) != 0) return s;
+  const std::int32_t version = readInt32(seal + 4);
+  s.older = version >= 1 && version < kSealVersion;
+  if (version != kSealVersion) return s;
   s.present = true;
   s.source.size = readUint64(seal + 8);
   s.source.modified = static_cast<std::int64_t>(readUint64(seal + 16));
@@ -147,144 +152,253 @@ int compareUnits(const unsigned char* data, TextSpan a, TextSpan b) {
   return a.bytes == b.bytes ? 0 : (a.bytes < b.bytes ? -1 : 1);
 }
 
-// Walks the count and the records that fill `size` bytes exactly, checking them, and hands each
-// record to `onRecord(k, count, code, list)` as it goes; a caller that builds from the records
-// discards what it built when the walk fails.
-template <typename OnRecord, typename Done>
-LexiconImageResult walkRecords(const unsigned char* data, std::size_t size, OnRecord onRecord, Done done) {
-  LexiconImageResult result;
-  auto fail = [&](std::string why) {
-    result.error = std::move(why);
-    return result;
-  };
-  if (size < kHeaderBytes) return fail("image shorter than its record count");
-  std::int32_t count = readInt32(data);
-  if (count < 1) return fail("record count " + std::to_string(count) + " below 1");
-  if (static_cast<std::uint64_t>(count) > (size - kHeaderBytes) / kMinRecordBytes) {
-    return fail("record count " + std::to_string(count) + " larger than the image holds");
+// Walks the count and the records that fill `size` bytes exactly, a stretch at a time, checking
+// every length, terminator and the code order, and, where the image has an index, that each
+// record starts where its index entry says.
+class RecordWalk {
+ public:
+  RecordWalk(const unsigned char* data, std::size_t size, const unsigned char* index = nullptr)
+      : data_(data), size_(size), index_(index) {
+    if (size < kHeaderBytes) {
+      fail("image shorter than its record count");
+      return;
+    }
+    count_ = readInt32(data);
+    if (count_ < 1) {
+      fail("record count " + std::to_string(count_) + " below 1");
+    } else if (static_cast<std::uint64_t>(count_) > (size - kHeaderBytes) / kMinRecordBytes) {
+      fail("record count " + std::to_string(count_) + " larger than the image holds");
+    }
   }
 
-  std::size_t p = kHeaderBytes;
-  auto readText = [&](std::int32_t record, const char* what, TextSpan& span) -> bool {
-    if (size - p < 4) {
-      result.error = "record " + std::to_string(record) + ": " + what + " length past the end";
-      return false;
+  bool finished() const { return finished_; }
+  // Where the walk has got to, and the bytes before it that are not read again.
+  std::size_t walked() const { return p_; }
+  std::size_t position() const { return previousCode_.offset; }
+  // Walks on until the records past `until` bytes are walked, or to the end.
+  void walkTo(std::size_t until) {
+    while (!finished_ && p_ < until) {
+      if (k_ > count_) {
+        if (p_ != size_) fail(std::to_string(size_ - p_) + " bytes between the last record and the seal");
+        else finish();
+        return;
+      }
+      if (index_ != nullptr && static_cast<std::uint32_t>(readInt32(index_ + 4 * (k_ - 1))) != p_) {
+        fail("record " + std::to_string(k_) + ": index entry does not match");
+        return;
+      }
+      TextSpan code, list;
+      if (!readText("code", code) || !readText("list", list)) return;
+      // The table is binary-searched in the stored order.
+      if (k_ > 1 && compareUnits(data_, previousCode_, code) > 0) {
+        fail("record " + std::to_string(k_) + ": code out of order");
+        return;
+      }
+      previousCode_ = code;
+      ++k_;
     }
-    std::int32_t b = readInt32(data + p);
-    if (b < 0 || b % 2 != 0 || static_cast<std::uint64_t>(b) + 2 > size - p - 4) {
-      result.error = "record " + std::to_string(record) + ": bad " + what + " length " +
-                     std::to_string(b);
-      return false;
-    }
-    span = {p + 4, static_cast<std::size_t>(b)};
-    if (data[span.offset + span.bytes] != 0 || data[span.offset + span.bytes + 1] != 0) {
-      result.error = "record " + std::to_string(record) + ": " + what + " not terminated";
-      return false;
-    }
-    p = span.offset + span.bytes + 2;
-    return true;
-  };
-  TextSpan previousCode;
-  std::size_t doneTo = 0;
-  for (std::int32_t k = 1; k <= count; ++k) {
-    TextSpan code, list;
-    if (!readText(k, "code", code) || !readText(k, "list", list)) return result;
-    // The table is binary-searched in the stored order.
-    if (k > 1 && compareUnits(data, previousCode, code) > 0) {
-      return fail("record " + std::to_string(k) + ": code out of order");
-    }
-    // The bytes before the previous code are not read again.
-    if (previousCode.offset >= doneTo + kProgressStep) {
-      doneTo = previousCode.offset;
-      done(doneTo);
-    }
-    previousCode = code;
-    onRecord(k, count, code, list);
+    if (!finished_ && k_ > count_) walkTo(size_ + 1);
   }
-  if (p != size) return fail(std::to_string(size - p) + " bytes between the last record and the seal");
-  result.ok = true;
-  result.lexiconImageCount = count;
-  return result;
+  const LexiconImageResult& result() const { return result_; }
+
+ private:
+  void fail(std::string why) {
+    result_ = LexiconImageResult{};
+    result_.error = std::move(why);
+    finished_ = true;
+  }
+  void finish() {
+    result_.ok = true;
+    result_.lexiconImageCount = count_;
+    finished_ = true;
+  }
+  bool readText(const char* what, TextSpan& span) {
+    if (size_ - p_ < 4) {
+      fail("record " + std::to_string(k_) + ": " + what + " length past the end");
+      return false;
+    }
+    const std::int32_t b = readInt32(data_ + p_);
+    if (b < 0 || b % 2 != 0 || static_cast<std::uint64_t>(b) + 2 > size_ - p_ - 4) {
+      fail("record " + std::to_string(k_) + ": bad " + what + " length " + std::to_string(b));
+      return false;
+    }
+    span = {p_ + 4, static_cast<std::size_t>(b)};
+    if (data_[span.offset + span.bytes] != 0 || data_[span.offset + span.bytes + 1] != 0) {
+      fail("record " + std::to_string(k_) + ": " + what + " not terminated");
+      return false;
+    }
+    p_ = span.offset + span.bytes + 2;
+    return true;
+  }
+
+  const unsigned char* data_;
+  std::size_t size_;
+  const unsigned char* index_;
+  std::int32_t count_ = 0;
+  std::int32_t k_ = 1;
+  std::size_t p_ = kHeaderBytes;
+  TextSpan previousCode_;
+  bool finished_ = false;
+  LexiconImageResult result_;
+};
+
+LexiconImageResult walkRecords(const unsigned char* data, std::size_t size) {
+  RecordWalk walk(data, size);
+  walk.walkTo(size + 1);
+  return walk.result();
 }
 
-// Checks the seal and its checksum and walks the records before it.
-// `done(from, to)` is told of each stretch of bytes the checks have finished with.
-template <typename OnRecord, typename Done>
-LexiconImageResult walkImage(const unsigned char* data, std::size_t size, OnRecord onRecord, Done done) {
-  LexiconImageResult result;
+// Where an image's parts lie, from what a start checks: its seal, its count, and that the
+// records and the index fit the bytes.
+struct ImageLayout {
+  LexiconImageResult result;  // ok when the image is safe to read through its index
+  std::size_t recordsEnd = 0;
+  std::size_t count = 0;
+};
+
+ImageLayout layoutOf(const unsigned char* data, std::size_t size) {
+  ImageLayout layout;
+  LexiconImageResult& result = layout.result;
   const Seal seal = size >= kHeaderBytes + kLexiconImageSealBytes
                         ? readSeal(data + size - kLexiconImageSealBytes)
                         : Seal{};
   if (!seal.present) {
-    // Records that fill the file to its last byte are an image of an older version, made before
-    // images were sealed: outdated rather than damaged.
-    result.stale =
-        walkRecords(data, size, [](std::int32_t, std::int32_t, TextSpan, TextSpan) {}, [](std::size_t) {}).ok;
-    result.error = result.stale ? "image without a seal, made by an older version" : "no seal after the records";
-    return result;
-  }
-  const unsigned char* sealAt = data + size - kLexiconImageSealBytes;
-  // One pass: the walk goes ahead, the checksum follows it over what the walk has passed, and
-  // what both have passed is done with. An altered image is refused for its checksum, whatever
-  // the walk found; what the walk handed on is then discarded by the caller.
-  const std::size_t hashed = size - 8;
-  StreamingChecksum sum(data, hashed);
-  std::size_t from = 0;
-  auto release = [&](std::size_t to) {
-    if (to <= from) return;
-    done(from, to);
-    from = to;
-  };
-  result = walkRecords(data, size - kLexiconImageSealBytes, onRecord, [&](std::size_t to) {
-    sum.advanceTo(to);
-    release(sum.position());
-  });
-  while (sum.position() + 32 <= hashed) {
-    sum.advanceTo(sum.position() + kProgressStep);
-    release(sum.position());
-  }
-  const bool sound = sum.finish() == readUint64(sealAt + kLexiconImageSealBytes - 8);
-  release(size);
-  if (!sound) {
-    result = LexiconImageResult{};
-    result.error = "checksum does not match: the image was altered";
-    return result;
+    // Records that fill the file to its last byte are an image of a version before seals, and an
+    // earlier seal is one before the index: outdated rather than damaged.
+    result.stale = seal.older || walkRecords(data, size).ok;
+    result.error = result.stale ? "image made by an older version" : "no seal after the records";
+    return layout;
   }
   result.source = seal.source;
-  return result;
+  const std::int32_t count = readInt32(data);
+  const std::size_t room = size - kHeaderBytes - kLexiconImageSealBytes;
+  if (count < 1 || static_cast<std::uint64_t>(count) > room / (kMinRecordBytes + 4)) {
+    result.error = "record count " + std::to_string(count) + " does not fit the image";
+    return layout;
+  }
+  layout.count = static_cast<std::size_t>(count);
+  layout.recordsEnd = size - kLexiconImageSealBytes - 4 * layout.count;
+  const unsigned char* index = data + layout.recordsEnd;
+  const auto first = static_cast<std::uint32_t>(readInt32(index));
+  const auto last = static_cast<std::uint32_t>(readInt32(index + 4 * (layout.count - 1)));
+  if (first != kHeaderBytes || last < first || last > layout.recordsEnd - kMinRecordBytes) {
+    result.error = "index out of bounds";
+    return layout;
+  }
+  result.ok = true;
+  result.lexiconImageCount = count;
+  return layout;
 }
 
-// Checks the image in `buffer` (its first `byteSize` bytes) and, when it is sound, replaces
-// `table` with one whose slots view the buffer. When the buffer is a mapped file (`mapped`), the
-// bytes each check has passed are given back to the system as it goes: the image need not be
-// in memory whole at any moment, and a lookup brings in the few pages it reads.
-LexiconImageResult buildFromBuffer(std::shared_ptr<const TextBuffer> buffer,
-                                   std::size_t byteSize, LexiconTable& table,
-                                   const FileBytes* mapped = nullptr) {
-  const char16_t* units = buffer->data();
+// The full check of a sealed image, done a stretch at a time: the walk goes ahead, the checksum
+// follows it over what the walk has passed, and what both have passed is done with. A record the
+// walk refuses ends the check; a sound walk still needs the checksum.
+class FullCheck {
+ public:
+  FullCheck(const unsigned char* data, std::size_t size, std::size_t recordsEnd, const LexiconSourceStamp& source)
+      : data_(data), size_(size), walk_(data, recordsEnd, data + recordsEnd), sum_(data, size - 8),
+        source_(source) {}
+
+  // Checks about `bytes` more bytes; `done(from, to)` is told of each stretch finished with.
+  // True once the check has finished.
+  template <typename Done>
+  bool step(std::size_t bytes, Done done) {
+    if (finished_) return true;
+    walk_.walkTo(walk_.walked() + bytes);
+    const std::size_t hashTo = walk_.finished() ? size_ : walk_.position();
+    // The checksum takes whole stripes of 32 bytes.
+    sum_.advanceTo(std::min(hashTo, sum_.position() + std::max<std::size_t>(bytes, 64)));
+    release(sum_.position(), done);
+    const bool walkFailed = walk_.finished() && !walk_.result().ok;
+    if (!walkFailed && (!walk_.finished() || sum_.position() + 32 <= size_ - 8)) return false;
+    const bool sound = !walkFailed && sum_.finish() == readUint64(data_ + size_ - 8);
+    release(size_, done);
+    result_ = walk_.result();
+    if (sound) {
+      result_.source = source_;
+    } else if (!walkFailed) {
+      result_ = LexiconImageResult{};
+      result_.error = "checksum does not match: the image was altered";
+    }
+    finished_ = true;
+    return true;
+  }
+  const LexiconImageResult& result() const { return result_; }
+
+ private:
+  template <typename Done>
+  void release(std::size_t to, Done done) {
+    if (to <= from_) return;
+    done(from_, to);
+    from_ = to;
+  }
+
+  const unsigned char* data_;
+  std::size_t size_;
+  RecordWalk walk_;
+  StreamingChecksum sum_;
+  LexiconSourceStamp source_;
+  std::size_t from_ = 0;
+  bool finished_ = false;
+  LexiconImageResult result_;
+};
+
+// Checks an image whole: its seal, every record and its index entry, and the checksum.
+LexiconImageResult checkWhole(const unsigned char* data, std::size_t size) {
+  const ImageLayout layout = layoutOf(data, size);
+  if (!layout.result.ok) return layout.result;
+  FullCheck check(data, size, layout.recordsEnd, layout.result.source);
+  while (!check.step(kProgressStep, [](std::size_t, std::size_t) {})) {
+  }
+  return check.result();
+}
+
+// Replaces `table` with one that reads its entries through the index of the image in `bytes`
+// (`layout` being its checked layout), kept alive by `holder`.
+void readThroughIndex(std::shared_ptr<const TextBuffer> buffer, const unsigned char* data,
+                      const ImageLayout& layout, LexiconTable& table) {
+  auto records = std::make_shared<const ImageRecords>(buffer, data, layout.recordsEnd, layout.count);
   LexiconTable fresh;
   fresh.reset();
-  auto view = [units](TextSpan s) { return std::u16string_view(units + s.offset / 2, s.bytes / 2); };
-  auto result = walkImage(reinterpret_cast<const unsigned char*>(units), byteSize,
-                          [&](std::int32_t k, std::int32_t count, TextSpan code, TextSpan list) {
-                            if (k == 1) {
-                              fresh.codes.reserve(static_cast<std::size_t>(count) + 1);
-                              fresh.lines.reserve(static_cast<std::size_t>(count) + 1);
-                            }
-                            fresh.codes.pushView(view(code));
-                            fresh.lines.pushView(view(list));
-                          },
-                          [mapped](std::size_t from, std::size_t to) {
-                            if (mapped != nullptr) mapped->release(from, to);
-                          });
-  if (!result.ok) return result;
+  fresh.codes.readThrough(records, 0);
+  fresh.lines.readThrough(records, 1);
   fresh.buffer = std::move(buffer);
-  fresh.last = result.lexiconImageCount;
+  fresh.last = static_cast<std::int32_t>(layout.count);
   table = std::move(fresh);
+}
+
+// Checks the image in `buffer` (its first `byteSize` bytes) whole and, when it is sound, replaces
+// `table` with one that reads through it.
+LexiconImageResult buildFromBuffer(std::shared_ptr<const TextBuffer> buffer, std::size_t byteSize,
+                                   LexiconTable& table) {
+  const auto* data = reinterpret_cast<const unsigned char*>(buffer->data());
+  LexiconImageResult result = checkWhole(data, byteSize);
+  if (result.ok) readThroughIndex(std::move(buffer), data, layoutOf(data, byteSize), table);
   return result;
 }
 
 }  // namespace
+
+struct LexiconImageCheck::State {
+  std::shared_ptr<const FileBytes> image;
+  FullCheck check;
+};
+
+LexiconImageCheck::LexiconImageCheck(std::shared_ptr<const FileBytes> image, std::size_t recordsEnd,
+                                     const LexiconSourceStamp& source) {
+  const auto* data = reinterpret_cast<const unsigned char*>(image->data());
+  const std::size_t size = image->size();
+  state_ = std::make_unique<State>(State{std::move(image), FullCheck(data, size, recordsEnd, source)});
+}
+
+LexiconImageCheck::~LexiconImageCheck() = default;
+
+bool LexiconImageCheck::step(std::size_t bytes) {
+  const FileBytes* image = state_->image.get();
+  return state_->check.step(bytes, [image](std::size_t from, std::size_t to) { image->release(from, to); });
+}
+
+const LexiconImageResult& LexiconImageCheck::result() const { return state_->check.result(); }
 
 std::uint64_t lexiconImageChecksum(std::span<const std::byte> bytes) {
   return checksum(reinterpret_cast<const unsigned char*>(bytes.data()), bytes.size());
@@ -298,6 +412,22 @@ void resealLexiconImage(std::string& image) {
 }
 
 void sealLexiconImage(std::string& image, const LexiconSourceStamp& source) {
+  // The index: where each record starts, as far as the records can be walked.
+  const std::size_t recordsEnd = image.size();
+  const std::int32_t count = recordsEnd >= kHeaderBytes
+                                 ? readInt32(reinterpret_cast<const unsigned char*>(image.data()))
+                                 : 0;
+  std::string index;
+  std::size_t p = kHeaderBytes;
+  for (std::int32_t k = 1; k <= count && p <= recordsEnd; ++k) {
+    const auto at = static_cast<std::uint32_t>(p);
+    index.append(reinterpret_cast<const char*>(&at), 4);
+    for (int part = 0; part < 2 && p + 4 <= recordsEnd; ++part) {
+      p += 4 + static_cast<std::uint32_t>(readInt32(reinterpret_cast<const unsigned char*>(image.data()) + p)) + 2;
+    }
+    if (p > recordsEnd) p = recordsEnd + 1;
+  }
+  image += index;
   const std::size_t at = image.size();
   image.resize(at + kLexiconImageSealBytes);
   char* seal = image.data() + at;
@@ -309,14 +439,22 @@ void sealLexiconImage(std::string& image, const LexiconSourceStamp& source) {
 }
 
 LexiconImageResult checkLexiconImage(std::span<const std::byte> bytes) {
-  return walkImage(reinterpret_cast<const unsigned char*>(bytes.data()), bytes.size(),
-                   [](std::int32_t, std::int32_t, TextSpan, TextSpan) {}, [](std::size_t, std::size_t) {});
+  return checkWhole(reinterpret_cast<const unsigned char*>(bytes.data()), bytes.size());
 }
 
 LexiconImageResult readLexiconImage(std::span<const std::byte> bytes, LexiconTable& table) {
   auto buffer = std::make_shared<TextBuffer>((bytes.size() + 1) / 2);
   if (!bytes.empty()) std::memcpy(buffer->data(), bytes.data(), bytes.size());
   return buildFromBuffer(std::move(buffer), bytes.size(), table);
+}
+
+LexiconImageResult openLexiconImage(std::span<const std::byte> bytes, LexiconTable& table) {
+  auto buffer = std::make_shared<TextBuffer>((bytes.size() + 1) / 2);
+  if (!bytes.empty()) std::memcpy(buffer->data(), bytes.data(), bytes.size());
+  const auto* data = reinterpret_cast<const unsigned char*>(buffer->data());
+  const ImageLayout layout = layoutOf(data, bytes.size());
+  if (layout.result.ok) readThroughIndex(std::move(buffer), data, layout, table);
+  return layout.result;
 }
 
 namespace {
@@ -372,7 +510,7 @@ LexiconImageResult duqudaciku(const ProgramFolder& files, LexiconTable& mainLexi
 }
 
 LexiconImageResult duqudaciku(const ProgramFolder& files, const Platform& platform,
-                              LexiconTable& mainLexicon) {
+                              LexiconTable& mainLexicon, std::unique_ptr<LexiconImageCheck>* check) {
   LexiconImageResult result;
   std::shared_ptr<const FileBytes> image = platform.mapFile(files.path(kLexiconImagePath), kLexiconImageLimit);
   if (!image) {
@@ -390,10 +528,38 @@ LexiconImageResult duqudaciku(const ProgramFolder& files, const Platform& platfo
   if (reinterpret_cast<std::uintptr_t>(data) % alignof(char16_t) != 0) {
     return readLexiconImage(std::span<const std::byte>(image->data(), bytes), mainLexicon);
   }
+  const ImageLayout layout = layoutOf(data, bytes);
+  if (!layout.result.ok) return layout.result;
+  if (check == nullptr) {
+    FullCheck whole(data, bytes, layout.recordsEnd, layout.result.source);
+    while (!whole.step(kProgressStep, [&image](std::size_t from, std::size_t to) { image->release(from, to); })) {
+    }
+    if (!whole.result().ok) return whole.result();
+  } else {
+    *check = std::make_unique<LexiconImageCheck>(image, layout.recordsEnd, layout.result.source);
+  }
   const auto* units = reinterpret_cast<const char16_t*>(data);
-  const FileBytes* mapped = image.get();
   auto buffer = std::make_shared<const TextBuffer>(std::move(image), units, bytes / 2);
-  return buildFromBuffer(std::move(buffer), bytes, mainLexicon, mapped);
+  readThroughIndex(std::move(buffer), data, layout, mainLexicon);
+  return layout.result;
+}
+
+void holdLexiconImageInMemory(LexiconTable& table) {
+  if (!table.buffer || table.buffer->owned()) return;
+  const TextBuffer& mapped = *table.buffer;
+  auto copy = std::make_shared<TextBuffer>(mapped.size());
+  std::copy(mapped.data(), mapped.data() + mapped.size(), copy->data());
+  const auto* from = reinterpret_cast<const unsigned char*>(mapped.data());
+  const auto* to = reinterpret_cast<const unsigned char*>(copy->data());
+  std::shared_ptr<const ImageRecords> records;
+  if (const std::shared_ptr<const ImageRecords>& old = table.codes.records()) {
+    auto moved = std::make_shared<ImageRecords>(copy, to + (old->data() - from), old->recordsEnd(), old->count());
+    if (old->damaged()) moved->markDamaged();
+    records = std::move(moved);
+  }
+  table.codes.moveTo(records, to - from);
+  table.lines.moveTo(records, to - from);
+  table.buffer = std::move(copy);
 }
 
 std::string encodeLexiconImage(const LexiconTable& table, const LexiconSourceStamp& source) {

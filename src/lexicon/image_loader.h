@@ -5,19 +5,26 @@
 // Image layout (little-endian): a signed 32-bit record count N >= 1, then N records of two
 // strings, the code and its candidate list, each a signed 32-bit byte length B (even, without the
 // terminator), B bytes of UTF-16LE text and the terminator 00 00. No padding. After the records
-// a seal of 32 bytes:
+// the index, N uint32 offsets, that of each record's first length word, then a seal of 32 bytes:
 //
 //   "VXIM"   4 bytes
-//   1        int32, the seal's version
+//   2        int32, the seal's version (1: the same without the index)
 //   size     uint64, byte size of the text lexicon the image was made from
 //   time     int64, that file's modification time (whole seconds since 1970)
 //   sum      uint64, checksum of every byte before it (xxHash64-style, seed 0)
 //
 // The checksum finds altered bytes; the stamp of the text lexicon finds an image that a newer
 // text lexicon has outdated (a regeneration cut off by a kill, a lexicon copied in by hand).
+//
+// A start reads only what the first lookups need: it checks the seal, the count, and that the
+// records and the index fit the file, and the table reads each entry through the index, checking
+// its bounds at every read (an entry out of bounds reads empty and marks the image damaged). The
+// full check, every record against its index entry, the code order and the checksum, is run a
+// stretch at a time after the start (`LexiconImageCheck`); the image is let go when it fails.
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <span>
 #include <string>
 #include <string_view>
@@ -58,13 +65,34 @@ void resealLexiconImage(std::string& image);
 // Appends the seal for `source` to the records of an image.
 void sealLexiconImage(std::string& image, const LexiconSourceStamp& source);
 
-// Checks the seal (its checksum first) and walks the records, checking every count, length,
-// terminator and the code order; builds nothing.
+// Checks the seal, walks the records, checking every count, length, terminator, index entry and
+// the code order, and checks the checksum; builds nothing.
 LexiconImageResult checkLexiconImage(std::span<const std::byte> bytes);
 
-// Builds `table` from an image in memory (one copy into the table's own buffer). On failure the
-// table is left exactly as it was.
+// Builds `table` from an image in memory (one copy into the table's own buffer) once the whole
+// image is checked. On failure the table is left exactly as it was.
 LexiconImageResult readLexiconImage(std::span<const std::byte> bytes, LexiconTable& table);
+// The same with the checks of a start only: the table may read damaged entries, empty.
+LexiconImageResult openLexiconImage(std::span<const std::byte> bytes, LexiconTable& table);
+
+class FileBytes;
+
+// The full check of an image that a start has read with its start checks only, done a stretch
+// at a time; it keeps the image's bytes alive until it is dropped.
+class LexiconImageCheck {
+ public:
+  LexiconImageCheck(std::shared_ptr<const FileBytes> image, std::size_t recordsEnd,
+                    const LexiconSourceStamp& source);
+  ~LexiconImageCheck();
+  // Checks about `bytes` more bytes, giving back to the system the pages it is done with; true
+  // once the check has finished and `result()` tells its outcome.
+  bool step(std::size_t bytes);
+  const LexiconImageResult& result() const;
+
+ private:
+  struct State;
+  std::unique_ptr<State> state_;
+};
 
 // Reads the image file with one read into one buffer and points every main-lexicon slot at its
 // text inside it. A missing, unreadable, oversized or malformed image is rejected whole, and so
@@ -73,10 +101,17 @@ LexiconImageResult readLexiconImage(std::span<const std::byte> bytes, LexiconTab
 // as they were, and the caller may load the text lexicon instead.
 LexiconImageResult duqudaciku(const ProgramFolder& files, LexiconTable& mainLexicon);
 // The same through the platform's read-only mapping of the file (the load sequence): the slots
-// view the mapped text, and only the pages the checks and lookups read come into memory. The
-// image is accepted and rejected exactly as above.
+// read the mapped text, and only the pages the checks and lookups read come into memory. With
+// `check`, only the start checks run before the table reads the image, and `check` receives the
+// full check, still to be run; without it the image is checked whole first.
 LexiconImageResult duqudaciku(const ProgramFolder& files, const Platform& platform,
-                              LexiconTable& mainLexicon);
+                              LexiconTable& mainLexicon,
+                              std::unique_ptr<LexiconImageCheck>* check = nullptr);
+
+// Gives a table that reads a mapped image a copy of the image's bytes of its own, so that the file
+// can be replaced (Windows refuses to replace a mapped file); a table that does not read a mapped
+// file is left alone.
+void holdLexiconImageInMemory(LexiconTable& table);
 
 // Spare readers: each reads the image as `duqudaciku` does into tables of its own and drops them
 // when it ends; the result tells what they read. Nothing calls them.

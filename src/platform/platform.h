@@ -254,6 +254,9 @@ class Platform {
   // that falls due while the timer's own handler runs (a handler that pumps messages) is not
   // served inside it: the handler never runs inside itself.
   virtual TimerId createTimer(std::function<void()> onTick) = 0;
+  // The same for work the program does in its spare time, a little at each tick (the check of the
+  // lexicon image after the start); a simulated desktop is at rest while only such timers run.
+  virtual TimerId createIdleTimer(std::function<void()> onTick) { return createTimer(std::move(onTick)); }
   virtual void setTimer(TimerId timer, int intervalMs, bool enabled) = 0;
   virtual bool timerEnabled(TimerId timer) const = 0;
   // Processes every pending hook event, timer tick and window event once. Handlers run re-entrantly.
@@ -262,6 +265,9 @@ class Platform {
   // has run since the platform was made. Whoever keeps results across a pump compares it to know
   // whether anything may have changed meanwhile.
   virtual std::uint64_t handlersRun() const = 0;
+  // How many handlers of the engine are running now, one inside another through the pump: 1 in a
+  // handler that the message loop called, more in one that a handler's pump called.
+  virtual int handlersRunning() const = 0;
   // Runs the message loop until `quit` is called.
   virtual void runMessageLoop() = 0;
   virtual void quit() = 0;

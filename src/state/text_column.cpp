@@ -41,12 +41,35 @@ void PolyphoneTable::findLines() const {
   lineStarts_.shrink_to_fit();
 }
 
+void TextColumn::readThrough(std::shared_ptr<const ImageRecords> records, int part) {
+  clear();
+  slots_.resize(1);
+  records_ = std::move(records);
+  part_ = part;
+}
+
+void TextColumn::viewRecords() {
+  const std::shared_ptr<const ImageRecords> records = std::move(records_);
+  records_.reset();
+  slots_.reserve(records->count() + 1);
+  for (std::size_t k = 1; k <= records->count(); ++k) slots_.push_back(viewSlot(records->text(k, part_)));
+}
+
+void TextColumn::moveTo(std::shared_ptr<const ImageRecords> records, std::ptrdiff_t shift) {
+  if (records_) records_ = std::move(records);
+  if (base_ != nullptr) {
+    base_ = reinterpret_cast<const char16_t*>(reinterpret_cast<const unsigned char*>(base_) + shift);
+  }
+}
+
 void TextColumn::resize(std::size_t n) {
+  viewEverySlot();
   for (std::size_t i = n; i < slots_.size(); ++i) release(slots_[i]);
   slots_.resize(n);
 }
 
 void TextColumn::clear() {
+  records_.reset();
   slots_.clear();
   owned_.clear();
   ownedViews_.clear();
@@ -87,11 +110,13 @@ void TextColumn::release(Slot& slot) {
 }
 
 void TextColumn::setView(std::size_t i, std::u16string_view text) {
+  if (i != 0) viewEverySlot();
   release(slots_[i]);
   slots_[i] = viewSlot(text);
 }
 
 void TextColumn::set(std::size_t i, std::u16string_view text) {
+  if (i != 0) viewEverySlot();
   Slot& slot = slots_[i];
   if (slot.length & kOwned) {
     owned_[slot.at]->assign(text);
@@ -101,13 +126,18 @@ void TextColumn::set(std::size_t i, std::u16string_view text) {
   slot = ownedSlot(text);
 }
 
-void TextColumn::push(std::u16string_view text) { slots_.push_back(ownedSlot(text)); }
+void TextColumn::push(std::u16string_view text) {
+  viewEverySlot();
+  slots_.push_back(ownedSlot(text));
+}
 
 void TextColumn::insert(std::size_t i, std::u16string_view text) {
+  viewEverySlot();
   slots_.insert(slots_.begin() + static_cast<std::ptrdiff_t>(i), ownedSlot(text));
 }
 
 void TextColumn::erase(std::size_t i) {
+  viewEverySlot();
   release(slots_[i]);
   slots_.erase(slots_.begin() + static_cast<std::ptrdiff_t>(i));
 }

@@ -3,6 +3,8 @@
 // (the loaded lexicon image: no copy per entry) or owns its text (every slot written afterwards).
 
 #include <algorithm>
+#include <cstddef>
+#include <cstring>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -29,12 +31,62 @@ class TextBuffer {
   const char16_t* data() const { return data_; }
   std::size_t size() const { return size_; }
   std::u16string_view view() const { return {data_, size_}; }
+  // Whether the characters are the buffer's own (not a mapped file's).
+  bool owned() const { return owned_ != nullptr; }
 
  private:
   std::unique_ptr<char16_t[]> owned_;
   std::shared_ptr<const void> holder_;
   const char16_t* data_ = nullptr;
   std::size_t size_ = 0;
+};
+
+// The records of a lexicon image, read where they lie. The bytes hold the records from offset
+// 4 up to `recordsEnd`, then the index: one 32-bit offset per record, that of its code's length
+// word. Each read checks the offset and the lengths it passes against `recordsEnd`, so a damaged
+// image gives an empty text and says so in `damaged()`, never a read outside the records.
+class ImageRecords {
+ public:
+  ImageRecords(std::shared_ptr<const void> holder, const unsigned char* data, std::size_t recordsEnd,
+               std::size_t count)
+      : holder_(std::move(holder)), data_(data), index_(data + recordsEnd), end_(recordsEnd), count_(count) {}
+
+  std::size_t count() const { return count_; }
+  const unsigned char* data() const { return data_; }
+  std::size_t recordsEnd() const { return end_; }
+  // The bytes the records and the index take.
+  std::size_t bytes() const { return end_ + 4 * count_; }
+  // Record k's (1..count) code (part 0) or candidate list (part 1).
+  std::u16string_view text(std::size_t k, int part) const {
+    if (k == 0 || k > count_) return {};
+    std::uint32_t at;
+    std::memcpy(&at, index_ + 4 * (k - 1), 4);
+    std::size_t p = at;
+    for (int i = 0;; ++i) {
+      // A length word, its text and the two zero bytes behind it; texts start on even offsets.
+      if (p % 2 != 0 || p > end_ || end_ - p < 6) return damage();
+      std::uint32_t b;
+      std::memcpy(&b, data_ + p, 4);
+      if (b % 2 != 0 || b > end_ - p - 6) return damage();
+      if (i == part) return {reinterpret_cast<const char16_t*>(data_ + p + 4), b / 2};
+      p += 4 + std::size_t{b} + 2;
+    }
+  }
+  bool damaged() const { return damaged_; }
+  void markDamaged() const { damaged_ = true; }
+
+ private:
+  std::u16string_view damage() const {
+    damaged_ = true;
+    return {};
+  }
+
+  std::shared_ptr<const void> holder_;  // keeps the bytes alive
+  const unsigned char* data_;
+  const unsigned char* index_;
+  std::size_t end_;
+  std::size_t count_;
+  mutable bool damaged_ = false;  // a read found a record outside the records' bytes
 };
 
 class TextColumn {
@@ -44,22 +96,38 @@ class TextColumn {
   TextColumn(TextColumn&&) noexcept = default;
   TextColumn& operator=(TextColumn&&) noexcept = default;
 
-  std::size_t size() const { return slots_.size(); }
+  std::size_t size() const { return records_ ? records_->count() + 1 : slots_.size(); }
   std::u16string_view operator[](std::size_t i) const {
+    if (records_ && i != 0) return records_->text(i, part_);
     const Slot s = slots_[i];
     if (s.length & kOwned) return ownedViews_[s.at];
     return {base_ + s.at, s.length};
   }
 
+  // Reads slots 1..count from the records of an image, the codes (part 0) or the lists (part 1),
+  // each when it is asked for; slot 0 stays the column's own. The first change to another slot
+  // gives every slot a view of its text.
+  void readThrough(std::shared_ptr<const ImageRecords> records, int part);
+  const std::shared_ptr<const ImageRecords>& records() const { return records_; }
+  // Points the column at a copy of the bytes its records and views read, `shift` bytes from them
+  // (every view of the column lies in those bytes).
+  void moveTo(std::shared_ptr<const ImageRecords> records, std::ptrdiff_t shift);
+
   // Sets the slot count; new slots are empty.
   void resize(std::size_t n);
   void clear();
-  void reserve(std::size_t n) { slots_.reserve(n); }
+  void reserve(std::size_t n) {
+    viewEverySlot();
+    slots_.reserve(n);
+  }
   // Points a slot at text that outlives the column (a buffer held beside it). The first view
   // fixes where the column's buffer starts; a text before it or 4 Gi characters past it is kept
   // as a copy instead (no caller views more than one buffer per column).
   void setView(std::size_t i, std::u16string_view text);
-  void pushView(std::u16string_view text) { slots_.push_back(viewSlot(text)); }
+  void pushView(std::u16string_view text) {
+    viewEverySlot();
+    slots_.push_back(viewSlot(text));
+  }
   // Gives a slot text of its own.
   void set(std::size_t i, std::u16string_view text);
   void push(std::u16string_view text);
@@ -87,11 +155,18 @@ class TextColumn {
     return firstOrFarView(text);
   }
   Slot firstOrFarView(std::u16string_view text);
+  // Ends reading through the records: each slot views its text.
+  void viewEverySlot() {
+    if (records_) viewRecords();
+  }
+  void viewRecords();
   Slot ownedSlot(std::u16string_view text);
   void release(Slot& slot);
 
   std::vector<Slot> slots_;
   const char16_t* base_ = nullptr;
+  std::shared_ptr<const ImageRecords> records_;  // slots 1.. read through, while set
+  int part_ = 0;
   // Owned texts, each on the heap of its own so that views of it survive changes to other slots,
   // and a view of each, so that reading an owned slot costs one load more than a viewed one;
   // freed indexes are reused.

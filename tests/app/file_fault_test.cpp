@@ -337,20 +337,28 @@ TEST_F(FileFaultTest, AnEmptyOrUnreadableTextLexiconLeavesASoundImageInPlace) {
   }
 }
 
-// An image of an older version (records only, no seal) is renewed without a word.
-TEST_F(FileFaultTest, AnUnsealedImageOfAnOlderVersionIsRenewedQuietly) {
+// An image of an older version (records only, or records and a seal without the index) is
+// renewed without a word.
+TEST_F(FileFaultTest, AnImageOfAnOlderVersionIsRenewedQuietly) {
   start();
-  std::string image = encodeLexiconImage(app().lex.mainLexicon, *folder().stamp(kMainLexiconPath));
+  const std::string image = encodeLexiconImage(app().lex.mainLexicon, *folder().stamp(kMainLexiconPath));
+  const std::size_t recordsEnd = image.size() - kLexiconImageSealBytes - 4 * app().lex.mainLexicon.last;
+  std::string olderSeal = image.substr(0, recordsEnd) + image.substr(image.size() - kLexiconImageSealBytes);
+  olderSeal[recordsEnd + 4] = 1;  // the seal's version
+  resealLexiconImage(olderSeal);
   session.reset();
-  image.resize(image.size() - kLexiconImageSealBytes);
-  writeRaw(kLexiconImagePath, image);
-  start();
-  EXPECT_TRUE(messages().empty()) << utf8(messages());
-  LexiconTable renewed;
-  EXPECT_TRUE(duqudaciku(folder(), renewed).ok);
+  for (const std::string& older : {image.substr(0, recordsEnd), olderSeal}) {
+    writeRaw(kLexiconImagePath, older);
+    start();
+    EXPECT_TRUE(messages().empty()) << utf8(messages());
+    LexiconTable renewed;
+    EXPECT_TRUE(duqudaciku(folder(), renewed).ok);
+    session.reset();
+  }
 }
 
-// Altered bytes: the checksum fails, the text lexicon is used, the image is made again.
+// Altered bytes that leave the image safe to read: the start uses it, the check after the start
+// finds the checksum failed, and from then on the text lexicon is used and the image made again.
 TEST_F(FileFaultTest, AnAlteredImageFallsBackToTheText) {
   start();
   std::string image = encodeLexiconImage(app().lex.mainLexicon, *folder().stamp(kMainLexiconPath));
@@ -361,6 +369,9 @@ TEST_F(FileFaultTest, AnAlteredImageFallsBackToTheText) {
   writeRaw(kLexiconImagePath, image);
   const auto textBefore = bytes(kMainLexiconPath);
   start();
+  EXPECT_TRUE(messages().empty());
+  EXPECT_EQ(app().lex.mainLexicon.lines[1], u"\u4E4A 156.726");  // the altered character
+  platform().advance(1000);
   EXPECT_EQ(bytes(kMainLexiconPath), textBefore);
   EXPECT_EQ(messages(), std::vector<std::u16string>{
                             u"内置文件\\初始化后两码词库.txt 已损坏，本次改用 内置文件\\两码词库.txt，并已重新生成它。"})

@@ -141,6 +141,62 @@ TEST(LexiconImage, SpareReadersReadTheImageIntoTablesOfTheirOwn) {
   }
 }
 
+// Before the file is replaced the table takes a copy of the image: it reads the same texts, none
+// of them in the mapping, whether its slots still read through the index or were written since.
+TEST(LexiconImage, AHeldImageReadsItsOwnCopy) {
+  TempProgramFolder dir;
+  ProgramFolder files(dir.root());
+  SimPlatform sim;
+  ASSERT_TRUE(files.writeBytes(kLexiconImagePath, kTwoRecords));
+  for (const bool written : {false, true}) {
+    SCOPED_TRACE(written);
+    LexiconTable t;
+    ASSERT_TRUE(duqudaciku(files, sim, t).ok);
+    if (written) t.lines.set(1, u"啊 1");
+    const std::shared_ptr<const TextBuffer> mapped = t.buffer;
+    holdLexiconImageInMemory(t);
+    ASSERT_TRUE(t.buffer->owned());
+    EXPECT_EQ(t.codes[2], u"ab");
+    EXPECT_EQ(t.lines[2], u"把 100");
+    EXPECT_EQ(t.lines[1], written ? u"啊 1" : u"啊 308 阿 372");
+    EXPECT_TRUE(isInside(t, t.codes[1]));
+    EXPECT_TRUE(isInside(t, t.lines[2]));
+    EXPECT_EQ(encodeLexiconImage(t) == kTwoRecords, !written);
+  }
+}
+
+// A start checks only what makes the image safe to read; what else is wrong with it, the later
+// full check finds, a stretch at a time.
+TEST(LexiconImage, AStartLeavesTheFullCheckForLater) {
+  TempProgramFolder dir;
+  ProgramFolder files(dir.root());
+  SimPlatform sim;
+  std::string altered = kTwoRecords;
+  altered[10] ^= 1;  // "aa" becomes "ca": out of order, and the checksum fails
+  struct Case {
+    const char* name;
+    std::string image;
+    bool sound;
+  };
+  const Case cases[] = {{"sound", kTwoRecords, true}, {"altered", altered, false}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    ASSERT_TRUE(files.writeBytes(kLexiconImagePath, c.image));
+    LexiconTable t;
+    std::unique_ptr<LexiconImageCheck> check;
+    const auto r = duqudaciku(files, sim, t, &check);
+    ASSERT_TRUE(r.ok) << r.error;
+    ASSERT_NE(check, nullptr);
+    EXPECT_EQ(t.last, 2);
+    EXPECT_EQ(t.lines[2], u"把 100");
+    int steps = 1;
+    while (!check->step(8)) ++steps;
+    EXPECT_GT(steps, 1);  // a stretch at a time
+    EXPECT_EQ(check->result().ok, c.sound) << check->result().error;
+    EXPECT_EQ(check->step(8), true);
+  }
+}
+
 TEST(LexiconImage, MissingImageLeavesTheTableAsItWas) {
   TempProgramFolder dir;
   ProgramFolder files(dir.root());
@@ -168,8 +224,10 @@ TEST(LexiconImage, MalformedImagesAreRejectedWhole) {
     resealLexiconImage(s);
     return s;
   };
-  const std::string records = kTwoRecords.substr(0, kTwoRecords.size() - kLexiconImageSealBytes);
-  const std::string seal = kTwoRecords.substr(records.size());
+  const std::size_t indexAt = kTwoRecords.size() - kLexiconImageSealBytes - 2 * 4;
+  const std::string records = kTwoRecords.substr(0, indexAt);
+  const std::string index = kTwoRecords.substr(indexAt, 2 * 4);
+  const std::string seal = kTwoRecords.substr(indexAt + index.size());
   std::size_t secondCode = 4 + (4 + 4 + 2) + (4 + 2 * 9 + 2);
   std::string oddLength = with(4, 3);
   std::string noTerminator = kTwoRecords;
@@ -192,13 +250,19 @@ TEST(LexiconImage, MalformedImagesAreRejectedWhole) {
       {"negative list length", with(secondCode, -4)},
       {"odd length", oddLength},
       {"missing terminator", noTerminator},
-      {"truncated in the last text", sealed(records.substr(0, records.size() - 3) + seal)},
-      {"truncated in a length", sealed(records.substr(0, secondCode + 2) + seal)},
-      {"trailing bytes", sealed(records + std::string(2, '\0') + seal)},
+      {"truncated in the last text", sealed(records.substr(0, records.size() - 3) + index + seal)},
+      {"truncated in a length", sealed(records.substr(0, secondCode + 2) + index + seal)},
+      {"trailing bytes", sealed(records + std::string(2, '\0') + index + seal)},
+      {"first index entry elsewhere", with(indexAt, 6)},
+      {"index entry inside a record", with(indexAt + 4, static_cast<std::int32_t>(secondCode) - 2)},
+      {"index entry past the records", with(indexAt + 4, static_cast<std::int32_t>(indexAt))},
+      {"index entry odd", with(indexAt + 4, static_cast<std::int32_t>(secondCode) + 1)},
+      {"no index", sealed(records + seal)},
       {"codes out of order", outOfOrder},
       {"altered byte", altered},
       {"no seal (an older version's image)", records},
-      {"seal of another version", with(static_cast<std::int32_t>(records.size()) + 4, 2)},
+      {"seal of a later version", with(static_cast<std::int32_t>(kTwoRecords.size() - kLexiconImageSealBytes) + 4, 3)},
+      {"seal of the version before the index", sealed(records + seal.substr(0, 4) + std::string("\1\0\0\0", 4) + seal.substr(8))},
       {"seal cut short", kTwoRecords.substr(0, kTwoRecords.size() - 1)},
   };
   for (const auto& c : cases) {
@@ -211,6 +275,19 @@ TEST(LexiconImage, MalformedImagesAreRejectedWhole) {
     EXPECT_EQ(t.last, 1);
     EXPECT_EQ(t.codes[1], u"zz");
     EXPECT_EQ(t.buffer, nullptr);
+    // Opened with a start's checks only, every entry reads inside the image, or empty, the
+    // image then counting as damaged.
+    LexiconTable opened;
+    if (!openLexiconImage(asBytes(c.image), opened).ok) continue;
+    bool empty = false;
+    for (std::int32_t k = 1; k <= opened.last; ++k) {
+      for (const TextColumn* column : {&opened.codes, &opened.lines}) {
+        const std::u16string_view text = (*column)[static_cast<std::size_t>(k)];
+        if (text.data() == nullptr) empty = true;
+        else EXPECT_TRUE(isInside(opened, text));
+      }
+    }
+    EXPECT_EQ(opened.codes.records()->damaged(), empty);
   }
 }
 

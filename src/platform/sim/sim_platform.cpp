@@ -280,7 +280,9 @@ void SimPlatform::deliverKey(const KeyEvent& event) {
     ++hookCalls;
     ++handlersRun_;
     HookProc proc = hook_;  // the procedure may remove or replace the hook
+    ++handlersRunning_;
     answer = proc(event);
+    --handlersRunning_;
     hookAnswers.push_back(answer);
   }
   if (answer == HookAnswer::Withhold) return;
@@ -365,6 +367,12 @@ Platform::TimerId SimPlatform::createTimer(std::function<void()> onTick) {
   return static_cast<TimerId>(timers_.size() - 1);
 }
 
+Platform::TimerId SimPlatform::createIdleTimer(std::function<void()> onTick) {
+  const TimerId id = createTimer(std::move(onTick));
+  timers_.back().idle = true;
+  return id;
+}
+
 void SimPlatform::setTimer(TimerId timer, int intervalMs, bool enabled) {
   Timer& t = timers_.at(static_cast<std::size_t>(timer));
   if (enabled && (!t.enabled || t.intervalMs != intervalMs)) t.lastFired = clock_;
@@ -386,7 +394,9 @@ bool SimPlatform::fireDueTimers() {
     t.running = true;  // a tick is not delivered again while its handler runs
     auto onTick = t.onTick;
     ++handlersRun_;
+    ++handlersRunning_;
     onTick();
+    --handlersRunning_;
     timers_[i].running = false;
     fired = true;
   }
@@ -441,7 +451,9 @@ void SimPlatform::doEvents() {
       auto event = std::move(windowEvents_.front());
       windowEvents_.pop_front();
       ++handlersRun_;
+      ++handlersRunning_;
       event();
+      --handlersRunning_;
     }
   }
   fireDueTimers();
@@ -482,7 +494,7 @@ void SimPlatform::setClock(std::uint32_t ms) {
 void SimPlatform::settle() {
   for (int spent = 0; spent < 60000; spent += 10) {
     bool busy = !keys_.empty() || !windowEvents_.empty();
-    bool timers = std::any_of(timers_.begin(), timers_.end(), [](const Timer& t) { return t.enabled; });
+    bool timers = std::any_of(timers_.begin(), timers_.end(), [](const Timer& t) { return t.enabled && !t.idle; });
     if (!busy && !timers) {
       if (!typeNextToken()) return;
       spent = 0;
@@ -502,7 +514,7 @@ void SimPlatform::runMessageLoop() {
   quitRequested = false;
   for (int spent = 0; spent < 600000 && !quitRequested; spent += 10) {
     bool busy = !keys_.empty() || !windowEvents_.empty();
-    bool timers = std::any_of(timers_.begin(), timers_.end(), [](const Timer& t) { return t.enabled; });
+    bool timers = std::any_of(timers_.begin(), timers_.end(), [](const Timer& t) { return t.enabled && !t.idle; });
     if (!busy && !timers) return;
     advance(10);
   }

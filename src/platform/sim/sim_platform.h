@@ -85,10 +85,12 @@ class SimPlatform : public Platform {
   // Puts the virtual clock at ms at once, as on a machine that has been up that long (the clock
   // wraps at 2^32); timers and queued keys keep their distance to it, and nothing fires.
   void setClock(std::uint32_t ms);
-  // Runs the pump until the queue is empty and no timer is due (and a typed script is done).
+  // Runs the pump until the queue is empty and no timer but idle ones is enabled (and a typed
+  // script is done).
   void settle();
   // Types a script token by token as a person would, during the following `settle`: each token
-  // once the desktop is at rest after the one before (no key pending and no timer enabled; or,
+  // once the desktop is at rest after the one before (no key pending and no timer but idle ones
+  // enabled; or,
   // inside a modal loop that pumps messages itself, no key for kModalRestMs). `atRest(i)` runs
   // just before token i is typed and, with the number of tokens, once the last one is handled.
   // A modal loop still waiting after the last token is asked to quit.
@@ -157,10 +159,12 @@ class SimPlatform : public Platform {
   void sendKeys(std::u16string_view keys) override;
 
   TimerId createTimer(std::function<void()> onTick) override;
+  TimerId createIdleTimer(std::function<void()> onTick) override;
   void setTimer(TimerId timer, int intervalMs, bool enabled) override;
   bool timerEnabled(TimerId timer) const override;
   void doEvents() override;
   std::uint64_t handlersRun() const override { return handlersRun_; }
+  int handlersRunning() const override { return handlersRunning_; }
   void runMessageLoop() override;
   void quit() override;
   bool quitting() const override { return quitRequested; }
@@ -235,6 +239,7 @@ class SimPlatform : public Platform {
     bool enabled = false;
     bool running = false;
     std::uint32_t lastFired = 0;
+    bool idle = false;  // spare-time work: the desktop is at rest while it runs
   };
   struct QueuedKey {
     KeyEvent event;
@@ -273,6 +278,7 @@ class SimPlatform : public Platform {
   std::uint32_t nextProcessId_ = 2000;
   int pumpDepth_ = 0;
   std::uint64_t handlersRun_ = 0;
+  int handlersRunning_ = 0;
   // The typed script.
   std::vector<std::u16string> script_;
   std::size_t scriptNext_ = 0;

@@ -100,6 +100,11 @@ Win32Platform::~Win32Platform() {
 
 bool Win32Platform::runHandler(const std::function<void()>& handler) noexcept {
   ++handlersRun_;
+  struct Running {
+    int& n;
+    explicit Running(int& count) : n(count) { ++n; }
+    ~Running() { --n; }
+  } running(handlersRunning_);
   try {
     handler();
     return true;
@@ -608,16 +613,56 @@ bool Win32Platform::hasResource(int id) const {
   return FindResourceW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(id), L"CUSTOM") != nullptr;
 }
 
+namespace {
+
+// A file mapped read-only; the handles are closed at once, the view keeps the mapping.
+class MappedFileBytes final : public FileBytes {
+ public:
+  MappedFileBytes(const void* view, std::size_t size) {
+    data_ = static_cast<const std::byte*>(view);
+    size_ = size;
+  }
+  ~MappedFileBytes() override { UnmapViewOfFile(data_); }
+  void release(std::size_t from, std::size_t to) const override {
+    // Unlocking pages that are not locked takes them out of the working set; they come back
+    // from the file when next read.
+    SYSTEM_INFO info;
+    GetSystemInfo(&info);
+    const std::size_t page = info.dwPageSize;
+    const std::size_t first = (from + page - 1) / page * page;
+    const std::size_t last = std::min(to, size_) / page * page;
+    if (last > first) VirtualUnlock(const_cast<std::byte*>(data_) + first, last - first);
+  }
+  MappedFileBytes(const MappedFileBytes&) = delete;
+  MappedFileBytes& operator=(const MappedFileBytes&) = delete;
+};
+
+}  // namespace
+
+// Mapped, shared for reading and deleting: whoever replaces the file (the lexicon image, by a
+// scheme switch) lets go of the mapping first.
 std::shared_ptr<const FileBytes> Win32Platform::mapFile(const std::filesystem::path& file,
                                                         std::uintmax_t limit) const {
-  std::error_code ec;
-  if (!std::filesystem::is_regular_file(file, ec)) return nullptr;
-  const std::uintmax_t size = std::filesystem::file_size(file, ec);
-  if (ec || size > limit) return nullptr;
-  std::ifstream in(file, std::ios::binary);
-  std::string bytes(static_cast<std::size_t>(size), '\0');
-  if (!in || !in.read(bytes.data(), static_cast<std::streamsize>(bytes.size()))) return nullptr;
-  return std::make_shared<OwnedFileBytes>(std::move(bytes));
+  HANDLE handle = CreateFileW(file.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr,
+                              OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (handle == INVALID_HANDLE_VALUE) return nullptr;
+  std::shared_ptr<const FileBytes> result;
+  BY_HANDLE_FILE_INFORMATION info{};
+  LARGE_INTEGER size{};
+  if (GetFileInformationByHandle(handle, &info) && !(info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) &&
+      GetFileSizeEx(handle, &size) && size.QuadPart >= 0 &&
+      static_cast<std::uintmax_t>(size.QuadPart) <= limit) {
+    if (size.QuadPart == 0) {
+      result = std::make_shared<OwnedFileBytes>(std::string());
+    } else if (HANDLE mapping = CreateFileMappingW(handle, nullptr, PAGE_READONLY, 0, 0, nullptr)) {
+      if (const void* view = MapViewOfFile(mapping, FILE_MAP_READ, 0, 0, 0)) {
+        result = std::make_shared<MappedFileBytes>(view, static_cast<std::size_t>(size.QuadPart));
+      }
+      CloseHandle(mapping);
+    }
+  }
+  CloseHandle(handle);
+  return result;
 }
 
 // ---------------------------------------------------------------------------------------------

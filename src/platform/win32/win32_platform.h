@@ -39,6 +39,7 @@ class Win32Platform : public Platform {
   bool timerEnabled(TimerId timer) const override;
   void doEvents() override;
   std::uint64_t handlersRun() const override { return handlersRun_; }
+  int handlersRunning() const override { return handlersRunning_; }
   void runMessageLoop() override;
   void quit() override;
   bool quitting() const override { return quitRequested_; }
@@ -95,8 +96,8 @@ class Win32Platform : public Platform {
   // --- resources ---
   std::optional<std::string> resource(int id) const override;
   bool hasResource(int id) const override;
-  // Read into memory, not mapped: Windows refuses to replace or truncate a mapped file, and the
-  // lexicon image is rewritten by a scheme switch while the table loaded from it is still in use.
+  // Mapped: Windows refuses to replace a mapped file, so whoever rewrites the lexicon image lets
+  // go of its mapping first.
   std::shared_ptr<const FileBytes> mapFile(const std::filesystem::path& file,
                                            std::uintmax_t limit) const override;
 
@@ -129,6 +130,7 @@ class Win32Platform : public Platform {
   void* hook_ = nullptr;           // HHOOK of the low-level keyboard hook
   HookProc hookProc_;
   std::uint64_t handlersRun_ = 0;
+  int handlersRunning_ = 0;
   std::map<TimerId, Timer> timers_;
   TimerId nextTimer_ = 1;
   bool quitRequested_ = false;
