@@ -170,7 +170,9 @@ TEST_F(LexiconCommandsTest, EverySchemeOfTheTable) {
     }
     EXPECT_EQ(*bytes(u"内置文件\\单字全码.txt"), source);
     const std::string lexicon = utf8(text(u"内置文件\\两码词库.txt"));
-    if (!r.lexiconLine.empty()) EXPECT_NE(lexicon.find(r.lexiconLine + "\r\n"), std::string::npos) << lexicon;
+    if (!r.lexiconLine.empty()) {
+      EXPECT_NE(lexicon.find(r.lexiconLine + "\r\n"), std::string::npos) << lexicon;
+    }
     EXPECT_NE(lexicon.find("你好"), std::string::npos);
     // The reload ran: the settings files hold the scheme, the single-character lexicon was made anew.
     EXPECT_TRUE(exists(u"内置文件\\单字字库.txt"));
@@ -490,7 +492,9 @@ TEST_F(LexiconCommandsTest, FailedImportCopyPutsTheBuiltInFilesBack) {
   EXPECT_TRUE(shown(u"内置文件中的词库没有改动"));
   auto after = folderFiles();
   for (const auto& [path, content] : before) {
-    if (path.find("第三方词库") == std::string::npos) EXPECT_EQ(after[path], content) << path;
+    if (path.find("第三方词库") == std::string::npos) {
+      EXPECT_EQ(after[path], content) << path;
+    }
   }
   EXPECT_FALSE(platform().quitRequested);
   EXPECT_FALSE(app().settings.ynxyma.marked());

@@ -99,7 +99,9 @@ TEST(LayoutTable, BuiltInXiaoheMapsOntoZiranCodes) {
   for (int r = 0; r < kLayoutRows; ++r) {
     for (int col = 0; col < kLayoutRows; ++col) {
       const std::u16string& cell = t.cells[static_cast<std::size_t>(r)][static_cast<std::size_t>(col)];
-      if (!cell.empty()) EXPECT_TRUE(ziranCodes.count(cell)) << r << "," << col << " " << toUtf8(cell);
+      if (!cell.empty()) {
+        EXPECT_TRUE(ziranCodes.count(cell)) << r << "," << col << " " << toUtf8(cell);
+      }
     }
   }
 }
