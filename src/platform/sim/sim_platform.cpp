@@ -816,7 +816,7 @@ HttpReply SimPlatform::httpGet(std::u16string_view url, int timeoutMs,
   // pump has moved it already).
   const auto start = std::chrono::steady_clock::now();
   const std::uint32_t clockAtStart = clock_;
-  return sim::curlGet(url, timeoutMs, headers, [&] {
+  const auto catchUp = [&] {
     const auto waited = std::chrono::duration_cast<std::chrono::milliseconds>(
         std::chrono::steady_clock::now() - start);
     const std::uint32_t due = clockAtStart + static_cast<std::uint32_t>(waited.count());
@@ -825,7 +825,12 @@ HttpReply SimPlatform::httpGet(std::u16string_view url, int timeoutMs,
     } else {
       doEvents();
     }
-  });
+  };
+  HttpReply reply = sim::curlGet(url, timeoutMs, headers, catchUp);
+  // The last pump may have run well before the transfer ended (a time-out in particular): the
+  // clock shows the whole wait once the request is over.
+  catchUp();
+  return reply;
 }
 
 // ----- resources -----
