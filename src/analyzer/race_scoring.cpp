@@ -108,7 +108,9 @@ std::u16string boardNumber(double value) {
   const std::int64_t hundredths = static_cast<std::int64_t>(std::llround(value * 100));
   const bool negative = hundredths < 0;
   const std::int64_t h = negative ? -hundredths : hundredths;
-  std::u16string out = (negative ? u"-" : u"") + decimal(h / 100);
+  std::u16string out;
+  if (negative) out += u'-';
+  out += decimal(h / 100);
   const std::int64_t frac = h % 100;
   if (frac != 0) {
     out += u'.';

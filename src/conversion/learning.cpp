@@ -91,7 +91,9 @@ bool WordLearning::isDoubleByte(char16_t ch) const {
 }
 
 std::u16string WordLearning::learnedWeight(float base) {
-  return u"0" + singleText(state_.rnd() * 10.0f + base);
+  std::u16string weight(1, u'0');
+  weight += singleText(state_.rnd() * 10.0f + base);
+  return weight;
 }
 
 std::u16string_view WordLearning::shownSentence() const {

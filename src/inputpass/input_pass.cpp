@@ -159,7 +159,7 @@ InputPass::Step InputPass::gates() {
   // An empty or non-numeric 候选个数 counts as the default page size.
   std::optional<double> pageSize = number(s.hxgu);
   if (!pageSize) {
-    s.hxgu = kDefaultPageSize;
+    s.hxgu = std::u16string(kDefaultPageSize);
     pageSize = 5;
   }
   if (*pageSize != c_.mirror.pageSize && *pageSize < 10) {
@@ -229,7 +229,7 @@ InputPass::Step InputPass::gates() {
 
   if (s.izcmu || !s.ymur) s.lidyx = true, s.vqdyx = false;
   if (b.rtext1.text == u" ") b.rtext1.text.clear();
-  if (!number(s.hxgu)) s.hxgu = kDefaultPageSize;
+  if (!number(s.hxgu)) s.hxgu = std::u16string(kDefaultPageSize);
   if (const double n = *number(s.hxgu); n > 10) s.hxgu = u"10";
   else if (n < 1) s.hxgu = u"1";
   if (s.idqi == 1) s.lidyx = true, s.vqdyx = false;

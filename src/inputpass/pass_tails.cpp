@@ -119,7 +119,9 @@ void InputPass::fullPageList() {
       hint = std::u16string(left(aux(w.back()), 1)) + std::u16string(left(aux(w.front()), 1));
     }
     if (i > 0 && i % static_cast<std::size_t>(perLine) == 0) page += u"\r\n";
-    page += u" " + std::u16string(w) + hint;
+    page += u' ';
+    page += w;
+    page += hint;
   }
   c_.win.boxes.hxl.text = page;
   c_.ui.zdus();

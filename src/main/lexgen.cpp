@@ -7,9 +7,10 @@
 // lexicon image 内置文件\初始化后两码词库.txt, the copies of the two lexicons that a layout label or
 // 全拼 restores after a shape scheme (内置文件\两码词库默认.txt, 内置文件\单字字库默认.txt), and the
 // ready-made lexicons that the switch to 五笔86 restores (内置文件\两码词库五笔86默认.txt,
-// 内置文件\单字字库五笔86默认.txt), and prints their sizes.
+// 内置文件\单字字库五笔86默认.txt), and prints one line of what it made and how long it took.
 
 #include <chrono>
+#include <cstdio>
 #include <filesystem>
 #include <memory>
 #include <iostream>
@@ -37,12 +38,6 @@ constexpr std::u16string_view kDefaultFullCodePath = u"内置文件\\单字全�
 constexpr std::u16string_view kDefaultMainLexiconPath = u"内置文件\\两码词库默认.txt";
 constexpr std::u16string_view kDefaultCharLexiconPath = u"内置文件\\单字字库默认.txt";
 
-std::size_t lineCount(const std::string& bytes) {
-  std::size_t n = 0;
-  for (char c : bytes) n += c == '\n';
-  return n;
-}
-
 // The one-letter scratch lines that the load writes into "dzmb.ls" from the full codes.
 std::vector<std::u16string> oneLetterLines(const yz::ProgramFolder& files, const yz::Platform& platform) {
   std::vector<std::u16string> out;
@@ -58,16 +53,9 @@ std::vector<std::u16string> oneLetterLines(const yz::ProgramFolder& files, const
   return out;
 }
 
-void report(const yz::ProgramFolder& files, std::u16string_view path, const char* unit) {
-  auto bytes = files.readBytes(path);
-  std::cout << "  " << yz::toUtf8(path) << ": ";
-  if (!bytes) {
-    std::cout << "missing\n";
-    return;
-  }
-  std::cout << bytes->size() << " bytes";
-  if (unit != nullptr) std::cout << ", " << lineCount(*bytes) << " " << unit;
-  std::cout << "\n";
+// " (N words skipped)" when a regeneration left words out, else nothing.
+std::string skipped(long long words) {
+  return words > 0 ? " (" + std::to_string(words) + " words skipped)" : std::string();
 }
 
 }  // namespace
@@ -99,14 +87,15 @@ int main(int argc, char** argv) {
 
   yz::GbkTable gbk(platform);
   // The ready-made 五笔86 lexicons first: the default scheme's files are made after them.
+  std::string wubiMade;
   if (files.exists(yz::kWubi86FullCodesPath)) {
     yz::ReadyMadeResult wubi = yz::makeWubi86Lexicons(files, platform, gbk);
     if (!wubi.ok) {
       std::cerr << "vexim-lexgen: " << yz::toUtf8(wubi.error) << "\n";
       return 1;
     }
-    std::cout << "vexim-lexgen: 五笔86: " << wubi.lexiconLines << " lexicon lines (" << wubi.skippedWords
-              << " words skipped), " << wubi.charLines << " single-character lines\n";
+    wubiMade = "; for 五笔86, " + std::to_string(wubi.lexiconLines) + " lexicon lines" +
+               skipped(wubi.skippedWords) + " and " + std::to_string(wubi.charLines) + " single characters";
     platform.messageBoxes.clear();
   }
 
@@ -115,8 +104,11 @@ int main(int argc, char** argv) {
   yz::Settings settings;  // the default scheme: 音码, 自然双拼, no auxiliary-code table marked
   yz::RegenerationContext ctx{platform, files, *lex, pass, settings, u"", u"", [] {}};
   yz::RegenerationResult regenerated = yz::bmvh(ctx);
-  for (const auto& box : platform.messageBoxes) std::cout << yz::toUtf8(box.text) << "\n";
-  if (!regenerated.ok) return 1;
+  if (!regenerated.ok) {
+    // The regeneration's own message boxes say what went wrong.
+    for (const auto& box : platform.messageBoxes) std::cerr << "vexim-lexgen: " << yz::toUtf8(box.text) << "\n";
+    return 1;
+  }
 
   if (!yz::writeGbkLines(files, platform, yz::kCharScratchPath, oneLetterLines(files, platform))) {
     std::cerr << "vexim-lexgen: cannot write dzmb.ls\n";
@@ -142,16 +134,11 @@ int main(int argc, char** argv) {
     std::cerr << "vexim-lexgen: cannot write the lexicon image\n";
     return 1;
   }
-  auto seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
-  std::cout << "vexim-lexgen: " << regenerated.lines << " lexicon lines (" << regenerated.skippedWords
-            << " words skipped), " << chars.lines << " single-character lines, " << image.records
-            << " image records, " << seconds << " s\n";
-  report(files, yz::kMainLexiconPath, "lines");
-  report(files, yz::kCharLexiconPath, "lines");
-  report(files, yz::kLexiconImagePath, nullptr);
-  report(files, kDefaultMainLexiconPath, "lines");
-  report(files, kDefaultCharLexiconPath, "lines");
-  report(files, yz::kWubi86LexiconPath, "lines");
-  report(files, yz::kWubi86CharLexiconPath, "lines");
+  const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
+  char took[32];
+  std::snprintf(took, sizeof took, "%.1f s", seconds);
+  std::cout << "vexim-lexgen: made the lexicons of " << argv[1] << "/内置文件 in " << took << ": "
+            << regenerated.lines << " lexicon lines" << skipped(regenerated.skippedWords) << ", " << chars.lines
+            << " single characters and the lexicon image" << wubiMade << "\n";
   return 0;
 }

@@ -77,7 +77,7 @@ Key names:
     std::string n = yz::toUtf8(name);
     if (line.size() + n.size() + 1 > 78) {
       std::cout << line << "\n";
-      line = " ";
+      line.assign(1, ' ');
     }
     line += " " + n;
   }

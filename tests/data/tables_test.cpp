@@ -14,6 +14,7 @@
 #include <string>
 #include <vector>
 
+#include "lexicon/utf.h"
 #include "platform/sim/sim_platform.h"
 
 namespace {
@@ -294,6 +295,35 @@ TEST_F(TablesTest, Resource105IsTheSortedPinyinLexiconAndMatchesTheFile) {
       lastWeight = w;
     }
   }
+}
+
+// The program folder's race text is the held-out test text's first clauses that the analyzer
+// races whole (2 to 25 characters), in their order, five a line joined by "，" and ended by "。".
+TEST_F(TablesTest, RaceTextIsTheTestTextsFirstClauses) {
+  std::vector<std::u16string> clauses;
+  std::istringstream testText(readBytes(dataDir() / ".." / "bench" / "data" / "test_text.txt"));
+  for (std::string line; std::getline(testText, line);) {
+    auto clause = yz::fromUtf8(line);
+    if (clause.size() >= 2 && clause.size() <= 25) clauses.push_back(clause);
+  }
+  auto lines = splitCrLf(sim_->fromGbk(readBytes(dataDir() / "赛文资料" / "两码整句赛文.txt")));
+  ASSERT_TRUE(lines.back().empty());
+  lines.pop_back();
+  size_t next = 0, characters = 0;
+  for (size_t i = 0; i < lines.size(); ++i) {
+    ASSERT_FALSE(lines[i].empty()) << "line " << i + 1;
+    ASSERT_EQ(lines[i].back(), u'。') << "line " << i + 1;
+    auto pieces = split(lines[i].substr(0, lines[i].size() - 1), u'，');
+    EXPECT_TRUE(pieces.size() == 5 || (i + 1 == lines.size() && pieces.size() < 5)) << "line " << i + 1;
+    for (const auto& piece : pieces) {
+      ASSERT_LT(next, clauses.size());
+      ASSERT_EQ(piece, clauses[next]) << "line " << i + 1;
+      ++next;
+      characters += piece.size();
+    }
+  }
+  EXPECT_GE(characters, 2000u);
+  EXPECT_LT(characters - clauses[next - 1].size(), 2000u);  // no clause beyond the 2000th character
 }
 
 // Chinese text in UTF-8 read as GBK: characters whose two GBK bytes are a UTF-8 lead byte of a
