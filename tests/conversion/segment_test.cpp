@@ -135,6 +135,18 @@ TEST_F(SegmentTest, TheChoiceAmongAlternativesOfEqualLength) {
   }
 }
 
+TEST_F(SegmentTest, AChoiceBeyondTheSecondAlternativeIsMadeAgainAmongTheEarlierOnes) {
+  // "abcdefghijklmn": the first match abcdefgh and three alternatives of eight letters, each
+  // lighter than the one before. The third wins; the choice is then made again over the first
+  // alternative alone, which beats the first match and cuts it short.
+  settings.ilmvj = false;
+  setLexicons({{u"abcdefgh", u"甲乙丙丁 100"}, {u"ijkl", u"戊己 100"}, {u"mn", u"庚 100"}, {u"ab", u"子 100"},
+               {u"abcd", u"子丑 100"}, {u"abcdef", u"子丑寅 100"}, {u"klmn", u"辛壬 100"},
+               {u"cdefghij", u"丑寅卯辰 080"}, {u"efghijkl", u"寅卯辰巳 060"}, {u"ghijklmn", u"卯辰巳午 040"}});
+  win.boxes.rtext1.text = u"abcdefghijklmn";
+  EXPECT_EQ(segment(u"abcdefghijklmn"), (std::pair<std::u16string, std::u16string>{u"ab", u"子"}));
+}
+
 TEST_F(SegmentTest, ASixLetterHeadOneLetterShortOfTheCodeLooksAhead) {
   // "abcdefg" in a later segment, where the last letter alone could follow abcdef: a word for the
   // last three letters cuts the head to four letters, one for the last two to five.

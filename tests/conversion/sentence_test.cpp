@@ -193,6 +193,18 @@ TEST_F(ShapeRerankTest, HitCountsAfterThePreviousWordChooseTheWord) {
   }
 }
 
+TEST_F(ShapeRerankTest, ShapeSentencesAreSplitByHitCounts) {
+  // "abcdef": abcd + ef (甲乙 丙) and ab + cdef (子 丑寅) score alike; the phrase 甲乙丙 is rare
+  // on the web and 子丑寅 common enough, so the shape sentence takes the second cut.
+  setLexicons({{u"abcd", u"甲乙 100"}, {u"ef", u"丙 100"}, {u"ab", u"子 100"}, {u"cdef", u"丑寅 100"}});
+  web.hits = {{u"甲乙丙", 4}, {u"子丑寅", 3}};
+  pass.rtexys = u"abcdef";
+  EXPECT_EQ(convert(u"abcdef"), u"子丑寅");
+  // In instant modify the plain split search keeps the longest match.
+  comp.modifyMode = 1;
+  EXPECT_EQ(convert(u"abcdef"), u"甲乙丙");
+}
+
 class PositioningTest : public SentenceTest {
  protected:
   PositioningTest() {

@@ -181,26 +181,35 @@ TEST_F(LookupWorld, AssociationDoesNotLandOnALineMarkedSeven) {
 TEST_F(LookupWorld, FrequencyFirstAmongHomonymsTakesTheLighterCharacter) {
   struct Case {
     const char* name;
+    Mode mode;
     std::u16string_view code;
     std::u16string_view charLine;
     int cpyx;
     std::string word;
     float weight;
+    std::u16string_view codeLine;
+    int startLen = 12;
   } cases[] = {
-      {"the lighter character", u"dede", u"德 030", 1, "德", 30},
-      {"off", u"dede", u"德 030", 0, "得得", 300},
-      {"a heavier character", u"dede", u"德 500", 1, "得得", 300},
+      // 混输整句: association stays off, and the rule holds wherever the code stands.
+      {"the lighter character", Mode::Mixed, u"dede", u"德 030", 1, "德", 30, u"dedexx"},
+      {"off", Mode::Mixed, u"dede", u"德 030", 0, "得得", 300, u"dedexx"},
+      {"a heavier character", Mode::Mixed, u"dede", u"德 500", 1, "得得", 300, u"dedexx"},
+      {"a code of three letters", Mode::TopCode, u"vsh", u"终 010", 1, "中华", 60, u"vsh", 3},
   };
   settings.iqlx = 1;
-  setMode(Mode::Mixed);  // association stays off; the rule holds wherever the code stands
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
-    std::vector<Entry> charLines = kCharLines;
+    setMode(c.mode);
+    pass.associationStartLen = c.startLen;
+    std::vector<Entry> charLines;
+    for (const Entry& e : kCharLines) {
+      if (e.code != c.code) charLines.push_back(e);
+    }
     charLines.push_back({c.code, c.charLine});
     fillTable(lex.charLexicon, charLines);
     settings.cpyx = c.cpyx;
     type(c.code);
-    win.boxes.rtext1.text = std::u16string(c.code) + u"xx";
+    win.boxes.rtext1.text = c.codeLine;
     Outcome got = look(c.code);
     EXPECT_EQ(got.word, c.word);
     EXPECT_FLOAT_EQ(got.weight, c.weight);
