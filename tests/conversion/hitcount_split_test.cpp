@@ -58,6 +58,34 @@ TEST_F(HitCountSplitTest, CandidateFallbackNeedsMoreThanFiveHits) {
   }
 }
 
+TEST_F(HitCountSplitTest, TheCutFourLettersShorterNeedsTwoWordsOfTwoCharacters) {
+  // "abcdefgh" with a six-letter longest match: abcdef + gh (甲乙丙 丁) scores 924.25; abcd + efgh
+  // converts but is rare; ab + cdefgh scores 820.2 with a word of two characters for ab, and
+  // carries 200 more beside the converting abcd + efgh.
+  struct Case {
+    const char* name;
+    std::u16string abWord;
+    float cut1Hits;
+    std::u16string texts;
+    std::int32_t i4;
+  } cases[] = {
+      {"two hundred more than the longest-match cut", u"子丑 870", 5, u" 甲乙丙", 6},
+      {"a first word of one character drops the cut", u"子 100", 4, u" 甲乙丙", 6},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    setLexicons({{u"abcdef", u"甲乙丙 100"}, {u"gh", u"丁 100"}, {u"abcd", u"戊己 100"}, {u"efgh", u"庚辛 100"},
+                 {u"ab", c.abWord}, {u"cdefgh", u"寅卯辰 870"}});
+    win.boxes.rtext1.text = pass.rtexys = u"abcdefgh";
+    conv.qrbuir.clear();
+    web.asked.clear();
+    web.hits = {{u"甲乙丙丁", c.cut1Hits}, {u"戊己庚辛", 0}, {u"子丑寅卯辰", 5}, {u"子寅卯辰", 9}};
+    EXPECT_EQ(split(u"abcdefgh", 6), c.texts);
+    EXPECT_EQ(i4, c.i4);
+    EXPECT_EQ(std::count(web.asked.begin(), web.asked.end(), u"子寅卯辰"), 0);
+  }
+}
+
 TEST_F(HitCountSplitTest, WithoutAnAnswerTheLongestMatchIsReturned) {
   web.unknown = -1;
   EXPECT_EQ(split(), u" 甲乙");

@@ -69,7 +69,7 @@ TEST(WordLengthWindow, ReadsTheSettingText) {
 const std::map<char16_t, std::u16string> kCharCodes = {
     {u'我', u"wo"}, {u'们', u"mf"}, {u'今', u"jn"}, {u'天', u"tm"}, {u'去', u"qu"}, {u'公', u"gs"},
     {u'园', u"yr"}, {u'金', u"jn"}, {u'田', u"tm"}, {u'中', u"vs"}, {u'国', u"go"}, {u'人', u"rf"},
-    {u'是', u"ui"}, {u'时', u"ui"}};
+    {u'是', u"ui"}, {u'时', u"ui"}, {u'了', u"le"}, {u'吗', u"ma"}};
 
 class LearningTest : public ConversionTest {
  protected:
@@ -231,6 +231,31 @@ TEST_F(LearningTest, AMarkedWordIsLearnedWithItsNeighbours) {
     std::u16string b00 = race.raceCommittedPieces;
     learning.iyzczc(b00);
     EXPECT_EQ(learnedWords(), c.learned) << toUtf8(c.marked);
+  }
+}
+
+TEST_F(LearningTest, AMarkedFirstWordGrowsByTheOneCharacterWordsAfterIt) {
+  struct Case {
+    std::u16string pieces;
+    std::set<std::u16string> learned;
+  } cases[] = {
+      {u"今天 去 了 吗 公园", {u"今天去了", u"今天去了吗"}},
+      {u"今天 去 了 公园 吗", {u"今天去了"}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(toUtf8(c.pieces));
+    setLexicons({}, {}, {});
+    conv.wordMinLen = 4;
+    conv.wordMaxLen = 7;
+    std::u16string text = c.pieces;
+    std::erase(text, u' ');
+    win.boxes.text7.text = race.raceSentence = race.raceCommittedText = text;
+    race.raceCommittedPieces = c.pieces;
+    race.raceMarkedText = u"[今天]" + text.substr(2);
+    comp.pendingCommand = kPendingLearnMarked;
+    std::u16string b00 = race.raceCommittedPieces;
+    learning.iyzczc(b00);
+    EXPECT_EQ(learnedWords(), c.learned);
   }
 }
 

@@ -111,6 +111,66 @@ TEST_F(SegmentTest, ALongerAlternativeCutsTheFirstMatchShort) {
   EXPECT_EQ(segment(u"abcdefgh"), (std::pair<std::u16string, std::u16string>{u"ab", u"子"}));
 }
 
+TEST_F(SegmentTest, TheChoiceAmongAlternativesOfEqualLength) {
+  // "abcdefghijkl": the first match abcdefgh (甲乙丙丁), alternatives of eight letters at letter 3
+  // (cdefghij) and letter 5 (efghijkl). A lighter alternative beats the entry in front of it;
+  // only the first alternative cuts the match short, before itself.
+  struct Case {
+    const char* name;
+    std::u16string weight3, weight5;
+    std::pair<std::u16string, std::u16string> result;
+  } cases[] = {
+      {"neither is lighter", u"300", u"300", {u"abcdefgh", u"甲乙丙丁"}},
+      {"the first is lighter", u"050", u"300", {u"ab", u"子"}},
+      {"only the second is lighter", u"300", u"050", {u"abcdefgh", u"甲乙丙丁"}},
+  };
+  settings.ilmvj = false;
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    setLexicons({{u"abcdefgh", u"甲乙丙丁 100"}, {u"ijkl", u"戊己 100"}, {u"ab", u"子 100"},
+                 {u"abcd", u"子丑 100"}, {u"kl", u"庚 100"}, {u"cdefghij", u"丑寅卯辰 " + c.weight3},
+                 {u"efghijkl", u"寅卯辰巳 " + c.weight5}});
+    win.boxes.rtext1.text = u"abcdefghijkl";
+    EXPECT_EQ(segment(u"abcdefghijkl"), c.result);
+  }
+}
+
+TEST_F(SegmentTest, AChoiceBeyondTheSecondAlternativeIsMadeAgainAmongTheEarlierOnes) {
+  // "abcdefghijklmn": the first match abcdefgh and three alternatives of eight letters, each
+  // lighter than the one before. The third wins; the choice is then made again over the first
+  // alternative alone, which beats the first match and cuts it short.
+  settings.ilmvj = false;
+  setLexicons({{u"abcdefgh", u"甲乙丙丁 100"}, {u"ijkl", u"戊己 100"}, {u"mn", u"庚 100"}, {u"ab", u"子 100"},
+               {u"abcd", u"子丑 100"}, {u"abcdef", u"子丑寅 100"}, {u"klmn", u"辛壬 100"},
+               {u"cdefghij", u"丑寅卯辰 080"}, {u"efghijkl", u"寅卯辰巳 060"}, {u"ghijklmn", u"卯辰巳午 040"}});
+  win.boxes.rtext1.text = u"abcdefghijklmn";
+  EXPECT_EQ(segment(u"abcdefghijklmn"), (std::pair<std::u16string, std::u16string>{u"ab", u"子"}));
+}
+
+TEST_F(SegmentTest, ASixLetterHeadOneLetterShortOfTheCodeLooksAhead) {
+  // "abcdefg" in a later segment, where the last letter alone could follow abcdef: a word for the
+  // last three letters cuts the head to four letters, one for the last two to five.
+  struct Case {
+    const char* name;
+    std::vector<std::pair<std::u16string, std::u16string>> more;
+    std::u16string code;
+  } cases[] = {
+      {"no word for the last letters", {}, u"abcdef"},
+      {"a word for the last three letters", {{u"abcd", u"甲乙 100"}, {u"efg", u"丙 100"}}, u"abcd"},
+      {"a word for the last two letters", {{u"abcde", u"甲乙 100"}, {u"fg", u"丁 100"}}, u"abcde"},
+  };
+  settings.ilmvj = false;
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    std::vector<std::pair<std::u16string, std::u16string>> mainEntries = {{u"abcdef", u"甲乙丙 100"}};
+    mainEntries.insert(mainEntries.end(), c.more.begin(), c.more.end());
+    setLexicons(mainEntries, {{u"g", u"戊 100"}});
+    win.boxes.rtext1.text = u"xxabcdefg";
+    conv.qmhbir = 1;
+    EXPECT_EQ(prefix(u"abcdefg").first, c.code);
+  }
+}
+
 class RecordingLearner final : public FusedWordLearning {
  public:
   explicit RecordingLearner(const ConversionState& conv) : conv_(conv) {}
@@ -146,7 +206,7 @@ class SegmentabilityTest : public SegmentTest {
  protected:
   SegmentabilityTest() {
     settings.ilmvj = false;
-    setLexicons({{u"abc", u"甲 100"}, {u"def", u"乙 100"}, {u"gh", u"丙 100"}},
+    setLexicons({{u"abc", u"甲 100"}, {u"def", u"乙 100"}, {u"gh", u"丙 100"}, {u"wxyz", u"丁戊 100"}},
                 {{u"a", u"啊 100"}});
   }
   bool test(std::u16string_view code, std::int32_t qmhbir, std::int32_t wzma) {
@@ -189,6 +249,8 @@ TEST_F(SegmentabilityTest, Cases) {
       {"3 + 2 and an auxiliary letter as a rest", u"abcghz", 1, 1, true},
       {"the same as a head", u"abcghz", 0, 0, false},
       {"eight letters as 3 + 3 + 2", u"abcdefgh", 0, 0, true},
+      {"six letters as 2 + 4", u"ghwxyz", 0, 0, true},
+      {"six letters as 4 + 2", u"wxyzgh", 0, 0, true},
       {"empty", u"", 0, 0, true},
   };
   for (const Case& c : cases) {

@@ -128,6 +128,83 @@ TEST_F(SentenceTest, EndListOfAMainWordPutsItsFirstPairInFront) {
   EXPECT_EQ(endzf, u"甲乙 100 甲已 200");
 }
 
+TEST_F(SentenceTest, EndListPutsTheFirstPairsOfTheMainAndUserLinesInFront) {
+  struct Case {
+    const char* name;
+    std::vector<std::pair<std::u16string, std::u16string>> user;
+    std::u16string sentence, endList, tailText;
+  } cases[] = {
+      {"main line", {}, u"甲乙", u"甲乙 100 丙 100 并 200 甲乙 100 甲已 200", u"甲乙"},
+      {"user and main line",
+       {{u"ef", u"仔仔 085 子子 090"}},
+       u"仔仔",
+       u"甲乙 100 仔仔 085 丙 100 并 200 仔仔 085 子子 090 甲乙 100 甲已 200",
+       u"甲乙"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    setLexicons({{u"ef", u"甲乙 100 甲已 200"}}, {{u"ef", u"丙 100 并 200"}}, c.user);
+    std::u16string endzf;
+    EXPECT_EQ(convert(u"ef", &endzf), c.sentence);
+    EXPECT_EQ(endzf, c.endList);
+    EXPECT_EQ(conv.tailText, c.tailText);
+  }
+}
+
+// Shape codes with 高阶形码整句: a later word of four letters is chosen among the first three
+// words of its line by how often the web finds it after the word before it.
+class ShapeRerankTest : public ConversionTest {
+ protected:
+  ShapeRerankTest() {
+    settings.ilmvj = false;
+    settings.xmur = true;
+    settings.gjxm = 1;
+    setLexicons({{u"wome", u"我们 100"}, {u"abcd", u"甲乙 100 甲已 200 甲以 300"}, {u"ef", u"丙 100 并 200"}});
+  }
+};
+
+TEST_F(ShapeRerankTest, HitCountsAfterThePreviousWordChooseTheWord) {
+  struct Case {
+    const char* name;
+    std::u16string code;
+    std::map<std::u16string, float, std::less<>> hits;
+    std::u16string sentence;
+    bool shapeInput = true;
+  } cases[] = {
+      {"twice the phrase's hits, the highest wins", u"womeabcd",
+       {{u"我们甲乙", 5}, {u"我们甲已", 7}, {u"我们甲以", 6}}, u"我们甲已"},
+      {"more than 10 hits ends the search", u"womeabcd",
+       {{u"我们甲乙", 5}, {u"我们甲已", 11}, {u"我们甲以", 30}}, u"我们甲已"},
+      {"equal scores keep the earlier word", u"womeabcd",
+       {{u"我们甲乙", 5}, {u"我们甲已", 5}, {u"我们甲以", 5}}, u"我们甲乙"},
+      {"a code of two letters takes its line's first word", u"womeef",
+       {{u"我们丙", 5}, {u"我们并", 20}}, u"我们丙"},
+      {"only for shape input", u"womeabcd",
+       {{u"我们甲乙", 5}, {u"我们甲已", 30}}, u"我们甲乙", false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    settings.xmur = c.shapeInput;
+    web.hits = c.hits;
+    pass.rtexys = c.code;
+    conv.qrbuir.clear();
+    EXPECT_EQ(convert(c.code), c.sentence);
+    EXPECT_EQ(conv.wordIndex, 2);
+  }
+}
+
+TEST_F(ShapeRerankTest, ShapeSentencesAreSplitByHitCounts) {
+  // "abcdef": abcd + ef (甲乙 丙) and ab + cdef (子 丑寅) score alike; the phrase 甲乙丙 is rare
+  // on the web and 子丑寅 common enough, so the shape sentence takes the second cut.
+  setLexicons({{u"abcd", u"甲乙 100"}, {u"ef", u"丙 100"}, {u"ab", u"子 100"}, {u"cdef", u"丑寅 100"}});
+  web.hits = {{u"甲乙丙", 4}, {u"子丑寅", 3}};
+  pass.rtexys = u"abcdef";
+  EXPECT_EQ(convert(u"abcdef"), u"子丑寅");
+  // In instant modify the plain split search keeps the longest match.
+  comp.modifyMode = 1;
+  EXPECT_EQ(convert(u"abcdef"), u"甲乙丙");
+}
+
 class PositioningTest : public SentenceTest {
  protected:
   PositioningTest() {

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "conversion_fixture.h"
+#include "lexicon/utf.h"
 
 namespace yz::testing_support {
 namespace {
@@ -197,6 +198,60 @@ TEST_F(SplitSearchTest, ASixLetterWordBeforeAFourLetterWordWeighsItsCutUp) {
   engine.split.fizh(u"klmnopqr", texts, 6, i4, codes);
   EXPECT_EQ(texts, u" 甲乙");
   EXPECT_EQ(i4, 4);
+}
+
+TEST_F(SplitSearchTest, ASingleLetterRestAfterALongMatchEndsTheSearch) {
+  // Cut 1 (klmnop + q) scores 1468.33333; cut 4 (klmn + opq) would score 768.33333. After a
+  // match of more than five letters a one-letter rest ends the search with cut 1.
+  settings.ilmvj = false;
+  struct Case {
+    std::u16string code;
+    std::int32_t a;
+    std::u16string texts;
+  } cases[] = {
+      {u"klmnopq", 6, u" 己庚"},
+      {u"klmnoq", 5, u" 甲乙"},  // a match of five letters: the other cuts are tried
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(toUtf8(c.code));
+    setLexicons({{u"klmnop", u"己庚 100"}, {u"klmno", u"己庚 100"}, {u"klmn", u"甲乙 100"}},
+                {{u"q", u"丙 100"}, {u"opq", u"丁 100"}, {u"oq", u"丁 100"}});
+    win.boxes.rtext1.text = c.code;
+    std::u16string texts, codes;
+    std::int32_t i4 = -1;
+    engine.split.fizh(c.code, texts, c.a, i4, codes);
+    EXPECT_EQ(texts, c.texts);
+  }
+}
+
+TEST_F(SplitSearchTest, ATwoLetterCutOfAnEightLetterCodeWeighsTwoHundredMore) {
+  // abcdef + gh scores 924.25; ab + cdefgh 919.25, and 1119.25 with the 200 that it carries
+  // beside a converting abcd + efgh (1004.25).
+  setLexicons({{u"abcdef", u"甲乙丙 100"}, {u"gh", u"丁 100"}, {u"abcd", u"戊己 690"},
+               {u"efgh", u"庚辛 690"}, {u"ab", u"子 100"}, {u"cdefgh", u"丑寅卯 095"}});
+  win.boxes.rtext1.text = u"abcdefgh";
+  std::u16string texts, codes;
+  std::int32_t i4 = -1;
+  engine.split.fizh(u"abcdefgh", texts, 6, i4, codes);
+  EXPECT_EQ(texts, u" 甲乙丙");
+  EXPECT_EQ(i4, 6);
+
+  // Without a converting abcd + efgh the two-letter cut wins.
+  setLexicons({{u"abcdef", u"甲乙丙 100"}, {u"gh", u"丁 100"}, {u"ab", u"子 100"}, {u"cdefgh", u"丑寅卯 095"}});
+  engine.split.fizh(u"abcdefgh", texts, 6, i4, codes);
+  EXPECT_EQ(texts, u" 子");
+  EXPECT_EQ(i4, 2);
+}
+
+TEST_F(SplitSearchTest, OfTwoCutsWithEqualScoresTheOneTriedFirstWins) {
+  // abc + def and abcde + f both score 1768.33333, below abcd + ef (1868.33333): the cut one
+  // letter shorter than the longest match is tried before the one a letter longer.
+  settings.ilmvj = false;
+  setLexicons({{u"abcd", u"庚辛 500"}, {u"ef", u"壬 500"}, {u"abc", u"甲乙 650"}, {u"def", u"丙 650"},
+               {u"abcde", u"丁戊 100"}, {u"f", u"己 100"}});
+  win.boxes.rtext1.text = u"abcdef";
+  EXPECT_EQ(split(), u" 甲乙");
+  EXPECT_EQ(i4_, 3);
 }
 
 TEST_F(SplitSearchTest, NothingConvertsGivesNoText) {

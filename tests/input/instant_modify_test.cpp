@@ -217,6 +217,43 @@ TEST(InstantModify, LongPressOfALetterChoosesItsCharacter) {
   EXPECT_EQ(Rig::text(a.win.boxes.hxl).substr(0, 7), "1;是sr");
 }
 
+TEST(InstantModify, LongPressChoosesTheCharacterOfTheLettersFirstPlace) {
+  // The code "womfdeuiji": m first stands at letter 3 (the second character), d at letter 5
+  // (the third), f at letter 4 (the second).
+  struct Case {
+    std::u16string letter;
+    std::string positionLetter;
+  } cases[] = {{u"m", "b"}, {u"d", "c"}, {u"f", "b"}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(toUtf8(c.letter));
+    Rig rig;
+    rig.type(u"womfdeuiji");
+    // Held down: the press and, after the keyboard's delay, the first repeat are typed; the
+    // next repeat comes 30 ms later and asks for instant modify.
+    SimPlatform& pf = rig.session.platform;
+    std::string positionLetter, buy;
+    std::int32_t modifyMode = 0;
+    // What the loop shows once it comes to rest; Esc then leaves it.
+    pf.typeScript({u"esc"}, [&](std::size_t token) {
+      if (token != 0) return;
+      positionLetter = Rig::text(rig.app().win.boxes.Text2);
+      buy = toUtf8(rig.app().pass.buy);
+      modifyMode = rig.app().comp.modifyMode;
+    });
+    pf.advance(200);
+    pf.typeKeys(c.letter);
+    pf.advance(400);
+    for (int repeat = 0; repeat < 3; ++repeat) {
+      pf.typeKeys(c.letter);
+      pf.advance(30);
+    }
+    pf.settle();
+    EXPECT_EQ(modifyMode, 1);
+    EXPECT_EQ(buy, "womfdeuiji");
+    EXPECT_EQ(positionLetter, c.positionLetter);
+  }
+}
+
 TEST(InstantModify, NoPassRunsInsideTheLoop) {
   Rig rig;
   App& a = rig.app();

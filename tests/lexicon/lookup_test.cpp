@@ -161,6 +161,61 @@ TEST_F(LookupWorld, AssociationForACodeWithoutEntryGivesTheRunsWords) {
   lex.cells.fybci = 0;
 }
 
+// A main entry whose line holds " 7" is gathered with a run but never lands the search.
+TEST_F(LookupWorld, AssociationDoesNotLandOnALineMarkedSeven) {
+  settings.iqlx = 1;
+  setMode(Mode::TopCode);
+  pass.associationStartLen = 4;
+  std::vector<Entry> mainLines = kMainLines;
+  mainLines.push_back({u"xmzdjm", u"小组界 700"});
+  fillTable(lex.mainLexicon, mainLines);
+  type(u"xmzdj");
+  lex.cells.fybci = 1;  // a plain lookup: no auxiliary reading of the fifth letter
+  Outcome got = look(u"xmzdj");
+  EXPECT_EQ(got.word, "");
+  EXPECT_FLOAT_EQ(got.weight, 400);
+  lex.cells.fybci = 0;
+}
+
+// 重码时词频优先: a four-letter code whose single character weighs less than its word.
+TEST_F(LookupWorld, FrequencyFirstAmongHomonymsTakesTheLighterCharacter) {
+  struct Case {
+    const char* name;
+    Mode mode;
+    std::u16string_view code;
+    std::u16string_view charLine;
+    int cpyx;
+    std::string word;
+    float weight;
+    std::u16string_view codeLine;
+    int startLen = 12;
+  } cases[] = {
+      // 混输整句: association stays off, and the rule holds wherever the code stands.
+      {"the lighter character", Mode::Mixed, u"dede", u"德 030", 1, "德", 30, u"dedexx"},
+      {"off", Mode::Mixed, u"dede", u"德 030", 0, "得得", 300, u"dedexx"},
+      {"a heavier character", Mode::Mixed, u"dede", u"德 500", 1, "得得", 300, u"dedexx"},
+      {"a code of three letters", Mode::TopCode, u"vsh", u"终 010", 1, "中华", 60, u"vsh", 3},
+  };
+  settings.iqlx = 1;
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    setMode(c.mode);
+    pass.associationStartLen = c.startLen;
+    std::vector<Entry> charLines;
+    for (const Entry& e : kCharLines) {
+      if (e.code != c.code) charLines.push_back(e);
+    }
+    charLines.push_back({c.code, c.charLine});
+    fillTable(lex.charLexicon, charLines);
+    settings.cpyx = c.cpyx;
+    type(c.code);
+    win.boxes.rtext1.text = c.codeLine;
+    Outcome got = look(c.code);
+    EXPECT_EQ(got.word, c.word);
+    EXPECT_FLOAT_EQ(got.weight, c.weight);
+  }
+}
+
 // With association on, the final step moves a two-character second word before a lone character.
 TEST_F(LookupWorld, AssociationSettingPutsWordBeforeLoneCharacter) {
   setMode(Mode::TwoCode);

@@ -129,6 +129,19 @@ TEST_F(UserLookupTest, AssociationCollectsTheRunAroundTheLandingEntry) {
   EXPECT_EQ(cells_.zicipn, kWeightNotFound);  // the exact search's miss weight stays
 }
 
+TEST_F(UserLookupTest, AnEntryMarkedSevenIsNoLandingEntry) {
+  // The only continuation of bbcc holds " 7": no landing entry, nothing associated.
+  users({{u"aaaa", u"一 085"}, {u"bbccdd", u"乙丙 7"}, {u"zzzz", u"子 085"}});
+  associationOn(u"bbcc");
+  std::int32_t k12 = 0;
+  EXPECT_EQ(user(u"bbcc", k12), u"");
+  EXPECT_EQ(cells_.zicipn, kWeightNotFound);
+  EXPECT_EQ(k12, 3);
+  // Beside an entry that can serve, it is collected with the run.
+  users({{u"aaaa", u"一 085"}, {u"bbccdd", u"乙丙 7"}, {u"bbccee", u"乙丁 085"}, {u"zzzz", u"子 085"}});
+  EXPECT_EQ(user(u"bbcc", k12), u"乙丙 7 乙丁 085");
+}
+
 TEST_F(UserLookupTest, AssociationLandingOnTheLastEntryListsItFirst) {
   users({{u"aaaa", u"一 085"}, {u"bbccdd", u"乙丙 085"}, {u"bbccee", u"乙丁 080"}});
   associationOn(u"bbcc");
