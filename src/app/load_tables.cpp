@@ -235,28 +235,30 @@ bool Lifecycle::loadFullCodes(std::vector<std::u16string>& oneLetterLines) {
   const bool auxChanged = app_.mirror.auxSchemeChanged;
   double weight = 100;
   std::u16string code;  // reused from line to line
-  for (std::u16string_view line : splitLines(text)) {
+  bool sound = true;
+  forEachLine(text, [&](std::u16string_view line) {
     // "code,character[,...]"
     const std::size_t comma = line.find(u',');
-    if (comma == std::u16string_view::npos) continue;
+    if (comma == std::u16string_view::npos) return true;
     const std::u16string_view rest = line.substr(comma + 1);
     code.assign(line.substr(0, comma));
     std::u16string_view character = rest.substr(0, rest.find(u','));
     if (s.zm.marked()) character = character.substr(0, 1);
-    if (code.empty() || character.empty()) continue;
+    if (code.empty() || character.empty()) return true;
     if (code.size() == 1) {
       weight += 0.001;
       oneLetterLines.push_back(oneLetterScratchLine(code, character, weight));
-      continue;
+      return true;
     }
     const auto slot = static_cast<std::size_t>(app_.gbk.charIndex(character[0]));
     const std::u16string_view aux = lex.charAuxCodes[slot];
     if (!aux.empty() && auxChanged) code.replace(2, std::u16string::npos, aux);
-    if (character.size() > 1) continue;
+    if (character.size() > 1) return true;
     if (app_.gbk.codeOf(code[0]) > 0xFF) {
       p.messageBox(std::u16string(kFullCodesPath) + code + u"  " + std::u16string(character) +
                        u"是否有误？请检查！",
                    u"", MessageBoxKind::Ok);
+      sound = false;
       return false;
     }
     std::erase(code, u' ');
@@ -264,8 +266,9 @@ bool Lifecycle::loadFullCodes(std::vector<std::u16string>& oneLetterLines) {
       lex.charAuxCodes.set(slot, std::u16string_view(code).substr(2, 2));
     }
     if (code.size() > lex.charFullCodes[slot].size()) lex.charFullCodes.set(slot, code);
-  }
-  return true;
+    return true;
+  });
+  return sound;
 }
 
 void Lifecycle::loadCharLexicon(const std::vector<std::u16string>& oneLetterLines) {

@@ -123,7 +123,9 @@ WordRange wordRange(std::u16string_view infoLine, int length, std::size_t tableS
 // Annotates one line (spaces removed) of n >= 1 characters: one reading per character.
 class LineAnnotator {
  public:
-  LineAnnotator(const EncoderContext& ctx, std::u16string_view line) : ctx_(ctx), line_(line) {}
+  LineAnnotator(const EncoderContext& ctx, std::u16string_view line) : ctx_(ctx), line_(line) {
+    ctx_.lex.readCharInfo();
+  }
 
   std::vector<std::u16string> run() {
     std::vector<std::u16string> readings(line_.size());
@@ -308,17 +310,15 @@ std::u16string syllableCode(const SyllableTable& table, std::u16string_view syll
   return std::u16string(syllable);
 }
 
-}  // namespace
-
-AnnotationLoadResult loadAnnotationTables(const Platform& platform, LexiconState& lex) {
-  AnnotationLoadResult result;
+// Fills charInfoLines and charPinyin (the digits' readings included) from the decoded resource 102.
+void fillCharInfo(std::u16string infoText, const LexiconState& lex) {
   lex.charInfoLines.clear();
   lex.charInfoLines.resize(kCharTableSlots);
   lex.charPinyin.clear();
-
-  {
+  lex.charInfoText.reset();
+  while (!infoText.empty() && infoText.back() == u'\0') infoText.pop_back();
+  if (!infoText.empty()) {
     // The lines view the decoded resource, kept for the session like resource 103's.
-    std::u16string infoText = resourceText(platform, 102, result.charInfo);
     infoText.shrink_to_fit();
     auto info = std::make_shared<const std::u16string>(std::move(infoText));
     std::size_t n = 0;
@@ -346,6 +346,31 @@ AnnotationLoadResult loadAnnotationTables(const Platform& platform, LexiconState
     lex.charInfoText = std::move(info);
   }
   for (int d = 0; d < 10; ++d) lex.charPinyin.set(u'0' + d, kDigitReadings[d]);
+}
+
+}  // namespace
+
+void LexiconState::readCharInfo() const {
+  if (!charInfoSource) return;
+  const std::function<std::u16string()> source = std::move(charInfoSource);
+  charInfoSource = nullptr;
+  fillCharInfo(source(), *this);
+}
+
+AnnotationLoadResult loadAnnotationTables(const Platform& platform, LexiconState& lex) {
+  AnnotationLoadResult result;
+  // Resource 102 is decoded when a text is first annotated (the tables are read through
+  // `readCharInfo` first); the start only sees that it is there.
+  fillCharInfo(std::u16string(), lex);
+  lex.charInfoSource = nullptr;
+  result.charInfo = platform.hasResource(102);
+  if (result.charInfo) {
+    const Platform* infoSource = &platform;
+    lex.charInfoSource = [infoSource] {
+      bool found = false;
+      return resourceText(*infoSource, 102, found);
+    };
+  }
 
   // Resource 103 stays one string for the whole text, read line by line where it lies. Only
   // encoding a text reads it: it is decoded then, and the start only sees that it is there.

@@ -193,15 +193,10 @@ bool ProgramFolder::copy(std::u16string_view from, std::u16string_view to) const
 
 std::vector<std::u16string_view> splitLines(std::u16string_view text) {
   std::vector<std::u16string_view> lines;
-  std::size_t start = 0;
-  while (start < text.size()) {
-    std::size_t end = text.find(u'\n', start);
-    if (end == std::u16string_view::npos) end = text.size();
-    std::size_t stop = end;
-    if (stop > start && text[stop - 1] == u'\r') --stop;
-    lines.push_back(text.substr(start, stop - start));
-    start = end + 1;
-  }
+  forEachLine(text, [&lines](std::u16string_view line) {
+    lines.push_back(line);
+    return true;
+  });
   return lines;
 }
 

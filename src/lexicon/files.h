@@ -76,6 +76,20 @@ std::u16string writeFailureReason(const std::error_code& why);
 // Splits a text at CR LF (a lone LF ends a line too); a last line without a line end counts; a
 // final line end does not start an empty line.
 std::vector<std::u16string_view> splitLines(std::u16string_view text);
+// Calls `onLine` with each line of `text` as `splitLines` splits it, without holding them all;
+// stops when `onLine` returns false.
+template <typename OnLine>
+void forEachLine(std::u16string_view text, OnLine onLine) {
+  std::size_t start = 0;
+  while (start < text.size()) {
+    std::size_t end = text.find(u'\n', start);
+    if (end == std::u16string_view::npos) end = text.size();
+    std::size_t stop = end;
+    if (stop > start && text[stop - 1] == u'\r') --stop;
+    if (!onLine(text.substr(start, stop - start))) return;
+    start = end + 1;
+  }
+}
 
 // Joins lines with CR LF after each.
 std::u16string joinLines(const std::vector<std::u16string>& lines);

@@ -195,10 +195,15 @@ struct LexiconState {
 
   CharTable charFullCodes;    // full code from 内置文件\单字全码.txt (the longest)
   CharTable charAuxCodes;     // auxiliary-code letters of the chosen table
-  CharTable charPinyin;       // default pinyin
-  // Line of resource 102 per character slot, viewing its decoded text.
-  TextColumn charInfoLines{kCharTableSlots};
-  std::shared_ptr<const std::u16string> charInfoText;
+  // Line of resource 102 per character slot, viewing its decoded text, and the default pinyin
+  // read from it. Only annotating a text reads them, so the start leaves them to a source that
+  // fills them when `readCharInfo` is first called; read them through it.
+  mutable CharTable charPinyin;  // default pinyin
+  mutable TextColumn charInfoLines{kCharTableSlots};
+  mutable std::shared_ptr<const std::u16string> charInfoText;
+  mutable std::function<std::u16string()> charInfoSource;  // resource 102 decoded; empty once read
+  // Fills charInfoLines and charPinyin from charInfoSource, the first time only.
+  void readCharInfo() const;
 
   SyllableTable syllablesByPinyin;  // in the order of qp2sp.txt
   SyllableTable syllablesByCode;    // sorted by code, "ve" written "ue"

@@ -31,6 +31,7 @@ TEST_F(LoadTest, StartLoadsEveryTableAndHandsTheKeyboardToThePlatform) {
   // Pair files, syllables and the per-character tables.
   EXPECT_TRUE(exists(u"内置文件\\qp2sp.txt"));
   EXPECT_GT(a.lex.syllablesByPinyin.last, 300);
+  a.lex.readCharInfo();
   EXPECT_EQ(a.lex.charPinyin[static_cast<std::size_t>(a.gbk.charIndex(u'你'))], u"ni");
   // The lexicons.
   EXPECT_EQ(a.lex.mainLexicon.last, 7);

@@ -93,6 +93,10 @@ class AnnotateTest : public testing::Test {
 
 TEST_F(AnnotateTest, LoaderFillsTheTables) {
   const auto& lex = world_.lex;
+  // Resource 102 is read when the tables are first read, not at the load.
+  EXPECT_EQ(lex.charPinyin[world_.gbk.charIndex(u'中')], u"");
+  EXPECT_EQ(lex.charPinyin[u'0'], u"ling");
+  lex.readCharInfo();
   EXPECT_EQ(lex.charInfoLines[world_.gbk.charIndex(u'中')], u"$,vs,*,0,0,zhong,中");
   EXPECT_EQ(lex.charPinyin[world_.gbk.charIndex(u'中')], u"zhong");
   EXPECT_EQ(lex.charPinyin[world_.gbk.charIndex(u'略')], u"lue");  // lve written lue
@@ -188,6 +192,7 @@ TEST_F(AnnotateTest, QuestionMarkAndCharactersOutsideGbkShareIndex63) {
   EXPECT_EQ(world_.gbk.charIndex(u'?'), 63);
   EXPECT_EQ(world_.gbk.charIndex(u'\u0E01'), 63);
   EXPECT_EQ(annotate(u"?").code, "? ");
+  world_.lex.readCharInfo();
   world_.lex.charInfoLines.set(63, u"$,nx,*,0,0,nie,乜");
   world_.lex.charPinyin.set(63, u"nie");
   EXPECT_EQ(annotate(u"?").code, "nie");
@@ -213,6 +218,7 @@ TEST_F(AnnotateTest, ApostropheIsOneCharacterWithItsOwnPart) {
 
 TEST_F(AnnotateTest, EmptyReadingAddsNothing) {
   // A character whose line has an empty reading field contributes no code part.
+  world_.lex.readCharInfo();
   world_.lex.charInfoLines.set(world_.gbk.charIndex(u'第'), u"$,di,*,0,0,,第");
   world_.lex.charPinyin.set(world_.gbk.charIndex(u'第'), u"");
   world_.settings.smvj = true;

@@ -71,6 +71,7 @@ class EncodingWorld {
   void auxCode(char16_t ch, std::u16string_view code) { lex.charAuxCodes.set(gbk.charIndex(ch), code); }
   // An ordinary character with its default reading, straight into the tables.
   void addChar(char16_t ch, std::u16string_view pinyin) {
+    lex.readCharInfo();  // a resource loaded before fills the tables first
     int i = gbk.charIndex(ch);
     lex.charInfoLines.set(i, u"$,xx,*,0,0," + std::u16string(pinyin) + u"," + std::u16string(1, ch));
     lex.charPinyin.set(i, pinyin);

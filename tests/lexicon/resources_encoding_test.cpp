@@ -43,6 +43,7 @@ class ResourcesEncodingTest : public testing::Test {
 
 TEST_F(ResourcesEncodingTest, TablesHoldTheirFormats) {
   const auto& lex = w_.lex;
+  lex.readCharInfo();
   EXPECT_EQ(lex.charInfoLines[20319].substr(0, 2), u"$,");  // 啊
   EXPECT_EQ(lex.charPinyin[20319], u"a");
   // Every information line has seven fields, and every "#" line ten range numbers after them.

@@ -169,6 +169,30 @@ TEST(SimPlatform, ResourcesAreTheRegularFilesOfTheResourceFolder) {
   EXPECT_FALSE(sim.resource(103).has_value());
 }
 
+TEST(SimPlatform, MappedFilesReadAsTheFileAtEverySize) {
+  testing_support::TestFolder temp("yz-sim-map-");
+  SimPlatform sim;
+  // Sizes about a page and the 2 MiB block the mapping is placed off.
+  for (std::size_t size : {std::size_t{1}, std::size_t{4095}, std::size_t{4097}, std::size_t{3} << 20,
+                           (std::size_t{4} << 20) + 5}) {
+    SCOPED_TRACE(size);
+    std::string bytes(size, '\0');
+    for (std::size_t i = 0; i < size; ++i) bytes[i] = static_cast<char>((i * 7 + i / 4096) & 0xFF);
+    const auto file = temp.path() / "f.bin";
+    std::ofstream(file, std::ios::binary | std::ios::trunc) << bytes;
+    const auto mapped = sim.mapFile(file, std::uintmax_t{64} << 20);
+    ASSERT_TRUE(mapped);
+    ASSERT_EQ(mapped->size(), size);
+    EXPECT_EQ(std::string(reinterpret_cast<const char*>(mapped->data()), size), bytes);
+    // Pages given back are read from the file again, unchanged.
+    mapped->release(0, size);
+    EXPECT_EQ(std::string(reinterpret_cast<const char*>(mapped->data()), size), bytes);
+  }
+  EXPECT_FALSE(sim.mapFile(temp.path() / "f.bin", 4));  // over the limit
+  EXPECT_FALSE(sim.mapFile(temp.path() / "missing.bin", 4));
+  EXPECT_FALSE(sim.mapFile(temp.path(), 4));  // a folder
+}
+
 TEST(SimPlatform, ScriptedDialogsAndUnexpectedOnesFailLoudly) {
   SimPlatform sim;
   sim.messageBoxAnswers.push_back(MessageBoxAnswer::Cancel);

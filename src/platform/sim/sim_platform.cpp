@@ -859,6 +859,33 @@ class MappedFileBytes final : public FileBytes {
   void* at_;
 };
 
+// Maps `size` bytes of `fd` for reading, a page past a 2 MiB boundary. The system maps a file that
+// lies in its cache in blocks of 2 MiB where the mapping starts on such a boundary, so one read
+// of a few bytes would bring 2 MiB into the process's memory, and a few lookups spread over an
+// image the whole of it. Placed off the boundary, a read brings in only the pages around it.
+void* mapOffBoundary(int fd, std::size_t size) {
+  constexpr std::size_t kBlock = std::size_t{2} << 20;
+  const auto page = static_cast<std::size_t>(::sysconf(_SC_PAGESIZE));
+  const std::size_t length = (size + page - 1) / page * page;
+  // A reservation of our own with room for the shift; the file is mapped over part of it.
+  const std::size_t reserved = length + kBlock + page;
+  void* room = ::mmap(nullptr, reserved, PROT_NONE, MAP_PRIVATE | MAP_ANONYMOUS | MAP_NORESERVE, -1, 0);
+  if (room == MAP_FAILED) return ::mmap(nullptr, size, PROT_READ, MAP_PRIVATE, fd, 0);
+  const auto base = reinterpret_cast<std::uintptr_t>(room);
+  const std::uintptr_t at = (base + kBlock - 1) / kBlock * kBlock + page;
+  void* mapped = ::mmap(reinterpret_cast<void*>(at), size, PROT_READ, MAP_PRIVATE | MAP_FIXED, fd, 0);
+  if (mapped == MAP_FAILED) {
+    ::munmap(room, reserved);
+    return mapped;
+  }
+  // The rest of the reservation is given back.
+  if (at > base) ::munmap(room, at - base);
+  const std::uintptr_t end = base + reserved;
+  if (end > at + length) ::munmap(reinterpret_cast<void*>(at + length), end - (at + length));
+  return mapped;
+}
+
+
 }  // namespace
 
 std::shared_ptr<const FileBytes> SimPlatform::mapFile(const std::filesystem::path& file,
@@ -872,7 +899,7 @@ std::shared_ptr<const FileBytes> SimPlatform::mapFile(const std::filesystem::pat
     const auto size = static_cast<std::size_t>(st.st_size);
     if (size == 0) {
       result = std::make_shared<OwnedFileBytes>(std::string());
-    } else if (void* at = ::mmap(nullptr, size, PROT_READ, MAP_PRIVATE, fd, 0); at != MAP_FAILED) {
+    } else if (void* at = mapOffBoundary(fd, size); at != MAP_FAILED) {
       result = std::make_shared<MappedFileBytes>(at, size);
     }
   }
