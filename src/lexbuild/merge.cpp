@@ -195,7 +195,7 @@ LexiconTidyResult tidyLexicon(const ProgramFolder& files, Platform& platform, Wi
   std::erase_if(scatter, [](const std::u16string& line) { return line.empty(); });
   if (!scatter.empty()) {
     writeGbkLines(files, platform, kTidyScatterPath, scatter);
-    QuickSort(scatter, 0, static_cast<int>(scatter.size()) - 1, pump);
+    QuickSort(scatter, 0, static_cast<int>(scatter.size()) - 1, pump ? pump : [] {});
     writeGbkLines(files, platform, kTidyScatterPath, scatter);
   }
 

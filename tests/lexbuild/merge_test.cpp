@@ -113,7 +113,7 @@ TEST(LexiconTidy, ScattersSortsMergesAndGroupsByKeyLength) {
   const std::u16string lexicon = u"ab,甲 乙 丙 x y\r\nab,丁 甲 x y\r\nabcd,戊 x y\r\nzz,孤 1\r\n" + longCode +
                                  u",长 x y\r\n\r\n无逗号\r\n";
   f.writeGbk(u"两码词库.txt", lexicon);
-  f.writeGbk(u"用户词库.txt", u"ab,己\r\n无逗号\r\n");
+  f.writeGbk(u"用户词库.txt", u"ab,己\r\n无逗号\r\nab,己\r\n");
   WindowState win;
   win.form1.topMost = true;
   int ended = 0;
@@ -124,7 +124,7 @@ TEST(LexiconTidy, ScattersSortsMergesAndGroupsByKeyLength) {
             "ab,丁 甲\r\nabcd,戊\r\nab.01,乙 甲\r\nab.02,丙\r\nab1.009,己\r\n" + toUtf8(longCode) + ",长\r\n");
   EXPECT_EQ(r.records, 6);
   EXPECT_EQ(f.readGbk(u"两码词库备份.txt"), lexicon);
-  EXPECT_EQ(f.readGbk(u"用户词库备份.txt"), u"ab,己\r\n无逗号\r\n");
+  EXPECT_EQ(f.readGbk(u"用户词库备份.txt"), u"ab,己\r\n无逗号\r\nab,己\r\n");
   EXPECT_EQ(f.readGbk(u"用户词库.txt"), u"");
   EXPECT_FALSE(f.files().exists(u"两码词库打散.txt"));
   EXPECT_EQ(win.boxes.rtext2.text, u"50万条规模的词库整理需20秒左右时间，请稍候···");
@@ -134,6 +134,17 @@ TEST(LexiconTidy, ScattersSortsMergesAndGroupsByKeyLength) {
   EXPECT_EQ(ended, 1);
   ASSERT_EQ(f.sim.messageBoxes.size(), 1u);
   EXPECT_EQ(f.sim.messageBoxes[0].text, u"词库整理完毕,6条词库处理共耗时0秒！");
+}
+
+// Item 10 is keyed ".1" and groups with the four-letter keys, before the ".01" to ".09" ones.
+TEST(LexiconTidy, TheTenthItemIsKeyedPointOne) {
+  BuildFolder f;
+  f.writeGbk(u"两码词库.txt", u"ac,〇 一 二 三 四 五 六 七 八 九 十 x y\r\n");
+  WindowState win;
+  ASSERT_TRUE(tidyLexicon(f.files(), f.sim, win, {}, {}).ok);
+  EXPECT_EQ(toUtf8(f.readGbk(u"两码词库.txt")),
+            "ac,〇\r\nac.1,十\r\nac.01,一\r\nac.02,二\r\nac.03,三\r\nac.04,四\r\nac.05,五\r\nac.06,六\r\n"
+            "ac.07,七\r\nac.08,八\r\nac.09,九\r\n");
 }
 
 // Nothing to tidy, or a backup that cannot be written: both files stay as they were.
