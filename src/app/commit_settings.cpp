@@ -82,6 +82,7 @@ void Lifecycle::Form_QueryUnload(int unloadMode) {
   }
   dialog.hide();
   dialog.endPreview();
+  app_.win.form1.visible = true;
   app_.win.externalTarget = -1;
   // A click into an alphabet box took the hook away: closing gives it back, as saving does.
   if (app_.comp.hookActive != 1) {

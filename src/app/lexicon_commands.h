@@ -47,7 +47,7 @@ class LexiconCommands final : public DialogLexiconCommands {
   void Command13_Click();
   // Lists the user's two- and three-character words with their codes in 用户词库+辅助码.txt and
   // ends the program.
-  void yhckfvm();
+  void yhckfvm() override;
   // The import labels: 音码 (ynma), 形码 (xyma), 音形码 (ynxyma). Pumps messages.
   void importLexicon(std::u16string_view label);
   // The import that asks for the kind of code the list uses. Pumps messages.

@@ -416,6 +416,27 @@ void SettingsDialog::setCaption(std::u16string_view name, std::u16string_view te
   realise();
 }
 
+namespace {
+
+void showNotReady(Platform& platform) {
+  platform.messageBox(u"该功能尚在整合中，请等正式版。", u"", MessageBoxKind::Ok);
+}
+
+}  // namespace
+
+void SettingsDialog::spareNotice1() { showNotReady(platform_); }
+void SettingsDialog::spareNotice2() { showNotReady(platform_); }
+void SettingsDialog::spareNotice3() { showNotReady(platform_); }
+void SettingsDialog::spareNotice4() { showNotReady(platform_); }
+
+void SettingsDialog::spareUserWordCodes() {
+  if (lexiconCommands_) lexiconCommands_->yhckfvm();
+}
+
+void SettingsDialog::spareExit() {
+  if (commands_) commands_->Label8_Click();
+}
+
 void SettingsDialog::leaveTopmost() {
   topMost_ = false;
   realise();

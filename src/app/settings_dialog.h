@@ -42,6 +42,8 @@ class DialogLexiconCommands {
   virtual ~DialogLexiconCommands() = default;
   // A click on a control; false when the control is none of these commands. Pumps messages.
   virtual bool lexiconClick(std::u16string_view control) = 0;
+  // Lists the user's two- and three-character words with their codes, then ends the program.
+  virtual void yhckfvm() = 0;
 };
 
 // The look page's commands: the colour and font buttons and the skin labels. Answers whether it
@@ -126,6 +128,15 @@ class SettingsDialog {
   // Which bar the look buttons change: 0 code bar (Option1), 1 sentence bar (Option3), 2
   // candidate bar (Option4).
   int lookBar() const { return lookBar_; }
+  // Spare procedures that no control calls: the first four say the feature is not ready yet
+  // ("该功能尚在整合中，请等正式版。"); one lists the user words with their codes (`yhckfvm`), and
+  // one runs the exit sequence. Each pumps messages.
+  void spareNotice1();
+  void spareNotice2();
+  void spareNotice3();
+  void spareNotice4();
+  void spareUserWordCodes();
+  void spareExit();
   // Places the dialog on the screen (twips); until then it stands in the middle of the screen.
   void place(const Rect& bounds);
   Rect bounds() const;

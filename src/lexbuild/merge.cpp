@@ -1,5 +1,6 @@
 #include "lexbuild/merge.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <optional>
@@ -9,8 +10,10 @@
 #include "lexicon/files.h"
 #include "lexicon/image_loader.h"
 #include "lexicon/number_text.h"
+#include "lexicon/quicksort.h"
 #include "lexicon/text_file.h"
 #include "platform/platform.h"
+#include "state/window_state.h"
 
 namespace yz {
 namespace {
@@ -73,10 +76,16 @@ std::vector<std::u16string> userMergeSortLines(const LexiconTable& mainLexicon,
       pushLine(out, code, items[p + 1], items[p], items[p + 1]);
     }
   }
-  std::u16string sortWeight, weight;
+  std::u16string sortWeight, weight, marked;
   for (std::int32_t k = 0; k <= userLexicon.last; ++k) {
     std::u16string_view code = userLexicon.codes[static_cast<std::size_t>(k)];
-    items = splitFields(userLexicon.lines[static_cast<std::size_t>(k)], u' ');
+    std::u16string_view line = userLexicon.lines[static_cast<std::size_t>(k)];
+    if (userLexicon.isDoNotSave(static_cast<std::size_t>(k))) {
+      // A privileged entry carries its mark on its last weight: "郝 1" merges as "郝 166".
+      marked.assign(line).append(kDoNotSave);
+      line = marked;
+    }
+    items = splitFields(line, u' ');
     for (std::size_t p = 0; p + 1 < items.size(); p += 2) {
       std::u16string_view word = items[p];
       const std::optional<double> value = weightValue(items[p + 1]);
@@ -130,6 +139,117 @@ LexiconMergeResult mergeUserLexicon(const ProgramFolder& files, Platform& platfo
   result.reportText = u"已将用户词库合并到主词库，重新生成系统词库,计" + decimal(records) +
                       u"词条，处理共耗时" + decimal(result.seconds) +
                       u"秒！\r\n\r\n现在用你熟悉的方案打字吧！";
+  return result;
+}
+
+namespace {
+
+constexpr std::u16string_view kTidyLexiconPath = u"两码词库.txt";
+constexpr std::u16string_view kTidyUserPath = u"用户词库.txt";
+constexpr std::u16string_view kTidyScatterPath = u"两码词库打散.txt";
+// Records are grouped by half their key's length, rounded: groups 1 to 30.
+constexpr std::size_t kTidyGroups = 30;
+
+// The decimals of (100 + k) / 100 as text, its first character left out: "" for 0, ".01" for 1,
+// ".1" for 10.
+std::u16string positionDecimals(std::size_t k) {
+  const std::size_t n = 100 + k;
+  std::u16string text = decimal(static_cast<std::int64_t>(n / 100));
+  if (const std::size_t cents = n % 100; cents != 0) {
+    text += u'.';
+    text += static_cast<char16_t>(u'0' + cents / 10);
+    if (cents % 10 != 0) text += static_cast<char16_t>(u'0' + cents % 10);
+  }
+  return text.substr(1);
+}
+
+}  // namespace
+
+LexiconTidyResult tidyLexicon(const ProgramFolder& files, Platform& platform, WindowState& win,
+                              const std::function<void()>& pump, const std::function<void()>& ended) {
+  LexiconTidyResult result;
+  win.boxes.rtext2.text = u"50万条规模的词库整理需20秒左右时间，请稍候···";
+  win.boxes.Text5.text = u"    喝口茶，做一个深呼吸吧！";
+  const std::uint32_t startMs = platform.clockMs();
+  if (pump) pump();
+
+  std::vector<std::u16string> scatter;
+  if (auto lines = readGbkLines(files, platform, kTidyLexiconPath)) {
+    for (const std::u16string& line : *lines) {
+      const std::size_t comma = line.find(u',');
+      if (comma == std::u16string::npos) continue;
+      const std::u16string_view code = std::u16string_view(line).substr(0, comma);
+      const std::vector<std::u16string_view> items = splitFields(std::u16string_view(line).substr(comma + 1), u' ');
+      for (std::size_t k = 0; k + 2 < items.size(); ++k) {
+        scatter.push_back(std::u16string(code) + positionDecimals(k) + u"," + std::u16string(items[k]));
+      }
+    }
+  }
+  if (auto lines = readGbkLines(files, platform, kTidyUserPath)) {
+    for (const std::u16string& line : *lines) {
+      const std::size_t comma = line.find(u',');
+      if (comma == std::u16string::npos) continue;
+      scatter.push_back(line.substr(0, comma) + u"1.009" + line.substr(comma));
+    }
+  }
+  std::erase_if(scatter, [](const std::u16string& line) { return line.empty(); });
+  if (!scatter.empty()) {
+    writeGbkLines(files, platform, kTidyScatterPath, scatter);
+    QuickSort(scatter, 0, static_cast<int>(scatter.size()) - 1, pump ? pump : [] {});
+    writeGbkLines(files, platform, kTidyScatterPath, scatter);
+  }
+
+  // Records of one key each, the words joined by blanks, in groups by the key's length.
+  std::vector<std::vector<std::u16string>> groups(kTidyGroups + 1);
+  std::u16string key, record;
+  std::vector<std::u16string_view> words;
+  auto closeRecord = [&] {
+    if (record.empty()) return;
+    // A key of no length or of more than 59 characters joins the nearest group, never dropped.
+    const std::size_t group = std::clamp<std::size_t>((key.size() + 1) / 2, 1, kTidyGroups);
+    groups[group].push_back(std::move(record));
+    record.clear();
+  };
+  for (const std::u16string& line : scatter) {
+    const std::size_t comma = line.find(u',');
+    const std::u16string_view lineKey = std::u16string_view(line).substr(0, comma);
+    const std::u16string_view word =
+        comma == std::u16string::npos ? std::u16string_view() : std::u16string_view(line).substr(comma + 1);
+    if (record.empty() || lineKey != key) {
+      closeRecord();
+      key.assign(lineKey);
+      record = key + u"," + std::u16string(word);
+      words.assign(1, word);
+      continue;
+    }
+    if (std::find(words.begin(), words.end(), word) != words.end()) continue;
+    words.push_back(word);
+    record += u' ';
+    record += word;
+  }
+  closeRecord();
+  std::vector<std::u16string> tidied;
+  for (std::size_t g = 1; g <= kTidyGroups; ++g) {
+    for (std::u16string& r : groups[g]) tidied.push_back(std::move(r));
+  }
+
+  // The user file is emptied only once both files are backed up.
+  const auto backUp = [&files](std::u16string_view from, std::u16string_view to) {
+    if (!files.exists(from)) return true;
+    const std::optional<std::string> bytes = files.readBytes(from);
+    return bytes && files.writeBytes(to, *bytes);
+  };
+  result.ok = !tidied.empty() && backUp(kTidyLexiconPath, u"两码词库备份.txt") &&
+              backUp(kTidyUserPath, u"用户词库备份.txt") && files.writeBytes(kTidyUserPath, "") &&
+              writeGbkLines(files, platform, kTidyLexiconPath, tidied);
+  if (files.exists(kTidyScatterPath)) files.remove(kTidyScatterPath);
+  result.records = result.ok ? static_cast<std::int32_t>(tidied.size()) : 0;
+  result.seconds = static_cast<std::int64_t>((platform.clockMs() - startMs) / 1000);
+  result.reportText = u"词库整理完毕," + decimal(result.records) + u"条词库处理共耗时" +
+                      decimal(result.seconds) + u"秒！";
+  win.form1.topMost = false;
+  platform.messageBox(result.reportText, u"", MessageBoxKind::Ok);
+  if (ended) ended();
   return result;
 }
 

@@ -19,7 +19,8 @@ class ProgramFolder;
 // main pairs as they stand; the user pairs of weight 50 or more, a weight below 100 sorting with
 // one more leading "0" (80 as "080", so before every built-in weight from 100 on) and written
 // back without it. With `yhcvh` (用户词置后) a user weight becomes weight + 313 + rnd(), sorting
-// behind the built-in words. Pairs without a code, word or numeric weight are left out.
+// behind the built-in words. Pairs without a code, word or numeric weight are left out. The line
+// of a do-not-save entry (a privileged code) is read with its mark "66" after its last weight.
 std::vector<std::u16string> userMergeSortLines(const LexiconTable& mainLexicon,
                                                const LexiconTable& userLexicon, bool yhcvh,
                                                const std::function<float()>& rnd);
@@ -43,5 +44,26 @@ LexiconMergeResult mergeUserLexicon(const ProgramFolder& files, Platform& platfo
                                     const std::function<float()>& rnd,
                                     const std::function<void()>& pump);
 
+struct WindowState;
+
+struct LexiconTidyResult {
+  bool ok = false;             // 两码词库.txt was rewritten
+  std::int32_t records = 0;    // its lines
+  std::int64_t seconds = 0;
+  std::u16string reportText;   // the closing message
+};
+
+// "词库整理", an older tool that nothing calls, on 两码词库.txt and 用户词库.txt of the program
+// folder itself. Each item k (0 up to the third from last) of a line "code,items" becomes the
+// line "code<decimals of (100 + k) / 100>,item", each line "code,word" of the user file the line
+// "code1.009,word"; these scatter lines (两码词库打散.txt while it runs) are sorted, lines of one
+// key merged into one record (a word once), and the records written to 两码词库.txt grouped by
+// the length of their key, the shortest first. Both files are backed up first (两码词库备份.txt,
+// 用户词库备份.txt) and 用户词库.txt is emptied; when a backup or the new file cannot be written,
+// or there is nothing to tidy, both stay as they were. Shows its progress in `win`'s rtext2 and
+// Text5, takes the main window out of the top-most band, reports in a message box and then runs
+// `ended`. Pumps messages.
+LexiconTidyResult tidyLexicon(const ProgramFolder& files, Platform& platform, WindowState& win,
+                              const std::function<void()>& pump, const std::function<void()>& ended);
 
 }  // namespace yz

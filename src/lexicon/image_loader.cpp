@@ -111,14 +111,16 @@ std::uint64_t checksum(const unsigned char* p, std::size_t n) { return Streaming
 
 // The seal at the end of an image, read without the checksum test.
 struct Seal {
-  bool present = false;
-  bool older = false;  // the seal of an earlier version, whose images had no index
+  bool marked = false;   // the seal's mark is there, whatever its version
+  bool present = false;  // a seal of this version
+  bool older = false;    // the seal of an earlier version, whose images had no index
   LexiconSourceStamp source;
 };
 
 Seal readSeal(const unsigned char* seal) {
   Seal s;
   if (std::memcmp(seal, kSealMagic, 4) != 0) return s;
+  s.marked = true;
   const std::int32_t version = readInt32(seal + 4);
   s.older = version >= 1 && version < kSealVersion;
   if (version != kSealVersion) return s;
@@ -154,11 +156,14 @@ int compareUnits(const unsigned char* data, TextSpan a, TextSpan b) {
 
 // Walks the count and the records that fill `size` bytes exactly, a stretch at a time, checking
 // every length, terminator and the code order, and, where the image has an index, that each
-// record starts where its index entry says.
+// record starts where its index entry says. An image without a seal may carry bytes after its
+// last record, left there by a longer image it was written over: with `starts`, the walk ends at
+// the last record and notes where each record starts.
 class RecordWalk {
  public:
-  RecordWalk(const unsigned char* data, std::size_t size, const unsigned char* index = nullptr)
-      : data_(data), size_(size), index_(index) {
+  RecordWalk(const unsigned char* data, std::size_t size, const unsigned char* index = nullptr,
+             std::vector<std::uint32_t>* starts = nullptr)
+      : data_(data), size_(size), index_(index), starts_(starts) {
     if (size < kHeaderBytes) {
       fail("image shorter than its record count");
       return;
@@ -179,7 +184,7 @@ class RecordWalk {
   void walkTo(std::size_t until) {
     while (!finished_ && p_ < until) {
       if (k_ > count_) {
-        if (p_ != size_) fail(std::to_string(size_ - p_) + " bytes between the last record and the seal");
+        if (p_ != size_ && starts_ == nullptr) fail(std::to_string(size_ - p_) + " bytes between the last record and the seal");
         else finish();
         return;
       }
@@ -187,6 +192,7 @@ class RecordWalk {
         fail("record " + std::to_string(k_) + ": index entry does not match");
         return;
       }
+      if (starts_ != nullptr) starts_->push_back(static_cast<std::uint32_t>(p_));
       TextSpan code, list;
       if (!readText("code", code) || !readText("list", list)) return;
       // The table is binary-searched in the stored order.
@@ -234,6 +240,7 @@ class RecordWalk {
   const unsigned char* data_;
   std::size_t size_;
   const unsigned char* index_;
+  std::vector<std::uint32_t>* starts_;
   std::int32_t count_ = 0;
   std::int32_t k_ = 1;
   std::size_t p_ = kHeaderBytes;
@@ -242,18 +249,13 @@ class RecordWalk {
   LexiconImageResult result_;
 };
 
-LexiconImageResult walkRecords(const unsigned char* data, std::size_t size) {
-  RecordWalk walk(data, size);
-  walk.walkTo(size + 1);
-  return walk.result();
-}
-
 // Where an image's parts lie, from what a start checks: its seal, its count, and that the
 // records and the index fit the bytes.
 struct ImageLayout {
   LexiconImageResult result;  // ok when the image is safe to read through its index
   std::size_t recordsEnd = 0;
   std::size_t count = 0;
+  bool unsealed = false;  // no seal at all: the records alone are the image
 };
 
 ImageLayout layoutOf(const unsigned char* data, std::size_t size) {
@@ -263,10 +265,11 @@ ImageLayout layoutOf(const unsigned char* data, std::size_t size) {
                         ? readSeal(data + size - kLexiconImageSealBytes)
                         : Seal{};
   if (!seal.present) {
-    // Records that fill the file to its last byte are an image of a version before seals, and an
-    // earlier seal is one before the index: outdated rather than damaged.
-    result.stale = seal.older || walkRecords(data, size).ok;
-    result.error = result.stale ? "image made by an older version" : "no seal after the records";
+    // An earlier seal is one before the index: outdated rather than damaged. Without any seal the
+    // records stand alone, read by `readUnsealed`.
+    layout.unsealed = !seal.marked;
+    result.stale = seal.older;
+    result.error = seal.older ? "image made by an older version" : "no seal after the records";
     return layout;
   }
   result.source = seal.source;
@@ -343,9 +346,43 @@ class FullCheck {
   LexiconImageResult result_;
 };
 
+// Replaces `table` with one that reads its entries through the index of the image in `buffer`
+// (`layout` being its checked layout), which keeps the bytes alive.
+void readThroughIndex(std::shared_ptr<const TextBuffer> buffer, const unsigned char* data,
+                      const ImageLayout& layout, LexiconTable& table);
+
+// An image without a seal: the count and the records after it, walked whole, every length,
+// terminator and the code order checked; the bytes after the last record are never read. When
+// sound and `table` is given, the table reads a copy of the records with an index of their own
+// behind them.
+LexiconImageResult readUnsealed(const unsigned char* data, std::size_t size, LexiconTable* table) {
+  std::vector<std::uint32_t> starts;
+  RecordWalk walk(data, size, nullptr, &starts);
+  walk.walkTo(size + 1);
+  LexiconImageResult result = walk.result();
+  if (!result.ok) {
+    result.error = "no seal, and " + result.error;
+    return result;
+  }
+  result.unsealed = true;
+  if (table == nullptr) return result;
+  const std::size_t recordsEnd = walk.walked();
+  const std::size_t bytes = recordsEnd + 4 * starts.size();
+  auto buffer = std::make_shared<TextBuffer>((bytes + 1) / 2);
+  auto* copy = reinterpret_cast<unsigned char*>(buffer->data());
+  std::memcpy(copy, data, recordsEnd);
+  std::memcpy(copy + recordsEnd, starts.data(), 4 * starts.size());
+  ImageLayout layout;
+  layout.recordsEnd = recordsEnd;
+  layout.count = starts.size();
+  readThroughIndex(std::move(buffer), copy, layout, *table);
+  return result;
+}
+
 // Checks an image whole: its seal, every record and its index entry, and the checksum.
 LexiconImageResult checkWhole(const unsigned char* data, std::size_t size) {
   const ImageLayout layout = layoutOf(data, size);
+  if (layout.unsealed) return readUnsealed(data, size, nullptr);
   if (!layout.result.ok) return layout.result;
   FullCheck check(data, size, layout.recordsEnd, layout.result.source);
   while (!check.step(kProgressStep, [](std::size_t, std::size_t) {})) {
@@ -353,8 +390,6 @@ LexiconImageResult checkWhole(const unsigned char* data, std::size_t size) {
   return check.result();
 }
 
-// Replaces `table` with one that reads its entries through the index of the image in `bytes`
-// (`layout` being its checked layout), kept alive by `holder`.
 void readThroughIndex(std::shared_ptr<const TextBuffer> buffer, const unsigned char* data,
                       const ImageLayout& layout, LexiconTable& table) {
   auto records = std::make_shared<const ImageRecords>(buffer, data, layout.recordsEnd, layout.count);
@@ -372,6 +407,7 @@ void readThroughIndex(std::shared_ptr<const TextBuffer> buffer, const unsigned c
 LexiconImageResult buildFromBuffer(std::shared_ptr<const TextBuffer> buffer, std::size_t byteSize,
                                    LexiconTable& table) {
   const auto* data = reinterpret_cast<const unsigned char*>(buffer->data());
+  if (layoutOf(data, byteSize).unsealed) return readUnsealed(data, byteSize, &table);
   LexiconImageResult result = checkWhole(data, byteSize);
   if (result.ok) readThroughIndex(std::move(buffer), data, layoutOf(data, byteSize), table);
   return result;
@@ -453,17 +489,28 @@ LexiconImageResult openLexiconImage(std::span<const std::byte> bytes, LexiconTab
   if (!bytes.empty()) std::memcpy(buffer->data(), bytes.data(), bytes.size());
   const auto* data = reinterpret_cast<const unsigned char*>(buffer->data());
   const ImageLayout layout = layoutOf(data, bytes.size());
+  if (layout.unsealed) return readUnsealed(data, bytes.size(), &table);
   if (layout.result.ok) readThroughIndex(std::move(buffer), data, layout, table);
   return layout.result;
 }
 
 namespace {
 
-// The seal read before the image: an image that a newer text lexicon has outdated is not read.
+// The seal read before the image (`sealBytes` null for an image too short to hold one): an image
+// that a newer text lexicon has outdated is not read. Without a seal, an image older than the text
+// lexicon beside it counts as outdated.
 bool outdated(const ProgramFolder& files, const unsigned char* sealBytes, LexiconImageResult& result) {
-  const Seal s = readSeal(sealBytes);
+  const Seal s = sealBytes != nullptr ? readSeal(sealBytes) : Seal{};
   const std::optional<LexiconSourceStamp> text = files.stamp(kMainLexiconPath);
-  if (!s.present || !text || *text == s.source) return false;
+  if (!text || (s.marked && !s.present)) return false;
+  if (!s.present) {
+    const std::optional<LexiconSourceStamp> image = files.stamp(kLexiconImagePath);
+    if (!image || image->modified >= text->modified) return false;
+    result.stale = true;
+    result.error = "image without a seal, older than the text lexicon";
+    return true;
+  }
+  if (*text == s.source) return false;
   result.stale = true;
   result.source = s.source;
   result.error = "image made from another text lexicon";
@@ -498,6 +545,8 @@ LexiconImageResult duqudaciku(const ProgramFolder& files, LexiconTable& mainLexi
       return result;
     }
     in.clear();
+  } else if (outdated(files, nullptr, result)) {
+    return result;
   }
   // Not zero-filled: the read fills every byte the walk looks at (an odd last byte is never read).
   auto buffer = std::make_shared<TextBuffer>((bytes + 1) / 2);
@@ -519,8 +568,8 @@ LexiconImageResult duqudaciku(const ProgramFolder& files, const Platform& platfo
   }
   const auto* data = reinterpret_cast<const unsigned char*>(image->data());
   const std::size_t bytes = image->size();
-  if (bytes >= kHeaderBytes + kLexiconImageSealBytes &&
-      outdated(files, data + bytes - kLexiconImageSealBytes, result)) {
+  if (outdated(files, bytes >= kHeaderBytes + kLexiconImageSealBytes ? data + bytes - kLexiconImageSealBytes : nullptr,
+               result)) {
     return result;
   }
   // Texts are read as UTF-16 where they lie: a mapping starts on a page, a read buffer on the
@@ -529,6 +578,7 @@ LexiconImageResult duqudaciku(const ProgramFolder& files, const Platform& platfo
     return readLexiconImage(std::span<const std::byte>(image->data(), bytes), mainLexicon);
   }
   const ImageLayout layout = layoutOf(data, bytes);
+  if (layout.unsealed) return readUnsealed(data, bytes, &mainLexicon);
   if (!layout.result.ok) return layout.result;
   if (check == nullptr) {
     FullCheck whole(data, bytes, layout.recordsEnd, layout.result.source);

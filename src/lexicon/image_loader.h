@@ -16,6 +16,10 @@
 // The checksum finds altered bytes; the stamp of the text lexicon finds an image that a newer
 // text lexicon has outdated (a regeneration cut off by a kill, a lexicon copied in by hand).
 //
+// An image without a seal, the count and the records alone, is read too: every record is walked
+// and checked before the table uses it, bytes after the last record (left by a longer image the
+// file once held) are not read, and beside a text lexicon it counts only when it is not older.
+//
 // A start reads only what the first lookups need: it checks the seal, the count, and that the
 // records and the index fit the file, and the table reads each entry through the index, checking
 // its bounds at every read (an entry out of bounds reads empty and marks the image damaged). The
@@ -53,7 +57,8 @@ struct LexiconImageResult {
   std::int32_t lexiconImageCount = 0;  // records of an accepted image
   LexiconSourceStamp source;           // the seal's stamp of the text lexicon
   bool stale = false;                  // sound, but made from another text lexicon than the present
-                                       // one, or by an older version without a seal
+                                       // one, or by an older version of the seal
+  bool unsealed = false;               // accepted without a seal: its records walked whole
   std::string error;                   // why the image was rejected
 };
 
@@ -96,8 +101,9 @@ class LexiconImageCheck {
 
 // Reads the image file with one read into one buffer and points every main-lexicon slot at its
 // text inside it. A missing, unreadable, oversized or malformed image is rejected whole, and so
-// is a stale one (its seal names another text lexicon than the 内置文件\两码词库.txt present; the
-// seal is read first, so a stale image costs no full read): the main lexicon and its buffer stay
+// is a stale one (its seal names another text lexicon than the 内置文件\两码词库.txt present, or,
+// without a seal, it is older than that file; the seal is read first, so a stale image costs no
+// full read): the main lexicon and its buffer stay
 // as they were, and the caller may load the text lexicon instead.
 LexiconImageResult duqudaciku(const ProgramFolder& files, LexiconTable& mainLexicon);
 // The same through the platform's read-only mapping of the file (the load sequence): the slots

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <chrono>
 #include <filesystem>
 #include <functional>
 
@@ -337,19 +338,42 @@ TEST_F(FileFaultTest, AnEmptyOrUnreadableTextLexiconLeavesASoundImageInPlace) {
   }
 }
 
-// An image of an older version (records only, or records and a seal without the index) is
-// renewed without a word.
-TEST_F(FileFaultTest, AnImageOfAnOlderVersionIsRenewedQuietly) {
+// An image of an older version (records and a seal without the index), or one without a seal
+// that is older than the text lexicon, is renewed without a word; an image without a seal as new
+// as the text is used as it stands, bytes after its records and all.
+TEST_F(FileFaultTest, AnImageWithoutASealIsUsedUnlessOutdated) {
   start();
   const std::string image = encodeLexiconImage(app().lex.mainLexicon, *folder().stamp(kMainLexiconPath));
   const std::size_t recordsEnd = image.size() - kLexiconImageSealBytes - 4 * app().lex.mainLexicon.last;
   std::string olderSeal = image.substr(0, recordsEnd) + image.substr(image.size() - kLexiconImageSealBytes);
   olderSeal[recordsEnd + 4] = 1;  // the seal's version
   resealLexiconImage(olderSeal);
+  const std::string bare = image.substr(0, recordsEnd);
+  // One fewer record written over the bare image, which leaves its tail.
+  std::string shorter = bare;
+  shorter[0] = static_cast<char>(app().lex.mainLexicon.last - 1);
   session.reset();
-  for (const std::string& older : {image.substr(0, recordsEnd), olderSeal}) {
-    writeRaw(kLexiconImagePath, older);
+  const auto textTime = std::filesystem::last_write_time(folder().path(kMainLexiconPath));
+  struct Case {
+    const char* name;
+    std::string image;
+    int seconds;  // the image's time against the text's
+    bool used;
+  };
+  const Case cases[] = {{"older seal", olderSeal, 5, false},
+                        {"bare, older than the text", bare, -5, false},
+                        {"bare", bare, 5, true},
+                        {"bare, written over a longer one", shorter, 0, true}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    writeRaw(kLexiconImagePath, c.image);
+    std::filesystem::last_write_time(folder().path(kLexiconImagePath), textTime + std::chrono::seconds(c.seconds));
     start();
+    EXPECT_TRUE(messages().empty()) << utf8(messages());
+    EXPECT_EQ(bytes(kLexiconImagePath) == c.image, c.used);
+    EXPECT_EQ(app().lex.mainLexicon.last, static_cast<std::int32_t>(static_cast<unsigned char>(c.image[0])));
+    EXPECT_EQ(typed(u"wo"), u"我");
+    platform().advance(1000);
     EXPECT_TRUE(messages().empty()) << utf8(messages());
     LexiconTable renewed;
     EXPECT_TRUE(duqudaciku(folder(), renewed).ok);

@@ -236,7 +236,8 @@ TEST_F(LoadTest, ATruncatedImageFallsBackToTheTextLexicon) {
     ++table.last;
   }
   const std::string image = encodeLexiconImage(table, *folder().stamp(kMainLexiconPath));
-  ASSERT_TRUE(folder().writeBytes(kLexiconImagePath, image.substr(0, image.size() - 5)));
+  // Cut inside the last record.
+  ASSERT_TRUE(folder().writeBytes(kLexiconImagePath, image.substr(0, image.size() - kLexiconImageSealBytes - 8 - 5)));
   start();
   EXPECT_EQ(messages(), std::vector<std::u16string>{
                             u"内置文件\\初始化后两码词库.txt 已损坏，本次改用 内置文件\\两码词库.txt，并已重新生成它。"});

@@ -125,6 +125,32 @@ TEST_F(SettingsDialogTest, TheCaptionThreeCharacterWordsEndsTheProgram) {
   EXPECT_FALSE(platform().keyboardHookInstalled());
 }
 
+// The procedures no control calls: four notices, the user words with their codes, the exit.
+TEST_F(SettingsDialogTest, SpareProceduresNoticeListOrEnd) {
+  SettingsDialog& dialog = app().loader.dialog;
+  for (void (SettingsDialog::*notice)() : {&SettingsDialog::spareNotice1, &SettingsDialog::spareNotice2,
+                                           &SettingsDialog::spareNotice3, &SettingsDialog::spareNotice4}) {
+    platform().messageBoxes.clear();
+    (dialog.*notice)();
+    ASSERT_EQ(platform().messageBoxes.size(), 1u);
+    EXPECT_EQ(platform().messageBoxes[0].text, u"该功能尚在整合中，请等正式版。");
+    EXPECT_FALSE(platform().quitRequested);
+  }
+  writeLines(u"用户词库.txt", {u"你好"});
+  dialog.spareUserWordCodes();
+  EXPECT_TRUE(exists(u"用户词库+辅助码.txt"));
+  EXPECT_TRUE(platform().quitRequested);
+}
+
+TEST_F(SettingsDialogTest, TheSpareExitRunsTheExitSequence) {
+  app().settings.hxgu = u"6";
+  app().loader.dialog.spareExit();
+  EXPECT_TRUE(platform().quitRequested);
+  EXPECT_TRUE(app().loader.stopped());
+  EXPECT_FALSE(platform().keyboardHookInstalled());
+  EXPECT_NE(text(u"设置记录.ini").find(u"候选个数=6"), std::u16string::npos);
+}
+
 TEST_F(SettingsDialogTest, TheSkinButtonShowsThePictureUntilSaved) {
   click(u"urjm");
   click(u"xznvpf");

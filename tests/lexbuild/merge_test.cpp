@@ -7,6 +7,7 @@
 #include "lexbuild_test_util.h"
 #include "lexicon/image_loader.h"
 #include "lexicon/number_text.h"
+#include "state/window_state.h"
 #include "../support/make_table.h"
 
 namespace yz {
@@ -91,6 +92,79 @@ TEST_F(UserMerge, FailedWriteLeavesTheFileByteForByte) {
   LexiconMergeResult r = merge();
   EXPECT_FALSE(r.ok);
   EXPECT_EQ(*f.files().readBytes(kMainLexiconPath), old);
+}
+
+// A privileged entry (do-not-save) is merged with its mark after its last weight: weight 1
+// becomes 166 and enters; the same line unmarked stays out.
+TEST_F(UserMerge, APrivilegedEntryMergesWithItsMark) {
+  lex.mainLexicon = makeTable({{u"hc", u"好 120"}});
+  lex.userLexicon = makeTable({{u"ab", u"阿 1 啊 1"}, {u"hc", u"郝 1"}, {u"hd", u"号 1"}});
+  lex.userLexicon.doNotSave = {0, 1, 1, 0};
+  ASSERT_TRUE(merge().ok);
+  EXPECT_EQ(toUtf8(f.readGbk(kMainLexiconPath)), "ab,啊 166\r\nhc,好 120 郝 166\r\n");
+}
+
+// The older tidy tool: items 0 up to the third from last of each line, keyed by code and place,
+// the user lines keyed code & "1.009", sorted, one record per key (a word once), written grouped
+// by half the key's length; both files backed up, the user file emptied.
+TEST(LexiconTidy, ScattersSortsMergesAndGroupsByKeyLength) {
+  BuildFolder f;
+  const std::u16string longCode(70, u'q');
+  const std::u16string lexicon = u"ab,甲 乙 丙 x y\r\nab,丁 甲 x y\r\nabcd,戊 x y\r\nzz,孤 1\r\n" + longCode +
+                                 u",长 x y\r\n\r\n无逗号\r\n";
+  f.writeGbk(u"两码词库.txt", lexicon);
+  f.writeGbk(u"用户词库.txt", u"ab,己\r\n无逗号\r\nab,己\r\n");
+  WindowState win;
+  win.form1.topMost = true;
+  int ended = 0;
+  int pumps = 0;
+  const LexiconTidyResult r = tidyLexicon(f.files(), f.sim, win, [&pumps] { ++pumps; }, [&ended] { ++ended; });
+  ASSERT_TRUE(r.ok);
+  EXPECT_EQ(toUtf8(f.readGbk(u"两码词库.txt")),
+            "ab,丁 甲\r\nabcd,戊\r\nab.01,乙 甲\r\nab.02,丙\r\nab1.009,己\r\n" + toUtf8(longCode) + ",长\r\n");
+  EXPECT_EQ(r.records, 6);
+  EXPECT_EQ(f.readGbk(u"两码词库备份.txt"), lexicon);
+  EXPECT_EQ(f.readGbk(u"用户词库备份.txt"), u"ab,己\r\n无逗号\r\nab,己\r\n");
+  EXPECT_EQ(f.readGbk(u"用户词库.txt"), u"");
+  EXPECT_FALSE(f.files().exists(u"两码词库打散.txt"));
+  EXPECT_EQ(win.boxes.rtext2.text, u"50万条规模的词库整理需20秒左右时间，请稍候···");
+  EXPECT_EQ(win.boxes.Text5.text, u"    喝口茶，做一个深呼吸吧！");
+  EXPECT_FALSE(win.form1.topMost);
+  EXPECT_GT(pumps, 0);
+  EXPECT_EQ(ended, 1);
+  ASSERT_EQ(f.sim.messageBoxes.size(), 1u);
+  EXPECT_EQ(f.sim.messageBoxes[0].text, u"词库整理完毕,6条词库处理共耗时0秒！");
+}
+
+// Item 10 is keyed ".1" and groups with the four-letter keys, before the ".01" to ".09" ones.
+TEST(LexiconTidy, TheTenthItemIsKeyedPointOne) {
+  BuildFolder f;
+  f.writeGbk(u"两码词库.txt", u"ac,〇 一 二 三 四 五 六 七 八 九 十 x y\r\n");
+  WindowState win;
+  ASSERT_TRUE(tidyLexicon(f.files(), f.sim, win, {}, {}).ok);
+  EXPECT_EQ(toUtf8(f.readGbk(u"两码词库.txt")),
+            "ac,〇\r\nac.1,十\r\nac.01,一\r\nac.02,二\r\nac.03,三\r\nac.04,四\r\nac.05,五\r\nac.06,六\r\n"
+            "ac.07,七\r\nac.08,八\r\nac.09,九\r\n");
+}
+
+// Nothing to tidy, or a backup that cannot be written: both files stay as they were.
+TEST(LexiconTidy, LeavesTheFilesWhenItCannotFinish) {
+  BuildFolder f;
+  WindowState win;
+  LexiconTidyResult r = tidyLexicon(f.files(), f.sim, win, {}, {});
+  EXPECT_FALSE(r.ok);
+  EXPECT_FALSE(f.files().exists(u"两码词库.txt"));
+  EXPECT_FALSE(f.files().exists(u"用户词库.txt"));
+  EXPECT_EQ(f.sim.messageBoxes.back().text, u"词库整理完毕,0条词库处理共耗时0秒！");
+
+  f.writeGbk(u"两码词库.txt", u"ab,甲 x y\r\n");
+  f.writeGbk(u"用户词库.txt", u"ab,己\r\n");
+  std::filesystem::create_directories(f.files().path(u"用户词库备份.txt").concat(".tmp"));
+  r = tidyLexicon(f.files(), f.sim, win, {}, {});
+  EXPECT_FALSE(r.ok);
+  EXPECT_EQ(f.readGbk(u"两码词库.txt"), u"ab,甲 x y\r\n");
+  EXPECT_EQ(f.readGbk(u"用户词库.txt"), u"ab,己\r\n");
+  EXPECT_FALSE(f.files().exists(u"两码词库打散.txt"));
 }
 
 TEST(SingleText, SevenSignificantDigits) {

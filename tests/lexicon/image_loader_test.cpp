@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <cstring>
 #include <filesystem>
 
@@ -260,10 +261,8 @@ TEST(LexiconImage, MalformedImagesAreRejectedWhole) {
       {"no index", sealed(records + seal)},
       {"codes out of order", outOfOrder},
       {"altered byte", altered},
-      {"no seal (an older version's image)", records},
       {"seal of a later version", with(static_cast<std::int32_t>(kTwoRecords.size() - kLexiconImageSealBytes) + 4, 3)},
       {"seal of the version before the index", sealed(records + seal.substr(0, 4) + std::string("\1\0\0\0", 4) + seal.substr(8))},
-      {"seal cut short", kTwoRecords.substr(0, kTwoRecords.size() - 1)},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
@@ -317,11 +316,128 @@ TEST(LexiconImage, AnImageOfAnotherTextLexiconIsStale) {
   EXPECT_TRUE(duqudaciku(files, t).ok);
 }
 
-TEST(LexiconImage, EveryTruncationOfAValidImageIsRejected) {
+// The records of an image, without its index and seal.
+std::string recordsOf(const std::string& image, std::size_t count) {
+  return image.substr(0, image.size() - kLexiconImageSealBytes - 4 * count);
+}
+
+// An image of the count and the records alone is read: bytes after the last record, left by a
+// longer image written over, are never looked at, and every record is checked before use.
+TEST(LexiconImage, AnImageWithoutASealIsReadWhenItsRecordsAreSound) {
+  const std::string bare = recordsOf(kTwoRecords, 2);
+  const std::string longer = recordsOf(encodeLexiconImage(makeTable({{u"aa", u"啊 1"}, {u"ab", u"把 1"},
+                                                                      {u"ac", u"擦 1"}})), 3);
+  const std::string overLonger = bare + longer.substr(bare.size() < longer.size() ? bare.size() : 0);
+  TempProgramFolder dir;
+  ProgramFolder files(dir.root());
+  SimPlatform sim;
+  for (const std::string& image : {bare, overLonger, bare + std::string(5, 'x')}) {
+    SCOPED_TRACE(image.size());
+    auto check = [](const LexiconImageResult& r, const LexiconTable& t) {
+      ASSERT_TRUE(r.ok) << r.error;
+      EXPECT_TRUE(r.unsealed);
+      EXPECT_EQ(r.lexiconImageCount, 2);
+      EXPECT_EQ(recordsOf(encodeLexiconImage(t), 2), recordsOf(kTwoRecords, 2));
+      EXPECT_TRUE(isInside(t, t.lines[2]));
+    };
+    EXPECT_TRUE(checkLexiconImage(asBytes(image)).ok);
+    LexiconTable t;
+    check(readLexiconImage(asBytes(image), t), t);
+    LexiconTable opened;
+    check(openLexiconImage(asBytes(image), opened), opened);
+    ASSERT_TRUE(files.writeBytes(kLexiconImagePath, image));
+    LexiconTable read;
+    check(duqudaciku(files, read), read);
+    LexiconTable mapped;
+    std::unique_ptr<LexiconImageCheck> later;
+    check(duqudaciku(files, sim, mapped, &later), mapped);
+    EXPECT_EQ(later, nullptr);  // checked whole already
+  }
+
+  // Damage is found before use, as in a sealed image.
+  auto with = [&bare](std::size_t at, std::int32_t v) {
+    std::string s = bare;
+    putInt32(s, at, v);
+    return s;
+  };
+  const std::size_t secondCode = 4 + (4 + 4 + 2) + (4 + 2 * 9 + 2);
+  std::string noTerminator = bare;
+  noTerminator[4 + 4 + 4] = 'x';
+  const std::string damaged[] = {
+      bare.substr(0, bare.size() - 1),
+      bare.substr(0, secondCode + 2),
+      with(0, 3),
+      with(0, 0x7FFFFFFF),
+      with(0, 0),
+      with(4, 1000),
+      with(4, -2),
+      with(4, 3),
+      with(secondCode, 0x7FFFFFFE),
+      noTerminator,
+      recordsOf(encodeLexiconImage(makeTable({{u"ab", u"把 1"}, {u"aa", u"啊 1"}})), 2),
+  };
+  for (const std::string& image : damaged) {
+    SCOPED_TRACE(image.size());
+    EXPECT_FALSE(checkLexiconImage(asBytes(image)).ok);
+    LexiconTable t = makeTable({{u"zz", u"在 1"}});
+    const LexiconImageResult r = readLexiconImage(asBytes(image), t);
+    EXPECT_FALSE(r.ok);
+    EXPECT_FALSE(r.stale);
+    EXPECT_EQ(t.codes[1], u"zz");
+    EXPECT_FALSE(openLexiconImage(asBytes(image), t).ok);
+    EXPECT_EQ(t.codes[1], u"zz");
+    ASSERT_TRUE(files.writeBytes(kLexiconImagePath, image));
+    EXPECT_FALSE(duqudaciku(files, sim, t).ok);
+    EXPECT_EQ(t.codes[1], u"zz");
+  }
+}
+
+// Without a seal to name its text lexicon, an image older than the text lexicon beside it is
+// outdated; one as new or newer is used.
+TEST(LexiconImage, AnImageWithoutASealOlderThanTheTextIsStale) {
+  TempProgramFolder dir;
+  ProgramFolder files(dir.root());
+  SimPlatform sim;
+  std::filesystem::create_directories(files.path(u"内置文件"));
+  ASSERT_TRUE(files.writeBytes(kMainLexiconPath, "aa,x 1\r\n"));
+  const auto textTime = std::filesystem::last_write_time(files.path(kMainLexiconPath));
+  const std::string bare = recordsOf(kTwoRecords, 2);
+  ASSERT_TRUE(files.writeBytes(kLexiconImagePath, bare));
+  const std::string tiny = recordsOf(encodeLexiconImage(makeTable({{u"a", u""}})), 1);
+  ASSERT_LT(tiny.size(), 4 + kLexiconImageSealBytes);
+  for (const std::string& image : {bare, tiny}) {
+    ASSERT_TRUE(files.writeBytes(kLexiconImagePath, image));
+    struct Case {
+      int seconds;  // the image's time against the text's
+      bool used;
+    };
+    for (const Case c : {Case{-1, false}, Case{-3600, false}, Case{0, true}, Case{1, true}}) {
+      SCOPED_TRACE(std::to_string(image.size()) + " " + std::to_string(c.seconds));
+      std::filesystem::last_write_time(files.path(kLexiconImagePath), textTime + std::chrono::seconds(c.seconds));
+      for (const bool mapped : {false, true}) {
+        LexiconTable t = makeTable({{u"zz", u"在 1"}});
+        const LexiconImageResult r = mapped ? duqudaciku(files, sim, t) : duqudaciku(files, t);
+        EXPECT_EQ(r.ok, c.used) << r.error;
+        EXPECT_EQ(r.stale, !c.used);
+        EXPECT_EQ(t.codes[1] == u"zz", !c.used);
+      }
+    }
+  }
+}
+
+// A cut through the records is refused; a cut behind them leaves records whole, read as an image
+// without a seal.
+TEST(LexiconImage, EveryTruncationThroughTheRecordsIsRejected) {
+  const std::size_t recordsEnd = recordsOf(kTwoRecords, 2).size();
   for (std::size_t n = 0; n < kTwoRecords.size(); ++n) {
     SCOPED_TRACE(n);
     std::string cut = kTwoRecords.substr(0, n);
-    EXPECT_FALSE(checkLexiconImage(asBytes(cut)).ok);
+    LexiconTable t;
+    EXPECT_EQ(readLexiconImage(asBytes(cut), t).ok, n >= recordsEnd);
+    EXPECT_EQ(checkLexiconImage(asBytes(cut)).ok, n >= recordsEnd);
+    if (n >= recordsEnd) {
+      EXPECT_EQ(encodeLexiconImage(t), kTwoRecords);
+    }
   }
 }
 
