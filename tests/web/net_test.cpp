@@ -372,7 +372,7 @@ TEST(GetUrlPost, SendsItsHeaderLinesAndBodyAndKeepsTheReplysHeaders) {
   cNet net(platform);
   const UrlResult result =
       net.GetUrlPost(server.address() + u"/login",
-                     u"X-One: 1\r\nno separator\r\nCookie: a=b; c=d\r\nX-Two:2",
+                     u"X-One: 1\r\nno separator\r\nCookie: a=b; c=d\r\nX-Two:22",
                      std::u16string(u"name=砚舟&x=1"));
   EXPECT_EQ(result.kind, UrlResult::Kind::text);
   EXPECT_EQ(result.str(), u"砚舟");
