@@ -390,10 +390,11 @@ TEST(GetUrlPost, SendsItsHeaderLinesAndBodyAndKeepsTheReplysHeaders) {
   ASSERT_EQ(requests.size(), 2u);
   EXPECT_EQ(requests[0].method, "POST");
   EXPECT_EQ(requests[0].body, "name=\xE7\xA0\x9A\xE8\x88\x9F&x=1");
-  EXPECT_NE(requests[0].headers.find("X-One: 1\r\n"), std::string::npos) << requests[0].headers;
-  EXPECT_NE(requests[0].headers.find("Cookie: a=b; c=d\r\n"), std::string::npos);
-  EXPECT_EQ(requests[0].headers.find("no separator"), std::string::npos);
-  EXPECT_EQ(requests[0].headers.find("X-Two"), std::string::npos);
+  const std::string sent = requests[0].headers + "\r\n";  // each line with its line end
+  EXPECT_NE(sent.find("X-One: 1\r\n"), std::string::npos) << sent;
+  EXPECT_NE(sent.find("Cookie: a=b; c=d\r\n"), std::string::npos) << sent;
+  EXPECT_EQ(sent.find("no separator"), std::string::npos);
+  EXPECT_EQ(sent.find("X-Two"), std::string::npos);
   EXPECT_EQ(requests[1].body, std::string("\x00\xFF", 2));
 }
 
