@@ -1,6 +1,44 @@
 #include "devtools/async_cloud.h"
 
+#include "platform/platform.h"
+#include "web/net.h"
+
 namespace yz {
+
+PlatformTransfer::PlatformTransfer(Platform& platform, int timeoutMs)
+    : platform_(platform), timeoutMs_(timeoutMs) {}
+
+PlatformTransfer::~PlatformTransfer() = default;
+
+bool PlatformTransfer::stillExecuting() { return transfer_ && transfer_->stillExecuting(); }
+
+void PlatformTransfer::cancel() {
+  if (transfer_) transfer_->cancel();
+}
+
+void PlatformTransfer::execute(std::u16string_view url) {
+  HttpRequest request;
+  request.url = std::u16string(url);
+  request.headers = webRequestHeaders();
+  request.timeoutMs = timeoutMs_;
+  transfer_ = platform_.startHttp(request);
+}
+
+std::optional<std::u16string> PlatformTransfer::takeReply() {
+  if (!transfer_ || transfer_->stillExecuting()) return std::nullopt;
+  UrlResult result = decodeReply(platform_, transfer_->reply(), kEncodingAuto);
+  transfer_.reset();
+  if (result.kind != UrlResult::Kind::text) return std::nullopt;
+  return std::move(result.text);
+}
+
+bool takeCloudReply(AsyncCloud& cloud, std::u16string& cloudText) {
+  if (cloud.transfer == nullptr) return false;
+  std::optional<std::u16string> reply = cloud.transfer->takeReply();
+  if (!reply) return false;
+  parseBracketReply(cloud, *reply, cloudText);
+  return true;
+}
 
 bool Wait() { return false; }
 

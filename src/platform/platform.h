@@ -83,7 +83,7 @@ enum class MessageBoxAnswer { Ok, Cancel, Yes, No };
 // ---------------------------------------------------------------------------------------------
 // HTTP
 
-// A request header of an HTTP GET.
+// A request header of an HTTP request.
 struct HttpHeader {
   std::u16string name;
   std::u16string value;
@@ -100,6 +100,32 @@ struct HttpReply {
   int status = 0;             // HTTP status when a reply arrived (4xx and 5xx replies are ok)
   std::u16string contentType; // the Content-Type header's value; empty when there is none
   std::string body;           // the body bytes
+  std::u16string headers = {};  // every header line of the reply, each ending in CR LF, without
+                                // the status line
+};
+
+// An HTTP request that runs beside the program (`Platform::startHttp`).
+struct HttpRequest {
+  std::u16string method = u"GET";  // "GET" or "POST"
+  std::u16string url;              // a complete URL, sent as given
+  std::vector<HttpHeader> headers;
+  std::string body;                // sent as it is; a GET sends none
+  int timeoutMs = 3000;            // the transfer fails when the whole reply is not in by then
+};
+
+// A transfer that runs while the program goes on with other things: the caller asks now and then
+// whether it still runs and takes the reply once it has ended. Ending the object cancels a transfer
+// that still runs.
+class HttpTransfer {
+ public:
+  virtual ~HttpTransfer() = default;
+  // True until the reply is complete, the transfer failed, its time ran out or it was cancelled.
+  virtual bool stillExecuting() = 0;
+  // Stops a running transfer; its reply is then not ok.
+  virtual void cancel() = 0;
+  // The reply once the transfer has ended; not ok while it runs and after any failure (as
+  // `HttpReply::ok` lists), the time-out or a cancel.
+  virtual const HttpReply& reply() const = 0;
 };
 
 // ---------------------------------------------------------------------------------------------
@@ -345,6 +371,10 @@ class Platform {
   // `doEvents`). Never throws for a network failure: the reply is then not ok.
   virtual HttpReply httpGet(std::u16string_view url, int timeoutMs,
                             const std::vector<HttpHeader>& headers) = 0;
+  // Starts an HTTP request and returns at once; the transfer goes on beside the program, and
+  // nothing of the program runs inside it. Never throws for a network failure: the transfer then
+  // ends with a reply that is not ok.
+  virtual std::unique_ptr<HttpTransfer> startHttp(const HttpRequest& request) = 0;
   // Whether the machine has a network connection (InternetGetConnectedState).
   virtual bool isConnected() const = 0;
 

@@ -1,5 +1,10 @@
 #include "web/net.h"
 
+#include <algorithm>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <variant>
 #include <vector>
 
 #include "lexicon/utf.h"
@@ -8,6 +13,10 @@ namespace yz {
 namespace {
 
 constexpr int kNoResult = kEncodingBytes + 1;
+
+constexpr std::u16string_view kUserAgent =
+    u"Mozilla/5.0 (Windows NT 6.1; WOW64) AppleWebKit/537.36 (KHTML, like Gecko) "
+    u"Chrome/28.0.1500.95 Safari/537.36 SE 2.X MetaSr 1.0";
 
 char16_t upper(char16_t c) { return c >= u'a' && c <= u'z' ? static_cast<char16_t>(c - 32) : c; }
 
@@ -32,6 +41,7 @@ std::u16string UrlResult::str() const {
       return out;
     }
     case Kind::empty:
+    case Kind::failed:
       break;
   }
   return {};
@@ -53,15 +63,15 @@ int encodingOfContentType(std::u16string_view contentType) {
   return kNoResult;
 }
 
-UrlResult cNet::GetUrl(std::u16string_view sUrl, int sTimeOut, int EnCode) {
+const std::vector<HttpHeader>& webRequestHeaders() {
   static const std::vector<HttpHeader> kHeaders = {
       {u"CONTENT-TYPE", u"application/x-www-form-urlencoded"},
-      {u"User-Agent",
-       u"Mozilla/5.0 (Windows NT 6.1; WOW64) AppleWebKit/537.36 (KHTML, like Gecko) "
-       u"Chrome/28.0.1500.95 Safari/537.36 SE 2.X MetaSr 1.0"},
+      {u"User-Agent", std::u16string(kUserAgent)},
   };
-  if (EnCode < kEncodingAuto || EnCode > kEncodingBytes) return {};
-  HttpReply reply = platform_.httpGet(sUrl, sTimeOut, kHeaders);
+  return kHeaders;
+}
+
+UrlResult decodeReply(const Platform& platform, HttpReply reply, int EnCode) {
   if (!reply.ok) return {};
   if (EnCode == kEncodingAuto) EnCode = encodingOfContentType(reply.contentType);
   UrlResult result;
@@ -73,7 +83,7 @@ UrlResult cNet::GetUrl(std::u16string_view sUrl, int sTimeOut, int EnCode) {
     case kEncodingGb2312:  // GBK decodes every GB2312 text
     case kEncodingGbk:
       result.kind = UrlResult::Kind::text;
-      result.text = platform_.fromGbk(reply.body);
+      result.text = platform.fromGbk(reply.body);
       break;
     case kEncodingBytes:
       result.kind = UrlResult::Kind::bytes;
@@ -83,6 +93,98 @@ UrlResult cNet::GetUrl(std::u16string_view sUrl, int sTimeOut, int EnCode) {
       break;
   }
   return result;
+}
+
+UrlResult cNet::GetUrl(std::u16string_view sUrl, int sTimeOut, int EnCode) {
+  if (EnCode < kEncodingAuto || EnCode > kEncodingBytes) return {};
+  return decodeReply(platform_, platform_.httpGet(sUrl, sTimeOut, webRequestHeaders()), EnCode);
+}
+
+namespace {
+
+constexpr int kTransferSlackMs = 1000;
+
+UrlResult failure(std::u16string why) {
+  UrlResult result;
+  result.kind = UrlResult::Kind::failed;
+  result.error = std::move(why);
+  return result;
+}
+
+// Starts a request and waits for its reply as the polling requests do: 10 ms of the clock at a
+// time, running pending messages after each, until the transfer has ended or `timeoutMs` have
+// passed since the send. The reply, or the failure and why. Pumps messages.
+std::variant<HttpReply, UrlResult> pollRequest(Platform& platform, HttpRequest request) {
+  const int timeoutMs = request.timeoutMs;
+  // The clock below decides; the transfer's own bound only ends one that nobody waits for.
+  request.timeoutMs = std::max(timeoutMs, 0) + kTransferSlackMs;
+  const std::unique_ptr<HttpTransfer> transfer = platform.startHttp(request);
+  const std::uint32_t sent = platform.clockMs();
+  for (;;) {
+    platform.sleepMs(10);
+    platform.doEvents();
+    if (!transfer->stillExecuting()) break;
+    if (static_cast<std::int64_t>(platform.clockMs() - sent) >= timeoutMs) {
+      return failure(u"no reply within " + fromUtf8(std::to_string(timeoutMs)) + u" ms");
+    }
+  }
+  if (!transfer->reply().ok) return failure(u"the request failed");
+  return transfer->reply();
+}
+
+}  // namespace
+
+UrlResult cNet::GetUrl2(std::u16string_view sUrl, int sTimeOut, int EnCode) {
+  if (EnCode < kEncodingAuto || EnCode > kEncodingBytes) return {};
+  HttpRequest request;
+  request.url = std::u16string(sUrl);
+  request.headers = {{u"CONTENT-TYPE", u"application/x-www-form-urlencoded"},
+                     {u"Referer", u"https://www.baidu.com/"},
+                     {u"User-Agent", std::u16string(kUserAgent)}};
+  request.timeoutMs = sTimeOut;
+  auto outcome = pollRequest(platform_, std::move(request));
+  if (auto* failed = std::get_if<UrlResult>(&outcome)) return std::move(*failed);
+  HttpReply& reply = std::get<HttpReply>(outcome);
+  if (EnCode == kEncodingAuto) {
+    std::u16string folded;
+    for (char16_t c : reply.contentType) folded.push_back(upper(c));
+    if (folded.find(u"CHARSET=") == std::u16string::npos) {
+      EnCode = kEncodingBytes;
+    } else {
+      EnCode = encodingOfContentType(reply.contentType);
+      if (EnCode != kEncodingUtf8 && EnCode != kEncodingGbk) EnCode = kEncodingGb2312;
+    }
+  }
+  return decodeReply(platform_, std::move(reply), EnCode);
+}
+
+UrlResult cNet::GetUrlPost(std::u16string_view sUrl, std::u16string_view sHead,
+                           const PostData& sPostData, int sTimeOut) {
+  HttpRequest request;
+  request.method = u"POST";
+  request.url = std::u16string(sUrl);
+  for (std::size_t at = 0; at <= sHead.size();) {
+    std::size_t end = sHead.find(u"\r\n", at);
+    if (end == std::u16string_view::npos) end = sHead.size();
+    const std::u16string_view line = sHead.substr(at, end - at);
+    const std::size_t colon = line.find(u": ");
+    if (colon != std::u16string_view::npos) {
+      request.headers.push_back({std::u16string(line.substr(0, colon)),
+                                 std::u16string(line.substr(colon + 2))});
+    }
+    at = end + 2;
+  }
+  if (const auto* text = std::get_if<std::u16string>(&sPostData)) {
+    request.body = toUtf8(*text);
+  } else {
+    request.body = std::get<std::string>(sPostData);
+  }
+  request.timeoutMs = sTimeOut;
+  auto outcome = pollRequest(platform_, std::move(request));
+  if (auto* failed = std::get_if<UrlResult>(&outcome)) return std::move(*failed);
+  HttpReply& reply = std::get<HttpReply>(outcome);
+  Cookies = reply.headers;
+  return decodeReply(platform_, std::move(reply), kEncodingGb2312);
 }
 
 namespace {

@@ -4,6 +4,8 @@
 
 #include <string>
 #include <string_view>
+#include <variant>
+#include <vector>
 
 #include "platform/platform.h"
 
@@ -12,12 +14,14 @@ namespace yz {
 // The time-out every web query passes, ms.
 inline constexpr int kWebTimeoutMs = 3000;
 
-// The result of a GET: text, the raw body, or nothing.
+// The result of a request: text, the raw body, nothing, or (from the requests that report their
+// failures) the failure and why.
 struct UrlResult {
-  enum class Kind { empty, text, bytes };
+  enum class Kind { empty, text, bytes, failed };
   Kind kind = Kind::empty;
   std::u16string text;
   std::string bytes;
+  std::u16string error;  // what failed, for `Kind::failed`
 
   // The result as callers take it: the text, "" for nothing, raw bytes paired into UTF-16 code
   // units (low byte first).
@@ -33,15 +37,35 @@ enum UrlEncoding : int {
   kEncodingBytes = 4,  // the body as it came
 };
 
+// The body of a POST: a text (sent as UTF-8) or bytes (sent as they are).
+using PostData = std::variant<std::u16string, std::string>;
+
 // The HTTP client of one query routine.
 class cNet {
  public:
   explicit cNet(Platform& platform) : platform_(platform) {}
 
+  // The response-header block of the last `GetUrlPost` that got a reply.
+  std::u16string Cookies;
+
   // GETs `sUrl` as given, waiting at most `sTimeOut` ms (pumping messages meanwhile), and
   // decodes the body by `EnCode` (a `UrlEncoding`). Any failure gives the empty result.
+  // Pumps messages.
   UrlResult GetUrl(std::u16string_view sUrl, int sTimeOut = kWebTimeoutMs,
                    int EnCode = kEncodingAuto);
+  // The second GET: a Referer header besides those of `GetUrl`; it polls for the reply every 10 ms
+  // of the clock, running pending messages between polls, until `sTimeOut` ms have passed since
+  // the send. The automatic charset decodes UTF-8 and GBK as named and any other named charset as
+  // GB2312; a Content-Type without a charset gives the body bytes. A reply not in by then, or a
+  // failed request, is reported as a failure. Pumps messages.
+  UrlResult GetUrl2(std::u16string_view sUrl, int sTimeOut = kWebTimeoutMs,
+                    int EnCode = kEncodingAuto);
+  // POSTs `sPostData` to `sUrl` with the header lines of `sHead` ("Name: value", CR LF between
+  // lines; a line without ": " is left out), waiting for the reply as `GetUrl2` does. The reply's
+  // header block goes into `Cookies` and its body is decoded as GB2312. A reply not in by then,
+  // or a failed request, is reported as a failure and leaves `Cookies` alone. Pumps messages.
+  UrlResult GetUrlPost(std::u16string_view sUrl, std::u16string_view sHead,
+                       const PostData& sPostData, int sTimeOut = kWebTimeoutMs);
 
   // The text strictly between the first `FirstStr` found from the 1-based position `nStart` and
   // the next `SecondStr` after it, letter case ignored; `RetLng` is set to the position after
@@ -61,6 +85,14 @@ class cNet {
  private:
   Platform& platform_;
 };
+
+// The request headers of every GET of the web queries: a form content type and a browser's
+// User-Agent.
+const std::vector<HttpHeader>& webRequestHeaders();
+
+// A reply's body as a result by `EnCode` (a `UrlEncoding`, automatic by the rule of
+// `encodingOfContentType`); the empty result for a reply that is not ok.
+UrlResult decodeReply(const Platform& platform, HttpReply reply, int EnCode);
 
 // The decoding that the automatic rule picks for a Content-Type value: the charset parameter's
 // token (letter case ignored) UTF-8, GB2312 or GBK; UTF-8 when the value is empty or names no

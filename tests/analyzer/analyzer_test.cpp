@@ -392,6 +392,74 @@ class CloudCheckTest : public AnalyzerTest {
   std::u16string threeCharWeight() const override { return u"95"; }
 };
 
+// Under 纯三码整句 a result of one character for every three code letters fits the code; when it
+// does not fit the piece, the piece is typed three times whole and a fourth time cut to its first
+// 15 characters, and that cut piece is what is scored.
+TEST_F(AnalyzerTest, AResultThatFitsTheCodeButNotThePieceIsTypedAgainAndCutToFifteen) {
+  const std::u16string piece = u"你好我的你好我的你好我的你好我的你好";  // 18 characters, 36 letters
+  writeLines(u"赛文资料\\两码整句赛文.txt", {piece});
+  app().settings.smvj = true;
+  app().input.hook.removeKeyboardHook();
+  int spaces = 0;
+  platform().installKeyboardHook([&](const KeyEvent& e) {
+    if (e.down && e.vkCode == 32) {
+      ++spaces;
+      for (SimForm* f : platform().forms()) {
+        if (f->control(u"Label4")) {
+          f->fire(formEvent(FormEventKind::Change, u"Text1", std::u16string(12, u'啊')));
+        }
+      }
+    }
+    return HookAnswer::Withhold;
+  });
+  app().race.raceMethodLabel = u"“系统输入法”";
+  window->open();
+  window->analyzer.sdq();
+  EXPECT_EQ(spaces, 4);
+  EXPECT_EQ(window->analyzer.totals.processedChars, 15);
+  EXPECT_EQ(app().race.raceSentence, piece.substr(0, 15));
+}
+
+// A pause asked for while a piece is converted drops that piece after its comparison: its
+// characters and differences are not counted and it gets no block; the run idles until 继续 and
+// goes on with the next piece.
+TEST_F(AnalyzerTest, APauseDuringAConversionDropsThatPiece) {
+  writeLines(u"赛文资料\\两码整句赛文.txt", {u"你好，我的"});
+  app().input.hook.removeKeyboardHook();
+  int spaces = 0;
+  std::uint32_t pausedAt = 0;
+  platform().installKeyboardHook([&](const KeyEvent& e) {
+    if (e.down && e.vkCode == 32) {
+      if (++spaces == 1) {
+        app().comp.pendingCommand = kPendingPause;  // 暂停/停止 answered Yes
+        pausedAt = platform().clockMs();
+      }
+      for (SimForm* f : platform().forms()) {
+        if (f->control(u"Label4")) f->fire(formEvent(FormEventKind::Change, u"Text1", u"啊啊"));
+      }
+    }
+    return HookAnswer::Withhold;
+  });
+  // 继续 is clicked once the run has idled a while, well after the piece's last wait.
+  int idleTurns = 0;
+  Platform::TimerId t = platform().createTimer([&] {
+    if (app().comp.pendingCommand != kPendingPause || platform().clockMs() - pausedAt < 1000) return;
+    if (++idleTurns == 3) window->Command3_Click();
+  });
+  platform().setTimer(t, 20, true);
+  app().race.raceMethodLabel = u"“系统输入法”";
+  window->open();
+  window->analyzer.sdq();
+  platform().setTimer(t, 20, false);
+  EXPECT_EQ(spaces, 2);
+  EXPECT_EQ(idleTurns, 3);
+  EXPECT_EQ(window->analyzer.totals.charTotal, 2);
+  EXPECT_EQ(window->analyzer.totals.diffTotal, 2);
+  const auto board = lines(u"赛文资料\\“系统输入法”《你好》两码整句赛文成绩榜.txt");
+  ASSERT_FALSE(board.empty());
+  EXPECT_EQ(board[0], u"原文句子：[我的]");
+}
+
 // A system input method that commits nothing: the result's length does not fit the code, so the
 // piece is scored as it is after one attempt, not typed again.
 TEST_F(AnalyzerTest, AResultThatDoesNotFitTheCodeIsScoredAtOnce) {
@@ -618,6 +686,79 @@ TEST_F(AnalyzerTest, MismatchesBecomeUserWordsOfTheRecognisedPieces) {
   EXPECT_NE(std::find(after.begin(), after.end(), u"你好"), after.end());
   EXPECT_EQ(std::find(after.begin(), after.end(), u"好"), after.end());
   EXPECT_EQ(app().comp.pendingCommand, 0);
+}
+
+// The words of the user lexicon, in its order.
+std::vector<std::u16string> userWordsOf(App& app) {
+  std::vector<std::u16string> words;
+  const LexiconTable& user = app.lex.userLexicon;
+  for (std::int32_t i = 1; i <= user.last; ++i) {
+    const std::u16string_view line = user.lines[static_cast<std::size_t>(i)];
+    std::size_t start = 0;
+    while (start < line.size()) {
+      std::size_t end = line.find(u' ', start);
+      if (end == std::u16string_view::npos) end = line.size();
+      std::u16string word(line.substr(start, end - start));
+      if (!word.empty() && word[0] > 0x7F) words.push_back(word);
+      start = end + 1;
+    }
+  }
+  std::sort(words.begin(), words.end());
+  return words;
+}
+
+using Words = std::vector<std::u16string>;
+
+// The learning step called directly on a sentence whose recognised words the test sets: what it
+// makes of each marked group.
+TEST_F(AnalyzerTest, LearningTakesTheRecognisedPiecesAroundEachGroup) {
+  struct Case {
+    const char* name;
+    int raceMode;
+    std::u16string sentence, marked;
+    std::vector<SentenceWord> words;
+    Words learned;
+  };
+  const Case cases[] = {
+      // A group of three characters across two recognised words learns both words together.
+      {"two-word span", 1, u"你好我的字", u"你[好我的]字",
+       {{u"nihk", u"你好"}, {u"wodezi", u"我的字"}}, {u"你好我的字"}},
+      // A one-character piece between two others learns it with each neighbour.
+      {"short piece between two", 1, u"你好在我的", u"你好[在]我的",
+       {{u"nihk", u"你好"}, {u"zi", u"在"}, {u"wode", u"我的"}}, {u"你好在", u"在我的"}},
+      // Outside a race the group itself is learned first, then widened from the reference.
+      {"outside a race", 0, u"你好我的", u"你[好我]的",
+       {{u"nihk", u"你好"}, {u"wode", u"我的"}}, {u"你好我", u"好我"}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    ASSERT_TRUE(userWordsOf(app()).empty());
+    app().race.raceMode = c.raceMode;
+    app().comp.pendingCommand = 0;
+    app().race.raceSentence = c.sentence;
+    app().conv.eraseWordTable();
+    app().conv.wordCounter = static_cast<std::int32_t>(c.words.size());
+    for (std::size_t i = 0; i < c.words.size(); ++i) app().conv.wordTable[i + 1] = c.words[i];
+    std::u16string marked = c.marked;
+    app().learning->iyzc(marked);
+    EXPECT_EQ(userWordsOf(app()), c.learned);
+    EXPECT_EQ(marked, c.marked);
+    EXPECT_EQ(app().comp.pendingCommand, 0);
+    app().lex.userLexicon.reset();
+  }
+}
+
+// The article word maker hands its pieces over: the marked text replaces the argument, the
+// pieces are its tokens, and the hand-over stays set.
+TEST_F(AnalyzerTest, LearningTakesTheWordMakersHandOver) {
+  app().comp.pendingCommand = kPendingLearnMarked;
+  app().race.raceCommittedPieces = u"你好 我的";
+  app().race.raceMarkedText = u"你[好]我的";
+  std::u16string marked = u"other";
+  app().learning->iyzc(marked);
+  EXPECT_EQ(marked, u"你[好]我的");
+  EXPECT_EQ(app().comp.pendingCommand, kPendingLearnMarked);
+  EXPECT_EQ(userWordsOf(app()), Words{u"你好"});
 }
 
 }  // namespace

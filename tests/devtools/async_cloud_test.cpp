@@ -2,21 +2,102 @@
 
 #include <gtest/gtest.h>
 
+#include "../support/fake_web_server.h"
+#include "platform/sim/sim_platform.h"
+
 namespace yz {
 namespace {
+
+using testing::FakeReply;
+using testing::FakeRequest;
+using testing::FakeWebServer;
 
 class FakeTransfer : public AsyncTransfer {
  public:
   bool running = false;
   bool stuck = false;  // ignores cancel
   std::vector<std::u16string> started;
-  bool stillExecuting() const override { return running; }
+  bool stillExecuting() override { return running; }
   void cancel() override { running = stuck; }
   void execute(std::u16string_view url) override {
     started.emplace_back(url);
     running = true;
   }
+  std::optional<std::u16string> takeReply() override { return std::nullopt; }
 };
+
+// Lets real time pass, 10 ms of the platform's clock at a time, until `done` holds or about ten
+// seconds have passed; whether it holds.
+template <typename Done>
+bool waitUntil(SimPlatform& platform, Done done) {
+  for (int i = 0; i < 1000 && !done(); ++i) platform.sleepMs(10);
+  return done();
+}
+
+TEST(AsyncCloud, ARequestOverThePlatformHandsItsReplyOverOnceItIsIn) {
+  FakeWebServer server;
+  server.setHandler([](const FakeRequest&) {
+    FakeReply r;
+    r.delayMs = 200;
+    r.body = "[[[\"\xE4\xBD\xA0\xE5\xA5\xBD\",0,1],[\"\xE6\x8B\x9F\xE5\xA5\xBD\",0,2]],\"ni'hao\"]";
+    return r;
+  });
+  SimPlatform platform;
+  PlatformTransfer transfer(platform);
+  AsyncCloud cloud;
+  cloud.transfer = &transfer;
+  cloud.cloudReplyEntries = {u"earlier"};
+  std::u16string cloudText = u"old";
+  yuu1(cloud, false, server.address(), u"ni'hao", u"", cloudText);
+  // The request returned at once; until the reply is in, nothing is handed over.
+  EXPECT_TRUE(transfer.stillExecuting());
+  EXPECT_FALSE(takeCloudReply(cloud, cloudText));
+  EXPECT_EQ(cloudText, u"old");
+  EXPECT_EQ(cloud.cloudReplyEntries, std::vector<std::u16string>{u""});
+
+  ASSERT_TRUE(waitUntil(platform, [&] { return !transfer.stillExecuting(); }));
+  EXPECT_TRUE(takeCloudReply(cloud, cloudText));
+  EXPECT_EQ(cloudText, u"你好");
+  EXPECT_EQ(cloud.cloudReplyEntries, (std::vector<std::u16string>{u"你好", u"拟好"}));
+  cloudText = u"later";
+  EXPECT_FALSE(takeCloudReply(cloud, cloudText));  // a reply is handed over once
+  EXPECT_EQ(cloudText, u"later");
+
+  const auto requests = server.requests();
+  ASSERT_EQ(requests.size(), 1u);
+  EXPECT_EQ(requests[0].path, "/py");
+  EXPECT_EQ(requests[0].query, (std::map<std::string, std::string>{
+                                   {"py", "ni'hao"}, {"rn", "0"}, {"pn", "20"}, {"t", "0"}}));
+}
+
+TEST(AsyncCloud, ANewRequestCancelsTheRunningOneAndAReplyThatNeverComesChangesNothing) {
+  FakeWebServer server;
+  server.setHandler([](const FakeRequest&) {
+    FakeReply r;
+    r.silent = true;
+    return r;
+  });
+  SimPlatform platform;
+  PlatformTransfer transfer(platform, 500);
+  AsyncCloud cloud;
+  cloud.transfer = &transfer;
+  std::u16string cloudText = u"old";
+  yuu1(cloud, false, server.address(), u"ni", u"", cloudText);
+  ASSERT_TRUE(waitUntil(platform, [&] {
+    return !transfer.stillExecuting() || server.requestCount("/py") == 1;
+  }));
+  ASSERT_TRUE(transfer.stillExecuting());
+  yuu1(cloud, false, server.address(), u"hao", u"", cloudText);
+  ASSERT_TRUE(waitUntil(platform, [&] {
+    transfer.stillExecuting();  // moves the transfer on
+    return server.requestCount("/py") == 2;
+  }));
+  EXPECT_EQ(server.requests()[1].query.at("py"), "hao");
+  ASSERT_TRUE(waitUntil(platform, [&] { return !transfer.stillExecuting(); }));  // the time-out
+  EXPECT_FALSE(takeCloudReply(cloud, cloudText));
+  EXPECT_EQ(cloudText, u"old");
+  EXPECT_EQ(cloud.cloudReplyEntries, std::vector<std::u16string>{u""});
+}
 
 TEST(AsyncCloud, RequestStartsOrCopiesLocalResult) {
   AsyncCloud cloud;

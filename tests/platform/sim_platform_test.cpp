@@ -212,5 +212,41 @@ TEST(SimPlatform, ScriptedHttpAndProcesses) {
   EXPECT_EQ(sim.processCount(u"Vexim2_xx.exe"), 2);
 }
 
+// A scripted transfer ends on the virtual clock: after the scripted delay with its reply, at its
+// time-out without one when the delay is longer or the reply never comes.
+TEST(SimPlatform, ScriptedTransfersEndOnTheVirtualClock) {
+  SimPlatform sim;
+  sim.httpReplies[u"http://example.test/a"] = {true, 200, u"text/plain", "ok"};
+  sim.httpTransferDelayMs = 200;
+  HttpRequest request;
+  request.url = u"http://example.test/a";
+  request.timeoutMs = 1000;
+  const auto answered = sim.startHttp(request);
+  sim.sleepMs(199);
+  EXPECT_TRUE(answered->stillExecuting());
+  EXPECT_FALSE(answered->reply().ok);
+  sim.sleepMs(1);
+  EXPECT_FALSE(answered->stillExecuting());
+  EXPECT_EQ(answered->reply().body, "ok");
+
+  for (int delay : {-1, 1000}) {
+    SCOPED_TRACE(delay);
+    sim.httpTransferDelayMs = delay;
+    const auto unanswered = sim.startHttp(request);
+    sim.sleepMs(999);
+    EXPECT_TRUE(unanswered->stillExecuting());
+    sim.sleepMs(1);
+    EXPECT_FALSE(unanswered->stillExecuting());
+    EXPECT_FALSE(unanswered->reply().ok);
+  }
+  sim.httpTransferDelayMs = 0;
+  const auto cancelled = sim.startHttp(request);
+  cancelled->cancel();
+  sim.sleepMs(10);
+  EXPECT_FALSE(cancelled->stillExecuting());
+  EXPECT_FALSE(cancelled->reply().ok);
+  EXPECT_EQ(sim.httpRequests.size(), 4u);
+}
+
 }  // namespace
 }  // namespace yz

@@ -31,16 +31,19 @@
 namespace yz::testing {
 
 struct FakeRequest {
+  std::string method;  // "GET", "POST", ...
   std::string target;  // path and query as sent
   std::string path;    // without the query
   std::map<std::string, std::string> query;  // percent-decoded values
   std::string headers; // the request's header lines
+  std::string body;    // the request's body (as long as its Content-Length says)
 };
 
 struct FakeReply {
   int status = 200;
   std::optional<std::string> contentType = "application/json; charset=utf-8";  // none: no header
   std::string body;
+  std::string headers;    // further header lines of the reply, each ending in CR LF
   int delayMs = 0;        // waits this long before it answers
   bool silent = false;    // never answers
   bool truncated = false; // announces a longer body and closes the connection early
@@ -242,6 +245,7 @@ class FakeWebServer {
     const std::string first = head.substr(0, lineEnd);
     const std::size_t a = first.find(' ');
     const std::size_t b = first.rfind(' ');
+    if (a != std::string::npos) r.method = first.substr(0, a);
     if (a != std::string::npos && b > a) r.target = first.substr(a + 1, b - a - 1);
     r.headers = lineEnd == std::string::npos ? "" : head.substr(lineEnd + 2);
     const std::size_t q = r.target.find('?');
@@ -258,6 +262,23 @@ class FakeWebServer {
       start = end + 1;
     }
     return r;
+  }
+
+  // The Content-Length of a request's header lines; 0 when it names none.
+  static std::size_t contentLength(const std::string& headers) {
+    std::string lower;
+    for (char c : headers) lower.push_back(c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c);
+    const std::size_t at = lower.find("content-length:");
+    if (at == std::string::npos) return 0;
+    std::size_t n = 0;
+    for (std::size_t i = at + 15; i < lower.size() && n < (1u << 24); ++i) {
+      if (lower[i] >= '0' && lower[i] <= '9') {
+        n = n * 10 + static_cast<std::size_t>(lower[i] - '0');
+      } else if (lower[i] != ' ') {
+        break;
+      }
+    }
+    return n;
   }
 
   void sendAll(Socket s, const std::string& data) {
@@ -291,7 +312,15 @@ class FakeWebServer {
       closeSocket(client);
       return;
     }
-    const FakeRequest request = parse(head.substr(0, head.find("\r\n\r\n")));
+    const std::size_t headEnd = head.find("\r\n\r\n");
+    FakeRequest request = parse(head.substr(0, headEnd));
+    request.body = head.substr(headEnd + 4);
+    const std::size_t bodyLength = contentLength(request.headers);
+    while (request.body.size() < bodyLength && readable(client)) {
+      const int n = recv(client, buffer, sizeof buffer, 0);
+      if (n <= 0) break;
+      request.body.append(buffer, static_cast<std::size_t>(n));
+    }
     Handler handler;
     {
       std::lock_guard lock(mutex_);
@@ -309,6 +338,7 @@ class FakeWebServer {
       std::string out = "HTTP/1.1 " + std::to_string(reply.status) + " " +
                         (reply.status < 400 ? "OK" : "Error") + "\r\n";
       if (reply.contentType) out += "Content-Type: " + *reply.contentType + "\r\n";
+      out += reply.headers;
       const std::size_t length = reply.body.size() + (reply.truncated ? 100 : 0);
       out += "Content-Length: " + std::to_string(length) + "\r\nConnection: close\r\n\r\n";
       sendAll(client, out + reply.body);

@@ -186,6 +186,218 @@ TEST(GetUrl, TimesOutAfterThreeSecondsWhilePumpingMessages) {
   platform.removeKeyboardHook();
 }
 
+// Waits for a transfer to end, 10 ms of the platform's clock at a time; false when it still runs
+// after `polls` waits.
+bool waitForEnd(TestPlatform& platform, HttpTransfer& transfer, int polls = 3000) {
+  for (int i = 0; i < polls; ++i) {
+    if (!transfer.stillExecuting()) return true;
+    platform.sleepMs(10);
+  }
+  return !transfer.stillExecuting();
+}
+
+TEST(HttpTransfer, RunsBesideTheProgramUntilItsReplyIsIn) {
+  FakeWebServer server;
+  server.setHandler([](const FakeRequest& r) {
+    FakeReply reply;
+    reply.delayMs = r.path == "/slow" ? 300 : 0;
+    reply.contentType = "text/plain";
+    reply.headers = "X-Served: " + r.path + "\r\n";
+    reply.body = "body of " + r.path;
+    return reply;
+  });
+  TestPlatform platform;
+  HttpRequest request;
+  request.url = server.address() + u"/slow";
+  const auto slow = platform.startHttp(request);
+  EXPECT_TRUE(slow->stillExecuting());  // the server holds the reply back a while
+  EXPECT_FALSE(slow->reply().ok);
+  request.url = server.address() + u"/quick";
+  const auto quick = platform.startHttp(request);
+  ASSERT_TRUE(waitForEnd(platform, *quick));
+  ASSERT_TRUE(waitForEnd(platform, *slow));
+  for (const auto* t : {quick.get(), slow.get()}) {
+    EXPECT_TRUE(t->reply().ok);
+    EXPECT_EQ(t->reply().status, 200);
+    EXPECT_EQ(t->reply().contentType, u"text/plain");
+  }
+  EXPECT_EQ(quick->reply().body, "body of /quick");
+  EXPECT_EQ(slow->reply().body, "body of /slow");
+  EXPECT_NE(slow->reply().headers.find(u"X-Served: /slow\r\n"), std::u16string::npos)
+      << toUtf8(slow->reply().headers);
+  EXPECT_EQ(slow->reply().headers.find(u"HTTP/"), std::u16string::npos);
+}
+
+TEST(HttpTransfer, ACancelledOrUnansweredTransferEndsWithoutAReply) {
+  FakeWebServer server;
+  server.setHandler([](const FakeRequest&) {
+    FakeReply reply;
+    reply.silent = true;
+    return reply;
+  });
+  TestPlatform platform;
+  HttpRequest request;
+  request.url = server.address() + u"/never";
+  request.timeoutMs = 300;
+  const auto cancelled = platform.startHttp(request);
+  cancelled->cancel();
+  EXPECT_FALSE(cancelled->stillExecuting());
+  EXPECT_FALSE(cancelled->reply().ok);
+
+  const auto unanswered = platform.startHttp(request);
+  EXPECT_TRUE(unanswered->stillExecuting());
+  ASSERT_TRUE(waitForEnd(platform, *unanswered));  // its time-out ends it
+  EXPECT_FALSE(unanswered->reply().ok);
+
+  request.url = u"not a url";
+  const auto broken = platform.startHttp(request);
+  ASSERT_TRUE(waitForEnd(platform, *broken));
+  EXPECT_FALSE(broken->reply().ok);
+}
+
+TEST(GetUrl2, SendsAReferrerAndDecodesByItsOwnCharsetRule) {
+  struct Case {
+    const char* name;
+    std::optional<std::string> contentType;
+    std::string body;
+    int encoding;
+    UrlResult::Kind kind;
+    std::u16string text;
+  };
+  const std::string gbk = "\xD1\xE2\xD6\xDB";           // 砚舟 in GBK
+  const std::string utf8 = "\xE7\xA0\x9A\xE8\x88\x9F";  // 砚舟 in UTF-8
+  using K = UrlResult::Kind;
+  const Case cases[] = {
+      {"gbk named", "text/html; charset=GBK", gbk, kEncodingAuto, K::text, u"砚舟"},
+      {"utf-8 named", "text/plain; Charset=utf-8", utf8, kEncodingAuto, K::text, u"砚舟"},
+      {"gb2312 named", "text/html; charset=gb2312", "\xB0\xA1", kEncodingAuto, K::text, u"啊"},
+      {"another charset read as GB2312", "text/html; charset=big5", gbk, kEncodingAuto, K::text,
+       u"砚舟"},
+      {"no charset", "application/json", "ab", kEncodingAuto, K::bytes, u"\u6261"},
+      {"empty content type", "", "ab", kEncodingAuto, K::bytes, u"\u6261"},
+      {"forced utf-8", "text/plain; charset=gbk", utf8, kEncodingUtf8, K::text, u"砚舟"},
+      {"forced gbk", "", gbk, kEncodingGbk, K::text, u"砚舟"},
+      {"no such encoding", "text/plain", "ab", 5, K::empty, u""},
+  };
+  FakeWebServer server;
+  TestPlatform platform;
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    server.setHandler([&](const FakeRequest&) {
+      FakeReply r;
+      r.contentType = c.contentType;
+      r.body = c.body;
+      return r;
+    });
+    const UrlResult result = cNet(platform).GetUrl2(server.address() + u"/q", 3000, c.encoding);
+    EXPECT_EQ(result.kind, c.kind);
+    EXPECT_EQ(result.str(), c.text);
+  }
+  const auto requests = server.requests();
+  ASSERT_FALSE(requests.empty());
+  const std::string& headers = requests[0].headers;
+  const std::size_t type = headers.find("CONTENT-TYPE: application/x-www-form-urlencoded");
+  const std::size_t referer = headers.find("Referer: http");
+  const std::size_t agent = headers.find("User-Agent: Mozilla/5.0 (Windows NT 6.1; WOW64)");
+  ASSERT_NE(referer, std::string::npos) << headers;
+  EXPECT_LT(type, referer);
+  EXPECT_LT(referer, agent);
+  EXPECT_NE(agent, std::string::npos);
+  EXPECT_EQ(requests[0].method, "GET");
+}
+
+// The polling requests report a reply that does not come in time, and run the message pump while
+// they wait: keys typed meanwhile reach the hook, timers tick.
+TEST(GetUrl2, AReplyThatNeverComesFailsAtTheTimeOutWhileMessagesRun) {
+  FakeWebServer server;
+  server.setHandler([](const FakeRequest&) {
+    FakeReply r;
+    r.silent = true;
+    return r;
+  });
+  TestPlatform platform;
+  std::u16string hooked;
+  platform.installKeyboardHook([&](const KeyEvent& e) {
+    if (e.down) hooked.push_back(static_cast<char16_t>(e.vkCode));
+    return HookAnswer::Withhold;
+  });
+  int ticks = 0;
+  const auto typist = platform.createTimer([&] {
+    if (++ticks == 1) typeAB(platform);
+  });
+  platform.setTimer(typist, 100, true);
+
+  cNet net(platform);
+  const std::uint32_t start = platform.clockMs();
+  const UrlResult result = net.GetUrl2(server.address() + u"/never", 600);
+  EXPECT_GE(platform.clockMs() - start, 600u);
+  EXPECT_EQ(result.kind, UrlResult::Kind::failed);
+  EXPECT_FALSE(result.error.empty());
+  EXPECT_EQ(result.str(), u"");
+  EXPECT_EQ(hooked, u"AB");
+  EXPECT_GE(ticks, 2);
+  EXPECT_EQ(server.requestCount("/never"), 1u);
+  // A POST that gets no reply fails the same way and leaves the cookies as they were.
+  net.Cookies = u"kept";
+  EXPECT_EQ(net.GetUrlPost(server.address() + u"/never", u"", std::u16string(u"a=1"), 300).kind,
+            UrlResult::Kind::failed);
+  EXPECT_EQ(net.Cookies, u"kept");
+  platform.removeKeyboardHook();
+}
+
+TEST(GetUrl2, WithoutAServerIsAFailure) {
+  TestPlatform platform;
+  int port = 0;
+  {
+    FakeWebServer gone;
+    port = gone.port();
+  }
+  cNet net(platform);
+  EXPECT_EQ(net.GetUrl2(fromUtf8("http://127.0.0.1:" + std::to_string(port) + "/q")).kind,
+            UrlResult::Kind::failed);
+  EXPECT_EQ(net.GetUrl2(u"not a url").kind, UrlResult::Kind::failed);
+  EXPECT_EQ(net.GetUrlPost(u"not a url", u"", std::string("x")).kind, UrlResult::Kind::failed);
+}
+
+TEST(GetUrlPost, SendsItsHeaderLinesAndBodyAndKeepsTheReplysHeaders) {
+  FakeWebServer server;
+  server.setHandler([](const FakeRequest&) {
+    FakeReply r;
+    r.contentType = "text/html; charset=utf-8";  // the body is read as GB2312 all the same
+    r.headers = "Set-Cookie: sid=42; path=/\r\n";
+    r.body = "\xD1\xE2\xD6\xDB";
+    return r;
+  });
+  TestPlatform platform;
+  cNet net(platform);
+  const UrlResult result =
+      net.GetUrlPost(server.address() + u"/login",
+                     u"X-One: 1\r\nno separator\r\nCookie: a=b; c=d\r\nX-Two:22",
+                     std::u16string(u"name=砚舟&x=1"));
+  EXPECT_EQ(result.kind, UrlResult::Kind::text);
+  EXPECT_EQ(result.str(), u"砚舟");
+  EXPECT_NE(net.Cookies.find(u"Set-Cookie: sid=42; path=/\r\n"), std::u16string::npos)
+      << toUtf8(net.Cookies);
+  EXPECT_NE(net.Cookies.find(u"Content-Type: text/html; charset=utf-8\r\n"), std::u16string::npos);
+  EXPECT_EQ(net.Cookies.find(u"HTTP/"), std::u16string::npos);
+
+  server.setHandler([](const FakeRequest&) { return FakeReply{}; });
+  EXPECT_EQ(net.GetUrlPost(server.address() + u"/raw", u"", std::string("\x00\xFF", 2)).kind,
+            UrlResult::Kind::text);
+  EXPECT_EQ(net.Cookies.find(u"Set-Cookie"), std::u16string::npos);  // the last reply's headers
+
+  const auto requests = server.requests();
+  ASSERT_EQ(requests.size(), 2u);
+  EXPECT_EQ(requests[0].method, "POST");
+  EXPECT_EQ(requests[0].body, "name=\xE7\xA0\x9A\xE8\x88\x9F&x=1");
+  const std::string sent = requests[0].headers + "\r\n";  // each line with its line end
+  EXPECT_NE(sent.find("X-One: 1\r\n"), std::string::npos) << sent;
+  EXPECT_NE(sent.find("Cookie: a=b; c=d\r\n"), std::string::npos) << sent;
+  EXPECT_EQ(sent.find("no separator"), std::string::npos);
+  EXPECT_EQ(sent.find("X-Two"), std::string::npos);
+  EXPECT_EQ(requests[1].body, std::string("\x00\xFF", 2));
+}
+
 TEST(UrlEncoding, QueryValuesArePercentEncodedAsUtf8) {
   struct Case {
     std::u16string value, encoded;

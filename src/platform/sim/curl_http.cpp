@@ -1,6 +1,7 @@
-// HTTP GET through libcurl for the Linux backend. The transfer runs in a curl multi handle that
-// the calling thread drives in short polls, running the caller's pump between them, so queued
-// keys, window events and timers go on while a request waits.
+// HTTP through libcurl for the Linux backend. Each transfer runs in a curl multi handle of its own
+// that its caller moves on in short polls: a GET that waits runs the caller's pump between them,
+// so queued keys, window events and timers go on while a request waits, and a transfer started to
+// run beside the program moves on each time it is asked whether it still runs.
 //
 // libcurl is loaded on the first request, not with the program: with the libraries it pulls in
 // (TLS, Kerberos, LDAP, ...) it would cost every start some 6 MB and the time to link them, and
@@ -111,111 +112,183 @@ std::string utf8(std::u16string_view text) {
   return out;
 }
 
-struct Transfer {
+struct Received {
   std::string body;
+  std::string headers;
   bool oversized = false;
 };
 
 std::size_t collect(char* data, std::size_t size, std::size_t count, void* user) {
-  auto* t = static_cast<Transfer*>(user);
+  auto* r = static_cast<Received*>(user);
   const std::size_t n = size * count;
-  if (t->body.size() + n > kHttpBodyLimit) {
-    t->oversized = true;
+  if (r->body.size() + n > kHttpBodyLimit) {
+    r->oversized = true;
     return 0;  // ends the transfer with an error
   }
-  t->body.append(data, n);
+  r->body.append(data, n);
   return n;
 }
 
-struct EasyDeleter {
-  const CurlLibrary* curl;
-  void operator()(CURL* h) const { curl->easyCleanup(h); }
-};
-struct MultiDeleter {
-  const CurlLibrary* curl;
-  void operator()(CURLM* h) const { curl->multiCleanup(h); }
-};
-struct ListDeleter {
-  const CurlLibrary* curl;
-  void operator()(curl_slist* l) const { curl->slistFreeAll(l); }
-};
+// One header line of the reply; a status line starts the block again (a redirect, a "100
+// Continue"), the blank line that ends the block is left out.
+std::size_t collectHeader(char* data, std::size_t size, std::size_t count, void* user) {
+  auto* r = static_cast<Received*>(user);
+  const std::size_t n = size * count;
+  const std::string_view line(data, n);
+  if (line.starts_with("HTTP/")) {
+    r->headers.clear();
+  } else if (line != "\r\n" && line != "\n" && r->headers.size() + n <= kHttpBodyLimit) {
+    r->headers.append(line);
+  }
+  return n;
+}
+
+std::u16string latin1(std::string_view bytes) {
+  std::u16string out;
+  for (char c : bytes) out.push_back(static_cast<unsigned char>(c));
+  return out;
+}
+
+bool sameLetters(std::u16string_view a, std::u16string_view b) {
+  if (a.size() != b.size()) return false;
+  for (std::size_t i = 0; i < a.size(); ++i) {
+    auto fold = [](char16_t c) { return c >= u'A' && c <= u'Z' ? static_cast<char16_t>(c + 32) : c; };
+    if (fold(a[i]) != fold(b[i])) return false;
+  }
+  return true;
+}
 
 }  // namespace
 
+struct CurlTransfer::Handles {
+  const CurlLibrary* curl = nullptr;
+  CURL* easy = nullptr;
+  CURLM* multi = nullptr;
+  curl_slist* list = nullptr;
+  bool attached = false;
+  std::string address;
+  std::string body;
+  Received received;
+  std::chrono::steady_clock::time_point deadline;
+
+  ~Handles() {
+    if (attached) curl->multiRemoveHandle(multi, easy);
+    if (easy) curl->easyCleanup(easy);
+    if (multi) curl->multiCleanup(multi);
+    if (list) curl->slistFreeAll(list);
+  }
+};
+
+CurlTransfer::CurlTransfer(const HttpRequest& request) {
+  const CurlLibrary* curl = curlLibrary();
+  if (!curl) return;
+  auto h = std::make_unique<Handles>();
+  h->curl = curl;
+  h->easy = curl->easyInit();
+  h->multi = curl->multiInit();
+  if (!h->easy || !h->multi) return;
+
+  bool namesExpect = false;
+  auto append = [&](const std::string& line) {
+    curl_slist* grown = curl->slistAppend(h->list, line.c_str());
+    if (grown) h->list = grown;
+    return grown != nullptr;
+  };
+  for (const HttpHeader& header : request.headers) {
+    namesExpect = namesExpect || sameLetters(header.name, u"Expect");
+    if (!append(utf8(header.name) + ": " + utf8(header.value))) return;
+  }
+  const bool post = request.method == u"POST";
+  // A body goes with the request at once, not after a "100 Continue" that a server may never send.
+  if (post && !namesExpect && !append("Expect:")) return;
+
+  const int limit = request.timeoutMs > 0 ? request.timeoutMs : 1;
+  h->address = utf8(request.url);
+  h->body = request.body;
+  CURL* e = h->easy;
+  curl->easySetopt(e, CURLOPT_URL, h->address.c_str());
+  if (post) {
+    curl->easySetopt(e, CURLOPT_POST, 1L);
+    curl->easySetopt(e, CURLOPT_POSTFIELDSIZE_LARGE, static_cast<curl_off_t>(h->body.size()));
+    curl->easySetopt(e, CURLOPT_POSTFIELDS, h->body.data());
+  } else if (request.method == u"GET") {
+    curl->easySetopt(e, CURLOPT_HTTPGET, 1L);
+  } else {
+    curl->easySetopt(e, CURLOPT_CUSTOMREQUEST, utf8(request.method).c_str());
+  }
+  curl->easySetopt(e, CURLOPT_PROTOCOLS_STR, "http,https");
+  curl->easySetopt(e, CURLOPT_REDIR_PROTOCOLS_STR, "http,https");
+  curl->easySetopt(e, CURLOPT_FOLLOWLOCATION, 1L);
+  curl->easySetopt(e, CURLOPT_MAXREDIRS, 5L);
+  curl->easySetopt(e, CURLOPT_NOSIGNAL, 1L);
+  curl->easySetopt(e, CURLOPT_TIMEOUT_MS, static_cast<long>(limit));
+  curl->easySetopt(e, CURLOPT_MAXFILESIZE_LARGE, static_cast<curl_off_t>(kHttpBodyLimit));
+  curl->easySetopt(e, CURLOPT_HTTPHEADER, h->list);
+  curl->easySetopt(e, CURLOPT_WRITEFUNCTION, collect);
+  curl->easySetopt(e, CURLOPT_WRITEDATA, &h->received);
+  curl->easySetopt(e, CURLOPT_HEADERFUNCTION, collectHeader);
+  curl->easySetopt(e, CURLOPT_HEADERDATA, &h->received);
+  if (curl->multiAddHandle(h->multi, e) != CURLM_OK) return;
+  h->attached = true;
+  h->deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(limit);
+  handles_ = std::move(h);
+}
+
+CurlTransfer::~CurlTransfer() = default;
+
+void CurlTransfer::cancel() { handles_.reset(); }
+
+bool CurlTransfer::poll(int waitMs) {
+  if (!handles_) return false;
+  Handles& h = *handles_;
+  const CurlLibrary* curl = h.curl;
+  int running = 0;
+  if (curl->multiPerform(h.multi, &running) != CURLM_OK) {
+    cancel();
+    return false;
+  }
+  int queued = 0;
+  bool finished = false;
+  CURLcode result = CURLE_OPERATION_TIMEDOUT;
+  while (CURLMsg* msg = curl->multiInfoRead(h.multi, &queued)) {
+    if (msg->msg == CURLMSG_DONE && msg->easy_handle == h.easy) {
+      result = msg->data.result;
+      finished = true;
+    }
+  }
+  if (!finished && running != 0) {
+    if (std::chrono::steady_clock::now() >= h.deadline) {
+      cancel();
+      return false;
+    }
+    if (waitMs > 0) curl->multiPoll(h.multi, nullptr, 0, waitMs, nullptr);
+    return true;
+  }
+  if (result == CURLE_OK && !h.received.oversized) {
+    reply_.ok = true;
+    long status = 0;
+    curl->easyGetinfo(h.easy, CURLINFO_RESPONSE_CODE, &status);
+    reply_.status = static_cast<int>(status);
+    char* type = nullptr;
+    if (curl->easyGetinfo(h.easy, CURLINFO_CONTENT_TYPE, &type) == CURLE_OK && type) {
+      reply_.contentType = latin1(type);
+    }
+    reply_.headers = latin1(h.received.headers);
+    reply_.body = std::move(h.received.body);
+  }
+  cancel();
+  return false;
+}
+
 HttpReply curlGet(std::u16string_view url, int timeoutMs, const std::vector<HttpHeader>& headers,
                   const std::function<void()>& pump) {
-  const CurlLibrary* curl = curlLibrary();
-  if (!curl) return {};
-  const int limit = timeoutMs > 0 ? timeoutMs : 1;
-  std::unique_ptr<CURL, EasyDeleter> easy(curl->easyInit(), EasyDeleter{curl});
-  std::unique_ptr<CURLM, MultiDeleter> multi(curl->multiInit(), MultiDeleter{curl});
-  if (!easy || !multi) return {};
-
-  std::unique_ptr<curl_slist, ListDeleter> list(nullptr, ListDeleter{curl});
-  for (const HttpHeader& h : headers) {
-    const std::string line = utf8(h.name) + ": " + utf8(h.value);
-    curl_slist* grown = curl->slistAppend(list.get(), line.c_str());
-    if (!grown) return {};
-    list.release();
-    list.reset(grown);
-  }
-
-  Transfer transfer;
-  const std::string address = utf8(url);
-  CURL* h = easy.get();
-  curl->easySetopt(h, CURLOPT_URL, address.c_str());
-  curl->easySetopt(h, CURLOPT_HTTPGET, 1L);
-  curl->easySetopt(h, CURLOPT_PROTOCOLS_STR, "http,https");
-  curl->easySetopt(h, CURLOPT_REDIR_PROTOCOLS_STR, "http,https");
-  curl->easySetopt(h, CURLOPT_FOLLOWLOCATION, 1L);
-  curl->easySetopt(h, CURLOPT_MAXREDIRS, 5L);
-  curl->easySetopt(h, CURLOPT_NOSIGNAL, 1L);
-  curl->easySetopt(h, CURLOPT_TIMEOUT_MS, static_cast<long>(limit));
-  curl->easySetopt(h, CURLOPT_MAXFILESIZE_LARGE, static_cast<curl_off_t>(kHttpBodyLimit));
-  curl->easySetopt(h, CURLOPT_HTTPHEADER, list.get());
-  curl->easySetopt(h, CURLOPT_WRITEFUNCTION, collect);
-  curl->easySetopt(h, CURLOPT_WRITEDATA, &transfer);
-  if (curl->multiAddHandle(multi.get(), h) != CURLM_OK) return {};
-
-  // Detaches the easy handle before either is cleaned up, also when the pump throws.
-  struct Detach {
-    const CurlLibrary* curl;
-    CURLM* m;
-    CURL* e;
-    ~Detach() { curl->multiRemoveHandle(m, e); }
-  } detach{curl, multi.get(), h};
-
-  const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(limit);
-  CURLcode result = CURLE_OPERATION_TIMEDOUT;
-  for (;;) {
-    int running = 0;
-    if (curl->multiPerform(multi.get(), &running) != CURLM_OK) return {};
-    int queued = 0;
-    bool finished = false;
-    while (CURLMsg* msg = curl->multiInfoRead(multi.get(), &queued)) {
-      if (msg->msg == CURLMSG_DONE && msg->easy_handle == h) {
-        result = msg->data.result;
-        finished = true;
-      }
-    }
-    if (finished || running == 0) break;
-    if (std::chrono::steady_clock::now() >= deadline) return {};
-    curl->multiPoll(multi.get(), nullptr, 0, 10, nullptr);
-    pump();
-  }
-  if (result != CURLE_OK || transfer.oversized) return {};
-
-  HttpReply reply;
-  reply.ok = true;
-  long status = 0;
-  curl->easyGetinfo(h, CURLINFO_RESPONSE_CODE, &status);
-  reply.status = static_cast<int>(status);
-  char* type = nullptr;
-  if (curl->easyGetinfo(h, CURLINFO_CONTENT_TYPE, &type) == CURLE_OK && type) {
-    for (const char* p = type; *p; ++p) reply.contentType.push_back(static_cast<unsigned char>(*p));
-  }
-  reply.body = std::move(transfer.body);
-  return reply;
+  HttpRequest request;
+  request.url = std::u16string(url);
+  request.headers = headers;
+  request.timeoutMs = timeoutMs;
+  CurlTransfer transfer(request);
+  while (transfer.poll(10)) pump();
+  return transfer.reply();
 }
 
 }  // namespace yz::sim

@@ -14,6 +14,7 @@
 #include <fstream>
 #include <iterator>
 #include <sstream>
+#include <thread>
 #include <utility>
 
 #include "platform/sim/curl_http.h"
@@ -523,7 +524,9 @@ void SimPlatform::runMessageLoop() {
 void SimPlatform::quit() { quitRequested = true; }
 
 void SimPlatform::sleepMs(int ms) {
-  if (ms > 0) clock_ += static_cast<std::uint32_t>(ms);
+  if (ms <= 0) return;
+  if (*networkTransfers_ > 0) std::this_thread::sleep_for(std::chrono::milliseconds(ms));
+  clock_ += static_cast<std::uint32_t>(ms);
 }
 
 std::u16string SimPlatform::formatDate(const LocalTime& t, DateForm form) const {
@@ -831,6 +834,85 @@ HttpReply SimPlatform::httpGet(std::u16string_view url, int timeoutMs,
   // clock shows the whole wait once the request is over.
   catchUp();
   return reply;
+}
+
+namespace {
+
+// A transfer with a scripted reply: it ends at a moment of the virtual clock.
+class ScriptedTransfer final : public HttpTransfer {
+ public:
+  ScriptedTransfer(const SimPlatform& platform, HttpReply reply, int delayMs, int timeoutMs)
+      : platform_(platform), start_(platform.clockMs()) {
+    const int limit = timeoutMs > 0 ? timeoutMs : 1;
+    if (delayMs >= 0 && delayMs < limit) {
+      endsAfter_ = static_cast<std::uint32_t>(delayMs);
+      pending_ = std::move(reply);
+    } else {
+      endsAfter_ = static_cast<std::uint32_t>(limit);  // the time-out: no reply
+    }
+  }
+  bool stillExecuting() override {
+    if (!running_) return false;
+    if (platform_.clockMs() - start_ < endsAfter_) return true;
+    running_ = false;
+    reply_ = std::move(pending_);
+    return false;
+  }
+  void cancel() override { running_ = false; }
+  const HttpReply& reply() const override { return reply_; }
+
+ private:
+  const SimPlatform& platform_;
+  std::uint32_t start_;
+  std::uint32_t endsAfter_ = 0;
+  bool running_ = true;
+  HttpReply pending_;
+  HttpReply reply_;
+};
+
+// A transfer over the network through libcurl, moved on each time it is asked about.
+class NetworkTransfer final : public HttpTransfer {
+ public:
+  NetworkTransfer(const HttpRequest& request, std::shared_ptr<int> running)
+      : curl_(request), running_(std::move(running)) {
+    ++*running_;
+  }
+  ~NetworkTransfer() override { end(); }
+  bool stillExecuting() override {
+    if (counted_ && !curl_.poll(0)) end();
+    return counted_;
+  }
+  void cancel() override {
+    curl_.cancel();
+    end();
+  }
+  const HttpReply& reply() const override { return curl_.reply(); }
+
+ private:
+  void end() {
+    if (counted_) --*running_;
+    counted_ = false;
+  }
+  sim::CurlTransfer curl_;
+  std::shared_ptr<int> running_;
+  bool counted_ = true;
+};
+
+}  // namespace
+
+std::unique_ptr<HttpTransfer> SimPlatform::startHttp(const HttpRequest& request) {
+  httpRequests.push_back(request.url);
+  if (httpHandler || !httpReplies.empty()) {
+    HttpReply reply;
+    if (httpHandler) {
+      reply = httpHandler(request.url);
+    } else if (auto it = httpReplies.find(request.url); it != httpReplies.end()) {
+      reply = it->second;
+    }
+    return std::make_unique<ScriptedTransfer>(*this, std::move(reply), httpTransferDelayMs,
+                                              request.timeoutMs);
+  }
+  return std::make_unique<NetworkTransfer>(request, networkTransfers_);
 }
 
 // ----- resources -----

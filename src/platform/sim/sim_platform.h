@@ -127,6 +127,11 @@ class SimPlatform : public Platform {
   std::map<std::u16string, HttpReply> httpReplies;
   std::function<HttpReply(std::u16string_view url)> httpHandler;
   std::vector<std::u16string> httpRequests;
+  // A scripted transfer that `startHttp` began ends this much virtual time after its start; at
+  // its time-out, not ok, when that comes first or the delay is negative (a reply that never
+  // comes). While a transfer over the network runs, `sleepMs` waits the real time as well, so a
+  // request given a time-out is given that time.
+  int httpTransferDelayMs = 0;
   bool connected = false;
   LocalTime now{2026, 12, 10, 9, 30, 15, 5};
   std::filesystem::path resourceDir;  // resource N is the file "N.txt" in it
@@ -213,6 +218,7 @@ class SimPlatform : public Platform {
 
   HttpReply httpGet(std::u16string_view url, int timeoutMs,
                     const std::vector<HttpHeader>& headers) override;
+  std::unique_ptr<HttpTransfer> startHttp(const HttpRequest& request) override;
   bool isConnected() const override { return connected; }
 
   std::optional<std::string> resource(int id) const override;
@@ -286,6 +292,8 @@ class SimPlatform : public Platform {
   bool scriptQuit_ = false;  // the script's end asked a modal loop to quit
   std::function<void(std::size_t)> scriptAtRest_;
   std::uint32_t lastActivity_ = 0;  // clock at the last key delivered or token typed
+  // How many transfers over the network run now; shared with them, as they may outlive a call.
+  std::shared_ptr<int> networkTransfers_ = std::make_shared<int>(0);
 };
 
 // A form of the simulated desktop: it keeps the last view the engine showed, and a test can fire

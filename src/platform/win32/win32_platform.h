@@ -91,6 +91,7 @@ class Win32Platform : public Platform {
   // --- web ---
   HttpReply httpGet(std::u16string_view url, int timeoutMs,
                     const std::vector<HttpHeader>& headers) override;
+  std::unique_ptr<HttpTransfer> startHttp(const HttpRequest& request) override;
   bool isConnected() const override;
 
   // --- resources ---
