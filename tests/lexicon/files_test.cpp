@@ -136,6 +136,22 @@ TEST(TextEncoding, FoundByMarkOrByValidUtf8) {
                                      std::string("\xFF\xFF")}) {
     EXPECT_EQ(decodeUserText(unclean, sim).encoding, TextEncoding::Unclean);
   }
+  // UTF-16 without its mark, told by the NUL bytes of its ASCII characters; 一 (U+4E00) puts a
+  // NUL on the other side of its pair.
+  std::string le, be;
+  for (char16_t ch : std::u16string_view(u"一中,我们 1\r\n")) {
+    le += {static_cast<char>(ch & 0xFF), static_cast<char>(ch >> 8)};
+    be += {static_cast<char>(ch >> 8), static_cast<char>(ch & 0xFF)};
+  }
+  EXPECT_EQ(decodeUserText(le, sim).encoding, TextEncoding::Utf16LE);
+  EXPECT_EQ(decodeUserText(le, sim).text, u"一中,我们 1\r\n");
+  EXPECT_EQ(decodeUserText(be, sim).encoding, TextEncoding::Utf16BE);
+  EXPECT_EQ(decodeUserText(be, sim).text, u"一中,我们 1\r\n");
+  // Binary bytes with NULs: control characters, a NUL character, an odd length.
+  for (const std::string& binary : {std::string("\x01\0\x02\0", 4), std::string("ab\0\0", 4),
+                                    le.substr(1), std::string("\x7F\0a\0", 4)}) {
+    EXPECT_EQ(decodeUserText(binary, sim).encoding, TextEncoding::Unclean);
+  }
   EXPECT_FALSE(isUtf8BeyondAscii("\xED\xA0\x80"));  // a surrogate
   EXPECT_FALSE(isUtf8BeyondAscii("\xE0\x80\xAF"));  // an overlong form
 }
