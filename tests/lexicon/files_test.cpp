@@ -3,6 +3,7 @@
 #include <chrono>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 
 #include "lexicon/files.h"
 #include "lexicon/text_encoding.h"
@@ -88,6 +89,22 @@ TEST_F(ProgramFolderTest, AFailedWriteSaysWhy) {
     EXPECT_EQ(writeFailureReason(why), u"磁盘空间不足");
     EXPECT_EQ(folder.readBytes(u"用户词库.txt"), "old");
   }
+}
+
+// A file kept elsewhere through a link is written where the link points; the link stays.
+TEST_F(ProgramFolderTest, ALinkIsWrittenThrough) {
+  ProgramFolder folder(root_);
+  std::filesystem::create_directories(root_ / "elsewhere");
+  const std::filesystem::path kept = root_ / "elsewhere" / "words.txt";
+  std::ofstream(kept) << "old";
+  std::error_code linked;
+  std::filesystem::create_symlink(kept, folder.path(u"用户词库.txt"), linked);
+  if (linked) GTEST_SKIP() << "no symbolic links here";
+  ASSERT_TRUE(folder.writeBytes(u"用户词库.txt", "new"));
+  EXPECT_TRUE(std::filesystem::is_symlink(folder.path(u"用户词库.txt")));
+  EXPECT_EQ(folder.readBytes(u"用户词库.txt"), "new");
+  std::ifstream in(kept);
+  EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), "new");
 }
 
 // A stamp is the size and the modification time in whole seconds since 1970, so an image made
