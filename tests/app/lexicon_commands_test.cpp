@@ -321,7 +321,9 @@ TEST_F(LexiconCommandsTest, ReadyMadeFilesTheStartWouldRefuseAreAllPutBack) {
     EXPECT_TRUE(shown(c.message));
     auto after = folderFiles();
     for (const auto& [path, content] : before) {
-      if (path.find("第三方词库") == std::string::npos) EXPECT_EQ(after[path], content) << path;
+      if (path.find("第三方词库") == std::string::npos) {
+        EXPECT_EQ(after[path], content) << path;
+      }
     }
     EXPECT_EQ(app().settings.ymur, ymur);
     EXPECT_FALSE(platform().quitRequested);
