@@ -1,11 +1,14 @@
 #include "analyzer/analyzer.h"
 
+#include <algorithm>
 #include <cmath>
 #include <system_error>
 
 #include "app/app.h"
 #include "app/load.h"
 #include "lexicon/encoder.h"
+#include "lexicon/files.h"
+#include "lexicon/text_encoding.h"
 #include "ui/status_bar.h"
 #include "web/net.h"
 #include "web/web_queries.h"
@@ -41,7 +44,12 @@ std::vector<std::u16string> cutRacePieces(std::u16string_view line,
     const std::size_t start = i;
     while (i < line.size() && codable(line[i])) ++i;
     const std::size_t n = i - start;
-    if (n >= shortest && n <= longest) pieces.emplace_back(line.substr(start, n));
+    const std::u16string_view piece = line.substr(start, n);
+    // A run of codable signs alone (full-width letters, marks) is no sentence to race.
+    const bool chinese = std::any_of(piece.begin(), piece.end(), [](char16_t ch) {
+      return (ch >= 0x4E00 && ch <= 0x9FFF) || (ch >= 0x3400 && ch <= 0x4DBF);
+    });
+    if (n >= shortest && n <= longest && chinese) pieces.emplace_back(piece);
   }
   return pieces;
 }
@@ -64,8 +72,26 @@ void Analyzer::clearWordState() {
 
 std::vector<std::u16string> Analyzer::cutRaceText() {
   std::vector<std::u16string> pieces;
-  const std::optional<std::string> bytes = app_.files.readBytes(kRaceTextPath);
-  const std::u16string text = bytes ? app_.platform.fromGbk(*bytes) : std::u16string();
+  ReadFailure why = ReadFailure::None;
+  const std::optional<std::string> bytes = app_.files.readBytes(kRaceTextPath, kRaceTextLimit, &why);
+  if (why == ReadFailure::TooLarge) {
+    app_.platform.messageBox(std::u16string(kRaceTextPath) + u" 有 " +
+                                 decimal(static_cast<std::int64_t>(app_.files.size(kRaceTextPath).value_or(0))) +
+                                 u" 字节，赛文最多读入 " + decimal(static_cast<std::int64_t>(kRaceTextLimit)) +
+                                 u" 字节，这次没有比赛。请把它分成几篇后再试。",
+                             u"", MessageBoxKind::Ok);
+    return pieces;
+  }
+  // Read in its own encoding: bytes of no known encoding would race junk and teach it as words.
+  const DecodedText decoded = bytes ? decodeUserText(*bytes, app_.platform) : DecodedText{};
+  if (decoded.encoding == TextEncoding::Unclean) {
+    app_.platform.messageBox(std::u16string(kRaceTextPath) +
+                                 u" 不是 GBK、UTF-8 或 UTF-16 编码，无法正确读出，这次没有比赛。\r\n"
+                                 u"请把它另存为 ANSI（GBK）编码后再试。",
+                             u"", MessageBoxKind::Ok);
+    return pieces;
+  }
+  const std::u16string& text = decoded.text;
   const auto isCodable = [this](char16_t ch) { return codable(ch); };
   for (std::u16string_view line : splitLines(text)) {
     pump();

@@ -22,6 +22,7 @@ inline constexpr std::u16string_view kRaceBoardPath = u"赛文资料\\两码整�
 inline constexpr std::u16string_view kUserLexiconFilePath = u"用户diy文件\\用户词库.txt";
 inline constexpr std::u16string_view kAnalyzerTitle =
     u"整句识别分析器：实打实测试各种输入法编码方案、词库、算法的实际效果！";
+inline constexpr std::uintmax_t kRaceTextLimit = std::uintmax_t{1} << 20;  // bytes a race reads
 inline constexpr std::size_t kShortestPiece = 2;
 inline constexpr std::size_t kLongestPiece = 25;
 
@@ -37,7 +38,7 @@ struct AnalyzerControls {
 };
 
 // Cuts one line of text into race pieces: the maximal runs of characters that `codable` accepts,
-// keeping those of `shortest` .. `longest` characters.
+// keeping those of `shortest` .. `longest` characters that hold a Chinese character.
 std::vector<std::u16string> cutRacePieces(std::u16string_view line,
                                           const std::function<bool(char16_t)>& codable,
                                           std::size_t shortest = kShortestPiece,

@@ -25,14 +25,17 @@ Settings Lifecycle::recordView() const {
 }
 
 void Lifecycle::reportWriteFailure(std::u16string_view path) {
-  app_.platform.messageBox(u"设置没能保存到“" + std::u16string(path) +
-                               u"”，原来的文件没有改动。请检查这个文件夹能否写入。",
+  const std::u16string reason =
+      settingsWriteError_ ? u"：" + writeFailureReason(settingsWriteError_) : std::u16string();
+  app_.platform.messageBox(u"设置没能保存到“" + std::u16string(path) + u"”" + reason +
+                               u"。原来的文件没有改动，请检查这个文件夹能否写入。",
                            u"砚舟Vexim输入法", MessageBoxKind::Ok);
 }
 
 std::u16string_view Lifecycle::writeProgramRecords() {
   const ProgramFolder& files = app_.files;
-  if (!uvjl(files, app_.platform, recordView())) return kSettingsFile;
+  settingsWriteError_.clear();
+  if (!uvjl(files, app_.platform, recordView(), &settingsWriteError_)) return kSettingsFile;
   bool copied = files.copy(kSettingsFile, kUserSettingsFile);
   copied = files.copy(kSkinFile, kUserSkinFile) && copied;
   return copied ? std::u16string_view{} : kUserSettingsFile;
@@ -49,7 +52,8 @@ void Lifecycle::csqid() {
 
 void Lifecycle::bcuv_Click() {
   const ProgramFolder& files = app_.files;
-  if (uvjly(files, app_.platform, recordView())) {
+  settingsWriteError_.clear();
+  if (uvjly(files, app_.platform, recordView(), &settingsWriteError_)) {
     bool copied = files.copy(kUserSettingsFile, kSettingsFile);
     copied = files.copy(kUserSkinFile, kSkinFile) && copied;
     if (!copied) reportWriteFailure(kSettingsFile);

@@ -171,6 +171,16 @@ bool LexiconCommands::lexiconClick(std::u16string_view control) {
   return true;
 }
 
+bool LexiconCommands::refusedByStart(const FileSnapshot& snapshot, std::u16string_view what,
+                                     bool firstCharOnly) {
+  const std::u16string refusal = fullCodesRefusal(app_.files, app_.platform, app_.gbk, firstCharOnly);
+  if (refusal.empty()) return false;
+  snapshot.restore();
+  app_.platform.messageBox(std::u16string(what) + u"的单字全码无法使用：" + refusal + u"\r\n当前方案和词库都没有改动！",
+                           kQuestionTitle, MessageBoxKind::Ok);
+  return true;
+}
+
 // ----- scheme switching -----
 
 // A switch that closed the dialog hands the keyboard back to the program the user came from, as
@@ -346,6 +356,10 @@ void LexiconCommands::restoreWubi86() {
   setTimers(false);
   bool ok = true;
   for (const Copy& c : copies) ok = ok && files.copy(c.from, c.to);
+  if (ok && refusedByStart(snapshot, u"五笔86", false)) {
+    app_.input.context.setTimer1(true);
+    return;
+  }
   // The start-up prefers the image: it must show the restored lexicon, or be gone.
   if (ok) {
     const ImageWriteResult image = refreshLexiconImage(files, p);
@@ -384,7 +398,7 @@ void LexiconCommands::ckhb() {
   showProgress(kToolsHelpBox, u"词库合并中，请耐心等候，期间不要乱点乱按哈！");
   app_.loader.releaseLexiconImage();
   const LexiconMergeResult r = mergeUserLexicon(app_.files, p, app_.lex, app_.settings.yhcvh != 0,
-                                                [this] { return rnd(); }, [this] { pump(); });
+                                                [this] { return rnd(); }, [this] { pump(); }, kLexiconFileLimit);
   dialog.setCaption(kToolsHelpBox, help);
   dialog.setEnabled(true);
   p.messageBox(r.reportText, u"", MessageBoxKind::Ok);
@@ -567,6 +581,12 @@ bool LexiconCommands::runImport(std::u16string_view label, InputKind kind, bool 
   bool ok = files.copy(kThirdPartyFullCodesPath, kActiveFullCodesPath) &&
             files.copy(kThirdPartyCharLexiconPath, kCharLexiconPath) &&
             files.copy(kThirdPartyLexiconPath, kMainLexiconPath);
+  if (ok && refusedByStart(snapshot, u"导入的词库", s.zm.marked())) {
+    s = before;
+    app_.input.context.setTimer1(true);
+    dialog.show();
+    return false;
+  }
   if (ok) {
     const ImageWriteResult image = refreshLexiconImage(files, p);
     ok = image.ok || !files.exists(kLexiconImagePath);

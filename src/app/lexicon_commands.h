@@ -21,6 +21,8 @@
 
 namespace yz {
 
+class FileSnapshot;
+
 class App;
 
 inline constexpr std::u16string_view kQuestionTitle = u"砚舟Vexim输入法";
@@ -95,6 +97,9 @@ class LexiconCommands final : public DialogLexiconCommands {
   // Puts the default sound-code files in place when the sound kind is not selected; false, with
   // a message and nothing changed, when they are not all there.
   bool restoreSoundFiles();
+  // After files were put in place: when the next start would refuse their single-character full
+  // codes, puts them all back from `snapshot`, says why and returns true.
+  bool refusedByStart(const FileSnapshot& snapshot, std::u16string_view what, bool firstCharOnly);
   void commitAndReload();
   void restoreWubi86();
   bool runImport(std::u16string_view label, InputKind kind, bool asked);

@@ -7,6 +7,7 @@
 #include <optional>
 #include <set>
 #include <system_error>
+#include <system_error>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -178,7 +179,9 @@ class Lifecycle final : public LifecycleServices, public DialogCommands {
   std::u16string_view writeProgramRecords();
   void saveUserLexicon();
   Settings recordView() const;
+  // Says that the settings could not be saved to `path`, and why.
   void reportWriteFailure(std::u16string_view path);
+  std::error_code settingsWriteError_;  // the reason of the last failed settings write
   // Ends the run where it stands (a fatal load error, a second copy declined).
   void stop();
   void pump();

@@ -94,6 +94,7 @@ bool LexiconCommands::restoreSoundFiles() {
                                       kLexiconImagePath});
   bool ok = true;
   for (const SoundFile& f : kSoundFiles) ok = ok && files.copy(f.source, f.target);
+  if (ok && refusedByStart(snapshot, u"音码", false)) return false;
   // The start-up prefers the image: it must show the restored lexicon, or be gone.
   if (ok) {
     const ImageWriteResult image = refreshLexiconImage(files, p);

@@ -302,12 +302,14 @@ constexpr SkinLine kSkinLineTable[kSkinLines] = {
 };
 
 bool writeRecords(const ProgramFolder& files, const Platform& platform, const Settings& settings,
-                  SettingsCopy copy) {
+                  SettingsCopy copy, std::error_code* why) {
   std::u16string_view folder = copy == SettingsCopy::User ? u"用户diy文件\\" : u"";
+  std::error_code settingsWhy, skinWhy;
   bool ok = files.writeBytes(std::u16string(folder) + u"设置记录.ini",
-                             platform.toGbk(settingsRecordText(settings, copy)));
+                             platform.toGbk(settingsRecordText(settings, copy)), &settingsWhy);
   ok = files.writeBytes(std::u16string(folder) + u"界面皮肤.ini",
-                        platform.toGbk(skinRecordText(settings))) && ok;
+                        platform.toGbk(skinRecordText(settings)), &skinWhy) && ok;
+  if (why != nullptr) *why = settingsWhy ? settingsWhy : skinWhy;
   return ok;
 }
 
@@ -432,12 +434,14 @@ void readSkinRecord(std::u16string_view text, Settings& settings) {
   }
 }
 
-bool uvjl(const ProgramFolder& files, const Platform& platform, const Settings& settings) {
-  return writeRecords(files, platform, settings, SettingsCopy::Program);
+bool uvjl(const ProgramFolder& files, const Platform& platform, const Settings& settings,
+          std::error_code* why) {
+  return writeRecords(files, platform, settings, SettingsCopy::Program, why);
 }
 
-bool uvjly(const ProgramFolder& files, const Platform& platform, const Settings& settings) {
-  return writeRecords(files, platform, settings, SettingsCopy::User);
+bool uvjly(const ProgramFolder& files, const Platform& platform, const Settings& settings,
+           std::error_code* why) {
+  return writeRecords(files, platform, settings, SettingsCopy::User, why);
 }
 
 }  // namespace yz

@@ -5,6 +5,7 @@
 
 #include <string>
 #include <string_view>
+#include <system_error>
 #include <vector>
 
 #include "state/composition_state.h"
@@ -41,7 +42,9 @@ void readSkinRecord(std::u16string_view text, Settings& settings);
 // Writes 设置记录.ini and then 界面皮肤.ini in the program folder (uvjl), or both into the user
 // folder 用户diy文件 (uvjly). Each file goes through a temporary file and a rename; false when a write failed, and
 // then that file is as it was.
-bool uvjl(const ProgramFolder& files, const Platform& platform, const Settings& settings);
-bool uvjly(const ProgramFolder& files, const Platform& platform, const Settings& settings);
+bool uvjl(const ProgramFolder& files, const Platform& platform, const Settings& settings,
+          std::error_code* why = nullptr);
+bool uvjly(const ProgramFolder& files, const Platform& platform, const Settings& settings,
+           std::error_code* why = nullptr);
 
 }  // namespace yz

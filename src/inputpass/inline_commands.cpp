@@ -1,5 +1,7 @@
 #include "inputpass/inline_commands.h"
 
+#include <algorithm>
+
 #include "conversion/text_steps.h"
 
 namespace yz {
@@ -147,7 +149,12 @@ InlineOutcome inlineCommands(const PassContext& c) {
       // The grabbed text stands in the code box as if it had been pasted there.
       b.Text1.text = grabbed;
       b.Text1.selStart = len(grabbed);
-      if (grabbed.empty()) return InlineOutcome::goOn;
+      if (grabbed.empty()) {
+        // Nothing was selected: the composition ends as Esc ends it, so the sentence shown
+        // before the grab never joins a later commit.
+        c.input.composition.escjm();
+        return InlineOutcome::goOn;
+      }
     }
   }
 
@@ -164,7 +171,15 @@ InlineOutcome inlineCommands(const PassContext& c) {
     std::u16string code, pinyin;
     c.input.context.citcbmma(b.rtext2.text, code, pinyin);
     p.buy = std::u16string(trimSpaces(code));
+    // A character without a code stands for itself in a shape code: such a result is no code.
+    if (std::any_of(p.buy.begin(), p.buy.end(),
+                    [&](char16_t ch) { return c.input.context.isDoubleByte(ch); })) {
+      p.buy.clear();
+    }
     b.rtext1.text = p.buy;
+    // The code box shows the code, so the next pass reads the code and not the text again, and
+    // the caret stands at its end; a text without a code stays as it is, the sentence to commit.
+    if (!p.buy.empty()) b.Text1.text = p.buy;
     b.Text1.selStart = len(p.buy);
     b.rText7.text = b.text7.text;
   }

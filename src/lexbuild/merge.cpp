@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <charconv>
+#include <cstdint>
 #include <cmath>
 #include <optional>
 
@@ -111,7 +112,8 @@ std::vector<std::u16string> userMergeSortLines(const LexiconTable& mainLexicon,
 LexiconMergeResult mergeUserLexicon(const ProgramFolder& files, Platform& platform,
                                     const LexiconState& lex, bool yhcvh,
                                     const std::function<float()>& rnd,
-                                    const std::function<void()>& pump) {
+                                    const std::function<void()>& pump,
+                                    std::uintmax_t largestReadable) {
   LexiconMergeResult result;
   const std::uint32_t startSecond = platform.clockMs() / 1000;
   std::vector<std::u16string> lines = userMergeSortLines(lex.mainLexicon, lex.userLexicon, yhcvh, rnd);
@@ -123,6 +125,12 @@ LexiconMergeResult mergeUserLexicon(const ProgramFolder& files, Platform& platfo
   std::int32_t records = 0;
   const std::vector<char16_t> merged = mergeRegenerationLines(std::move(lines), records, pump);
   const std::string bytes = platform.toGbk(std::u16string_view(merged.data(), merged.size()));
+  if (bytes.size() > largestReadable) {
+    result.reportText = u"合并后的系统词库有" + decimal(static_cast<std::int64_t>(bytes.size())) +
+                        u"字节，超过启动时能读入的上限" + decimal(static_cast<std::int64_t>(largestReadable)) +
+                        u"字节，原词库保持不变！";
+    return result;
+  }
   if (records == 0 || !files.writeBytes(kMainLexiconPath, bytes)) {
     result.reportText = u"系统词库文件写不进去，原词库保持不变！";
     return result;

@@ -38,11 +38,13 @@ struct LexiconMergeResult {
 // deletes 用户词库.txt and 两码词库.txt of the program folder itself and stale scratch files, and
 // rebuilds the lexicon image when there is one. With no pair to write, or when the file cannot be
 // written, the old system lexicon stays byte for byte and the report says so. Pumps messages
-// (through the sort).
+// (through the sort). A result of more than `largestReadable` bytes, which the start would not
+// read, is not written either.
 LexiconMergeResult mergeUserLexicon(const ProgramFolder& files, Platform& platform,
                                     const LexiconState& lex, bool yhcvh,
                                     const std::function<float()>& rnd,
-                                    const std::function<void()>& pump);
+                                    const std::function<void()>& pump,
+                                    std::uintmax_t largestReadable = UINTMAX_MAX);
 
 struct WindowState;
 

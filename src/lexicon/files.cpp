@@ -10,6 +10,7 @@
 #ifdef _WIN32
 #include <io.h>
 #else
+#include <fcntl.h>
 #include <unistd.h>
 #endif
 
@@ -84,6 +85,17 @@ int syncToDisk(std::FILE* out) {
 #endif
 }
 
+// Hands a rename inside the folder to the disk, where the system lets a folder be synced (not
+// on Windows, whose file system journals the rename itself).
+void syncFolder([[maybe_unused]] const std::filesystem::path& folder) {
+#ifndef _WIN32
+  const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY);
+  if (fd < 0) return;
+  ::fsync(fd);
+  ::close(fd);
+#endif
+}
+
 std::error_code lastError() { return {errno != 0 ? errno : EIO, std::generic_category()}; }
 
 }  // namespace
@@ -91,6 +103,13 @@ std::error_code lastError() { return {errno != 0 ? errno : EIO, std::generic_cat
 bool ProgramFolder::writeBytes(std::u16string_view relative, std::string_view bytes,
                                std::error_code* why) const {
   std::filesystem::path target = path(relative);
+  // A link (a user lexicon kept in another folder) is written through: the file it names is
+  // replaced, and the link stays a link.
+  std::error_code linkError;
+  if (std::filesystem::is_symlink(target, linkError)) {
+    std::filesystem::path named = std::filesystem::weakly_canonical(target, linkError);
+    if (!linkError) target = std::move(named);
+  }
   std::filesystem::path temp = target;
   temp += ".tmp";
   std::error_code failure;
@@ -106,6 +125,7 @@ bool ProgramFolder::writeBytes(std::u16string_view relative, std::string_view by
       failure = lastError();
     }
     if (ok) std::filesystem::rename(temp, target, failure);
+    if (ok && !failure) syncFolder(target.parent_path());
     if (failure) {
       std::error_code ignored;
       std::filesystem::remove(temp, ignored);

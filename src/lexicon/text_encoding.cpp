@@ -17,6 +17,26 @@ std::u16string fromUtf16(std::string_view bytes, bool bigEndian) {
   return out;
 }
 
+// UTF-16 without a byte-order mark, as the bytes show it: an even length, more NUL bytes on the
+// high side of the pairs (those of ASCII characters, a line end too) than on the low side (a
+// character such as 一, U+4E00), every ASCII character printable or a line end, and no NUL
+// character. GBK and UTF-8 text hold no NUL byte at all.
+bool looksUtf16(std::string_view bytes, bool bigEndian) {
+  if (bytes.size() < 2 || bytes.size() % 2 != 0) return false;
+  std::size_t highNuls = 0;
+  std::size_t lowNuls = 0;
+  for (std::size_t i = 0; i < bytes.size(); i += 2) {
+    const auto high = static_cast<unsigned char>(bytes[bigEndian ? i : i + 1]);
+    const auto low = static_cast<unsigned char>(bytes[bigEndian ? i + 1 : i]);
+    if (low == 0) ++lowNuls;
+    if (high != 0) continue;
+    ++highNuls;
+    if (low == 0 || low == 0x7F) return false;
+    if (low < 0x20 && low != '\r' && low != '\n' && low != '\t') return false;
+  }
+  return highNuls > lowNuls;
+}
+
 }  // namespace
 
 bool isCleanGbk(std::string_view bytes) {
@@ -78,6 +98,12 @@ DecodedText decodeUserText(std::string_view bytes, const Platform& platform) {
   } else if (bytes.starts_with("\xEF\xBB\xBF")) {
     out.encoding = TextEncoding::Utf8;
     out.text = fromUtf8(bytes.substr(3));
+  } else if (bytes.find('\0') != std::string_view::npos && looksUtf16(bytes, false)) {
+    out.encoding = TextEncoding::Utf16LE;
+    out.text = fromUtf16(bytes, false);
+  } else if (bytes.find('\0') != std::string_view::npos && looksUtf16(bytes, true)) {
+    out.encoding = TextEncoding::Utf16BE;
+    out.text = fromUtf16(bytes, true);
   } else if (isUtf8BeyondAscii(bytes)) {
     // First: UTF-8 Chinese often pairs up into GBK characters byte by byte, while GBK text of
     // any length is almost never valid UTF-8.

@@ -31,6 +31,13 @@ class AnalyzerTest : public ProgramFolderTest {
   virtual std::u16string threeCharWeight() const { return u"10"; }
   ScoringContext scoring() { return ScoringContext{app().lex, app().gbk, app().input.userLookup, 2}; }
 
+  bool shown(std::u16string_view part) const {
+    for (const auto& m : session->platform.messageBoxes) {
+      if (m.text.find(part) != std::u16string::npos) return true;
+    }
+    return false;
+  }
+
   AnalyzerWindow* window = nullptr;
 };
 
@@ -42,6 +49,8 @@ TEST(RacePieces, CutAtCharactersWithoutCodeAndKeepTwoToTwentyFive) {
   EXPECT_EQ(cutRacePieces(std::u16string(25, u'甲'), codable), V{std::u16string(25, u'甲')});
   EXPECT_EQ(cutRacePieces(std::u16string(26, u'甲') + u"，乙丙", codable), V{u"乙丙"});
   EXPECT_EQ(cutRacePieces(u"", codable), V{});
+  // Codable signs without a Chinese character are no piece.
+  EXPECT_EQ(cutRacePieces(u"ＡＢＣ，１２，甲Ａ", codable), V{u"甲Ａ"});
 }
 
 TEST(RaceNumbers, PlainDecimalWithAtMostTwoDecimals) {
@@ -183,6 +192,48 @@ TEST_F(AnalyzerTest, RunThroughThePlatformWritesTheBoardAndSummary) {
   EXPECT_EQ(app().race.raceMode, 0);
   EXPECT_EQ(app().race.raceKeyDelay, 50);
   EXPECT_FALSE(window->visible());
+}
+
+// The race text is read in its own encoding; bytes of no known encoding and an oversized file
+// are refused with a message, and nothing is raced or learned.
+TEST_F(AnalyzerTest, RaceTextInEveryEncodingAndRefusedBytes) {
+  const std::u16string race = u"你好，你好字\r\n";
+  std::string le, be;
+  for (char16_t ch : race) {
+    le += {static_cast<char>(ch & 0xFF), static_cast<char>(ch >> 8)};
+    be += {static_cast<char>(ch >> 8), static_cast<char>(ch & 0xFF)};
+  }
+  std::string big(kRaceTextLimit + 1, 'a');
+  struct Case {
+    const char* what;
+    std::string bytes;
+    std::vector<std::u16string> pieces;
+    const char16_t* message;
+  };
+  const Case cases[] = {
+      {"GBK", platform().toGbk(race), {u"你好", u"你好字"}, nullptr},
+      {"UTF-8", toUtf8(race), {u"你好", u"你好字"}, nullptr},
+      {"UTF-8 with its mark", "\xEF\xBB\xBF" + toUtf8(race), {u"你好", u"你好字"}, nullptr},
+      {"UTF-16 with its mark", "\xFF\xFE" + le, {u"你好", u"你好字"}, nullptr},
+      {"UTF-16 without a mark", le, {u"你好", u"你好字"}, nullptr},
+      {"UTF-16 big-endian without a mark", be, {u"你好", u"你好字"}, nullptr},
+      {"binary", std::string("\x89PNG\r\n\x1A\n\0\0\0\rIHDR\xD6\xD0\xFF\x01", 20), {},
+       u"赛文资料\\两码整句赛文.txt 不是 GBK、UTF-8 或 UTF-16 编码"},
+      {"oversized", big, {}, u"字节，赛文最多读入 1048576 字节，这次没有比赛。"},
+  };
+  const std::string userFile = bytes(u"用户diy文件\\用户词库.txt").value_or("");
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    ASSERT_TRUE(folder().writeBytes(u"赛文资料\\两码整句赛文.txt", c.bytes));
+    platform().messageBoxAnswers.push_back(MessageBoxAnswer::No);
+    window->open();
+    window->Label4_Click();
+    EXPECT_EQ(lines(u"赛文资料\\两码整句赛文纯汉字.txt"), c.pieces);
+    if (c.message) {
+      EXPECT_TRUE(shown(c.message));
+      EXPECT_EQ(bytes(u"用户diy文件\\用户词库.txt").value_or(""), userFile);
+    }
+  }
 }
 
 TEST_F(AnalyzerTest, ExactRunWritesOnlyTheSummaryWithTheBelowOneWording) {

@@ -174,6 +174,42 @@ TEST_P(WriteFaultTest, NoFileIsLostAndTheHookGoes) {
   EXPECT_TRUE(platform().quitRequested);
 }
 
+// A settings file that cannot be written says why (a full disk, a read-only file), and the old
+// file stays whole.
+TEST_F(CommitTest, ASettingsWriteFailureSaysWhy) {
+  app().lifecycle->csqid();
+  const auto before = bytes(u"设置记录.ini");
+  struct Case {
+    const char* what;
+    std::function<bool()> block;
+    const char16_t* reason;
+  };
+  const Case cases[] = {
+      {"a full disk",
+       [this] {
+         if (!std::filesystem::exists("/dev/full")) return false;
+         std::filesystem::create_symlink("/dev/full", folder().path(u"设置记录.ini.tmp"));
+         return true;
+       },
+       u"设置没能保存到“设置记录.ini”：磁盘空间不足。原来的文件没有改动"},
+      {"a folder in the temporary file's place",
+       [this] { return std::filesystem::create_directory(folder().path(u"设置记录.ini.tmp")); },
+       u"设置没能保存到“设置记录.ini”：同名的文件夹占住了位置。"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    if (!c.block()) continue;
+    platform().messageBoxes.clear();
+    app().settings.hxgu = u"4";
+    app().lifecycle->csqid();
+    bool told = false;
+    for (const auto& m : platform().messageBoxes) told = told || m.text.find(c.reason) != std::u16string::npos;
+    EXPECT_TRUE(told);
+    EXPECT_EQ(bytes(u"设置记录.ini"), before);
+    std::filesystem::remove(folder().path(u"设置记录.ini.tmp"));
+  }
+}
+
 INSTANTIATE_TEST_SUITE_P(EachFile, WriteFaultTest,
                          ::testing::Values(u"设置记录.ini", u"界面皮肤.ini", u"用户diy文件\\设置记录.ini",
                                            u"用户diy文件\\界面皮肤.ini", u"用户diy文件\\用户词库.txt"));

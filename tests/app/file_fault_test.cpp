@@ -114,6 +114,9 @@ INSTANTIATE_TEST_SUITE_P(
                      u"用户diy文件\\用户词库-UTF16原文件.txt", u"UTF-16"},
         EncodingCase{"utf16be", [](std::u16string_view t) { return utf16be(t); },
                      u"用户diy文件\\用户词库-UTF16原文件.txt", u"UTF-16"},
+        // Without its mark, told by the NUL bytes of its ASCII characters.
+        EncodingCase{"utf16leNoMark", [](std::u16string_view t) { return utf16le(t, false); },
+                     u"用户diy文件\\用户词库-UTF16原文件.txt", u"UTF-16"},
         EncodingCase{"utf8bom", [](std::u16string_view t) { return "\xEF\xBB\xBF" + toUtf8(t); },
                      u"用户diy文件\\用户词库-UTF8原文件.txt", u"UTF-8"},
         EncodingCase{"utf8", [](std::u16string_view t) { return toUtf8(t); },
@@ -136,7 +139,6 @@ TEST_F(FileFaultTest, AnEarlierOriginalCopyIsKept) {
 TEST_F(FileFaultTest, AUserLexiconNotReadCleanlyIsNeverWrittenOver) {
   for (const std::string& raw :
        {std::string("wowo,\xCE\xD2\xCE\xD2 3\r\nnihk,\x81\x20 10\r\n"),  // a lead byte without its trail
-        utf16le(kUserWords, false),                                      // UTF-16 without its mark
         std::string("wowo,\xCE\xD2\xCE\xD2 3\r\n\xFF\xFF\r\n")}) {
     SCOPED_TRACE(raw.size());
     writeRaw(kUserLexiconPath, raw);

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <fstream>
+#include <functional>
 #include <map>
 
 #include "app/load.h"
@@ -275,6 +276,62 @@ TEST_F(LexiconCommandsTest, ASwitchTheStartWouldRefuseLeavesEveryFile) {
   start();
   EXPECT_FALSE(platform().quitRequested);
   EXPECT_EQ(utf8(typed(u"nihk space")), "你好");
+}
+
+// Ready-made files and imports are held to what the start takes, as a switch is: a full-code
+// file with a line the start refuses (a code led by a Chinese character) is put back whole.
+TEST_F(LexiconCommandsTest, ReadyMadeFilesTheStartWouldRefuseAreAllPutBack) {
+  struct Case {
+    const char* what;
+    std::function<void()> prepare;
+    const char16_t* label;
+    const char16_t* message;
+  };
+  const Case cases[] = {
+      {"五笔86",
+       [this] {
+         write(u"内置文件\\单字全码五笔86.txt", std::u16string(u"中a,中\r\n") + std::u16string(kShapeCodes));
+         writeLines(u"内置文件\\两码词库五笔86默认.txt", {u"wq,你 1"});
+         writeLines(u"内置文件\\单字字库五笔86默认.txt", {u"wq,你 1"});
+       },
+       u"wbbl", u"五笔86的单字全码无法使用：内置文件\\单字全码.txt中a  中是否有误？请检查！"},
+      {"the sound files a layout puts back after a shape scheme",
+       [this] {
+         app().settings.ymur = false;
+         app().settings.xmur = true;
+         writeLines(u"内置文件\\两码词库默认.txt", {u"ni,你 1"});
+         writeLines(u"内置文件\\单字字库默认.txt", {u"ni,你 1"});
+         writeLines(u"内置文件\\单字全码默认.txt", {u"中a,中", u"ni,你"});
+       },
+       u"xhhx", u"音码的单字全码无法使用：内置文件\\单字全码.txt中a  中是否有误？请检查！"},
+      {"an import",
+       [this] {
+         writeLines(u"第三方词库\\第三方词库.txt", {u"中a,中", u"wq,你", u"wqvb,你好 1"});
+       },
+       u"xyma", u"导入的词库的单字全码无法使用：内置文件\\单字全码.txt中a  中是否有误？请检查！"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    session.reset();
+    start();
+    c.prepare();
+    const auto before = folderFiles();
+    const bool ymur = app().settings.ymur;
+    openAndClick(c.label);
+    EXPECT_TRUE(shown(c.message));
+    auto after = folderFiles();
+    for (const auto& [path, content] : before) {
+      if (path.find("第三方词库") == std::string::npos) {
+        EXPECT_EQ(after[path], content) << path;
+      }
+    }
+    EXPECT_EQ(app().settings.ymur, ymur);
+    EXPECT_FALSE(platform().quitRequested);
+    session.reset();
+    start();
+    EXPECT_FALSE(platform().quitRequested);
+    EXPECT_EQ(utf8(typed(u"nihk space")), "你好");
+  }
 }
 
 // 五笔86 restores ready-made files: no question, no regeneration; the 五笔 codes type at once.

@@ -470,6 +470,8 @@ TEST(InputPass, KeySequencesThatOnceStoppedTyping) {
   struct Case {
     const char* what;
     std::vector<Key> keys;
+    // Before the keys: a scheme, a clipboard. The storm itself then commits nothing.
+    std::function<void(App&, SimPlatform&)> before = nullptr;
   };
   const std::vector<Case> cases = {
       // The right Shift goes down inside the screenshot key's waits and is held back; it comes up
@@ -493,14 +495,44 @@ TEST(InputPass, KeySequencesThatOnceStoppedTyping) {
       {"u F10 2",
        {{0, 85, false}, {30, 85, true}, {60, 121, false}, {70, 121, true}, {90, 50, false},
         {110, 50, true}}},
+      // F7 grabs a selection that is not there: the code line empties, and the sentence shown
+      // before it used to lead the next commit.
+      {"q and 9 held across a Down arrow and F7",
+       {{256, 81, false}, {261, 57, false}, {2478, 40, false}, {2522, 40, true}, {2515, 118, false},
+        {2532, 81, true}, {2532, 57, true}, {2532, 118, true}}},
+      // F7 with nothing selected loads the clipboard's text into the code line; a text whose code
+      // is no code (no letters for it) used to stay there, and was committed by itself.
+      {"F7 held with a character of no code on the clipboard",
+       {{0, 118, false}, {200, 118, true}, {400, 'O', false}, {420, 'O', true}, {600, 27, false},
+        {620, 27, true}},
+       [](App& app, SimPlatform& sim) {
+         app.settings.ymur = false;
+         app.settings.xmur = true;
+         sim.setClipboardText(u"赢");
+       }},
+      // A text whose code is letters: the code box used to keep the text with its caret at the
+      // length of the code, inside the text, so every letter went past the program.
+      {"F7 held with full-width letters on the clipboard",
+       {{0, 118, false}, {200, 118, true}, {400, 'O', false}, {420, 'O', true}, {600, 27, false},
+        {620, 27, true}},
+       [](App& app, SimPlatform& sim) {
+         app.settings.ymur = false;
+         app.settings.xmur = true;
+         sim.setClipboardText(u"ＡＢ");
+       }},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
     PassRig rig;
     rig.app().windowUi.followCaret();
     SimPlatform& sim = rig.session.platform;
+    if (c.before) c.before(rig.app(), sim);
     const std::uint32_t start = sim.clockMs();
     for (const Key& k : c.keys) sim.queueKeyAt(start + k.atMs, k.vk, k.up, k.flags);
+    if (c.before) {
+      sim.settle();
+      EXPECT_EQ(toUtf8(rig.session.target.text), "");
+    }
     EXPECT_EQ(toUtf8(restThenTypeWomf(rig)), "我们");
   }
 }
@@ -527,6 +559,9 @@ TEST(InputPass, KeyStormsLeaveTheKeyboardWorking) {
     SCOPED_TRACE(storm);
     std::mt19937 random(static_cast<std::uint32_t>(storm));
     auto pick = [&](std::size_t n) { return static_cast<std::size_t>(random() % n); };
+    // What F7 finds when nothing is selected: the clipboard, Chinese or not.
+    const char16_t* const clipboards[] = {u"", u"赢", u"ＡＢ", u"我们\r\nok"};
+    sim.setClipboardText(clipboards[pick(std::size(clipboards))]);
     std::set<int> held;
     const auto altFlag = [&] { return held.count(164) || held.count(165) ? kAltDownFlag : 0; };
     std::uint32_t at = sim.clockMs();

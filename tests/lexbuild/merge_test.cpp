@@ -55,6 +55,19 @@ TEST_F(UserMerge, UserWordsBehindWithTheOption) {
   EXPECT_EQ(toUtf8(f.readGbk(kMainLexiconPath)), "ab,啊 152 爱 403.5\r\n");
 }
 
+// A merged lexicon larger than the start reads is never written: the start would fall back to
+// the built-in lexicon and every word of the old file would be gone from typing.
+TEST_F(UserMerge, AResultTheStartWouldNotReadKeepsTheOldLexicon) {
+  f.writeGbk(kMainLexiconPath, u"ab,啊 1\r\n");
+  lex.mainLexicon = makeTable({{u"ab", u"啊 152"}});
+  lex.userLexicon = makeTable({{u"ab", u"爱 90"}, {u"bb", u"爸 200"}});
+  const LexiconMergeResult r = mergeUserLexicon(f.files(), f.sim, lex, false, [] { return 0.5f; }, [] {}, 20);
+  EXPECT_FALSE(r.ok);
+  EXPECT_EQ(r.reportText, u"合并后的系统词库有28字节，超过启动时能读入的上限20字节，原词库保持不变！");
+  EXPECT_EQ(toUtf8(f.readGbk(kMainLexiconPath)), "ab,啊 1\r\n");
+  EXPECT_TRUE(mergeUserLexicon(f.files(), f.sim, lex, false, [] { return 0.5f; }, [] {}, 28).ok);
+}
+
 TEST_F(UserMerge, NothingToMergeKeepsTheOldLexiconAndImage) {
   f.writeGbk(kMainLexiconPath, u"ab,啊 1\r\n");
   ASSERT_TRUE(writeLexiconImage(f.files(), f.sim).ok);

@@ -3,6 +3,7 @@
 #include <chrono>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 
 #include "lexicon/files.h"
 #include "lexicon/text_encoding.h"
@@ -90,6 +91,22 @@ TEST_F(ProgramFolderTest, AFailedWriteSaysWhy) {
   }
 }
 
+// A file kept elsewhere through a link is written where the link points; the link stays.
+TEST_F(ProgramFolderTest, ALinkIsWrittenThrough) {
+  ProgramFolder folder(root_);
+  std::filesystem::create_directories(root_ / "elsewhere");
+  const std::filesystem::path kept = root_ / "elsewhere" / "words.txt";
+  std::ofstream(kept) << "old";
+  std::error_code linked;
+  std::filesystem::create_symlink(kept, folder.path(u"用户词库.txt"), linked);
+  if (linked) GTEST_SKIP() << "no symbolic links here";
+  ASSERT_TRUE(folder.writeBytes(u"用户词库.txt", "new"));
+  EXPECT_TRUE(std::filesystem::is_symlink(folder.path(u"用户词库.txt")));
+  EXPECT_EQ(folder.readBytes(u"用户词库.txt"), "new");
+  std::ifstream in(kept);
+  EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), "new");
+}
+
 // A stamp is the size and the modification time in whole seconds since 1970, so an image made
 // on one system pairs with its text lexicon on another.
 TEST_F(ProgramFolderTest, StampsInSecondsSince1970) {
@@ -135,6 +152,22 @@ TEST(TextEncoding, FoundByMarkOrByValidUtf8) {
   for (const std::string& unclean : {std::string("a\0b", 3), std::string("\x81"), std::string("\x81 "),
                                      std::string("\xFF\xFF")}) {
     EXPECT_EQ(decodeUserText(unclean, sim).encoding, TextEncoding::Unclean);
+  }
+  // UTF-16 without its mark, told by the NUL bytes of its ASCII characters; 一 (U+4E00) puts a
+  // NUL on the other side of its pair.
+  std::string le, be;
+  for (char16_t ch : std::u16string_view(u"一中,我们 1\r\n")) {
+    le += {static_cast<char>(ch & 0xFF), static_cast<char>(ch >> 8)};
+    be += {static_cast<char>(ch >> 8), static_cast<char>(ch & 0xFF)};
+  }
+  EXPECT_EQ(decodeUserText(le, sim).encoding, TextEncoding::Utf16LE);
+  EXPECT_EQ(decodeUserText(le, sim).text, u"一中,我们 1\r\n");
+  EXPECT_EQ(decodeUserText(be, sim).encoding, TextEncoding::Utf16BE);
+  EXPECT_EQ(decodeUserText(be, sim).text, u"一中,我们 1\r\n");
+  // Binary bytes with NULs: control characters, a NUL character, an odd length.
+  for (const std::string& binary : {std::string("\x01\0\x02\0", 4), std::string("ab\0\0", 4),
+                                    le.substr(1), std::string("\x7F\0a\0", 4)}) {
+    EXPECT_EQ(decodeUserText(binary, sim).encoding, TextEncoding::Unclean);
   }
   EXPECT_FALSE(isUtf8BeyondAscii("\xED\xA0\x80"));  // a surrogate
   EXPECT_FALSE(isUtf8BeyondAscii("\xE0\x80\xAF"));  // an overlong form
