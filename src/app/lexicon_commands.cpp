@@ -189,8 +189,10 @@ void LexiconCommands::backToTarget() {
   if (app_.loader.dialog.visible() || app_.win.returnProcessId == 0) return;
   try {
     app_.platform.activateProcess(app_.win.returnProcessId);
-  } catch (const PlatformError&) {
+  } catch (const PlatformError& e) {
     // The program has gone: typing goes on wherever the focus is.
+    const std::string why = e.what();
+    app_.platform.log(u"back to the target: " + std::u16string(why.begin(), why.end()));
   }
 }
 

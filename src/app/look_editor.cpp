@@ -55,10 +55,15 @@ std::int32_t LookEditor::chooseColorDialog() {
 }
 
 std::u16string LookEditor::chooseFontDialog() {
-  // The dialog always opens at Times New Roman, regular, 12 points, black.
-  const FontSpec start{u"Times New Roman", 12, false};
+  // The dialog always opens at Times New Roman, regular, 12 points, black; the effects as the
+  // user left them.
+  const FontSpec start{u"Times New Roman", 12, false, fontRecord.italic, fontRecord.underline,
+                       fontRecord.strikeOut};
   const std::optional<FontChoice> chosen = app_.platform.chooseFont(start);
   if (!chosen) return u"";
+  fontRecord.italic = chosen->font.italic;
+  fontRecord.underline = chosen->font.underline;
+  fontRecord.strikeOut = chosen->font.strikeOut;
   fontRecord.faceName = chosen->font.name;
   fontRecord.pointSize = wholePoints(static_cast<int>(std::lround(chosen->font.size * 10)));
   fontRecord.colour = static_cast<std::int32_t>(chosen->colour & 0x00FFFFFFu);
@@ -126,8 +131,10 @@ void LookEditor::livePreview(int shift, bool lookChanged) {
   CandidateBoxes& boxes = app_.win.boxes;
   SettingsDialog& dialog = app_.loader.dialog;
   const Rect at = dialog.bounds();
-  window.form.left = at.left + kPreviewLeft + shift;
-  window.form.top = at.top + kPreviewTop;
+  const DialogControl* help = dialog.control(u"Text3");
+  const Rect helpPlace = help != nullptr ? help->bounds : Rect{};
+  window.form.left = at.left + helpPlace.left + shift;
+  window.form.top = at.top + helpPlace.top + kPreviewDrop;
   window.showTopMost();
   boxes.rtext1.text = kPreviewText;
   dialog.hideHelp();

@@ -16,10 +16,9 @@ namespace yz {
 class App;
 
 inline constexpr std::u16string_view kPreviewText = u"你的输入界面设置效果";
-// Where the live preview lands, from the dialog's top left corner: the look page's frame and
-// help box (120 + 2040, 600 + 480) and the preview's own offset.
-inline constexpr int kPreviewLeft = 120 + 2040;
-inline constexpr int kPreviewTop = 600 + 480 + 1000;
+// Where the live preview lands: right of and below the look page's help box `Text3` by these
+// amounts. A library skin's preview stands further right, beside the skin panel over the box.
+inline constexpr int kPreviewDrop = 1000;
 inline constexpr int kColourPreviewShift = 1000;
 inline constexpr int kSkinPreviewShift = 1500;
 
@@ -28,6 +27,10 @@ struct FontRecord {
   std::u16string faceName;
   int pointSize = 12;  // whole points
   std::int32_t colour = 0;
+  // The effects ticked when the dialog last closed with OK; the next dialog opens with them.
+  bool italic = false;
+  bool underline = false;
+  bool strikeOut = false;
 };
 
 // The font dialog's size in tenths of a point to whole points: the nearest, a half to the even

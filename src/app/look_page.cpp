@@ -1,7 +1,7 @@
 // The look page of the settings dialog (输入界面): the candidate options in three columns on top;
 // below them at the left the look editor (a bar chooser with its preview box per bar and the
 // colour, font and skin buttons); beside it the help text, over which the live preview of the
-// candidate window lands; and at the right the skin panel with its twelve labels.
+// candidate window lands. The skin panel with its twelve labels takes the help text's place.
 
 #include "app/settings_dialog.h"
 #include "app/skin_library.h"
@@ -18,12 +18,11 @@ constexpr int kColumns = 3;
 constexpr int kColumnGap = 60;
 constexpr int kColumnWidth = (kRight - kLeft - (kColumns - 1) * kColumnGap) / kColumns;
 constexpr int kLeadWidth = 1500;
-// The live preview stands 3660 right of and 2080 below the dialog's corner: the editor keeps to
-// the left of it and the options above it.
+// The live preview stands over the help text: the editor keeps to the left of it and the
+// options above it.
 constexpr int kEditorTop = 1800;
 constexpr int kEditorWidth = 1580;
 constexpr int kHelpLeft = kLeft + kEditorWidth + 120;
-constexpr int kPanelLeft = kRight - kSkinPanelWidth - 60;
 
 }  // namespace
 
@@ -63,8 +62,9 @@ void SettingsDialog::layoutLookPage() {
   for (int i = 0; i < 4; ++i) at(buttons[i], kLeft, kEditorTop + 1450 + i * 420, kEditorWidth, 350);
 
   const int helpBottom = kEditorTop + 1450 + 4 * 420;
-  at(u"Text3", kHelpLeft, kEditorTop, kPanelLeft - 120 - kHelpLeft, helpBottom - kEditorTop);
-  at(u"Pic1", kPanelLeft, kEditorTop, kSkinPanelWidth, kSkinPanelHeight);
+  at(u"Text3", kHelpLeft, kEditorTop, kRight - kHelpLeft, helpBottom - kEditorTop);
+  // The skin panel over the help text's corner: a skin's preview lands right of it.
+  at(u"Pic1", kHelpLeft, kEditorTop, kSkinPanelWidth, kSkinPanelHeight);
   if (DialogControl* pic = find(u"Pic1")) pic->borderStyle = 1;
 
   for (const SkinLabel& l : kSkinLabels) {
@@ -74,7 +74,7 @@ void SettingsDialog::layoutLookPage() {
     c.page = kPage;
     c.caption = std::u16string(l.caption);
     c.visible = false;  // the panel starts hidden
-    const int left = kPanelLeft + kSkinLabelLeft;
+    const int left = kHelpLeft + kSkinLabelLeft;
     const int top = kEditorTop + l.top;
     c.bounds = Rect{left, top, left + l.width, top + kSkinLabelHeight};
     controls_.push_back(std::move(c));

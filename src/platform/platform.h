@@ -151,6 +151,9 @@ struct FontSpec {
   std::u16string name = u"宋体";
   double size = 9.0;  // points
   bool bold = false;
+  bool italic = false;
+  bool underline = false;
+  bool strikeOut = false;
   friend bool operator==(const FontSpec&, const FontSpec&) = default;
 };
 
@@ -179,6 +182,8 @@ struct ControlView {
   // A text box the user clicks into and edits with the keys (the candidate window's code line):
   // its caret position; -1: the text is only shown.
   int caret = -1;
+  // Shown beside the pointer when it rests on the control; empty: none.
+  std::u16string toolTip;
   friend bool operator==(const ControlView&, const ControlView&) = default;
 };
 

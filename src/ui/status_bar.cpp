@@ -15,14 +15,15 @@ struct Area {
   int left, top, width, height;  // in the frame
   const char16_t* font;
   double size;
+  std::u16string_view toolTip;
 };
 
 constexpr Area kAreas[] = {
-    {u"Label2", 45, 120, 375, 375, u"宋体", 9},
-    {u"Label5", 450, -70, 495, 600, u"楷体", 12},
-    {u"Label4", 960, -70, 480, 600, u"宋体", 10.5},
-    {u"Label1", 1440, -70, 600, 600, u"楷体", 12},
-    {u"Label3", 2040, -70, 360, 600, u"宋体", 12},
+    {u"Label2", 45, 120, 375, 375, u"宋体", 9, u""},
+    {u"Label5", 450, -70, 495, 600, u"楷体", 12, u"中英切换"},
+    {u"Label4", 960, -70, 480, 600, u"宋体", 10.5, u"中/英文标点切换"},
+    {u"Label1", 1440, -70, 600, 600, u"楷体", 12, u"在砚舟平台与系统输入法之间切换"},
+    {u"Label3", 2040, -70, 360, 600, u"宋体", 12, u"退出砚舟平台"},
 };
 
 const Area* areaOf(std::u16string_view name) {
@@ -187,6 +188,7 @@ FormView StatusBar::buildView() const {
     c.backColour = kWhite;
     c.foreColour = kHighlight;
     c.alignment = 2;
+    c.toolTip = std::u16string(a.toolTip);
     if (a.name == u"Label1") c.text = win_.platformLabel;
     if (a.name == u"Label4") c.text = win_.punctuationLabel;
     if (a.name == u"Label5") c.text = win_.languageLabel;

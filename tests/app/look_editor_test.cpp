@@ -68,9 +68,15 @@ TEST_F(LookEditorTest, ALibrarySkinAppliesItsLinesByPositionAndPreviews) {
   EXPECT_EQ(window().backColour, -2147483644);
   EXPECT_EQ(window().rText7.font.size, 14);  // the layout gives the sentence line text7's size
   // The preview: over the look page, with the sample text, the input pass off.
+  // A library skin's preview stands beside the skin panel, which covers the help text's corner.
   const Rect dialog = app().loader.dialog.bounds();
-  EXPECT_EQ(window().left, dialog.left + 3660);
-  EXPECT_EQ(window().top, dialog.top + 2080);
+  const Rect help = form->control(u"Text3")->bounds;
+  const Rect panel = form->control(u"Pic1")->bounds;
+  EXPECT_EQ(panel.left, help.left);
+  EXPECT_EQ(panel.top, help.top);
+  EXPECT_EQ(window().left, dialog.left + help.left + 1500);
+  EXPECT_EQ(window().top, dialog.top + help.top + 1000);
+  EXPECT_GT(window().left - dialog.left, panel.right);
   EXPECT_TRUE(app().windowUi.window.view().visible);
   EXPECT_EQ(app().win.boxes.rtext1.text, u"你的输入界面设置效果");
   EXPECT_EQ(app().win.boxes.rText7.text, u"你的输入界面设置效果");
@@ -117,8 +123,9 @@ TEST_F(LookEditorTest, BackgroundColourGoesToTheChosenBar) {
   EXPECT_EQ(window().rText7.backColour, 0x00FF00);
   EXPECT_EQ(window().backColour, windowBack);
   const Rect dialog = app().loader.dialog.bounds();
-  EXPECT_EQ(window().left, dialog.left + 3160);
-  EXPECT_EQ(window().top, dialog.top + 2080);
+  const Rect help = app().loader.dialog.control(u"Text3")->bounds;
+  EXPECT_EQ(window().left, dialog.left + help.left + 1000);
+  EXPECT_EQ(window().top, dialog.top + help.top + 1000);
   EXPECT_EQ(app().pass.lookChanged, 0);
 
   click(u"Option4");
@@ -161,6 +168,33 @@ TEST_F(LookEditorTest, FontAndTextColourComeFromTheFontDialog) {
 
   click(u"Command23");  // no dialog at all
   EXPECT_EQ(messages().back(), u"你的系统缺少字体控件！");
+}
+
+// The font dialog opens at Times New Roman, 12 points, each time; italic, underline and
+// strike-out as the user left them when it last closed with OK (a cancel keeps them).
+TEST_F(LookEditorTest, TheFontDialogKeepsItsEffectsBetweenCalls) {
+  open();
+  FontSpec effects{u"楷体", 14, false, true, true, false};
+  platform().fontAnswers.push_back(FontChoice{effects, 0});
+  click(u"Command23");
+  platform().fontAnswers.push_back(std::nullopt);
+  click(u"Command2");
+  effects = FontSpec{u"宋体", 20, false, false, false, true};
+  platform().fontAnswers.push_back(FontChoice{effects, 0});
+  click(u"Command23");
+  platform().fontAnswers.push_back(std::nullopt);
+  click(u"Command23");
+  const std::vector<FontSpec> opened = {
+      FontSpec{u"Times New Roman", 12, false, false, false, false},
+      FontSpec{u"Times New Roman", 12, false, true, true, false},
+      FontSpec{u"Times New Roman", 12, false, true, true, false},
+      FontSpec{u"Times New Roman", 12, false, false, false, true},
+  };
+  ASSERT_EQ(platform().fontDialogs.size(), opened.size());
+  for (std::size_t i = 0; i < opened.size(); ++i) {
+    SCOPED_TRACE(i);
+    EXPECT_EQ(platform().fontDialogs[i], opened[i]);
+  }
 }
 
 // The library the project ships: each label finds its file, and every line of it applies.

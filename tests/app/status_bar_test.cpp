@@ -71,6 +71,12 @@ TEST_F(StatusBarTest, StandsAtTheLowerRightTopmostWithTheStartCaptions) {
   EXPECT_EQ(caption(u"Label3"), u"\r\n×");
   EXPECT_EQ(caption(u"Label4"), u"\r\n。，");
   EXPECT_EQ(caption(u"Label5"), u"\r\n中");
+  // The labels say what a click does when the pointer rests on them; the picture says nothing.
+  EXPECT_EQ(bar->control(u"Label5")->toolTip, u"中英切换");
+  EXPECT_EQ(bar->control(u"Label4")->toolTip, u"中/英文标点切换");
+  EXPECT_EQ(bar->control(u"Label1")->toolTip, u"在砚舟平台与系统输入法之间切换");
+  EXPECT_EQ(bar->control(u"Label3")->toolTip, u"退出砚舟平台");
+  EXPECT_TRUE(bar->control(u"Label2")->toolTip.empty());
   // The start window is gone once the load is through.
   EXPECT_FALSE(app().windowUi.window.view().visible);
   EXPECT_TRUE(app().win.boxes.rtext1.text.empty());

@@ -60,6 +60,7 @@ TEST(InlineCommands, UndoTakesTheLastCommitBackOnce) {
   EXPECT_EQ(rig.backspacesSent(), 2);
   EXPECT_EQ(toUtf8(rig.app().win.boxes.rtext1.text), "nihk");  // the code is back in the code line
   EXPECT_EQ(toUtf8(rig.app().win.boxes.Text1.text), "nihk");
+  EXPECT_EQ(toUtf8(rig.app().win.boxes.text7.text), "你好");  // and its sentence, not an older one
   rig.session.type(u"space");
   EXPECT_EQ(toUtf8(rig.session.target.text), "你好");
 

@@ -679,7 +679,8 @@ std::optional<Colour> SimPlatform::chooseColour(Colour) {
   return a;
 }
 
-std::optional<FontChoice> SimPlatform::chooseFont(const FontSpec&) {
+std::optional<FontChoice> SimPlatform::chooseFont(const FontSpec& initial) {
+  fontDialogs.push_back(initial);
   if (fontAnswers.empty()) throw PlatformError("sim: unexpected font dialog");
   auto a = fontAnswers.front();
   fontAnswers.pop_front();

@@ -106,6 +106,7 @@ class SimPlatform : public Platform {
   std::deque<std::optional<std::u16string>> inputBoxAnswers;
   std::deque<std::optional<Colour>> colourAnswers;
   std::deque<std::optional<FontChoice>> fontAnswers;
+  std::vector<FontSpec> fontDialogs;  // the font each font dialog opened at
   std::vector<SimMessageBox> messageBoxes;
   // Runs while a message box is up, before it is answered: a person who looks at the desktop, types
   // or clicks meanwhile.

@@ -150,6 +150,9 @@ std::optional<FontChoice> Win32Platform::chooseFont(const FontSpec& initial) {
   LOGFONTW lf{};
   lf.lfHeight = -MulDiv(static_cast<int>(initial.size * 10 + 0.5), dpi > 0 ? dpi : 96, 720);
   lf.lfWeight = initial.bold ? FW_BOLD : FW_NORMAL;
+  lf.lfItalic = initial.italic;
+  lf.lfUnderline = initial.underline;
+  lf.lfStrikeOut = initial.strikeOut;
   lf.lfCharSet = DEFAULT_CHARSET;
   lf.lfPitchAndFamily = FF_ROMAN;
   const std::size_t n = std::min<std::size_t>(initial.name.size(), LF_FACESIZE - 1);
@@ -169,6 +172,9 @@ std::optional<FontChoice> Win32Platform::chooseFont(const FontSpec& initial) {
   chosen.font.name = reinterpret_cast<const char16_t*>(lf.lfFaceName);
   chosen.font.size = cf.iPointSize / 10.0;
   chosen.font.bold = lf.lfWeight >= FW_BOLD;
+  chosen.font.italic = lf.lfItalic != 0;
+  chosen.font.underline = lf.lfUnderline != 0;
+  chosen.font.strikeOut = lf.lfStrikeOut != 0;
   chosen.colour = static_cast<Colour>(cf.rgbColors & 0x00FFFFFFu);
   return chosen;
 }

@@ -10,6 +10,7 @@
 #include "platform/win32/win32_platform.h"
 #include "platform/win32/windows_header.h"
 // After windows.h:
+#include <commctrl.h>
 #include <oleacc.h>
 
 namespace yz {
@@ -22,7 +23,8 @@ const wchar_t* wide(const std::u16string& s) { return reinterpret_cast<const wch
 HFONT createFont(const FontSpec& font, HDC dc) {
   const int dpi = GetDeviceCaps(dc, LOGPIXELSY);
   const int height = -MulDiv(static_cast<int>(font.size * 10 + 0.5), dpi > 0 ? dpi : 96, 720);
-  return CreateFontW(height, 0, 0, 0, font.bold ? FW_BOLD : FW_NORMAL, FALSE, FALSE, FALSE,
+  return CreateFontW(height, 0, 0, 0, font.bold ? FW_BOLD : FW_NORMAL, font.italic, font.underline,
+                     font.strikeOut,
                      DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
                      DEFAULT_PITCH, wide(font.name));
 }
@@ -80,6 +82,7 @@ class Win32Form final : public NativeForm {
       SetWindowLongPtrW(e->hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(e->oldProc));
     }
     SetWindowLongPtrW(hwnd_, GWLP_USERDATA, 0);
+    if (tipWindow_) DestroyWindow(tipWindow_);
     DestroyWindow(hwnd_);
     for (auto& e : edits_) {
       if (e->font) DeleteObject(e->font);
@@ -115,6 +118,7 @@ class Win32Form final : public NativeForm {
                  view.bounds.height() / twips_, flags);
     EnableWindow(hwnd_, view.enabled);
     syncEdits();
+    syncToolTips();
     if (view.visible && !wasVisible && !view.noActivate) SetForegroundWindow(hwnd_);
     InvalidateRect(hwnd_, nullptr, TRUE);
     // Drawn at once: the start window must be seen while the load holds the GUI thread.
@@ -210,6 +214,43 @@ class Win32Form final : public NativeForm {
       e.caret = c.caret;
       ShowWindow(e.hwnd, c.visible && view_.visible ? SW_SHOWNA : SW_HIDE);
       InvalidateRect(e.hwnd, nullptr, TRUE);
+    }
+  }
+
+  // One tool of the form's tool-tip window for each control with a tip, over the control's place.
+  void syncToolTips() {
+    std::vector<std::pair<RECT, std::u16string>> wanted;
+    for (const ControlView& c : view_.controls) {
+      if (c.visible && !c.toolTip.empty()) wanted.emplace_back(pixels(c.bounds), c.toolTip);
+    }
+    const bool same = std::equal(wanted.begin(), wanted.end(), tips_.begin(), tips_.end(),
+                                 [](const auto& a, const auto& b) {
+                                   return EqualRect(&a.first, &b.first) && a.second == b.second;
+                                 });
+    if (same) return;
+    if (!tipWindow_ && !wanted.empty()) {
+      INITCOMMONCONTROLSEX init{sizeof init, ICC_WIN95_CLASSES};
+      InitCommonControlsEx(&init);
+      tipWindow_ = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP,
+                                   CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, hwnd_,
+                                   nullptr, GetModuleHandleW(nullptr), nullptr);
+      if (!tipWindow_) return;  // no tips: the controls work without them
+    }
+    if (!tipWindow_) return;
+    TTTOOLINFOW tool{};
+    tool.cbSize = TTTOOLINFOW_V2_SIZE;
+    tool.hwnd = hwnd_;
+    for (std::size_t i = 0; i < tips_.size(); ++i) {
+      tool.uId = i + 1;
+      SendMessageW(tipWindow_, TTM_DELTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
+    }
+    tips_ = std::move(wanted);
+    for (std::size_t i = 0; i < tips_.size(); ++i) {
+      tool.uFlags = TTF_SUBCLASS;
+      tool.uId = i + 1;
+      tool.rect = tips_[i].first;
+      tool.lpszText = const_cast<wchar_t*>(wide(tips_[i].second));
+      SendMessageW(tipWindow_, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
     }
   }
 
@@ -521,6 +562,8 @@ class Win32Form final : public NativeForm {
   std::u16string pressed_;  // the control that holds the mouse while a button is down
   std::u16string focusedBox_;  // the text box typed characters go into; empty: none
   std::vector<std::unique_ptr<EditBox>> edits_;
+  HWND tipWindow_ = nullptr;  // the form's tool-tip window, made with the first tip
+  std::vector<std::pair<RECT, std::u16string>> tips_;  // each tool's place and text
   bool syncing_ = false;  // the engine's text is being put into an edit box
 };
 
