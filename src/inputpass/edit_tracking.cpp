@@ -293,17 +293,8 @@ InputPass::Step InputPass::punctuationStep(std::u16string newKey) {
   const auto slot = static_cast<std::size_t>(cm.segmentCount);
   cm.segmentCodeEnds[slot] = len(b.rtext1.text);
   cm.segmentTextEnds[slot] = len(b.rtext2.text);
-  b.Text2.text = u"输入";
   b.text7.text = p.tex7;
-  cm.modifyMode = 0;
-  cm.lastPromptText = u"输入";
-  p.yshz5 = u"0";
-  p.hjzi0.clear();
-  c_.conv.hzixb.clear();
-  c_.conv.wordIndex = 0;
-  c_.conv.eraseWordTable();
-  cm.lastCode = b.rtext1.text;
-  cm.lastCaretPos = len(b.rtext1.text);
+  startWordStateAfresh(c_);
   return Step::refreshCodeBox;
 }
 

@@ -26,12 +26,15 @@ struct PassState {
   // The typed code as the last finished pass converted it; empty when keys arrived during it.
   std::optional<std::u16string> typedCodeSeen;
   // Working cells of the pass.
-  std::u16string rtex1, rtex2, tex5, tex7, tex70, hjzi0, yshz, codeRightOfCaret, bmstr;
-  std::u16string yshz5 = u"0";
-  std::int32_t hz9max = 0;
-  std::int32_t maxHitIndex = 0;
-  std::int32_t upgl = 0;
-  std::int32_t bju = 0;
+  std::u16string rtex1;             // code line copied when a pause fix or instant modify starts
+  std::u16string rtex2;             // the local sentence copied with it; shown before the first word
+  std::u16string tex5;              // candidate list being built (instant modify: its own list)
+  std::u16string tex7;              // sentence to show in text7 before the first word
+  std::u16string tex70;             // sentence text7 showed last; put back while the caret stays
+  std::u16string hjzi0;             // texts of the words kept fixed in front of the converted part
+  std::u16string codeRightOfCaret;  // code right of the caret, converted after the left part
+  std::u16string bmstr;             // the working code the lookups and the conversion read
+  std::int32_t maxHitIndex = 0;     // largest main-lexicon line the lookups reached this sentence
   std::int32_t gbh = 0;    // code offset of the chosen character in instant modify
   std::u16string buy;      // the sentence's code as instant modify entry prepared it
   std::int32_t jsq1 = 0;   // launch guard of the program-starting command codes
@@ -58,7 +61,7 @@ struct PassState {
     bool vqdyx = false; // 输入准确度优先
     int gjxm = 0;       // 高阶形码整句
   };
-  std::optional<AlgorithmChoice> offlineChoice;
+  std::optional<AlgorithmChoice> offlineChoice;  // set while such a pass runs
   std::int32_t timer1 = -1;  // the input timer (50 ms), created by the application
   std::int32_t timer2 = -1;  // the candidate window's second timer
 };
