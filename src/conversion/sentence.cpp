@@ -67,7 +67,6 @@ void SentenceConversion::fjyi(std::u16string& bmstr, std::u16string& hjziir, std
   endzf.clear();
   hjziir.clear();
   cells.wordCandidates.clear();
-  conv.yshuci = 0;
   if (code.empty()) {
     bmstr = code;
     return;
@@ -90,7 +89,6 @@ void SentenceConversion::fjyi(std::u16string& bmstr, std::u16string& hjziir, std
     seg_.bmui(code, conv.tailCode, conv.tailText);
     if (conv.tailText.empty()) break;
     c_.lookups.hziryhck(conv.tailCode, cells.wordCandidates, cells.userHitIndex);
-    if (!cells.wordCandidates.empty()) ++conv.yshuci;
 
     codes.clear();
     texts.clear();

@@ -37,7 +37,6 @@ struct ConversionState {
   std::int32_t cutTableLast = -1;  // -1 = empty
   std::int32_t lastItemOneLetter = 0;  // 1: the sentence's last word has a one-letter code
   std::int32_t qmhbir = 0;       // 0 while the first segment of a sentence is converted
-  std::int32_t yshuci = 0;       // pieces whose first match the user lexicon held
   std::int32_t loopCounter2 = 0; // the segmentation's length counter
   std::u16string qrbuir;         // sentence text and tail character of the positioning path
   std::u16string bmstruhci;      // the code as the input pass last saw it

@@ -43,11 +43,9 @@ struct PassState {
   std::u16string hjzils1;                // "不成句2" when a conversion found no sentence
   std::u16string hzcxb;                  // position letter typed in instant modify
   std::u16string codeLeftOfCaret;        // code of the converted part before the caret
-  std::u16string quickSelectPunctuation; // punctuation part of quickSelectKeys
   std::u16string undoText;               // text the undo command put back in this tick
   std::int16_t undoPending = 0;          // -1 while the undo command restores the last commit
   std::int16_t yqf = 0;                  // -1: the working code starts after the last segment
-  std::int32_t quickKeyMark = 0;         // 100 after a quick-select key under 标点顶屏
   std::int32_t lookChanged = 0;          // -1 after a look change the next pass must show
   std::int32_t pickIndex = -1;           // candidate position a quick-select key names
   std::uint32_t lastNewKeyTime = 0;      // clock (ms, wraps) when the last key was taken at the code's end
