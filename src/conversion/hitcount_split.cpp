@@ -102,13 +102,14 @@ void SplitSearch::fizhyp(std::u16string bmstr3, std::u16string& hzstr3, std::int
     const std::u16string line(c_.lex.mainLineAt(cells.mainHitIndex));
     std::vector<std::u16string_view> items;
     splitSpaces(line, items);
-    c_.conv.k2 = std::min(static_cast<std::int32_t>(items.size()) - 1, 6);
-    if (c_.conv.k2 != 1) {
+    // A line is "code,word weight word weight …": the next words stand at items 2, 4 and 6.
+    const std::int32_t lastItem = std::min(static_cast<std::int32_t>(items.size()) - 1, 6);
+    if (lastItem != 1) {
       const std::u16string r(trimSpaces(cut1Rest.texts));
       const std::u16string_view follower = firstWord(r);
-      for (c_.conv.k3 = 2; c_.conv.k3 <= c_.conv.k2; c_.conv.k3 += 2) {
-        if (static_cast<std::size_t>(c_.conv.k3) >= items.size()) break;
-        const std::u16string candidate(items[static_cast<std::size_t>(c_.conv.k3)]);
+      for (std::int32_t k = 2; k <= lastItem; k += 2) {
+        if (static_cast<std::size_t>(k) >= items.size()) break;
+        const std::u16string candidate(items[static_cast<std::size_t>(k)]);
         if (c_.webServices.xymaypu(candidate + std::u16string(follower)) > 5) {
           hzstr3 = candidate;
           break;

@@ -67,7 +67,6 @@ void SentenceConversion::fjyi(std::u16string& bmstr, std::u16string& hjziir, std
   endzf.clear();
   hjziir.clear();
   cells.wordCandidates.clear();
-  conv.yshuci = 0;
   if (code.empty()) {
     bmstr = code;
     return;
@@ -76,6 +75,7 @@ void SentenceConversion::fjyi(std::u16string& bmstr, std::u16string& hjziir, std
   std::u16string sentence;
   std::u16string piece = code;  // P: the code from the start of the current piece
   std::vector<std::u16string> codes, texts;
+  std::int32_t pieceLength = 0;  // code letters the words of the current piece take up
   while (true) {
     conv.loopCounter2 = len(code);
     if (code.empty()) break;
@@ -89,28 +89,24 @@ void SentenceConversion::fjyi(std::u16string& bmstr, std::u16string& hjziir, std
     seg_.bmui(code, conv.tailCode, conv.tailText);
     if (conv.tailText.empty()) break;
     c_.lookups.hziryhck(conv.tailCode, cells.wordCandidates, cells.userHitIndex);
-    if (!cells.wordCandidates.empty()) ++conv.yshuci;
 
     codes.clear();
     texts.clear();
     if (len(conv.tailCode) == len(code)) {
       codes.push_back(conv.tailCode);
       texts.push_back(conv.tailText);
-      conv.i4 = len(conv.tailCode);
+      pieceLength = len(conv.tailCode);
     } else {
-      conv.bmstr3 = code;
-      conv.i3 = len(conv.tailCode);
+      const std::int32_t tailLength = len(conv.tailCode);
       std::u16string pieceTexts, pieceCodes;
-      std::int32_t i4 = conv.i3;
+      pieceLength = tailLength;
       {
         WordRowsGuard guard(conv);
         if (s.gjxm == 1 && c_.comp.modifyMode == 0)
-          split_.fizhyp(conv.bmstr3, pieceTexts, conv.i3, i4, pieceCodes);
+          split_.fizhyp(code, pieceTexts, tailLength, pieceLength, pieceCodes);
         else
-          split_.fizh(conv.bmstr3, pieceTexts, conv.i3, i4, pieceCodes);
+          split_.fizh(code, pieceTexts, tailLength, pieceLength, pieceCodes);
       }
-      conv.i4 = i4;
-      conv.bmstr4 = pieceCodes;
       if (pieceTexts.empty()) {
         endzf.clear();
         hjziir.clear();
@@ -124,9 +120,8 @@ void SentenceConversion::fjyi(std::u16string& bmstr, std::u16string& hjziir, std
       for (auto t : parts) texts.emplace_back(t);
       splitSpaces(pieceCodes, parts);
       for (auto c : parts) codes.emplace_back(c);
-      conv.loopCounter2 = conv.i4;
+      conv.loopCounter2 = pieceLength;
     }
-    conv.jx = static_cast<std::int32_t>(codes.size()) - 1;
     texts.resize(codes.size());
 
     if (conv.j0 < 1) conv.j0 = 1;
@@ -154,7 +149,7 @@ void SentenceConversion::fjyi(std::u16string& bmstr, std::u16string& hjziir, std
       conv.hzixb += u' ';
       conv.hzixb += t;
       conv.wordTable[conv.wordIndex] = {c, t};
-      conv.loopCounter2 = conv.i4;
+      conv.loopCounter2 = pieceLength;
       ++conv.wordCounter;
       if (conv.wordIndex == kMaxSentenceWords) {
         conv.xb0 = kMaxSentenceWords;
@@ -320,7 +315,6 @@ void SentenceConversion::positioningPath(const std::u16string& code, std::u16str
   };
   auto withoutLast = [](std::u16string_view t) { return std::u16string(left(t, len(t) - 1)); };
   auto finish = [&]() {
-    conv.i3 = conv.i4 = len(code);
     conv.tailFixed = 1;
   };
 

@@ -159,7 +159,6 @@ InstantModify::Next InstantModify::positionStage() {
     p.rtex2 = b.rtext2.text;
     p.tex7 = b.text7.text;
   }
-  p.hz9max = 0;
   forgetSentenceWords(p, cv);
 
   // 4. The segment that holds the chosen character, split at it.

@@ -36,9 +36,6 @@ void Composition::clearCompositionCells() {
   c_.comp.modifyMode = 0;
   b.Text2.text = u"输入";
   c_.comp.lastPromptText = u"输入";
-  c_.comp.modifyCodeCopy.clear();
-  p.yshz.clear();
-  p.yshz5 = u"0";
   p.hjzi0.clear();
   c_.conv.hzixb.clear();
   c_.conv.wordCounter = 0;
@@ -64,14 +61,12 @@ void Composition::escjm() {
   c_.win.segmentDisplayParity = 0;
   c_.win.tim0 = 0;
   c_.pass.jsq1 = 0;
-  c_.pass.upgl = 0;
   clearCompositionCells();
   c_.win.boxes.Text1 = {};
   c_.comp.typedAhead.clear();
   c_.pass.tex70.clear();
   c_.win.boxes.Text5.text.clear();
   c_.conv.tailCode.clear();
-  c_.pass.bju = 0;
   c_.pass.codeRightOfCaret.clear();
   c_.comp.modifyListText.clear();
   c_.pass.maxHitIndex = 0;
@@ -90,7 +85,6 @@ void Composition::tejm(int keyCode) {
 }
 
 void Composition::clear() {
-  c_.pass.upgl = 0;
   c_.conv.qmhbir = 1;
   clearCompositionCells();
   c_.conv.eraseWordTable();
@@ -99,7 +93,6 @@ void Composition::clear() {
   c_.comp.singleQuoteToggle = 1;
   c_.win.boxes.Text5.text = c_.comp.xbzm;
   c_.conv.tailCode.clear();
-  c_.pass.bju = 0;
   c_.window->zdus();
 }
 

@@ -208,17 +208,8 @@ void CandidatePick::finishPick() {
     return;
   }
   // As after the pause fix: the word state starts afresh.
-  b.Text2.text = u"输入";
   if (c_.lex.mainLexicon.lines.size() > 0) c_.lex.mainLexicon.lines.set(0, u"");
-  cm.modifyMode = 0;
-  cm.lastPromptText = u"输入";
-  p.yshz5 = u"0";
-  p.hjzi0.clear();
-  c_.conv.hzixb.clear();
-  c_.conv.wordIndex = 0;
-  c_.conv.eraseWordTable();
-  cm.lastCode = b.rtext1.text;
-  cm.lastCaretPos = len(b.rtext1.text);
+  startWordStateAfresh(c_);
   b.Text5.text.clear();
   if (c_.conv.tailFixed == 0) b.hxl.text.clear();
   c_.ui.zdus();

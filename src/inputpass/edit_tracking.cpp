@@ -211,13 +211,9 @@ InputPass::Step InputPass::takeNewKey() {
     if (!p.rtexys.empty()) p.rtexys.pop_back();
     p.yqf = -1;
   }
-  p.quickSelectKeys.clear();
-  if (c_.settings.bdkx == 1) {
-    p.quickSelectPunctuation = c_.settings.kjhxj;
-    p.quickSelectKeys = c_.settings.kjhxj;
-  } else {
-    p.quickSelectPunctuation.clear();
-  }
+  // The punctuation part of the quick-select keys, ahead of the digits.
+  const std::u16string quickSelectPunctuation = c_.settings.bdkx == 1 ? c_.settings.kjhxj : u"";
+  p.quickSelectKeys = quickSelectPunctuation;
   if (c_.settings.uzkx == 1) p.quickSelectKeys += kDigitKeys;
 
   if (!codeKey && !b.hxl.text.empty()) {
@@ -225,11 +221,10 @@ InputPass::Step InputPass::takeNewKey() {
     const bool commitsOnKey = c_.settings.kxup == 1 || c_.settings.qrpn.marked();
     const bool quickKey = occursIn(newKey, p.quickSelectKeys);
     if (commitsOnKey && !quickKey) cm.pendingCommand = kPendingCommitSentence;
-    if (commitsOnKey && quickKey) p.quickKeyMark = 100;
     const std::size_t at = newKey.empty() ? 0 : p.quickSelectKeys.find(newKey);
     const std::int32_t position = at == std::u16string::npos ? 0 : static_cast<std::int32_t>(at) + 1;
-    std::int32_t pick = position - len(p.quickSelectPunctuation) - 1;
-    if (pick < 0) pick += len(p.quickSelectPunctuation);
+    std::int32_t pick = position - len(quickSelectPunctuation) - 1;
+    if (pick < 0) pick += len(quickSelectPunctuation);
     p.pickIndex = pick;
     return quickSelectRoad(newKey);
   }
@@ -293,17 +288,8 @@ InputPass::Step InputPass::punctuationStep(std::u16string newKey) {
   const auto slot = static_cast<std::size_t>(cm.segmentCount);
   cm.segmentCodeEnds[slot] = len(b.rtext1.text);
   cm.segmentTextEnds[slot] = len(b.rtext2.text);
-  b.Text2.text = u"输入";
   b.text7.text = p.tex7;
-  cm.modifyMode = 0;
-  cm.lastPromptText = u"输入";
-  p.yshz5 = u"0";
-  p.hjzi0.clear();
-  c_.conv.hzixb.clear();
-  c_.conv.wordIndex = 0;
-  c_.conv.eraseWordTable();
-  cm.lastCode = b.rtext1.text;
-  cm.lastCaretPos = len(b.rtext1.text);
+  startWordStateAfresh(c_);
   return Step::refreshCodeBox;
 }
 

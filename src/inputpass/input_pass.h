@@ -42,6 +42,21 @@ struct PassContext {
   WindowUi& ui;
 };
 
+// The word state starts afresh behind a closed segment or a pick: the prompt says "输入", instant
+// modify is off, the sentence's words are forgotten and the code line counts as seen.
+inline void startWordStateAfresh(const PassContext& c) {
+  CandidateBoxes& b = c.win.boxes;
+  b.Text2.text = u"输入";
+  c.comp.modifyMode = 0;
+  c.comp.lastPromptText = u"输入";
+  c.pass.hjzi0.clear();
+  c.conv.hzixb.clear();
+  c.conv.wordIndex = 0;
+  c.conv.eraseWordTable();
+  c.comp.lastCode = b.rtext1.text;
+  c.comp.lastCaretPos = static_cast<std::int32_t>(b.rtext1.text.size());
+}
+
 inline constexpr std::u16string_view kNoSentence = u"不成句2";
 inline constexpr std::u16string_view kDigitKeys = u"1234567890";
 

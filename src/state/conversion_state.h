@@ -9,12 +9,12 @@
 
 namespace yz {
 
-inline constexpr int kMaxSentenceWords = 40;
-inline constexpr int kCutTableSlots = 10001;
+inline constexpr int kMaxSentenceWords = 40;  // rows of the word table
+inline constexpr int kCutTableSlots = 10001;  // slots of the split searches' cut table
 
 struct SentenceWord {
-  std::u16string code;
-  std::u16string text;
+  std::u16string code;  // the word's code as typed
+  std::u16string text;  // the word
 };
 
 struct ConversionState {
@@ -30,19 +30,14 @@ struct ConversionState {
   std::u16string tailText;       // its text; empty = nothing matched
   std::int32_t tailFixed = 0;    // 1 when the tail word was settled
   std::int32_t wordMinLen = 2;   // word-length window of learned words, in characters
-  std::int32_t wordMaxLen = 7;
+  std::int32_t wordMaxLen = 7;   // (upper end)
+  // Tails of the last split's word codes, each slot the codes from one word on; the
+  // segmentability tests look a code up in them.
   std::vector<std::u16string> cutTable = std::vector<std::u16string>(kCutTableSlots);
   std::int32_t cutTableLast = -1;  // -1 = empty
-  std::int32_t lastItemOneLetter = 0;
+  std::int32_t lastItemOneLetter = 0;  // 1: the sentence's last word has a one-letter code
   std::int32_t qmhbir = 0;       // 0 while the first segment of a sentence is converted
-  std::int32_t yshuci = 0;       // pieces whose first match the user lexicon held
   std::int32_t loopCounter2 = 0; // the segmentation's length counter
-  // Arguments of the split search.
-  std::u16string bmstr3;
-  std::int32_t i3 = 0;
-  std::int32_t i4 = 0;
-  std::u16string bmstr4;
-  std::int32_t jx = 0;
   std::u16string qrbuir;         // sentence text and tail character of the positioning path
   std::u16string bmstruhci;      // the code as the input pass last saw it
   std::u16string endzf;          // end-of-sentence candidate list of the last conversion
@@ -55,8 +50,6 @@ struct ConversionState {
   std::u16string hjziqb;         // its word texts, each after one space
   std::u16string bmmals;         // its word codes, each after one space
   std::u16string qrbu;           // texts of both parts of the last cut taken
-  std::int32_t k2 = 0;           // loop bound of the hit-count candidate fallback
-  std::int32_t k3 = 0;           // its index
   std::int32_t cutTableFilled = 0;  // one past the highest cut-table slot written since cleared
 
   void eraseWordTable() {

@@ -9,12 +9,12 @@ namespace yz {
 // Rows: the first key of a layout code, 'a'..'z' as 0..25. Columns 0..25: its last key the same
 // way, the cell holding the whole 自然双拼 code of that pair; column 27: the first letter of the
 // 自然双拼 code that a lone first key stands for. Column 26 is unused. "" means no translation.
-inline constexpr int kLayoutRows = 26;
-inline constexpr int kLayoutColumns = 28;
-inline constexpr int kLoneKeyColumn = 27;
+inline constexpr int kLayoutRows = 26;     // first keys a..z
+inline constexpr int kLayoutColumns = 28;  // last keys a..z, the unused column, the lone-key column
+inline constexpr int kLoneKeyColumn = 27;  // the cell of a first key typed alone
 
 struct LayoutTable {
-  std::array<std::array<std::u16string, kLayoutColumns>, kLayoutRows> cells;
+  std::array<std::array<std::u16string, kLayoutColumns>, kLayoutRows> cells;  // as described above
 
   void clear() {
     for (auto& row : cells) {
@@ -23,7 +23,7 @@ struct LayoutTable {
   }
   // The cell of a pair of letters 'a'..'z' (`second` == 0: the lone-key cell); "" otherwise.
   const std::u16string& at(char16_t first, char16_t second) const {
-    static const std::u16string kNone;
+    static const std::u16string kNone;  // the empty cell handed out for letters outside a..z
     if (first < u'a' || first > u'z') return kNone;
     const auto& row = cells[static_cast<std::size_t>(first - u'a')];
     if (second == 0) return row[kLoneKeyColumn];

@@ -36,9 +36,9 @@ inline constexpr std::u16string_view kDoNotSave = u"66";    // appended to entri
 // Entries occupy indexes 1..last; index 0 holds no entry (the code lookup uses slot 0 of the main
 // lexicon as scratch for the candidate line it builds).
 struct LexiconTable {
-  TextColumn codes;
-  TextColumn lines;
-  std::int32_t last = 0;
+  TextColumn codes;       // the code of each entry, ascending
+  TextColumn lines;       // the whole text line of each entry
+  std::int32_t last = 0;  // index of the last entry; 0 when empty
   // The image buffer that image-loaded slots view into; replaced together with the slots.
   std::shared_ptr<const TextBuffer> buffer;
   // Per entry, 1 when the entry must not be written back to the user lexicon file (it came from
@@ -94,22 +94,22 @@ class CharTable {
 
  private:
   struct Slot {
-    std::uint32_t at = 0;
-    std::uint32_t length = 0;
+    std::uint32_t at = 0;      // where the slot's text starts in the arena
+    std::uint32_t length = 0;  // its length in code units
   };
-  void pack();
+  void pack();  // drops the texts no slot reads any more
 
   std::vector<Slot> slots_;  // none until the first text is set, then kCharTableSlots
-  std::u16string arena_;
+  std::u16string arena_;  // every slot's text, one after another
   std::size_t live_ = 0;  // characters of the arena that slots still read
 };
 
 // Full-pinyin syllables paired with their 自然双拼 codes, at most 501 pairs (indexes 0..500).
 inline constexpr std::size_t kSyllableSlots = 501;
 struct SyllableTable {
-  std::array<std::u16string, kSyllableSlots> syllables;
-  std::array<std::u16string, kSyllableSlots> codes;
-  std::int32_t last = -1;
+  std::array<std::u16string, kSyllableSlots> syllables;  // full-pinyin syllable of each pair
+  std::array<std::u16string, kSyllableSlots> codes;      // its two-letter 自然双拼 code
+  std::int32_t last = -1;                                // index of the last pair; -1 = none
 };
 
 // Where lookups leave their results. Overwritten by every lookup, nested ones included: read what
@@ -124,7 +124,7 @@ struct LookupCells {
   std::int32_t charHitIndex = 0;    // single-character line found
   std::int32_t lastFoundIndex = 0;  // index output of the user lookup for most callers
   std::int32_t fybci = 0;           // 1 while `ybcib` runs the code lookup
-  std::int32_t fybcib = 0;
+  std::int32_t fybcib = 0;          // 1 while `ybcib` runs: long codes look up single characters
   std::u16string endzf0;            // candidate list the last code lookup accumulated
   std::u16string cnir3;             // best word of the last `ybcib` lookup
 };
@@ -169,8 +169,8 @@ class PolyphoneTable {
   void decodeNow() const {
     if (source_) decodeSource();
   }
-  void decodeSource() const;
-  void findLines() const;
+  void decodeSource() const;  // reads the source once and forgets it
+  void findLines() const;     // fills lineStarts_ from text_
 
   // Filled from the source when first read, hence mutable.
   mutable std::shared_ptr<const std::u16string> text_;
@@ -182,8 +182,8 @@ class PolyphoneTable {
 // A privileged code record of 用户diy文件\特权码表.txt.
 struct PrivilegedCodeTable {
   std::vector<std::u16string> privilegedCodes{u""};  // slot 0 unused
-  std::vector<std::u16string> privilegedWords{u""};
-  std::vector<std::u16string> privilegedFlags{u""};
+  std::vector<std::u16string> privilegedWords{u""};  // the word of each record
+  std::vector<std::u16string> privilegedFlags{u""};  // its flag; "1" ends the records race codes take
   std::int32_t tqgu = 0;  // records read
   std::u16string yjjmcn;  // words of the first-level short codes (codes ending in "_"); only grows
 };
@@ -200,7 +200,7 @@ struct LexiconState {
   // fills them when `readCharInfo` is first called; read them through it.
   mutable CharTable charPinyin;  // default pinyin
   mutable TextColumn charInfoLines{kCharTableSlots};
-  mutable std::shared_ptr<const std::u16string> charInfoText;
+  mutable std::shared_ptr<const std::u16string> charInfoText;  // decoded resource 102 the lines view
   mutable std::function<std::u16string()> charInfoSource;  // resource 102 decoded; empty once read
   // Fills charInfoLines and charPinyin from charInfoSource, the first time only.
   void readCharInfo() const;
@@ -211,16 +211,16 @@ struct LexiconState {
 
   // Resources 103 (polyphonic words and their readings) and 104.
   PolyphoneTable polyphones;
-  std::vector<std::u16string> commonWords{u""};
+  std::vector<std::u16string> commonWords{u""};  // resource 104 by line (slot 0 unused)
 
-  PrivilegedCodeTable privileged;
-  LookupCells cells;
+  PrivilegedCodeTable privileged;  // 用户diy文件\特权码表.txt as read at start
+  LookupCells cells;               // what the last lookup found
 
   // The result line of a built-in command code (time, date, weekday) with the typed command as its
   // code: a slot of its own at index `commandSlot()`, one past the main lexicon's last entry, so no
   // entry is overwritten. The code lookup empties it when it starts.
-  std::u16string commandCode;
-  std::u16string commandLine;
+  std::u16string commandCode;  // the typed command code
+  std::u16string commandLine;  // its result line
   std::int32_t commandSlot() const { return mainLexicon.last + 1; }
   // The main lexicon's code and line at an index (0..last, or the command slot); empty elsewhere.
   // Read hit indexes such as `mainHitIndex` through these.

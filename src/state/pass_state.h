@@ -26,12 +26,15 @@ struct PassState {
   // The typed code as the last finished pass converted it; empty when keys arrived during it.
   std::optional<std::u16string> typedCodeSeen;
   // Working cells of the pass.
-  std::u16string rtex1, rtex2, tex5, tex7, tex70, hjzi0, yshz, codeRightOfCaret, bmstr;
-  std::u16string yshz5 = u"0";
-  std::int32_t hz9max = 0;
-  std::int32_t maxHitIndex = 0;
-  std::int32_t upgl = 0;
-  std::int32_t bju = 0;
+  std::u16string rtex1;             // code line copied when a pause fix or instant modify starts
+  std::u16string rtex2;             // the local sentence copied with it; shown before the first word
+  std::u16string tex5;              // candidate list being built (instant modify: its own list)
+  std::u16string tex7;              // sentence to show in text7 before the first word
+  std::u16string tex70;             // sentence text7 showed last; put back while the caret stays
+  std::u16string hjzi0;             // texts of the words kept fixed in front of the converted part
+  std::u16string codeRightOfCaret;  // code right of the caret, converted after the left part
+  std::u16string bmstr;             // the working code the lookups and the conversion read
+  std::int32_t maxHitIndex = 0;     // largest main-lexicon line the lookups reached this sentence
   std::int32_t gbh = 0;    // code offset of the chosen character in instant modify
   std::u16string buy;      // the sentence's code as instant modify entry prepared it
   std::int32_t jsq1 = 0;   // launch guard of the program-starting command codes
@@ -40,11 +43,9 @@ struct PassState {
   std::u16string hjzils1;                // "不成句2" when a conversion found no sentence
   std::u16string hzcxb;                  // position letter typed in instant modify
   std::u16string codeLeftOfCaret;        // code of the converted part before the caret
-  std::u16string quickSelectPunctuation; // punctuation part of quickSelectKeys
   std::u16string undoText;               // text the undo command put back in this tick
   std::int16_t undoPending = 0;          // -1 while the undo command restores the last commit
   std::int16_t yqf = 0;                  // -1: the working code starts after the last segment
-  std::int32_t quickKeyMark = 0;         // 100 after a quick-select key under 标点顶屏
   std::int32_t lookChanged = 0;          // -1 after a look change the next pass must show
   std::int32_t pickIndex = -1;           // candidate position a quick-select key names
   std::uint32_t lastNewKeyTime = 0;      // clock (ms, wraps) when the last key was taken at the code's end
@@ -58,7 +59,7 @@ struct PassState {
     bool vqdyx = false; // 输入准确度优先
     int gjxm = 0;       // 高阶形码整句
   };
-  std::optional<AlgorithmChoice> offlineChoice;
+  std::optional<AlgorithmChoice> offlineChoice;  // set while such a pass runs
   std::int32_t timer1 = -1;  // the input timer (50 ms), created by the application
   std::int32_t timer2 = -1;  // the candidate window's second timer
 };

@@ -32,13 +32,19 @@ struct RaceState {
   std::int32_t raceKeyDelay = 50;     // key interval of the analyzer's simulated typing, ms
   std::int32_t raceCommitDelay = 200; // its commit delay, ms
   int gpsd = 0;                    // 公平赛打 (fair race) check box
-  std::int32_t wordMakerMode = 0;
-  std::int16_t showMadeWords = 0;
-  std::u16string raceSentence, raceCommittedText, raceCode;
-  std::u16string raceCommittedPieces, raceResultPieces, raceMarkedText, raceResegmented;
-  std::int32_t raceErrorCount = 0;
-  float raceErrorRate = 0;
-  std::int32_t raceCharCount = 0;
+  std::int32_t wordMakerMode = 0;  // 1 while the word maker runs: its words go to its result file
+  std::int16_t showMadeWords = 0;  // -1: the word maker lists the words it made
+  // The learning step's comparison of a committed sentence with the engine's conversion of it.
+  std::u16string raceSentence;         // the committed sentence, trimmed
+  std::u16string raceCommittedText;    // the text as committed
+  std::u16string raceCode;             // its code, typed or encoded
+  std::u16string raceCommittedPieces;  // the committed text cut where the conversion cut words
+  std::u16string raceResultPieces;     // the conversion cut the same way
+  std::u16string raceMarkedText;       // the committed pieces with the differing ones marked
+  std::u16string raceResegmented;      // the committed pieces the learning walks
+  std::int32_t raceErrorCount = 0;     // pieces that differ
+  float raceErrorRate = 0;             // difference rate, percent
+  std::int32_t raceCharCount = 0;      // characters compared
   std::u16string raceReferenceText;  // the piece the sentence conversion measures a race against
   std::u16string raceMethodLabel;    // “砚舟平台” or “系统输入法”, as the summary and board name show it
   std::u16string reportText;         // the summary of the last analyzer run

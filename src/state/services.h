@@ -127,8 +127,8 @@ class NotBuiltServices final : public WindowServices,
     platform_.log(u"not built yet, skipped: " + std::u16string(name.begin(), name.end()));
   }
 
-  Platform& platform_;
-  WebCells& web_;
+  Platform& platform_;  // where the skipped operations are logged
+  WebCells& web_;       // the cells the skipped operations empty
   std::set<std::string> told_;  // the operations already reported
 };
 

@@ -11,19 +11,19 @@
 namespace yz {
 
 struct SchemeLabel {
-  std::u16string caption;
-  int borderStyle = 0;
+  std::u16string caption;  // the name the label shows
+  int borderStyle = 0;     // 1 while the scheme, layout or table is the one in use
   bool marked() const { return borderStyle == 1; }
 };
 
 // A bar of the candidate window as the skin editor holds it. Colours are the signed form of the
 // windowing runtime: 0x00BBGGRR, or 0x80000000 + index for a system colour.
 struct SkinBox {
-  std::int32_t backColour = 16777215;
-  std::int32_t foreColour = 0;
-  double fontSize = 10.5;
-  std::u16string fontName = u"宋体";
-  bool bold = false;
+  std::int32_t backColour = 16777215;  // the bar's background
+  std::int32_t foreColour = 0;         // its text colour
+  double fontSize = 10.5;              // its font size, points
+  std::u16string fontName = u"宋体";   // its font
+  bool bold = false;                   // its font is bold
 };
 
 struct Settings {
@@ -77,31 +77,31 @@ struct Settings {
   std::u16string fcuj = u"1000000";                          // 辅助后切分时间
 
   // --- schemes and layouts (marked by border style 1) ---
-  SchemeLabel vxbf{u"声韵辅数"};
-  SchemeLabel zrhx{u"自然双拼"};
-  SchemeLabel ubfm{u"声笔飞码"};
-  SchemeLabel qrpn{u"全 拼"};
+  SchemeLabel vxbf{u"声韵辅数"};        // scheme
+  SchemeLabel zrhx{u"自然双拼"};        // layout
+  SchemeLabel ubfm{u"声笔飞码"};        // scheme
+  SchemeLabel qrpn{u"全 拼"};         // full pinyin
 
   // --- further schemes, layouts, auxiliary tables and imported-lexicon kinds ---
-  SchemeLabel gbup{u"国标双拼"};
-  SchemeLabel xhhx{u"小鹤双拼"};
-  SchemeLabel wbbl{u"五笔86"};
-  SchemeLabel xdwb{u"现代五笔"};
-  SchemeLabel zm{u"郑码"};
-  SchemeLabel zdyyxm{u"自定义音形码"};
-  SchemeLabel zdyxm{u"自定义形码"};
-  SchemeLabel zdypf{u"自定双拼"};
-  SchemeLabel zdyxym{u"自声鹤形"};
-  SchemeLabel wbjb{u"五笔98"};
-  SchemeLabel ynma{u"音码"};
-  SchemeLabel xyma{u"形码"};
-  SchemeLabel ynxyma{u"音形码"};
-  SchemeLabel xyynma{u"形音码"};
-  SchemeLabel zrmfvm{u"自然辅助码"};
-  SchemeLabel hxfvm{u"鹤形辅助码"};
-  SchemeLabel diyfvm{u"自定辅助码"};
-  SchemeLabel wbhfvm{u"笔画辅助码"};
-  SchemeLabel jjfvm{u"偏旁辅助码"};
+  SchemeLabel gbup{u"国标双拼"};        // layout
+  SchemeLabel xhhx{u"小鹤双拼"};        // layout
+  SchemeLabel wbbl{u"五笔86"};        // shape scheme
+  SchemeLabel xdwb{u"现代五笔"};        // shape scheme
+  SchemeLabel zm{u"郑码"};            // shape scheme
+  SchemeLabel zdyyxm{u"自定义音形码"};    // user-defined sound-shape scheme
+  SchemeLabel zdyxm{u"自定义形码"};      // user-defined shape scheme
+  SchemeLabel zdypf{u"自定双拼"};       // user-defined layout
+  SchemeLabel zdyxym{u"自声鹤形"};      // sound-shape scheme
+  SchemeLabel wbjb{u"五笔98"};        // shape scheme
+  SchemeLabel ynma{u"音码"};          // imported lexicon: sound codes
+  SchemeLabel xyma{u"形码"};          // imported lexicon: shape codes
+  SchemeLabel ynxyma{u"音形码"};       // imported lexicon: sound-shape codes
+  SchemeLabel xyynma{u"形音码"};       // imported lexicon: shape-sound codes
+  SchemeLabel zrmfvm{u"自然辅助码"};     // auxiliary-code table
+  SchemeLabel hxfvm{u"鹤形辅助码"};      // auxiliary-code table
+  SchemeLabel diyfvm{u"自定辅助码"};     // auxiliary-code table (the user's)
+  SchemeLabel wbhfvm{u"笔画辅助码"};     // auxiliary-code table
+  SchemeLabel jjfvm{u"偏旁辅助码"};      // auxiliary-code table
 
   // --- behaviour ---
   int dzzc = 0;    // 连续单字造词
@@ -138,13 +138,16 @@ struct Settings {
   int yzym = 0;  // 每字取首码构成简拼
   int smdi = 0;  // 四码定长
   int ijjp = 1;  // 超级简拼
-  std::u16string ldzici = u"112+212,112+2123,1123+212,112+212+13+23,112+212+23+13";
-  std::u16string sjzici = u"11+21+312";
-  std::u16string sizici = u"11+21+31+41";
-  std::u16string wuzici = u"11+21+31+41+51";
-  std::u16string lqzici = u"11+21+31+41+51+n12";
-  std::u16string qizici = u"11+21+31+41+51+n12";
-  std::u16string nzici = u"11+21+31+41+51+n12";
+  // Word-code rules by word length, one code per comma-separated rule. A rule joins elements with
+  // "+"; an element names a character (1-9, 0 the tenth, a-z the 11th on, # the last) and then the
+  // letters it gives: 1 and 2 from its two-letter code, 3 and on from its full code.
+  std::u16string ldzici = u"112+212,112+2123,1123+212,112+212+13+23,112+212+23+13";  // two characters
+  std::u16string sjzici = u"11+21+312";           // three characters
+  std::u16string sizici = u"11+21+31+41";         // four characters
+  std::u16string wuzici = u"11+21+31+41+51";      // five characters
+  std::u16string lqzici = u"11+21+31+41+51+n12";  // six characters
+  std::u16string qizici = u"11+21+31+41+51+n12";  // seven characters
+  std::u16string nzici = u"11+21+31+41+51+n12";   // eight characters and more
 
   // --- the look: the three preview boxes of the skin editor ---
   SkinBox Text6{16777215, -2147483640, 10.5, u"宋体", false};  // 编码栏: the code bar

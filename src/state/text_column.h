@@ -35,10 +35,10 @@ class TextBuffer {
   bool owned() const { return owned_ != nullptr; }
 
  private:
-  std::unique_ptr<char16_t[]> owned_;
-  std::shared_ptr<const void> holder_;
-  const char16_t* data_ = nullptr;
-  std::size_t size_ = 0;
+  std::unique_ptr<char16_t[]> owned_;  // the characters, when the buffer made them
+  std::shared_ptr<const void> holder_;  // keeps another owner's characters alive
+  const char16_t* data_ = nullptr;      // the characters, owned or not
+  std::size_t size_ = 0;                // their count
 };
 
 // The records of a lexicon image, read where they lie. The bytes hold the records from offset
@@ -82,10 +82,10 @@ class ImageRecords {
   }
 
   std::shared_ptr<const void> holder_;  // keeps the bytes alive
-  const unsigned char* data_;
-  const unsigned char* index_;
-  std::size_t end_;
-  std::size_t count_;
+  const unsigned char* data_;   // the image's bytes
+  const unsigned char* index_;  // the record index, right after the records
+  std::size_t end_;             // where the records end (recordsEnd)
+  std::size_t count_;           // records
   mutable bool damaged_ = false;  // a read found a record outside the records' bytes
 };
 
@@ -115,6 +115,7 @@ class TextColumn {
 
   // Sets the slot count; new slots are empty.
   void resize(std::size_t n);
+  // Empties the column: no slots, no records read through.
   void clear();
   void reserve(std::size_t n) {
     viewEverySlot();
@@ -160,19 +161,19 @@ class TextColumn {
     if (records_) viewRecords();
   }
   void viewRecords();
-  Slot ownedSlot(std::u16string_view text);
-  void release(Slot& slot);
+  Slot ownedSlot(std::u16string_view text);  // stores a copy of the text
+  void release(Slot& slot);                  // frees an owned slot's text
 
-  std::vector<Slot> slots_;
-  const char16_t* base_ = nullptr;
+  std::vector<Slot> slots_;         // one per index
+  const char16_t* base_ = nullptr;  // where the viewed buffer starts; views are offsets from it
   std::shared_ptr<const ImageRecords> records_;  // slots 1.. read through, while set
-  int part_ = 0;
+  int part_ = 0;  // which text of each record the column reads: 0 the code, 1 the list
   // Owned texts, each on the heap of its own so that views of it survive changes to other slots,
   // and a view of each, so that reading an owned slot costs one load more than a viewed one;
   // freed indexes are reused.
   std::vector<std::unique_ptr<std::u16string>> owned_;
-  std::vector<std::u16string_view> ownedViews_;
-  std::vector<std::uint32_t> freeOwned_;
+  std::vector<std::u16string_view> ownedViews_;  // a view of each owned text
+  std::vector<std::uint32_t> freeOwned_;         // owned indexes free for reuse
 };
 
 }  // namespace yz

@@ -10,7 +10,7 @@
 namespace yz {
 
 struct TextBoxState {
-  std::u16string text;
+  std::u16string text;        // the box's text
   std::int32_t selStart = 0;  // caret position
 };
 
@@ -28,27 +28,27 @@ struct CandidateBoxes {
 // What the hook and the commit ask of the candidate window's placement; the layout realises it.
 struct CandidateFormState {
   int width = 0;           // twips; 0 hides the window
-  int height = 0;
-  bool visible = false;
-  bool topMost = false;
+  int height = 0;          // twips
+  bool visible = false;    // shown
+  bool topMost = false;    // kept above other windows
   bool hasFocus = false;   // given the keyboard focus (screenshot key in instant modify)
 };
 
 struct WindowState {
-  CandidateBoxes boxes;
-  CandidateFormState form1;
+  CandidateBoxes boxes;      // the boxes' texts
+  CandidateFormState form1;  // the window's placement
   WindowId h = 0;                      // focused window of the target program
   std::uint32_t targetProcessId = 0;   // 0 = none
-  std::uint32_t returnProcessId = 0;
+  std::uint32_t returnProcessId = 0;   // process the settings dialog gives the keyboard back to
   std::int16_t externalTarget = -1;    // -1: commits go to the external target program
-  std::int32_t tim0 = 0;
-  std::u16string lastSegmentDisplay;
-  std::int32_t segmentDisplayParity = 0;
+  std::int32_t tim0 = 0;               // 1 once a browser's click was handed back this composition
+  std::u16string lastSegmentDisplay;   // code line as shown split into words, kept across segments
+  std::int32_t segmentDisplayParity = 0;  // segment count when that display was last kept
   std::int32_t loopCounter = 0;        // list lines less one, for the vertical layout
   bool rhkl = false;                   // the one-time downward shift of this composition is done
   std::u16string targetWindowClass;    // class of the target's focused window
   std::uint32_t typingStartTime = 0;   // start and latest moment of a typing stretch, ms (the clock)
-  std::uint32_t typingNowTime = 0;
+  std::uint32_t typingNowTime = 0;    // (latest moment)
   std::int32_t lent7 = 0;              // length of text7 when last counted
   std::int32_t lt70 = 0;               // its length when the commit last counted typed characters
   // Status bar labels.

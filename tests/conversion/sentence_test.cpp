@@ -221,8 +221,6 @@ TEST_F(PositioningTest, ANewThreeLetterTailReplacesTheLastCharacter) {
   EXPECT_EQ(conv.tailCode, u"efa");
   EXPECT_EQ(conv.tailText, u"戌");
   EXPECT_EQ(conv.tailFixed, 1);
-  EXPECT_EQ(conv.i3, 7);
-  EXPECT_EQ(conv.i4, 7);
   EXPECT_EQ(endzf, u"戌 100");
   EXPECT_EQ(conv.wordIndex, 0);  // no row is written on this path
 }
