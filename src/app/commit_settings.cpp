@@ -25,11 +25,15 @@ Settings Lifecycle::recordView() const {
 }
 
 void Lifecycle::reportWriteFailure(std::u16string_view path) {
-  const std::u16string reason =
-      settingsWriteError_ ? u"：" + writeFailureReason(settingsWriteError_) : std::u16string();
-  app_.platform.messageBox(u"设置没能保存到“" + std::u16string(path) + u"”" + reason +
-                               u"。原来的文件没有改动，请检查这个文件夹能否写入。",
-                           u"砚舟Vexim输入法", MessageBoxKind::Ok);
+  std::u16string message = u"设置没能保存到“";
+  message += path;
+  message += u"”";
+  if (settingsWriteError_) {
+    message += u"：";
+    message += writeFailureReason(settingsWriteError_);
+  }
+  message += u"。原来的文件没有改动，请检查这个文件夹能否写入。";
+  app_.platform.messageBox(message, u"砚舟Vexim输入法", MessageBoxKind::Ok);
 }
 
 std::u16string_view Lifecycle::writeProgramRecords() {

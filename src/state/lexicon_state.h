@@ -199,7 +199,7 @@ struct LexiconState {
   // read from it. Only annotating a text reads them, so the start leaves them to a source that
   // fills them when `readCharInfo` is first called; read them through it.
   mutable CharTable charPinyin;  // default pinyin
-  mutable TextColumn charInfoLines{kCharTableSlots};
+  mutable TextColumn charInfoLines{kCharTableSlots};  // line of resource 102 per character slot
   mutable std::shared_ptr<const std::u16string> charInfoText;  // decoded resource 102 the lines view
   mutable std::function<std::u16string()> charInfoSource;  // resource 102 decoded; empty once read
   // Fills charInfoLines and charPinyin from charInfoSource, the first time only.
