@@ -463,5 +463,20 @@ TEST(UrlEncoding, TheServerReadsBackWhatWasSent) {
   EXPECT_EQ(requests[0].query.at("x"), "1");
 }
 
+// A request that ends at its time-out leaves the clock at least the time-out later: callers that
+// share one time-out among a sentence's queries count the whole wait.
+TEST(GetUrl, TheClockShowsTheWholeWaitOfATimedOutRequest) {
+  FakeWebServer server;
+  server.setHandler([](const FakeRequest&) {
+    FakeReply r;
+    r.silent = true;
+    return r;
+  });
+  TestPlatform platform;
+  const std::uint32_t before = platform.clockMs();
+  EXPECT_EQ(cNet(platform).GetUrl(server.address() + u"/silent", 300).kind, UrlResult::Kind::empty);
+  EXPECT_GE(platform.clockMs() - before, 300u);
+}
+
 }  // namespace
 }  // namespace yz
