@@ -8,7 +8,6 @@
 #include "app/load.h"
 #include "lexicon/encoder.h"
 #include "lexicon/files.h"
-#include "lexicon/text_encoding.h"
 #include "ui/status_bar.h"
 #include "web/net.h"
 #include "web/web_queries.h"
@@ -72,26 +71,9 @@ void Analyzer::clearWordState() {
 
 std::vector<std::u16string> Analyzer::cutRaceText() {
   std::vector<std::u16string> pieces;
-  ReadFailure why = ReadFailure::None;
-  const std::optional<std::string> bytes = app_.files.readBytes(kRaceTextPath, kRaceTextLimit, &why);
-  if (why == ReadFailure::TooLarge) {
-    app_.platform.messageBox(std::u16string(kRaceTextPath) + u" 有 " +
-                                 decimal(static_cast<std::int64_t>(app_.files.size(kRaceTextPath).value_or(0))) +
-                                 u" 字节，赛文最多读入 " + decimal(static_cast<std::int64_t>(kRaceTextLimit)) +
-                                 u" 字节，这次没有比赛。请把它分成几篇后再试。",
-                             u"", MessageBoxKind::Ok);
-    return pieces;
-  }
-  // Read in its own encoding: bytes of no known encoding would race junk and teach it as words.
-  const DecodedText decoded = bytes ? decodeUserText(*bytes, app_.platform) : DecodedText{};
-  if (decoded.encoding == TextEncoding::Unclean) {
-    app_.platform.messageBox(std::u16string(kRaceTextPath) +
-                                 u" 不是 GBK、UTF-8 或 UTF-16 编码，无法正确读出，这次没有比赛。\r\n"
-                                 u"请把它另存为 ANSI（GBK）编码后再试。",
-                             u"", MessageBoxKind::Ok);
-    return pieces;
-  }
-  const std::u16string& text = decoded.text;
+  const std::optional<std::u16string> read = readRaceText(app_.files, app_.platform);
+  if (!read) return pieces;
+  const std::u16string& text = *read;
   const auto isCodable = [this](char16_t ch) { return codable(ch); };
   for (std::u16string_view line : splitLines(text)) {
     pump();

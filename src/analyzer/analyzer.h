@@ -12,17 +12,16 @@
 #include <vector>
 
 #include "analyzer/race_scoring.h"
+#include "analyzer/race_text.h"
 
 namespace yz {
 
 class App;
 
-inline constexpr std::u16string_view kRaceTextPath = u"赛文资料\\两码整句赛文.txt";
 inline constexpr std::u16string_view kRaceBoardPath = u"赛文资料\\两码整句赛文成绩榜.txt";
 inline constexpr std::u16string_view kUserLexiconFilePath = u"用户diy文件\\用户词库.txt";
 inline constexpr std::u16string_view kAnalyzerTitle =
     u"整句识别分析器：实打实测试各种输入法编码方案、词库、算法的实际效果！";
-inline constexpr std::uintmax_t kRaceTextLimit = std::uintmax_t{1} << 20;  // bytes a race reads
 inline constexpr std::size_t kShortestPiece = 2;
 inline constexpr std::size_t kLongestPiece = 25;
 

@@ -65,13 +65,13 @@ std::u16string percentText(std::uint64_t part, std::uint64_t whole) {
 bool fileMode(WordMakerContext& ctx) {
   ctx.race.showMadeWords = 0;
   if (!ensureFile(ctx, kWordMakerResultPath)) return false;
-  auto article = readGbkLines(ctx.files, ctx.platform, kRaceArticlePath);
+  const std::optional<std::u16string> article = readRaceText(ctx.files, ctx.platform);
   if (!article) return false;
 
   // Phase 1: the article cut into segments.
   std::vector<std::u16string> segments;
   std::uint64_t writtenChars = 0;
-  for (const auto& line : *article) {
+  for (std::u16string_view line : splitLines(*article)) {
     ctx.pump();
     if (line.empty()) continue;
     for (auto& piece : codablePieces(line, ctx.hasFullCode)) {

@@ -12,6 +12,7 @@
 #include <string_view>
 #include <vector>
 
+#include "analyzer/race_text.h"
 #include "state/conversion_state.h"
 #include "state/service_cells.h"
 
@@ -21,7 +22,6 @@ class LearningServices;
 class Platform;
 class ProgramFolder;
 
-inline constexpr std::u16string_view kRaceArticlePath = u"赛文资料\\两码整句赛文.txt";
 inline constexpr std::u16string_view kRaceSegmentPath = u"赛文资料\\两码整句赛文纯汉字.txt";
 inline constexpr std::u16string_view kRaceReportPath = u"赛文资料\\两码整句赛文成绩榜.txt";
 inline constexpr std::u16string_view kUserLexiconDiyPath = u"用户diy文件\\用户词库.txt";
@@ -60,7 +60,7 @@ struct WordMakerContext {
   WordMakerEngine& engine;
   LearningServices& learning;
   const ProgramFolder& files;
-  const Platform& platform;
+  Platform& platform;
   // Whether a character has a full code (its `charFullCodes` entry is not empty).
   std::function<bool(char16_t)> hasFullCode;
   std::function<void()> pump;                  // one message-pump pass

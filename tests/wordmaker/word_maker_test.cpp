@@ -147,7 +147,7 @@ TEST_F(WordMakerTest, CuttingAtWordEnds) {
 }
 
 TEST_F(WordMakerTest, FileModeWritesWordsAndStatistics) {
-  ASSERT_TRUE(writeGbkLines(files_, platform_, kRaceArticlePath,
+  ASSERT_TRUE(writeGbkLines(files_, platform_, kRaceTextPath,
                             {u"今天天气很好。123我们学习", u"", u"好", u"今天天气很好"}));
   ASSERT_TRUE(writeGbkLines(files_, platform_, kRaceReportPath, {u"old report"}));
   ASSERT_TRUE(writeGbkLines(files_, platform_, kWordMakerResultPath, {u"上海,1"}));
@@ -192,10 +192,28 @@ TEST_F(WordMakerTest, MissingArticleStopsTheRun) {
   EXPECT_EQ(race_.raceMode, 0);
 }
 
+// The article is read as the analyzer reads its race text: UTF-8 as its characters, and a file
+// over the race text's bound refused with the analyzer's message before anything is written.
+TEST_F(WordMakerTest, ArticleInUtf8AndOversizedArticle) {
+  ASSERT_TRUE(files_.writeBytes(kRaceTextPath, "今天天气很好\r\n我们学习\r\n"));
+  ASSERT_TRUE(makeWordsFromArticle(ctx_));
+  const Lines segments{u"今天天气很好", u"我们学习"};
+  EXPECT_EQ(read(kRaceSegmentPath), segments);
+  EXPECT_TRUE(platform_.messageBoxes.empty());
+
+  ASSERT_TRUE(files_.writeBytes(kRaceTextPath, std::string(kRaceTextLimit + 1, 'a')));
+  view_.text1.clear();
+  platform_.messageBoxAnswers.push_back(MessageBoxAnswer::Ok);
+  EXPECT_FALSE(makeWordsFromArticle(ctx_));
+  ASSERT_EQ(platform_.messageBoxes.size(), 1u);
+  EXPECT_NE(platform_.messageBoxes[0].text.find(u"字节，赛文最多读入 1048576 字节"), std::u16string::npos);
+  EXPECT_EQ(read(kRaceSegmentPath), segments);
+}
+
 TEST_F(WordMakerTest, LongArticleShowsProgress) {
   Lines article;
   for (int i = 0; i < 2000; ++i) article.push_back(u"今天天气很好我们学习北京今天天气很好我们学习北京今天天气很好。");
-  ASSERT_TRUE(writeGbkLines(files_, platform_, kRaceArticlePath, article));
+  ASSERT_TRUE(writeGbkLines(files_, platform_, kRaceTextPath, article));
   std::vector<int> shown;
   onPump = [&] {
     if (!view_.text3.empty()) shown.push_back(std::stoi(std::string(view_.text3.begin(), view_.text3.end() - 1)));
