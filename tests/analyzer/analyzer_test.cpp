@@ -799,6 +799,28 @@ TEST_F(AnalyzerTest, LearningTakesTheRecognisedPiecesAroundEachGroup) {
   }
 }
 
+// A two-word span shorter than the shortest word made is not learned itself; when the main
+// lexicon holds it behind another word of its code, it widens by its shorter neighbour, and that
+// is learned.
+TEST_F(AnalyzerTest, LearningWidensASpanTheLexiconHoldsBehindAnotherWord) {
+  LexiconTable& main = app().lex.mainLexicon;
+  std::size_t at = 1;
+  while (at <= static_cast<std::size_t>(main.last) && main.codes[at] < std::u16string_view(u"nihkwode")) ++at;
+  main.insertEntry(at, u"nihkwode", u"你好我得 10 你好我的 20");
+  app().conv.wordMinLen = 5;
+  app().conv.wordMaxLen = 7;
+  app().race.raceMode = 1;
+  app().comp.pendingCommand = 0;
+  app().race.raceSentence = u"在你好我的字";
+  app().conv.eraseWordTable();
+  const SentenceWord words[] = {{u"zi", u"在"}, {u"nihk", u"你好"}, {u"wode", u"我的"}, {u"zi", u"字"}};
+  app().conv.wordCounter = 4;
+  for (std::size_t i = 0; i < 4; ++i) app().conv.wordTable[i + 1] = words[i];
+  std::u16string marked = u"在你[好我的]字";
+  app().learning->iyzc(marked);
+  EXPECT_EQ(userWordsOf(app()), Words{u"在你好我的"});
+}
+
 // The article word maker hands its pieces over: the marked text replaces the argument, the
 // pieces are its tokens, and the hand-over stays set.
 TEST_F(AnalyzerTest, LearningTakesTheWordMakersHandOver) {
