@@ -170,31 +170,42 @@ void AnalyzerWindow::Command2_Click() {
       u"你要暂停打字还是停止打字呢？ 是：暂停  否：停止 ", kAnalyzerBoxTitle, MessageBoxKind::YesNo);
   if (answer == MessageBoxAnswer::Yes) {
     app_.comp.pendingCommand = kPendingPause;
+    focusText1();
   } else {
     app_.comp.pendingCommand = kPendingStop;
     app_.race.raceMode = 0;
   }
 }
 
-void AnalyzerWindow::Command3_Click() { app_.comp.pendingCommand = kPendingNone; }
+void AnalyzerWindow::Command3_Click() {
+  app_.comp.pendingCommand = kPendingNone;
+  focusText1();
+}
 
 void AnalyzerWindow::Command4_Click() {
   // The board of a running analysis is its own: clearing waits for the run to end.
   if (analyzer.running() || makingWords_) return;
   controls.text1.clear();
   realise();
+  focusText1();
+}
+
+void AnalyzerWindow::focusText1() {
+  if (native_ && visible_) native_->focusControl(u"Text1");
 }
 
 void AnalyzerWindow::keySpeedDisplay() {
   controls.label5 = u"键速 " + decimal(1000 / app_.race.raceKeyDelay) + u"击/秒";
   realise();
   app_.input.committer.delay(10);
+  focusText1();
 }
 
 void AnalyzerWindow::commitDelayDisplay() {
   controls.label3 = u"上屏" + decimal(app_.race.raceCommitDelay) + u"毫秒";
   realise();
   app_.input.committer.delay(10);
+  focusText1();
 }
 
 void AnalyzerWindow::Label1_Click() {
@@ -221,6 +232,7 @@ void AnalyzerWindow::Label5_Click() {
   const double tenths = std::floor(10000.0 / std::max<std::int32_t>(1, app_.race.raceKeyDelay) + 0.5) / 10;
   controls.label5 = u"键速 " + boardNumber(tenths) + u"击/秒";
   realise();
+  focusText1();
 }
 
 void AnalyzerWindow::click(std::u16string_view name) {

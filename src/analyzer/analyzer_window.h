@@ -78,6 +78,8 @@ class AnalyzerWindow final : public DialogToolCommands {
   Analyzer analyzer;
 
  private:
+  // Gives the text box the keyboard focus, where the system input method's commits land.
+  void focusText1();
   void keySpeedDisplay();
   void commitDelayDisplay();
   void realise();

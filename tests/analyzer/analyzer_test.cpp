@@ -392,6 +392,7 @@ TEST_F(AnalyzerTest, FairRaceRebuildReadsEveryLineForm) {
 }
 
 TEST_F(AnalyzerTest, SettingsDialogButtonOpensTheWindow) {
+  const WindowId notepad = platform().foregroundWindow();
   app().loader.dialog.show();
   SimForm* dialog = dialogForm(platform());
   ASSERT_NE(dialog, nullptr);
@@ -415,6 +416,16 @@ TEST_F(AnalyzerTest, SettingsDialogButtonOpensTheWindow) {
   form->fire(formEvent(FormEventKind::Click, u"Label5"));
   platform().settle();
   EXPECT_EQ(form->control(u"Label5")->text, u"键速 33.3击/秒");
+  // Each of the window's buttons leaves the keyboard focus in the text box, where the system
+  // input method commits.
+  for (std::u16string_view button : {u"Label1", u"Label2", u"Label5", u"Label6", u"Label7", u"Command3", u"Command4"}) {
+    SCOPED_TRACE(toUtf8(button));
+    platform().focus(notepad);
+    form->fire(formEvent(FormEventKind::Click, button));
+    platform().settle();
+    EXPECT_EQ(platform().foregroundWindow(), form->id());
+    EXPECT_EQ(form->focusedControl(), u"Text1");
+  }
 }
 
 TEST_F(AnalyzerTest, FairRaceRebuildsTheUserLexiconFromItsFileAfterTheRun) {

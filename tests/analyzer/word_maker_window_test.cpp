@@ -149,7 +149,9 @@ TEST_F(WordMakerWindowTest, ASecondRunMakesTheSameWordsAndTypingGoesOn) {
   EXPECT_EQ(lines(u"赛文资料\\两码整句造词结果.txt"), (Lines{u"你好字,2", u"我的字,2"}));
   EXPECT_EQ(lines(u"赛文资料\\两码整句造词词频结果.txt"), (Lines{u"你好字 100", u"我的字 100"}));
 
-  // Typing goes on as before the runs.
+  // Typing goes on as before the runs, once the user is back in the program typed into (the
+  // window's buttons leave the focus in its text box).
+  platform().focus(session->target.id);
   const auto steps = session->type(u"nihk space");
   EXPECT_EQ(session->target.text, u"你好");
 }
