@@ -5,18 +5,58 @@
 #include <cstdio>
 #include <fstream>
 #include <iterator>
+#include <string>
 #include <system_error>
 
+#include <fcntl.h>
+#include <sys/stat.h>
 #ifdef _WIN32
 #include <io.h>
+#include <process.h>
 #else
-#include <fcntl.h>
 #include <unistd.h>
 #endif
 
 #include "lexicon/utf.h"
 
 namespace yz {
+
+void WriteFaults::failNth(Step step, int n, std::error_code error) {
+  nth_[step] = n;
+  nthError_[step] = error;
+}
+
+void WriteFaults::failFile(std::u16string_view relative, Step step, std::error_code error) {
+  byFile_[{std::u16string(relative), step}] = error;
+}
+
+void WriteFaults::clearFile(std::u16string_view relative) {
+  std::erase_if(byFile_, [relative](const auto& entry) { return entry.first.first == relative; });
+}
+
+void WriteFaults::killAfter(int changes) { killAfter_ = changes < 0 ? 0 : changes; }
+
+std::error_code WriteFaults::check(Step step, std::u16string_view relative) {
+  if (killed()) return std::make_error_code(std::errc::io_error);
+  if (auto it = byFile_.find({std::u16string(relative), step}); it != byFile_.end()) return it->second;
+  if (auto it = nth_.find(step); it != nth_.end() && it->second > 0 && --it->second == 0) {
+    return nthError_[step];
+  }
+  return {};
+}
+
+void WriteFaults::changed() {
+  ++changes_;
+  if (killAfter_ > 0) --killAfter_;
+}
+
+std::error_code ProgramFolder::fault(WriteFaults::Step step, std::u16string_view relative) const {
+  return faults_ ? faults_->check(step, relative) : std::error_code();
+}
+
+void ProgramFolder::changed() const {
+  if (faults_) faults_->changed();
+}
 
 std::filesystem::path ProgramFolder::path(std::u16string_view relative) const {
   std::u16string name(relative);
@@ -67,12 +107,51 @@ std::optional<std::string> ProgramFolder::readBytes(std::u16string_view relative
 
 namespace {
 
-std::FILE* openForWriting(const std::filesystem::path& file) {
+std::error_code lastError() { return {errno != 0 ? errno : EIO, std::generic_category()}; }
+
+// Creates a temporary file beside `target` that no other writer has: named after the target, the
+// process id and the first number whose file does not exist yet, and created only if it still
+// does not (so a second writer or a leftover of a killed run is never opened over). nullptr
+// with errno set when no such file can be made.
+std::FILE* createTemporary(const std::filesystem::path& target, std::filesystem::path& temp) {
 #ifdef _WIN32
-  return _wfopen(file.c_str(), L"wb");
+  const int pid = _getpid();
 #else
-  return std::fopen(file.c_str(), "wb");
+  const int pid = static_cast<int>(::getpid());
 #endif
+  for (int n = 0; n < 1000; ++n) {
+    temp = target;
+    temp += "." + std::to_string(pid) + "-" + std::to_string(n) + ".tmp";
+    errno = 0;
+#ifdef _WIN32
+    const int fd = _wopen(temp.c_str(), _O_WRONLY | _O_CREAT | _O_EXCL | _O_BINARY, _S_IREAD | _S_IWRITE);
+#else
+    const int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+#endif
+    if (fd < 0) {
+      if (errno == EEXIST) continue;
+      return nullptr;
+    }
+#ifdef _WIN32
+    std::FILE* out = _fdopen(fd, "wb");
+#else
+    std::FILE* out = ::fdopen(fd, "wb");
+#endif
+    if (out == nullptr) {
+      const int saved = errno;
+#ifdef _WIN32
+      _close(fd);
+#else
+      ::close(fd);
+#endif
+      std::error_code ignored;
+      std::filesystem::remove(temp, ignored);
+      errno = saved;
+    }
+    return out;
+  }
+  errno = EEXIST;
+  return nullptr;
 }
 
 // Hands what the file holds to the disk, so that a power loss after the rename cannot leave an
@@ -96,8 +175,6 @@ void syncFolder([[maybe_unused]] const std::filesystem::path& folder) {
 #endif
 }
 
-std::error_code lastError() { return {errno != 0 ? errno : EIO, std::generic_category()}; }
-
 }  // namespace
 
 bool ProgramFolder::writeBytes(std::u16string_view relative, std::string_view bytes,
@@ -110,27 +187,35 @@ bool ProgramFolder::writeBytes(std::u16string_view relative, std::string_view by
     std::filesystem::path named = std::filesystem::weakly_canonical(target, linkError);
     if (!linkError) target = std::move(named);
   }
-  std::filesystem::path temp = target;
-  temp += ".tmp";
-  std::error_code failure;
+  using Step = WriteFaults::Step;
+  std::filesystem::path temp;
+  std::error_code failure = fault(Step::Open, relative);
   errno = 0;
-  if (std::FILE* out = openForWriting(temp)) {
+  std::FILE* out = failure ? nullptr : createTemporary(target, temp);
+  if (out != nullptr) {
     bool ok = bytes.empty() || std::fwrite(bytes.data(), 1, bytes.size(), out) == bytes.size();
     ok = ok && std::fflush(out) == 0;
-    ok = ok && syncToDisk(out) == 0;
     if (!ok) failure = lastError();
+    if (ok) failure = fault(Step::Write, relative);
+    ok = ok && !failure;
+    if (ok && syncToDisk(out) != 0) failure = lastError();
+    if (ok && !failure) failure = fault(Step::Sync, relative);
+    ok = ok && !failure;
     errno = 0;
     if (std::fclose(out) != 0 && ok) {
       ok = false;
       failure = lastError();
     }
-    if (ok) std::filesystem::rename(temp, target, failure);
-    if (ok && !failure) syncFolder(target.parent_path());
-    if (failure) {
+    if (ok) failure = fault(Step::Rename, relative);
+    if (!failure) std::filesystem::rename(temp, target, failure);
+    if (!failure) {
+      changed();
+      syncFolder(target.parent_path());
+    } else {
       std::error_code ignored;
       std::filesystem::remove(temp, ignored);
     }
-  } else {
+  } else if (!failure) {
     failure = lastError();
   }
   if (why != nullptr) *why = failure;
@@ -148,6 +233,26 @@ bool ProgramFolder::refreshBytes(std::u16string_view relative, std::string_view 
   return writeBytes(relative, bytes, why);
 }
 
+namespace {
+
+// The writer's own pattern only: a file name with one of the program's extensions, then either
+// ".PID-N.tmp" or (older versions) ".tmp".
+bool isWriterTemporary(const std::filesystem::path& file) {
+  if (file.extension() != ".tmp") return false;
+  std::filesystem::path inner = file.stem();
+  // ".PID-N": digits, one dash, digits.
+  const std::string unique = inner.extension().string();
+  const std::size_t dash = unique.find('-');
+  const auto digits = [&unique](std::size_t from, std::size_t to) {
+    return to > from && unique.find_first_not_of("0123456789", from) >= to;
+  };
+  if (dash != std::string::npos && digits(1, dash) && digits(dash + 1, unique.size())) inner = inner.stem();
+  const std::filesystem::path ext = inner.extension();
+  return ext == ".txt" || ext == ".ini" || ext == ".ls" || ext == ".vx";
+}
+
+}  // namespace
+
 int ProgramFolder::removeStaleTemporaries() const {
   int removed = 0;
   for (const char8_t* folder : {u8"", u8"内置文件", u8"用户diy文件", u8"界面皮肤库"}) {
@@ -155,12 +260,7 @@ int ProgramFolder::removeStaleTemporaries() const {
     std::filesystem::directory_iterator it(root_ / std::filesystem::path(folder), ec);
     for (; !ec && it != std::filesystem::directory_iterator(); it.increment(ec)) {
       const std::filesystem::path& file = it->path();
-      // Only the writer's own pattern: a file name with its extension, then ".tmp".
-      const std::filesystem::path inner = file.stem().extension();
-      if (file.extension() != ".tmp" ||
-          (inner != ".txt" && inner != ".ini" && inner != ".ls" && inner != ".vx")) {
-        continue;
-      }
+      if (!isWriterTemporary(file)) continue;
       std::error_code ignored;
       if (it->is_regular_file(ignored) && std::filesystem::remove(file, ignored)) ++removed;
     }
@@ -202,8 +302,11 @@ std::u16string writeFailureReason(const std::error_code& why) {
 }
 
 bool ProgramFolder::remove(std::u16string_view relative) const {
+  if (faults_ && faults_->killed()) return false;
   std::error_code ec;
-  return std::filesystem::remove(path(relative), ec);
+  const bool removed = std::filesystem::remove(path(relative), ec);
+  if (removed) changed();
+  return removed;
 }
 
 bool ProgramFolder::copy(std::u16string_view from, std::u16string_view to) const {

@@ -7,6 +7,8 @@
 #include <cstdint>
 #include <filesystem>
 #include <functional>
+#include <map>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -29,9 +31,45 @@ enum class ReadFailure {
   Unreadable,  // it exists but could not be read
 };
 
+// Faults laid on the file layer on purpose, by tests and fault runs: every step of a write and
+// every change of the folder asks it first. A program folder without one never fails on purpose.
+class WriteFaults {
+ public:
+  enum class Step { Open, Write, Sync, Rename };
+
+  // The `n`th step of this kind from now on (1: the next one) fails with `error`.
+  void failNth(Step step, int n, std::error_code error);
+  // Every write of this file (named as the program folder names it) fails at `step` with `error`.
+  void failFile(std::u16string_view relative, Step step, std::error_code error);
+  // Writes of this file work again.
+  void clearFile(std::u16string_view relative);
+  // After `changes` more completed changes of the folder (a file renamed into place or removed),
+  // the folder stays as a program killed at that moment leaves it: nothing changes any more and
+  // every later write or removal fails.
+  void killAfter(int changes);
+  bool killed() const { return killAfter_ == 0; }
+  // The completed changes of the folder so far.
+  int changes() const { return changes_; }
+
+  // Called by the file layer: the error a step of a write of `relative` takes, none to go on.
+  std::error_code check(Step step, std::u16string_view relative);
+  // Called by the file layer after each completed change.
+  void changed();
+
+ private:
+  std::map<Step, int> nth_;  // steps still to pass before the planned failure, per kind
+  std::map<Step, std::error_code> nthError_;
+  std::map<std::pair<std::u16string, Step>, std::error_code> byFile_;
+  int killAfter_ = -1;  // changes still allowed; -1: no kill planned
+  int changes_ = 0;
+};
+
 class ProgramFolder {
  public:
   explicit ProgramFolder(std::filesystem::path root) : root_(std::move(root)) {}
+
+  // Lays faults on this folder and on its copies made from now on; nullptr removes them.
+  void setWriteFaults(std::shared_ptr<WriteFaults> faults) { faults_ = std::move(faults); }
 
   const std::filesystem::path& root() const { return root_; }
   // The path of a file named relative to the program folder.
@@ -45,15 +83,18 @@ class ProgramFolder {
                                        ReadFailure* why = nullptr) const;
   // Writes the whole file through a temporary file beside it, flushed to the disk, then renamed
   // over it; false on failure, and then the old file is untouched, no temporary file is left
-  // and `why` (when given) holds the system's reason.
+  // and `why` (when given) holds the system's reason. The temporary file has a name no other
+  // writer uses (the process id and a number, created only where no file is), so two writers or
+  // a leftover never share it.
   bool writeBytes(std::u16string_view relative, std::string_view bytes,
                   std::error_code* why = nullptr) const;
   // Writes the file as `writeBytes` does unless it holds exactly these bytes already (a file
   // regenerated at every start from an unchanged source is then left as it is).
   bool refreshBytes(std::u16string_view relative, std::string_view bytes,
                     std::error_code* why = nullptr) const;
-  // Removes the temporary files ("name.ext.tmp") that a write cut off by a kill left in the
-  // program folder and its subfolders 内置文件, 用户diy文件 and 界面皮肤库; the number removed.
+  // Removes the temporary files ("name.ext.PID-N.tmp", or "name.ext.tmp" of older versions) that
+  // a write cut off by a kill left in the program folder and its subfolders 内置文件, 用户diy文件
+  // and 界面皮肤库; the number removed.
   int removeStaleTemporaries() const;
   // The size and modification time of a regular file, nullopt for anything else.
   struct Stamp {
@@ -67,7 +108,12 @@ class ProgramFolder {
   bool copy(std::u16string_view from, std::u16string_view to) const;
 
  private:
+  // The write faults asked before a step (nullptr: none), and a change done.
+  std::error_code fault(WriteFaults::Step step, std::u16string_view relative) const;
+  void changed() const;
+
   std::filesystem::path root_;
+  std::shared_ptr<WriteFaults> faults_;
 };
 
 // The reason of a failed write in the user's words ("磁盘空间不足" ...).

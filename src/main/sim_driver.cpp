@@ -77,6 +77,7 @@ SimSession::SimSession(SimSessionOptions options) : target(makeTarget(platform))
     options.programFolder = folder;
   }
   app = std::make_unique<App>(platform, options.programFolder);
+  app->files.setWriteFaults(options.writeFaults);
   analyzer = std::make_unique<AnalyzerWindow>(*app);
   app->start();
   platform.settle();

@@ -26,6 +26,8 @@ struct SimSessionOptions {
   // Runs on a temporary copy of the program folder, removed with the session, so the folder's
   // own files stay as they were.
   bool onCopy = false;
+  // Faults laid on the program's file writing (tests and fault runs); nullptr: none.
+  std::shared_ptr<WriteFaults> writeFaults;
 };
 
 struct SimStep {

@@ -155,7 +155,7 @@ TEST_P(WriteFaultTest, NoFileIsLostAndTheHookGoes) {
   const std::vector<std::u16string> files = {u"设置记录.ini", u"界面皮肤.ini", u"用户diy文件\\设置记录.ini",
                                              u"用户diy文件\\界面皮肤.ini", std::u16string(kUserLexiconPath)};
   for (const auto& f : files) before[f] = bytes(f);
-  std::filesystem::create_directory(folder().path(blocked + u".tmp"));
+  faults->failFile(blocked, WriteFaults::Step::Open, std::make_error_code(std::errc::is_a_directory));
   app().settings.hxgu = u"4";
   app().lifecycle->csqid();
   app().loader.bcuv_Click();
@@ -181,24 +181,19 @@ TEST_F(CommitTest, ASettingsWriteFailureSaysWhy) {
   const auto before = bytes(u"设置记录.ini");
   struct Case {
     const char* what;
-    std::function<bool()> block;
+    WriteFaults::Step step;
+    std::errc error;
     const char16_t* reason;
   };
   const Case cases[] = {
-      {"a full disk",
-       [this] {
-         if (!std::filesystem::exists("/dev/full")) return false;
-         std::filesystem::create_symlink("/dev/full", folder().path(u"设置记录.ini.tmp"));
-         return true;
-       },
+      {"a full disk", WriteFaults::Step::Write, std::errc::no_space_on_device,
        u"设置没能保存到“设置记录.ini”：磁盘空间不足。原来的文件没有改动"},
-      {"a folder in the temporary file's place",
-       [this] { return std::filesystem::create_directory(folder().path(u"设置记录.ini.tmp")); },
+      {"a folder in the way", WriteFaults::Step::Open, std::errc::is_a_directory,
        u"设置没能保存到“设置记录.ini”：同名的文件夹占住了位置。"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
-    if (!c.block()) continue;
+    faults->failFile(u"设置记录.ini", c.step, std::make_error_code(c.error));
     platform().messageBoxes.clear();
     app().settings.hxgu = u"4";
     app().lifecycle->csqid();
@@ -206,7 +201,7 @@ TEST_F(CommitTest, ASettingsWriteFailureSaysWhy) {
     for (const auto& m : platform().messageBoxes) told = told || m.text.find(c.reason) != std::u16string::npos;
     EXPECT_TRUE(told);
     EXPECT_EQ(bytes(u"设置记录.ini"), before);
-    std::filesystem::remove(folder().path(u"设置记录.ini.tmp"));
+    faults->clearFile(u"设置记录.ini");
   }
 }
 

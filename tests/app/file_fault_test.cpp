@@ -158,10 +158,9 @@ TEST_F(FileFaultTest, AUserLexiconNotReadCleanlyIsNeverWrittenOver) {
 // A full disk: the old file stays, the start says once why the words were not saved, and the
 // next save that works writes them.
 TEST_F(FileFaultTest, AFailedSaveIsToldOnceWithItsReason) {
-  if (!std::filesystem::exists("/dev/full")) GTEST_SKIP() << "no /dev/full to fill";
   writeLines(kUserLexiconPath, {u"wowo,我我 03"});
   const auto before = bytes(kUserLexiconPath);
-  std::filesystem::create_symlink("/dev/full", folder().path(std::u16string(kUserLexiconPath) + u".tmp"));
+  faults->failFile(kUserLexiconPath, WriteFaults::Step::Write, std::make_error_code(std::errc::no_space_on_device));
   start();
   EXPECT_EQ(messages(), std::vector<std::u16string>{
                             u"用户词库没能保存到 用户diy文件\\用户词库.txt：磁盘空间不足。原来的文件没有改动，新造的词还没有存下。"})
@@ -170,7 +169,7 @@ TEST_F(FileFaultTest, AFailedSaveIsToldOnceWithItsReason) {
   EXPECT_EQ(messages().size(), 1u);  // once
   EXPECT_EQ(bytes(kUserLexiconPath), before);
 
-  std::filesystem::remove(folder().path(std::u16string(kUserLexiconPath) + u".tmp"));
+  faults->clearFile(kUserLexiconPath);
   app().lex.userLexicon.codes.push(u"zizi");
   app().lex.userLexicon.lines.push(u"在在 3");
   ++app().lex.userLexicon.last;
@@ -182,12 +181,12 @@ TEST_F(FileFaultTest, AFailedSaveIsToldOnceWithItsReason) {
 // Temporary files a kill left behind go at the next start; other files of the folders stay.
 TEST_F(FileFaultTest, StaleTemporaryFilesAreRemovedAtStart) {
   writeRaw(std::u16string(kUserLexiconPath) + u".tmp", std::string(4096, 'x'));
-  writeRaw(std::u16string(kMainLexiconPath) + u".tmp", "aa,");
+  writeRaw(std::u16string(kMainLexiconPath) + u".4711-0.tmp", "aa,");
   writeRaw(u"设置记录.ini.tmp", "");
   writeRaw(u"用户diy文件\\笔记.tmp", "mine");
   start();
   EXPECT_FALSE(exists(std::u16string(kUserLexiconPath) + u".tmp"));
-  EXPECT_FALSE(exists(std::u16string(kMainLexiconPath) + u".tmp"));
+  EXPECT_FALSE(exists(std::u16string(kMainLexiconPath) + u".4711-0.tmp"));
   EXPECT_FALSE(exists(u"设置记录.ini.tmp"));
   EXPECT_EQ(bytes(u"用户diy文件\\笔记.tmp"), "mine");
 }

@@ -56,7 +56,6 @@ TEST_F(ProgramLearningTest, AChosenCommitIsLearnedWrittenAndSurvivesARestart) {
   EXPECT_EQ(session->target.text, u"你好字");
   EXPECT_TRUE(fileHolds(u"hkzi,好字 08")) << toUtf8(text(kUserLexiconPath));
   EXPECT_TRUE(fileHolds(u"wowo,我我 03"));
-  EXPECT_FALSE(exists(std::u16string(kUserLexiconPath) + u".tmp"));
   EXPECT_EQ(convert(u"nihkzi"), u"你好字");
 
   session.reset();
@@ -66,7 +65,7 @@ TEST_F(ProgramLearningTest, AChosenCommitIsLearnedWrittenAndSurvivesARestart) {
 
 TEST_F(ProgramLearningTest, AFailedWriteKeepsTheOldFileAndTheLearnedWordAndIsReportedOnce) {
   const auto before = bytes(kUserLexiconPath);
-  std::filesystem::create_directory(folder().path(std::u16string(kUserLexiconPath) + u".tmp"));
+  faults->failFile(kUserLexiconPath, WriteFaults::Step::Open, std::make_error_code(std::errc::is_a_directory));
   commitChosen(u"你好字");
   commitChosen(u"你好字");
   EXPECT_EQ(bytes(kUserLexiconPath), before);

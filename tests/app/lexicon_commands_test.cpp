@@ -59,15 +59,9 @@ class LexiconCommandsTest : public ProgramFolderTest {
 
   // Makes every write of a program-folder file fail: its temporary file cannot be created.
   void blockWrite(std::u16string_view relative) {
-    std::filesystem::path p = folder().path(relative);
-    p += ".tmp";
-    std::filesystem::create_directories(p);
+    faults->failFile(relative, WriteFaults::Step::Open, std::make_error_code(std::errc::is_a_directory));
   }
-  void unblockWrite(std::u16string_view relative) {
-    std::filesystem::path p = folder().path(relative);
-    p += ".tmp";
-    std::filesystem::remove_all(p);
-  }
+  void unblockWrite(std::u16string_view relative) { faults->clearFile(relative); }
 
   void click(std::u16string_view control) {
     SimForm* form = dialogForm(platform());

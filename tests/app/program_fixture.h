@@ -114,6 +114,7 @@ class ProgramFolderTest : public ::testing::Test {
     SimSessionOptions options;
     options.programFolder = root_;
     options.resourceDir = resources_;
+    options.writeFaults = faults;
     session = std::make_unique<SimSession>(options);
   }
   App& app() { return *session->app; }
@@ -125,6 +126,8 @@ class ProgramFolderTest : public ::testing::Test {
   }
 
   std::unique_ptr<SimSession> session;
+  // Faults laid on the program's own file writing (not on the test's).
+  std::shared_ptr<WriteFaults> faults = std::make_shared<WriteFaults>();
   std::filesystem::path root_;
   std::filesystem::path resources_;
 

@@ -20,6 +20,7 @@ class BuildFolder {
   BuildFolder() : temp_("yz-lexbuild-") {
     root_ = temp_.path() / std::filesystem::path(u8"程序 目录");
     files_ = ProgramFolder(root_);
+    files_.setWriteFaults(faults);
     std::filesystem::create_directories(files_.path(u"内置文件"));
     std::filesystem::create_directories(files_.path(u"用户diy文件"));
     std::filesystem::create_directories(resources());
@@ -48,6 +49,8 @@ class BuildFolder {
   }
 
   SimPlatform sim;
+  // Faults laid on the folder's file writing.
+  std::shared_ptr<WriteFaults> faults = std::make_shared<WriteFaults>();
 
  private:
   TestFolder temp_;

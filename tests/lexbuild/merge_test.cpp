@@ -99,8 +99,7 @@ TEST_F(UserMerge, ImageFollowsTheMergedLexicon) {
 TEST_F(UserMerge, FailedWriteLeavesTheFileByteForByte) {
   f.writeGbk(kMainLexiconPath, u"ab,啊 1\r\n");
   const std::string old = *f.files().readBytes(kMainLexiconPath);
-  // A folder where the temporary file would go: the write fails.
-  std::filesystem::create_directories(f.files().path(kMainLexiconPath).concat(".tmp"));
+  f.faults->failFile(kMainLexiconPath, WriteFaults::Step::Open, std::make_error_code(std::errc::is_a_directory));
   lex.userLexicon = makeTable({{u"cd", u"从 100"}});
   LexiconMergeResult r = merge();
   EXPECT_FALSE(r.ok);
@@ -172,7 +171,7 @@ TEST(LexiconTidy, LeavesTheFilesWhenItCannotFinish) {
 
   f.writeGbk(u"两码词库.txt", u"ab,甲 x y\r\n");
   f.writeGbk(u"用户词库.txt", u"ab,己\r\n");
-  std::filesystem::create_directories(f.files().path(u"用户词库备份.txt").concat(".tmp"));
+  f.faults->failFile(u"用户词库备份.txt", WriteFaults::Step::Open, std::make_error_code(std::errc::is_a_directory));
   r = tidyLexicon(f.files(), f.sim, win, {}, {});
   EXPECT_FALSE(r.ok);
   EXPECT_EQ(f.readGbk(u"两码词库.txt"), u"ab,甲 x y\r\n");

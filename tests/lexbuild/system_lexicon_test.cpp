@@ -139,7 +139,7 @@ TEST_F(SystemLexiconTest, ACutOffWriteLeavesNoMismatchedSingleCharacterLexicon) 
   old.last = 1;
   ASSERT_TRUE(f.files().writeBytes(kLexiconImagePath,
                                    encodeLexiconImage(old, *f.files().stamp(kMainLexiconPath))));
-  std::filesystem::create_directory(f.files().path(std::u16string(kMainLexiconPath) + u".tmp"));
+  f.faults->failFile(kMainLexiconPath, WriteFaults::Step::Open, std::make_error_code(std::errc::is_a_directory));
   RegenerationContext ctx = context();
   RegenerationResult r = bmvh(ctx);
   EXPECT_FALSE(r.ok);

@@ -4,6 +4,9 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <string>
+
+#include <unistd.h>
 
 #include "lexicon/files.h"
 #include "lexicon/text_encoding.h"
@@ -82,13 +85,59 @@ TEST_F(ProgramFolderTest, AFailedWriteSaysWhy) {
   std::error_code why;
   EXPECT_FALSE(folder.writeBytes(u"missing\\设置记录.ini", "new", &why));
   EXPECT_EQ(writeFailureReason(why), u"文件夹不存在");
-  if (std::filesystem::exists("/dev/full")) {
-    ASSERT_TRUE(folder.writeBytes(u"用户词库.txt", "old"));
-    std::filesystem::create_symlink("/dev/full", folder.path(u"用户词库.txt.tmp"));
-    EXPECT_FALSE(folder.writeBytes(u"用户词库.txt", std::string(1 << 16, 'x'), &why));
+}
+
+// A write that fails at any of its steps leaves the old file and no temporary file, and says the
+// step's reason.
+TEST_F(ProgramFolderTest, AWriteFailingAtAnyStepKeepsTheOldFile) {
+  using Step = WriteFaults::Step;
+  ProgramFolder folder(root_);
+  ASSERT_TRUE(folder.writeBytes(u"用户词库.txt", "old"));
+  auto faults = std::make_shared<WriteFaults>();
+  folder.setWriteFaults(faults);
+  for (Step step : {Step::Open, Step::Write, Step::Sync, Step::Rename}) {
+    SCOPED_TRACE(static_cast<int>(step));
+    faults->failNth(step, 2, std::make_error_code(std::errc::no_space_on_device));
+    ASSERT_TRUE(folder.writeBytes(u"其他.txt", "other"));  // the first one goes through
+    std::error_code why;
+    EXPECT_FALSE(folder.writeBytes(u"用户词库.txt", "new", &why));
     EXPECT_EQ(writeFailureReason(why), u"磁盘空间不足");
     EXPECT_EQ(folder.readBytes(u"用户词库.txt"), "old");
+    int files = 0;
+    for ([[maybe_unused]] const auto& e : std::filesystem::directory_iterator(root_)) ++files;
+    EXPECT_EQ(files, 2);
+    EXPECT_TRUE(folder.writeBytes(u"用户词库.txt", "old"));  // a fault fails one step only
   }
+  faults->failFile(u"用户词库.txt", Step::Rename, std::make_error_code(std::errc::permission_denied));
+  EXPECT_FALSE(folder.writeBytes(u"用户词库.txt", "new"));
+  EXPECT_TRUE(folder.writeBytes(u"其他.txt", "new"));
+  faults->clearFile(u"用户词库.txt");
+  EXPECT_TRUE(folder.writeBytes(u"用户词库.txt", "new"));
+}
+
+// The temporary file is the writer's own: a leftover of a killed run, or of an older version at
+// the plain ".tmp" name, neither stops a write nor is written into.
+TEST_F(ProgramFolderTest, TheTemporaryFileIsNeverALeftover) {
+  ProgramFolder folder(root_);
+  std::filesystem::create_directories(folder.path(u"两码词库.txt.tmp"));
+  ASSERT_TRUE(folder.writeBytes(u"两码词库.txt", "aa,x 1\r\n"));
+  std::filesystem::path leftover;
+  for (const auto& e : std::filesystem::directory_iterator(root_)) {
+    if (e.path() != folder.path(u"两码词库.txt") && e.path() != folder.path(u"两码词库.txt.tmp")) leftover = e.path();
+  }
+  EXPECT_TRUE(leftover.empty()) << leftover;
+  // Every name this process would pick first is taken by someone else's file.
+  for (int n = 0; n < 3; ++n) {
+    std::ofstream(folder.path(u"两码词库.txt").concat("." + std::to_string(getpid()) + "-" + std::to_string(n) + ".tmp"))
+        << "theirs";
+  }
+  ASSERT_TRUE(folder.writeBytes(u"两码词库.txt", "bb,y 2\r\n"));
+  EXPECT_EQ(folder.readBytes(u"两码词库.txt"), "bb,y 2\r\n");
+  for (int n = 0; n < 3; ++n) {
+    std::ifstream in(folder.path(u"两码词库.txt").concat("." + std::to_string(getpid()) + "-" + std::to_string(n) + ".tmp"));
+    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), "theirs");
+  }
+  EXPECT_TRUE(std::filesystem::is_directory(folder.path(u"两码词库.txt.tmp")));
 }
 
 // A file kept elsewhere through a link is written where the link points; the link stays.
@@ -122,15 +171,20 @@ TEST_F(ProgramFolderTest, StampsInSecondsSince1970) {
   EXPECT_EQ(folder.stamp(u"none.txt"), std::nullopt);
 }
 
-// Only the writer's own temporaries ("name.ext.tmp") are taken for stale ones.
+// Only the writer's own temporaries ("name.ext.PID-N.tmp", "name.ext.tmp") are taken for stale
+// ones.
 TEST_F(ProgramFolderTest, StaleTemporariesOfTheWriterOnly) {
   ProgramFolder folder(root_);
   std::filesystem::create_directories(folder.path(u"内置文件"));
-  for (std::u16string_view name : {u"内置文件\\两码词库.txt.tmp", u"dzmb.ls.tmp", u"设置记录.ini.tmp",
-                                   u"mine.tmp", u"内置文件\\notes.doc.tmp"}) {
+  for (std::u16string_view name :
+       {u"内置文件\\两码词库.txt.tmp", u"dzmb.ls.tmp", u"设置记录.ini.tmp", u"内置文件\\单字字库.txt.4711-0.tmp",
+        u"yhckx.vx.12-345.tmp", u"mine.tmp", u"内置文件\\notes.doc.tmp", u"notes.doc.12-3.tmp", u"a.txt.x-1.tmp",
+        u"a.txt.1-.tmp", u"a.txt.1-2-3.tmp"}) {
     ASSERT_TRUE(folder.writeBytes(name, "x"));
   }
-  EXPECT_EQ(folder.removeStaleTemporaries(), 3);
+  EXPECT_EQ(folder.removeStaleTemporaries(), 5);
+  EXPECT_TRUE(folder.exists(u"a.txt.x-1.tmp"));
+  EXPECT_TRUE(folder.exists(u"a.txt.1-2-3.tmp"));
   EXPECT_TRUE(folder.exists(u"mine.tmp"));
   EXPECT_TRUE(folder.exists(u"内置文件\\notes.doc.tmp"));
   EXPECT_FALSE(folder.exists(u"dzmb.ls.tmp"));

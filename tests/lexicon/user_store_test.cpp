@@ -126,8 +126,9 @@ TEST_F(UserWriter, EmptyTableWritesAnEmptyFile) {
 
 TEST_F(UserWriter, FailedWriteKeepsTheOldFileAndIsReported) {
   ASSERT_TRUE(files_.writeBytes(kUserLexiconPath, "old,line\r\n"));
-  // A directory where the temporary file would go makes the write fail.
-  std::filesystem::create_directories(files_.path(kUserLexiconPath).concat(".tmp"));
+  auto faults = std::make_shared<WriteFaults>();
+  faults->failFile(kUserLexiconPath, WriteFaults::Step::Open, std::make_error_code(std::errc::is_a_directory));
+  files_.setWriteFaults(faults);
   auto r = jlyhck(makeTable({{u"ab", u"中 085"}}), files_, sim_, gbk_, escjm_);
   EXPECT_FALSE(r.ok);
   EXPECT_FALSE(r.error.empty());
