@@ -2,18 +2,20 @@
 // the text encoder (resources 101-104), typed into the App key by key (its letters, then Space)
 // on the program folder's generated lexicons, and the committed text is compared with the clause.
 // A line of the text counts as right when all its clauses come out right. Reports the sentence
-// (line) accuracy and the character accuracy, overall and by line length (4-7, 8-12, 13-30
-// characters). Each key's time (the hook, the input pass and the commit it sets off) is measured
-// as well: the mean and the worst per key, letters and Space apart, overall and on the long lines;
-// the worst also on the processor clock of the thread, which leaves out the time the system gave
-// to other processes while a key was taken.
+// (line) accuracy and the character accuracy of each text, their mean (each text counting once,
+// whatever its size), and of all lines together by line length (4-7, 8-12, 13-30 characters).
+// Each key's time (the hook, the input pass and the commit it sets off) is measured as well: the
+// mean and the worst per key, letters and Space apart, overall and on the long lines; the worst
+// also on the processor clock of the thread, which leaves out the time the system gave to other
+// processes while a key was taken.
 //
-// Usage: accuracy [--summary] [program folder [text file]]
+// Usage: accuracy [--summary] [--keys] [program folder [text file...]]
 //   program folder: default $YZ_PROGRAM_DIR, else the working directory; made by vexim-lexgen
 //     (it is copied, the App runs on the copy); resources from $YZ_DATA_DIR/resources, default
 //     data/resources of the source tree;
-//   text file: UTF-8, one line per sentence; default bench/data/test_text.txt (the held-out test
-//     part; bench/data/dev_text.txt is the part the weights are tuned on);
+//   text files: UTF-8, one line per sentence; default the held-out test parts of the four kinds
+//     of text, bench/data/texts/<kind>.test.txt (software, narrative, help, everyday; the
+//     <kind>.dev.txt parts are what the weights are tuned on);
 //   --summary: the figures only, not every wrong line.
 //   --keys: after every key, the code line, the sentence and the candidate list shown (to compare two builds: every
 //     line of this output must stay the same when only the speed changed).
@@ -43,6 +45,8 @@ namespace {
 
 constexpr std::u16string_view kLexicon = u"内置文件\\两码词库.txt";
 constexpr std::u16string_view kPunctuation = u"，。！？、；：“”‘’（）";
+// The kinds of text whose test parts are measured when no text is named.
+constexpr const char* kKinds[] = {"software", "narrative", "help", "everyday"};
 
 std::string utf8(std::u16string_view s) {
   std::string out;
@@ -105,11 +109,12 @@ struct Tally {
     chars += n;
     rightChars += r;
   }
+  double sentenceAccuracy() const { return lines ? static_cast<double>(rightLines) / lines : 0; }
+  double characterAccuracy() const { return chars ? static_cast<double>(rightChars) / chars : 0; }
   void print(const char* label) const {
     if (lines == 0) return;
-    std::printf("%-14s sentences %5zu  sentence accuracy %.3f  characters %6zu  character accuracy %.3f\n",
-                label, lines, static_cast<double>(rightLines) / lines, chars,
-                static_cast<double>(rightChars) / chars);
+    std::printf("%-22s sentences %5zu  sentence accuracy %.3f  characters %6zu  character accuracy %.3f\n",
+                label, lines, sentenceAccuracy(), chars, characterAccuracy());
   }
 };
 
@@ -222,12 +227,16 @@ int main(int argc, char** argv) {
   const std::filesystem::path resources =
       (dataEnv ? std::filesystem::path(dataEnv) : std::filesystem::path(YZ_SOURCE_DIR) / "data") / "resources";
 
-  const std::filesystem::path text =
-      args.size() > 1 ? std::filesystem::path(args[1])
-                      : std::filesystem::path(YZ_SOURCE_DIR) / "bench" / "data" / "test_text.txt";
-  // Every clause's code, each followed by a line feed, made before the App starts: the encoder's
-  // tables are let go first, so the peak memory of the run is the program's own.
-  std::u16string codes;
+  std::vector<std::filesystem::path> texts(args.size() > 1 ? args.begin() + 1 : args.end(), args.end());
+  if (texts.empty()) {
+    for (const char* kind : kKinds)
+      texts.push_back(std::filesystem::path(YZ_SOURCE_DIR) / "bench" / "data" / "texts" /
+                      (std::string(kind) + ".test.txt"));
+  }
+  // Every clause's code, each followed by a line feed, one string for each text, made before the
+  // App starts: the encoder's tables are let go first, so the peak memory of the run is the
+  // program's own.
+  std::vector<std::u16string> codes(texts.size());
   std::size_t letterCount = 0;
   {
     auto encoding = std::make_unique<yz::testing_support::EncodingWorld>();
@@ -237,14 +246,16 @@ int main(int argc, char** argv) {
       std::printf("accuracy: resources 101-104 not found.\n");
       return 1;
     }
-    std::ifstream in(text);
-    for (std::string raw; std::getline(in, raw);) {
-      for (const std::u16string& clause : clauses(fromUtf8(raw))) {
-        std::u16string code, pinyin;
-        yz::citcbmma(encoding->ctx(), clause, code, pinyin);
-        letterCount += code.size();
-        codes += code;
-        codes += u'\n';
+    for (std::size_t t = 0; t < texts.size(); ++t) {
+      std::ifstream in(texts[t]);
+      for (std::string raw; std::getline(in, raw);) {
+        for (const std::u16string& clause : clauses(fromUtf8(raw))) {
+          std::u16string code, pinyin;
+          yz::citcbmma(encoding->ctx(), clause, code, pinyin);
+          letterCount += code.size();
+          codes[t] += code;
+          codes[t] += u'\n';
+        }
       }
     }
   }
@@ -261,45 +272,50 @@ int main(int argc, char** argv) {
   options.resourceDir = resources;
   auto session = std::make_unique<yz::SimSession>(options);
 
-  std::ifstream in(text);
+  std::vector<Tally> perText(texts.size());
   Tally all, shortLines, midLines, longLines;
   KeyTimes allKeys, longLineKeys;
   // The times of every key are kept: room for them all at once (a few keys are typed again when a
   // sentence is at its longest).
   allKeys.letters.reserve(letterCount + letterCount / 16);
   allKeys.lettersCpu.reserve(letterCount + letterCount / 16);
-  std::u16string_view nextCodes = codes;
-  for (std::string raw; std::getline(in, raw);) {
-    const std::u16string line = fromUtf8(raw);
-    if (line.empty()) continue;
-    bool right = true;
-    std::size_t n = 0, r = 0;
-    std::u16string got;
-    KeyTimes lineKeys;
-    // The simulated desktop records every key, answer and character, and the target window holds
-    // all text typed: emptied line by line, so that their growth is not timed as the program's.
-    session->target.text.clear();
-    session->target.caret = 0;
-    session->target.selectionLength = 0;
-    session->platform.forgetKeyRecords();
-    for (const std::u16string& clause : clauses(line)) {
-      const std::size_t end = nextCodes.find(u'\n');
-      const std::u16string_view code = nextCodes.substr(0, end);
-      nextCodes.remove_prefix(end == std::u16string_view::npos ? nextCodes.size() : end + 1);
-      const std::size_t before = session->target.text.size();
-      typeCode(*session, code, lineKeys, showKeys);
-      const std::u16string sentence = session->target.text.substr(std::min(before, session->target.text.size()));
-      got += sentence + u" ";
-      n += clause.size();
-      for (std::size_t i = 0; i < clause.size() && i < sentence.size(); ++i) r += clause[i] == sentence[i];
-      right = right && sentence == clause;
+  for (std::size_t t = 0; t < texts.size(); ++t) {
+    std::ifstream in(texts[t]);
+    std::u16string_view nextCodes = codes[t];
+    if (!summary || showKeys) std::printf("text: %s\n", texts[t].filename().string().c_str());
+    for (std::string raw; std::getline(in, raw);) {
+      const std::u16string line = fromUtf8(raw);
+      if (line.empty()) continue;
+      bool right = true;
+      std::size_t n = 0, r = 0;
+      std::u16string got;
+      KeyTimes lineKeys;
+      // The simulated desktop records every key, answer and character, and the target window holds
+      // all text typed: emptied line by line, so that their growth is not timed as the program's.
+      session->target.text.clear();
+      session->target.caret = 0;
+      session->target.selectionLength = 0;
+      session->platform.forgetKeyRecords();
+      for (const std::u16string& clause : clauses(line)) {
+        const std::size_t end = nextCodes.find(u'\n');
+        const std::u16string_view code = nextCodes.substr(0, end);
+        nextCodes.remove_prefix(end == std::u16string_view::npos ? nextCodes.size() : end + 1);
+        const std::size_t before = session->target.text.size();
+        typeCode(*session, code, lineKeys, showKeys);
+        const std::u16string sentence = session->target.text.substr(std::min(before, session->target.text.size()));
+        got += sentence + u" ";
+        n += clause.size();
+        for (std::size_t i = 0; i < clause.size() && i < sentence.size(); ++i) r += clause[i] == sentence[i];
+        right = right && sentence == clause;
+      }
+      allKeys.add(lineKeys);
+      if (n > 12) longLineKeys.add(lineKeys);
+      perText[t].add(right, n, r);
+      all.add(right, n, r);
+      (n <= 7 ? shortLines : n <= 12 ? midLines : longLines).add(right, n, r);
+      if (showKeys) std::printf("  %s\n  -> %s\n", raw.c_str(), utf8(got).c_str());
+      else if (!right && !summary) std::printf("  %s\n  -> %s\n", raw.c_str(), utf8(got).c_str());
     }
-    allKeys.add(lineKeys);
-    if (n > 12) longLineKeys.add(lineKeys);
-    all.add(right, n, r);
-    (n <= 7 ? shortLines : n <= 12 ? midLines : longLines).add(right, n, r);
-    if (showKeys) std::printf("  %s\n  -> %s\n", raw.c_str(), utf8(got).c_str());
-    else if (!right && !summary) std::printf("  %s\n  -> %s\n", raw.c_str(), utf8(got).c_str());
   }
   // A key can be slow once because the machine was busy elsewhere: the slowest keys are typed
   // again, each three times after its code, and the least of its times is what the key costs.
@@ -321,12 +337,21 @@ int main(int argc, char** argv) {
   }
   session.reset();
   std::filesystem::remove_all(root);
-  if (all.lines == 0) {
-    std::printf("accuracy: the test text is missing.\n");
-    return 1;
+  double sentenceSum = 0, characterSum = 0;
+  for (std::size_t t = 0; t < texts.size(); ++t) {
+    if (perText[t].lines == 0) {
+      std::printf("accuracy: the text %s is missing or empty.\n", texts[t].string().c_str());
+      return 1;
+    }
+    perText[t].print(texts[t].filename().string().c_str());
+    sentenceSum += perText[t].sentenceAccuracy();
+    characterSum += perText[t].characterAccuracy();
   }
-  std::printf("text: %s\n", text.filename().string().c_str());
-  all.print("all");
+  if (texts.size() > 1) {
+    std::printf("%-22s sentence accuracy %.3f  character accuracy %.3f\n", "mean of the texts",
+                sentenceSum / static_cast<double>(texts.size()), characterSum / static_cast<double>(texts.size()));
+  }
+  all.print("all lines");
   shortLines.print("4-7 chars");
   midLines.print("8-12 chars");
   longLines.print("13-30 chars");

@@ -41,7 +41,7 @@ void BM_AnalyzerRun(benchmark::State& state) {
   // The committed sentences (UTF-8) as the race text (GBK).
   std::string utf8;
   {
-    const fs::path text = fs::path(YZ_SOURCE_DIR) / "bench" / "data" / "accuracy_sentences.txt";
+    const fs::path text = fs::path(YZ_SOURCE_DIR) / "bench" / "data" / "texts" / "everyday.test.txt";
     std::FILE* f = std::fopen(text.string().c_str(), "rb");
     if (f == nullptr) {
       state.SkipWithError("no race text");

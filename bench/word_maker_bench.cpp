@@ -64,7 +64,7 @@ void BM_WordMakerArticle(benchmark::State& state) {
   const char* linesSetting = std::getenv("YZ_ARTICLE_LINES");
   const long articleLines = linesSetting != nullptr ? std::atol(linesSetting) : 3000;
   const std::u16string article =
-      firstLines(fs::path(YZ_SOURCE_DIR) / "bench" / "data" / "dev_text.txt", articleLines);
+      firstLines(fs::path(YZ_SOURCE_DIR) / "bench" / "data" / "texts" / "software.dev.txt", articleLines);
   if (article.empty()) {
     state.SkipWithError("no development text");
     return;

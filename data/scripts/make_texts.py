@@ -1,21 +1,29 @@
-"""Makes the development and test texts of the weight tuning and the accuracy benchmark from the
-zh_CN message catalogues of openly licensed packages.
+"""Makes the development and test texts of the weight tuning and the accuracy benchmark, one pair
+for each kind of text, from the zh_CN translations of openly licensed packages.
 
 usage: make_texts.py WORKDIR OUTDIR
 
-WORKDIR holds one folder per unpacked package. Read are every .mo file in a zh_CN/LC_MESSAGES
-folder, the zh_CN/messages.mo member of a locales.zip (calibre) and the values of the .ftl,
-.properties and .dtd members of a zh-CN language pack (.xpi). Each translated message is cut into
-clauses at punctuation, line breaks and block markup (<p>, <br>, <li>, ...); access-key marks such as
+WORKDIR holds one folder per unpacked package. A package's texts belong to one kind (DOMAINS):
+software messages, narrative and dialogue (the games), or help pages. Read are every .mo file in a
+zh_CN/LC_MESSAGES folder, the zh_CN/messages.mo member of a locales.zip (calibre) and the values of
+the .ftl, .properties and .dtd members of a zh-CN language pack (.xpi); of a help package, the
+text of its zh_CN (zh-CN) .html and Mallard .page files, each page one message (the text of
+head, script, style and the page information left out; a block element ends a line, an inline
+one such as <a>, <span> or <gui> does not). Each translated message is cut into clauses at
+punctuation, line breaks and block markup (<p>, <br>, <li>, ...); access-key marks such as
 "(_F)" or "(&F)" are removed first. A clause is kept when it is 4 to 30 characters long, every
 character is a Chinese character with a GBK code (so a clause holding Latin letters, digits, spaces,
 placeholders such as %s, {0}, $VAR or markup remnants such as &amp; or <b> is dropped whole, never
-clipped) and it was not seen before. A clause goes to the test part when the first byte of the MD5
-of its UTF-8 text is below 64 (a quarter), else to the development part; each part is written in
-the order of those digests, one clause a line (UTF-8), so the output is the same on every run.
+clipped) and it was not seen before, in this kind or an earlier one of DOMAINS (a clause that
+software and a game both say is a software message). A clause goes to the test part when the first
+byte of the MD5 of its UTF-8 text is below 64 (a quarter), else to the development part, so a
+clause is on the same side whatever its kind; each part is written as OUTDIR/<kind>.dev.txt and
+OUTDIR/<kind>.test.txt in the order of those digests, one clause a line (UTF-8), so the output is
+the same on every run.
 """
 import gettext
 import hashlib
+import html.parser
 import io
 import os
 import re
@@ -27,6 +35,17 @@ ACCEL = re.compile(r"[(（][_&~]?[A-Za-z0-9][)）]|[_&~](?=[\u4e00-\u9fff])")
 BLOCK = re.compile(r"</?(?:p|br|li|ul|ol|div|h[1-6]|tr|td|th|table|dt|dd|dl|hr|center|qt|html|body)\b[^>]*>",
                    re.I)
 SPLIT = re.compile("[" + re.escape(PUNCT) + "]|\\\\n")
+
+
+# The kinds of text, in the order a clause is given to the first that holds it, and the packages
+# of the games and of the help pages; every other package is software.
+DOMAINS = ("software", "narrative", "help")
+NARRATIVE = {"freeciv-data", "wesnoth-1.16-data"}
+HELP = {"libreoffice-help-zh-cn", "gimp-help-zh-cn", "gnome-user-docs"}
+
+
+def domain(package):
+    return "narrative" if package in NARRATIVE else "help" if package in HELP else "software"
 
 
 def is_han(ch):
@@ -67,14 +86,70 @@ def properties_messages(text):
     return out
 
 
-def package_messages(folder):
-    """The translated messages of one unpacked package, in a fixed order."""
+class PageText(html.parser.HTMLParser):
+    """The running text of an HTML or Mallard page: a block element ends a line, an inline one
+    does not; whitespace that breaks a line between two Chinese characters is dropped (the page
+    wraps a sentence there), other whitespace is one space."""
+
+    SKIP = {"head", "script", "style", "noscript", "info"}
+    INLINE = {"a", "abbr", "acronym", "app", "b", "big", "cite", "cmd", "code", "em", "file", "font",
+              "gui", "guiseq", "i", "input", "key", "keyseq", "link", "media", "output", "q", "small",
+              "span", "strong", "sub", "sup", "sys", "tt", "u", "var"}
+    WRAP = re.compile(r"(?<=[\u4e00-\u9fff])\s*\n\s*(?=[\u4e00-\u9fff])")
+
+    def __init__(self):
+        super().__init__(convert_charrefs=True)
+        self.parts = []
+        self.skipping = 0
+
+    def handle_starttag(self, tag, attrs):
+        if tag in self.SKIP:
+            self.skipping += 1
+        elif tag not in self.INLINE:
+            self.parts.append("\n")
+
+    def handle_startendtag(self, tag, attrs):
+        if tag not in self.INLINE and tag not in self.SKIP:
+            self.parts.append("\n")
+
+    def handle_endtag(self, tag):
+        if tag in self.SKIP:
+            self.skipping = max(0, self.skipping - 1)
+        elif tag not in self.INLINE:
+            self.parts.append("\n")
+
+    def handle_data(self, data):
+        if not self.skipping:
+            self.parts.append(re.sub(r"\s+", " ", self.WRAP.sub("", data)))
+
+    def text(self):
+        return "".join(self.parts)
+
+
+def page_text(data):
+    parser = PageText()
+    parser.feed(data.decode("utf-8", "replace"))
+    parser.close()
+    return parser.text()
+
+
+def is_help_page(root, name):
+    where = root.replace(os.sep, "/") + "/"
+    return (name.endswith(".html") or name.endswith(".page")) and ("/zh_CN/" in where or "/zh-CN/" in where)
+
+
+def package_messages(folder, help_pages=False):
+    """The translated messages of one unpacked package, in a fixed order; with `help_pages`, the
+    text of each of its zh_CN help pages too."""
     out = []
     for root, dirs, files in os.walk(folder):
         dirs.sort()
         for name in sorted(files):
             path = os.path.join(root, name)
-            if name.endswith(".mo") and root.replace(os.sep, "/").endswith("zh_CN/LC_MESSAGES"):
+            if help_pages and is_help_page(root, name):
+                with open(path, "rb") as f:
+                    out.append(page_text(f.read()))
+            elif name.endswith(".mo") and root.replace(os.sep, "/").endswith("zh_CN/LC_MESSAGES"):
                 with open(path, "rb") as f:
                     out += mo_messages(f.read())
             elif name == "locales.zip" or name.endswith(".xpi") and "zh-CN" in name:
@@ -108,29 +183,38 @@ def clauses(text):
     return out
 
 
+def split(clauses):
+    """The test part (the first byte of a clause's MD5 below 64) and the development part, each in
+    the order of the digests."""
+    keyed = sorted((hashlib.md5(c.encode("utf-8")).hexdigest(), c) for c in clauses)
+    return [c for h, c in keyed if int(h[:2], 16) < 64], [c for h, c in keyed if int(h[:2], 16) >= 64]
+
+
 def main():
     work, outdir = sys.argv[1:3]
     seen = set()
+    kept = {d: [] for d in DOMAINS}
     report = []
-    for package in sorted(os.listdir(work)):
+    packages = sorted(os.listdir(work), key=lambda p: (DOMAINS.index(domain(p)), p))
+    for package in packages:
         count = chars = 0
-        for msg in package_messages(os.path.join(work, package)):
+        for msg in package_messages(os.path.join(work, package), domain(package) == "help"):
             for c in clauses(msg):
                 if c not in seen:
                     seen.add(c)
+                    kept[domain(package)].append(c)
                     count += 1
                     chars += len(c)
-        report.append(f"  {package}: {count} clauses, {chars} characters (new ones)")
-    keyed = sorted((hashlib.md5(c.encode("utf-8")).hexdigest(), c) for c in seen)
-    test = [c for h, c in keyed if int(h[:2], 16) < 64]
-    dev = [c for h, c in keyed if int(h[:2], 16) >= 64]
+        report.append(f"  {domain(package)} {package}: {count} clauses, {chars} characters (new ones)")
     os.makedirs(outdir, exist_ok=True)
-    for name, lines in (("dev_text.txt", dev), ("test_text.txt", test)):
-        with open(os.path.join(outdir, name), "w", encoding="utf-8", newline="\n") as f:
-            f.write("\n".join(lines) + "\n")
     print("\n".join(report))
-    print(f"clauses: {len(dev)} development, {len(test)} test "
-          f"({sum(map(len, dev))} and {sum(map(len, test))} characters)")
+    for d in DOMAINS:
+        test, dev = split(kept[d])
+        for part, lines in (("dev", dev), ("test", test)):
+            with open(os.path.join(outdir, f"{d}.{part}.txt"), "w", encoding="utf-8", newline="\n") as f:
+                f.write("\n".join(lines) + "\n")
+        print(f"{d}: {len(dev)} development clauses, {len(test)} test clauses "
+              f"({sum(map(len, dev))} and {sum(map(len, test))} characters)")
 
 
 if __name__ == "__main__":
