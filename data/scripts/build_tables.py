@@ -492,7 +492,15 @@ def load_phrases(out):
     return {phrase: int(n) for phrase, n in tuning_lines(out, "phrases.txt", 2) if n.isdigit()}
 
 
-def build_lexicon(out, readings, lists, tuned=None, phrases=None):
+# Phrases of libime's language model (data/tuning/lm-phrases.txt, made by scripts/lm_phrases.py:
+# word pairs and triples the model finds likely, each kept only when it fixed conversions of the
+# development texts and broke none): added with the count their log10 probability gives (LM_SHIFT).
+def load_lm_phrases(out):
+    """phrase -> log10 probability of data/tuning/lm-phrases.txt (lines phrase,probability)."""
+    return {phrase: float(p) for phrase, p in tuning_lines(out, "lm-phrases.txt", 2)}
+
+
+def build_lexicon(out, readings, lists, tuned=None, phrases=None, lm_phrases=None):
     """Resource 105 and 内置文件\\默认词库.txt: full-pinyin key, words and weights."""
     words = lists.words
     entries = collections.defaultdict(dict)  # key -> word -> freq
@@ -540,6 +548,8 @@ def build_lexicon(out, readings, lists, tuned=None, phrases=None):
     for (a, b), score in lists.pairs.items():
         if score > PAIR_MIN_SCORE and len(b) >= 2 and a + b not in phrase_counts:
             phrase_counts[a + b] = 10 ** (score + LM_SHIFT)
+    for phrase, score in (lm_phrases or {}).items():
+        phrase_counts.setdefault(phrase, 10 ** (score + LM_SHIFT))
     for phrase, count in sorted(phrase_counts.items(), key=lambda p: utf16_key(p[0])):
         if phrase in have or not all(is_han(ch) for ch in phrase) or not in_gbk(phrase):
             continue
@@ -690,7 +700,7 @@ def main():
     crosscheck_fixture(work, testdir, syls)
     jieba_counts = sources.jieba(work)
     kept = build_lexicon(out, readings, WordLists(work, words, jieba_counts), load_tuned(out),
-                         load_phrases(out))
+                         load_phrases(out), load_lm_phrases(out))
     build_char_tables(out, readings, words, jieba_counts, kept)
     ACCIDENTS.report()
     for name, field in (("103.txt", 0), ("104.txt", None), ("105.txt", 1)):

@@ -234,6 +234,154 @@ def libime_unigrams(src):
     return out
 
 
+class KenLMTrie:
+    """The bigrams and trigrams of libime's language model, a KenLM binary file (format version 5)
+    in its trie layout, read without KenLM.
+
+    After the 136-byte header (the n-gram counts at byte 108, the model type at byte 96) come the
+    sorted vocabulary hashes (8 + 8 * unigrams bytes), the quantization tables when the model is
+    quantized (a 3-byte header: version 2, probability bits, backoff bits; then for the bigrams a
+    table of probabilities and one of backoffs, for the trigrams one of probabilities, each
+    2^bits floats), the unigram records (float log10 probability, float backoff, 64-bit index of
+    the first bigram under the word; one more record closes the last range), the bigram array
+    and the trigram array, and at the end of the file the words, NUL-terminated, in the order of
+    their indexes. The trie is rooted at the last word of an n-gram: the bigrams under a unigram
+    record are the words seen before it, the trigrams under a bigram the words seen before both.
+
+    Both arrays are bit-packed, one record after the other: the word index (as many bits as the
+    unigram count needs), then the quantized backoff and probability (a bigram) or the
+    probability (a trigram), then for a bigram the index of its first trigram. With the array
+    pointer compression of array-trie models (types 4 and 5) only the low bits of that index are
+    stored in the record; the high bits are the position of the last entry of an offset table
+    (at the bigram array's first 8-byte boundary plus 8) that is at most the bigram's own index.
+    The low-bit count is chosen by the same rule that writes the file: the smallest table cost
+    (64 bits an entry) less the bits saved in the records."""
+
+    MAGIC = b"mmap lm http://kheafield.com/code format version 5\n"
+
+    def __init__(self, data):
+        import struct
+        self.data = data
+        if not data.startswith(self.MAGIC):
+            raise SystemExit("libime language model: unexpected format")
+        order = data[88]
+        model_type = struct.unpack_from("<i", data, 96)[0]
+        if order != 3 or model_type not in (2, 3, 4, 5):
+            raise SystemExit(f"libime language model: order {order}, type {model_type} is no trigram trie")
+        self.counts = struct.unpack_from("<QQQ", data, 108)
+        nuni, nbi, ntri = self.counts
+        start = data.find(b"<unk>\x00")
+        self.words = [w.decode("utf-8") for w in data[start:].split(b"\x00")[:nuni]]
+        if len(self.words) != nuni:
+            raise SystemExit("libime language model: vocabulary size differs from the header")
+        at = 136 + 8 + 8 * nuni
+        quantized = model_type in (3, 5)
+        if quantized:
+            if data[at] != 2:
+                raise SystemExit("libime language model: unknown quantization version")
+            pbits, bbits = data[at + 1], data[at + 2]
+            tables = at + 8
+            self.bi_prob = struct.unpack_from(f"<{1 << pbits}f", data, tables)
+            self.tri_prob = struct.unpack_from(f"<{1 << pbits}f", data, tables + 4 * ((1 << pbits) + (1 << bbits)))
+            at += 8 + 4 * (2 * (1 << pbits) + (1 << bbits))
+            bi_value, tri_value = pbits + bbits, pbits
+        else:
+            pbits, bbits = 31, 32
+            bi_value, tri_value = 63, 31
+        self.quantized, self.pbits, self.bbits = quantized, pbits, bbits
+        self.unigrams = at
+        self.bi_next = [struct.unpack_from("<Q", data, at + 16 * i + 8)[0] for i in range(nuni + 1)]
+        if self.bi_next[-1] != nbi or any(a > b for a, b in zip(self.bi_next, self.bi_next[1:])):
+            raise SystemExit("libime language model: unigram table not where the layout puts it")
+        self.word_bits = nuni.bit_length()
+        need = ntri.bit_length()
+        if model_type in (4, 5):
+            chop = min(range(need + 1), key=lambda c: ((ntri >> (need - c)) * 64 - (nbi + 1) * c, c))
+            self.inline = need - chop
+            self.offsets = (ntri >> self.inline) + 1
+            pointers = 8 * (1 + self.offsets) + 7
+        else:
+            self.inline, self.offsets, pointers = need, 0, 0
+        self.bi_bits = self.word_bits + bi_value + self.inline
+        self.tri_bits = self.word_bits + tri_value
+        bi_size = pointers + ((nbi + 1) * self.bi_bits + 7) // 8 + 8
+        tri_size = ((ntri + 1) * self.tri_bits + 7) // 8 + 8
+        # The bigram array is found from the end: the words follow the trigram array directly.
+        # (The file holds padding between the unigram records and the bigram array.)
+        bigrams = start - tri_size - bi_size
+        if not 0 <= bigrams - (at + 16 * (nuni + 1)) < 64:
+            raise SystemExit("libime language model: array sizes do not fit the file")
+        if self.offsets:
+            first = (bigrams + 7) // 8 * 8 + 8
+            self.table = struct.unpack_from(f"<{self.offsets}Q", data, first)
+            if self.table[0] != 0 or any(a > b for a, b in zip(self.table, self.table[1:])):
+                raise SystemExit("libime language model: pointer table out of order")
+        self.bi_base = bigrams + pointers
+        self.tri_base = bigrams + bi_size
+
+    def _field(self, base, bit, n):
+        at = base + (bit >> 3)
+        return (int.from_bytes(self.data[at:at + 8], "little") >> (bit & 7)) & ((1 << n) - 1)
+
+    def _prob(self, value, table, bits):
+        """log10 probability of a record's value field (quantized: its bin; else a 31-bit float
+        without its sign, which is always minus)."""
+        import struct
+        if self.quantized:
+            return table[value & ((1 << self.pbits) - 1)]
+        return struct.unpack("<f", struct.pack("<I", (value & 0x7FFFFFFF) | 0x80000000))[0]
+
+    def ngrams(self):
+        """Yields (words, log10 conditional probability of the last word after the others) of
+        every bigram, then of every trigram, the words in text order."""
+        nuni, nbi, ntri = self.counts
+        wmask = (1 << self.word_bits) - 1
+        qbits = self.bi_bits - self.word_bits - self.inline
+        bi_prob = [0.0] * nbi
+        bi_word = [0] * nbi
+        tri_next = [0] * (nbi + 1)
+        high = 0
+        for j in range(nbi + 1):
+            while high + 1 < self.offsets and self.table[high + 1] <= j:
+                high += 1
+            v = self._field(self.bi_base, j * self.bi_bits, self.bi_bits)
+            tri_next[j] = (high << self.inline) | (v >> (self.word_bits + qbits))
+            if j < nbi:
+                bi_word[j] = v & wmask
+                value = v >> self.word_bits
+                if self.quantized:
+                    value >>= self.bbits  # the backoff comes first
+                bi_prob[j] = self._prob(value, self.bi_prob, self.pbits)
+        if tri_next[-1] != ntri or any(a > b for a, b in zip(tri_next, tri_next[1:])):
+            raise SystemExit("libime language model: trigram pointers out of order")
+        words = self.words
+        owner = [0] * nbi  # the last word of each bigram
+        for w in range(nuni):
+            lo, hi = self.bi_next[w], self.bi_next[w + 1]
+            owner[lo:hi] = [w] * (hi - lo)
+            # The words under one record are sorted by index: a check that the layout was read right.
+            if any(bi_word[j] >= bi_word[j + 1] for j in range(lo, hi - 1)):
+                raise SystemExit("libime language model: bigram words out of order")
+        for j in range(nbi):
+            yield (words[bi_word[j]], words[owner[j]]), bi_prob[j]
+        for j in range(nbi):
+            w1, w2 = words[bi_word[j]], words[owner[j]]
+            for k in range(tri_next[j], tri_next[j + 1]):
+                v = self._field(self.tri_base, k * self.tri_bits, self.tri_bits)
+                yield (words[v & wmask], w1, w2), self._prob(v >> self.word_bits, self.tri_prob, self.pbits)
+
+    def unigram(self, index):
+        import struct
+        return struct.unpack_from("<f", self.data, self.unigrams + 16 * index)[0]
+
+
+def libime_ngrams(src):
+    """(words, log10 conditional probability) of every bigram and trigram of libime's language
+    model (see KenLMTrie)."""
+    with open(os.path.join(src, LIBIME_LM), "rb") as f:
+        return KenLMTrie(f.read()).ngrams()
+
+
 def libime_pairs(src):
     """(first word, next word) -> score of the prediction table of libime's language model
     (its dump, `first|next score` per line: the log10 probability the model gives the pair)."""

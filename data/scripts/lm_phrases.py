@@ -1,0 +1,186 @@
+"""Phrases of libime's language model for resource 105, chosen by what they do to the program's
+own conversion of the development texts.
+
+The sentence conversion has no context model: the phrases of the lexicon are its context. The
+language model knows which words follow which in general text (机器 -> 学习), far beyond the
+development texts. Candidates are its bigrams and trigrams whose last word follows the others
+with a log10 probability of at least MIN_COND, whose words join to MIN_LEN to MAX_LEN Han
+characters (GBK) that resource 105 does not hold yet, and that a development text holds (a
+phrase no development clause holds cannot show what it fixes). Each gets the log10 probability
+of the whole phrase (the first word's unigram probability plus the conditional ones).
+
+Then the program decides: the tables are built with the candidates, every development text is
+typed through the App (bench/accuracy) and compared line by line with the tables without them.
+A candidate is kept when a line that was wrong comes out right with it and it appears in no line
+that comes out wrong where it was right before. The kept ones are tried again alone, and a
+phrase that now appears in a line gone wrong is dropped, until no line goes wrong (at most
+ROUNDS times). The kept phrases are written to data/tuning/lm-phrases.txt, lines
+`phrase,log10 probability`; build_tables.py adds each that is not a word already. The test
+texts are never read.
+
+Usage: lm_phrases.py OUT_FILE WORKDIR BUILD_DIR DEV_TEXT [DEV_TEXT...]
+  WORKDIR: the unpacked sources, as `data/make-tables --keep WORKDIR` leaves them;
+  BUILD_DIR: a Release build folder of this tree (targets vexim-lexgen and accuracy);
+  DEV_TEXT: development texts, UTF-8, one sentence a line.
+"""
+import os
+import re
+import shutil
+import subprocess
+import sys
+import tempfile
+
+import sources
+from build_tables import in_gbk, tuning_lines
+
+MIN_COND = -1.0  # log10 probability of the last word after the others (one in ten)
+MIN_LEN = 3
+MAX_LEN = 8
+ROUNDS = 4
+JOBS = 3  # accuracy processes at once
+HAN_RUN = re.compile(r"[\u3400-\u9fff]+")
+
+here = os.path.dirname(os.path.abspath(__file__))
+data = os.path.dirname(here)
+
+
+def lexicon_words(path):
+    """Every word of a resource 105 file (GBK lines `key,word weight word weight ...`)."""
+    with open(path, "rb") as f:
+        text = f.read().rstrip(b"\0").decode("gbk")
+    out = set()
+    for line in text.split("\r\n"):
+        _, _, rest = line.partition(",")
+        out.update(rest.split()[0::2])
+    return out
+
+
+def text_pieces(texts):
+    """Every run of MIN_LEN - 1 to MAX_LEN Han characters of the texts (the prefixes of a
+    trigram's first two words are among them too)."""
+    out = set()
+    for path in texts:
+        with open(path, encoding="utf-8") as f:
+            for run in HAN_RUN.findall(f.read()):
+                for i in range(len(run)):
+                    for n in range(2, min(MAX_LEN, len(run) - i) + 1):
+                        out.add(run[i:i + n])
+    return out
+
+
+def candidates(work, have, pieces):
+    """phrase -> log10 probability of the language model's likely word runs that the texts hold."""
+    with open(os.path.join(work, sources.LIBIME_LM), "rb") as f:
+        lm = sources.KenLMTrie(f.read())
+    uni = {w: lm.unigram(i) for i, w in enumerate(lm.words)}
+    # The unigram table where the layout puts it is the one the other reader finds by its values.
+    if uni != sources.libime_unigrams(work):
+        raise SystemExit("libime language model: the two readers disagree on the unigrams")
+    pair = {}  # the bigrams the texts hold: (w1, w2) -> log10 P(w2 | w1)
+    out = {}
+    for words, p in lm.ngrams():
+        phrase = "".join(words)
+        if phrase not in pieces:
+            continue
+        if len(words) == 2:
+            pair[words] = p
+            joint = uni.get(words[0], -99.0) + p
+        elif words[:2] in pair:
+            joint = uni.get(words[0], -99.0) + pair[words[:2]] + p
+        else:
+            continue
+        if p < MIN_COND or len(phrase) < MIN_LEN or phrase in have or not in_gbk(phrase):
+            continue
+        if not all(HAN_RUN.fullmatch(w) for w in words):
+            continue
+        out[phrase] = max(out.get(phrase, -99.0), joint)
+    return out
+
+
+class Trial:
+    """Builds the tables with a set of phrases and types the development texts through the App."""
+
+    def __init__(self, work, build, texts, tmp):
+        self.work, self.build, self.tmp = work, build, tmp
+        self.parts = []  # (text, part file): each text cut into JOBS parts typed at once
+        for t, path in enumerate(texts):
+            with open(path, encoding="utf-8") as f:
+                lines = [line for line in f if line.strip()]
+            step = (len(lines) + JOBS - 1) // JOBS
+            for k in range(JOBS):
+                part = os.path.join(tmp, f"text{t}-{k}.txt")
+                with open(part, "w", encoding="utf-8") as f:
+                    f.writelines(lines[k * step:(k + 1) * step])
+                self.parts.append(part)
+
+    def wrong(self, phrases):
+        """line -> what the App wrote, for every development line that comes out wrong."""
+        out = os.path.join(self.tmp, "data")
+        shutil.rmtree(out, ignore_errors=True)
+        os.makedirs(os.path.join(out, "tuning"))
+        for name in ("105-weights.txt", "phrases.txt"):
+            shutil.copy(os.path.join(data, "tuning", name), os.path.join(out, "tuning", name))
+        write_phrases(os.path.join(out, "tuning", "lm-phrases.txt"), phrases)
+        subprocess.run([sys.executable, os.path.join(here, "build_tables.py"), self.work, out,
+                        os.path.join(self.tmp, "testdata")], check=True, stdout=subprocess.DEVNULL)
+        program = os.path.join(self.tmp, "program")
+        shutil.rmtree(program, ignore_errors=True)
+        os.makedirs(os.path.join(program, "用户diy文件"))
+        shutil.copytree(os.path.join(data, "内置文件"), os.path.join(program, "内置文件"))
+        shutil.copytree(os.path.join(out, "内置文件"), os.path.join(program, "内置文件"), dirs_exist_ok=True)
+        subprocess.run([os.path.join(self.build, "src/main/vexim-lexgen"), program,
+                        os.path.join(out, "resources")], check=True, stdout=subprocess.DEVNULL)
+        env = dict(os.environ, YZ_DATA_DIR=out, TMPDIR=self.tmp)
+        runs = [subprocess.Popen([os.path.join(self.build, "bench/accuracy"), program, part],
+                                 env=env, stdout=subprocess.PIPE, text=True) for part in self.parts]
+        wrong = {}
+        for run in runs:
+            lines = run.communicate()[0].splitlines()
+            if run.returncode != 0:
+                raise SystemExit("accuracy failed")
+            for a, b in zip(lines, lines[1:]):
+                if b.startswith("  -> ") and a.startswith("  ") and not a.startswith("  -> "):
+                    wrong[a[2:]] = b[5:]
+        return wrong
+
+
+def write_phrases(path, phrases):
+    with open(path, "w", encoding="utf-8", newline="\n") as f:
+        f.write("# phrase,log10 probability of libime's language model (made by lm_phrases.py)\n")
+        for p in sorted(phrases, key=lambda p: (-phrases[p], p)):
+            f.write(f"{p},{phrases[p]:.3f}\n")
+
+
+def main():
+    out, work, build, texts = sys.argv[1], sys.argv[2], sys.argv[3], sys.argv[4:]
+    # What resource 105 holds without the phrases chosen last time (they are candidates again).
+    have = lexicon_words(os.path.join(data, "resources", "105.txt"))
+    have -= {p for p, _ in tuning_lines(data, "lm-phrases.txt", 2)}
+    have.update(p for p, _ in tuning_lines(data, "phrases.txt", 2))
+    cands = candidates(work, have, text_pieces(texts))
+    print(f"{len(cands)} candidates of the language model held by the development texts")
+    with tempfile.TemporaryDirectory() as tmp:
+        trial = Trial(work, build, texts, tmp)
+        before = trial.wrong({})
+        print(f"without them: {len(before)} lines wrong")
+        after = trial.wrong(cands)
+        fixed = [line for line in before if line not in after]
+        broke = [after[line] for line in after if line not in before]
+        print(f"with all: {len(after)} lines wrong ({len(fixed)} fixed, {len(broke)} broken)")
+        kept = {p: s for p, s in cands.items()
+                if any(p in line for line in fixed) and not any(p in got for got in broke)}
+        for _ in range(ROUNDS):
+            after = trial.wrong(kept)
+            broke = [after[line] for line in after if line not in before]
+            fixed = [line for line in before if line not in after]
+            print(f"{len(kept)} kept: {len(after)} lines wrong ({len(fixed)} fixed, {len(broke)} broken)")
+            drop = {p for p in kept if any(p in got for got in broke) or not any(p in line for line in fixed)}
+            if not drop:
+                break
+            kept = {p: s for p, s in kept.items() if p not in drop}
+    write_phrases(out, kept)
+    print(f"{len(kept)} phrases written")
+
+
+if __name__ == "__main__":
+    main()
