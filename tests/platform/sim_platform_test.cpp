@@ -150,6 +150,10 @@ TEST(SimPlatform, GbkCodecHandlesBadInput) {
   EXPECT_EQ(bad.substr(0, 1), u"a");
   EXPECT_EQ(bad.find(u'\uFFFD'), 1u);
   EXPECT_EQ(sim.fromGbk("\x81\x20"), u"\uFFFD ");
+  // A pair the code page lacks leaves the pairs after it in its row decoding, as does the gap at
+  // trail byte 0x7F; the last trail byte of a row decodes too.
+  EXPECT_EQ(sim.fromGbk("\xa1\x40\xa1\xa1"), u"\uFFFD@\u3000");
+  EXPECT_EQ(sim.fromGbk("\x81\x7f\x81\x80\x81\xfe"), u"\uFFFD\x7f\u4e90\u4fa2");
   // Characters outside GBK encode as "?".
   EXPECT_EQ(sim.toGbk(u"a\u0E01b\U0001F600"), "a?b?");
 }

@@ -735,10 +735,35 @@ const GbkDecodeTable& gbkDecodeTable() {
       char c = static_cast<char>(b);
       t.single[static_cast<std::size_t>(b)] = b < 0x80 ? static_cast<char16_t>(b) : decodeOne(&c, 1);
     }
+    // The pairs of one lead byte in one conversion: each pair gives one character, and a pair the
+    // code page lacks stops the converter on it, to be skipped. A row that goes otherwise (a pair
+    // read as anything but one character) is decoded pair by pair.
+    constexpr int kFirstTrail = 0x40, kTrails = 0xFF - kFirstTrail;
     for (int lead = 0x81; lead <= 0xFE; ++lead) {
-      for (int trail = 0x40; trail <= 0xFE; ++trail) {
-        char bytes[2] = {static_cast<char>(lead), static_cast<char>(trail)};
-        t.pair[static_cast<std::size_t>(lead << 8 | trail)] = decodeOne(bytes, 2);
+      char row[2 * kTrails];
+      for (int i = 0; i < kTrails; ++i) {
+        row[2 * i] = static_cast<char>(lead);
+        row[2 * i + 1] = static_cast<char>(kFirstTrail + i);
+      }
+      char16_t out[kTrails];
+      bool even = true;
+      std::size_t done = 0;  // pairs decided
+      while (even && done < kTrails) {
+        char* inPtr = row + 2 * done;
+        std::size_t inLeft = 2 * (kTrails - done);
+        char* outPtr = reinterpret_cast<char*>(out + done);
+        std::size_t outLeft = 2 * (kTrails - done);
+        iconv(cd.get(), nullptr, nullptr, nullptr, nullptr);
+        const bool stopped = iconv(cd.get(), &inPtr, &inLeft, &outPtr, &outLeft) == static_cast<std::size_t>(-1);
+        const auto read = static_cast<std::size_t>(inPtr - (row + 2 * done));
+        const auto written = static_cast<std::size_t>(outPtr - reinterpret_cast<char*>(out + done));
+        even = read % 2 == 0 && written == read && (!stopped || errno == EILSEQ);
+        done += read / 2;
+        if (even && stopped) out[done++] = 0;
+      }
+      for (int i = 0; i < kTrails; ++i) {
+        const auto at = static_cast<std::size_t>(lead << 8 | (kFirstTrail + i));
+        t.pair[at] = even ? out[i] : decodeOne(row + 2 * i, 2);
       }
     }
     return t;
