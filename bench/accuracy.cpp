@@ -26,6 +26,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -126,18 +127,38 @@ double threadCpuMs() {
   return static_cast<double>(t.tv_sec) * 1e3 + static_cast<double>(t.tv_nsec) / 1e6;
 }
 
-// Times of single keys, in milliseconds: on the wall clock, and on the processor (the `Cpu` ones).
+// Times of many keys, in milliseconds: their count, sum and worst, and how many fell in each
+// microsecond up to 65 ms (the slower ones in the last), so that a run over the whole text keeps
+// no list of its keys and its memory stays the program's own.
+struct TimeTally {
+  static constexpr std::size_t kBins = 65536;
+  std::size_t count = 0;
+  double sum = 0, worst = 0;
+  std::vector<std::uint32_t> bins = std::vector<std::uint32_t>(kBins);
+  void add(double ms) {
+    ++count;
+    sum += ms;
+    worst = std::max(worst, ms);
+    ++bins[std::min(static_cast<std::size_t>(std::max(ms, 0.0) * 1e3), kBins - 1)];
+  }
+  // The time below which `perMille` thousandths of the keys lie, to the microsecond.
+  double below(std::size_t perMille) const {
+    const std::size_t rank = count * perMille / 1000;  // the rank in the sorted times
+    std::size_t seen = 0;
+    for (std::size_t i = 0; i < kBins; ++i) {
+      seen += bins[i];
+      if (seen > rank) return i + 1 == kBins ? worst : static_cast<double>(i) / 1e3;
+    }
+    return worst;
+  }
+};
+
+// Times of single keys, in milliseconds: on the wall clock, and on the processor (the `Cpu` ones),
+// kept for one line.
 struct KeyTimes {
   std::vector<double> letters, spaces, lettersCpu, spacesCpu;
   // The slowest letter keys on the processor: the time and the code typed up to and with the key.
   std::vector<std::pair<double, std::u16string>> slowest;
-  void add(const KeyTimes& other) {
-    letters.insert(letters.end(), other.letters.begin(), other.letters.end());
-    spaces.insert(spaces.end(), other.spaces.begin(), other.spaces.end());
-    lettersCpu.insert(lettersCpu.end(), other.lettersCpu.begin(), other.lettersCpu.end());
-    spacesCpu.insert(spacesCpu.end(), other.spacesCpu.begin(), other.spacesCpu.end());
-    for (const auto& s : other.slowest) noteSlow(s.first, s.second);
-  }
   void noteSlow(double ms, std::u16string_view code) {
     constexpr std::size_t kKept = 20;
     if (slowest.size() == kKept && ms <= slowest.back().first) return;
@@ -145,16 +166,26 @@ struct KeyTimes {
     std::sort(slowest.begin(), slowest.end(), [](const auto& a, const auto& b) { return a.first > b.first; });
     if (slowest.size() > kKept) slowest.pop_back();
   }
-  static void print(const char* label, const std::vector<double>& t, const std::vector<double>& cpu) {
-    if (t.empty()) return;
-    double sum = 0;
-    for (double v : t) sum += v;
-    std::vector<double> sorted = t;
-    std::sort(sorted.begin(), sorted.end());
-    const double worstCpu = cpu.empty() ? 0 : *std::max_element(cpu.begin(), cpu.end());
+};
+
+// The key times of many lines.
+struct KeyTally {
+  TimeTally letters, spaces;
+  double worstLetterCpu = 0, worstSpaceCpu = 0;
+  double firstLetter = -1;  // the first letter key's time
+  KeyTimes slow;            // its `slowest` only
+  void add(const KeyTimes& line) {
+    if (firstLetter < 0 && !line.letters.empty()) firstLetter = line.letters.front();
+    for (double t : line.letters) letters.add(t);
+    for (double t : line.spaces) spaces.add(t);
+    for (double t : line.lettersCpu) worstLetterCpu = std::max(worstLetterCpu, t);
+    for (double t : line.spacesCpu) worstSpaceCpu = std::max(worstSpaceCpu, t);
+    for (const auto& s : line.slowest) slow.noteSlow(s.first, s.second);
+  }
+  static void print(const char* label, const TimeTally& t, double worstCpu) {
+    if (t.count == 0) return;
     std::printf("  %-22s keys %6zu  mean %.3f ms  p99 %.3f ms  p99.9 %.3f ms  worst %.3f ms  worst on the processor %.3f ms\n",
-                label, t.size(), sum / static_cast<double>(t.size()), sorted[sorted.size() * 99 / 100],
-                sorted[sorted.size() * 999 / 1000], sorted.back(), worstCpu);
+                label, t.count, t.sum / static_cast<double>(t.count), t.below(990), t.below(999), t.worst, worstCpu);
   }
 };
 
@@ -237,7 +268,6 @@ int main(int argc, char** argv) {
   // App starts: the encoder's tables are let go first, so the peak memory of the run is the
   // program's own.
   std::vector<std::u16string> codes(texts.size());
-  std::size_t letterCount = 0;
   {
     auto encoding = std::make_unique<yz::testing_support::EncodingWorld>();
     encoding->sim.resourceDir = resources;
@@ -252,7 +282,6 @@ int main(int argc, char** argv) {
         for (const std::u16string& clause : clauses(fromUtf8(raw))) {
           std::u16string code, pinyin;
           yz::citcbmma(encoding->ctx(), clause, code, pinyin);
-          letterCount += code.size();
           codes[t] += code;
           codes[t] += u'\n';
         }
@@ -274,11 +303,7 @@ int main(int argc, char** argv) {
 
   std::vector<Tally> perText(texts.size());
   Tally all, shortLines, midLines, longLines;
-  KeyTimes allKeys, longLineKeys;
-  // The times of every key are kept: room for them all at once (a few keys are typed again when a
-  // sentence is at its longest).
-  allKeys.letters.reserve(letterCount + letterCount / 16);
-  allKeys.lettersCpu.reserve(letterCount + letterCount / 16);
+  KeyTally allKeys, longLineKeys;
   for (std::size_t t = 0; t < texts.size(); ++t) {
     std::ifstream in(texts[t]);
     std::u16string_view nextCodes = codes[t];
@@ -321,7 +346,7 @@ int main(int argc, char** argv) {
   // again, each three times after its code, and the least of its times is what the key costs.
   double worstAgain = 0;
   std::u16string worstAgainCode;
-  for (const auto& [ms, code] : allKeys.slowest) {
+  for (const auto& [ms, code] : allKeys.slow.slowest) {
     double least = ms;
     for (int round = 0; round < 3; ++round) {
       session->type(u"esc");
@@ -356,17 +381,18 @@ int main(int argc, char** argv) {
   midLines.print("8-12 chars");
   longLines.print("13-30 chars");
   std::printf("time per key (the hook, the input pass, the commit):\n");
-  if (!allKeys.letters.empty()) std::printf("  first key of the run    %.3f ms\n", allKeys.letters.front());
-  KeyTimes::print("letters", allKeys.letters, allKeys.lettersCpu);
-  KeyTimes::print("Space (commit)", allKeys.spaces, allKeys.spacesCpu);
-  KeyTimes::print("letters, 13-30 chars", longLineKeys.letters, longLineKeys.lettersCpu);
-  KeyTimes::print("Space, 13-30 chars", longLineKeys.spaces, longLineKeys.spacesCpu);
+  if (allKeys.firstLetter >= 0) std::printf("  first key of the run    %.3f ms\n", allKeys.firstLetter);
+  KeyTally::print("letters", allKeys.letters, allKeys.worstLetterCpu);
+  KeyTally::print("Space (commit)", allKeys.spaces, allKeys.worstSpaceCpu);
+  KeyTally::print("letters, 13-30 chars", longLineKeys.letters, longLineKeys.worstLetterCpu);
+  KeyTally::print("Space, 13-30 chars", longLineKeys.spaces, longLineKeys.worstSpaceCpu);
+  const auto& slowest = allKeys.slow.slowest;
   std::printf("  slowest letter keys on the processor (the code up to the key):");
-  for (std::size_t i = 0; i < allKeys.slowest.size() && i < 5; ++i)
-    std::printf(" %s %.2f ms;", utf8(allKeys.slowest[i].second).c_str(), allKeys.slowest[i].first);
+  for (std::size_t i = 0; i < slowest.size() && i < 5; ++i)
+    std::printf(" %s %.2f ms;", utf8(slowest[i].second).c_str(), slowest[i].first);
   std::printf("\n");
-  if (!allKeys.slowest.empty())
+  if (!slowest.empty())
     std::printf("  worst letter key typed again (the %zu slowest, three times each, the least): %s %.3f ms\n",
-                allKeys.slowest.size(), utf8(worstAgainCode).c_str(), worstAgain);
+                slowest.size(), utf8(worstAgainCode).c_str(), worstAgain);
   return 0;
 }
