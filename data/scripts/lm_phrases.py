@@ -56,8 +56,8 @@ def lexicon_words(path):
 
 
 def text_pieces(texts):
-    """Every run of MIN_LEN - 1 to MAX_LEN Han characters of the texts (the prefixes of a
-    trigram's first two words are among them too)."""
+    """Every run of 2 to MAX_LEN Han characters of the texts (the first two words of a trigram
+    join to two characters or more)."""
     out = set()
     for path in texts:
         with open(path, encoding="utf-8") as f:
