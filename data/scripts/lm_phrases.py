@@ -25,6 +25,7 @@ Usage: lm_phrases.py OUT_FILE WORKDIR BUILD_DIR DEV_TEXT [DEV_TEXT...]
   BUILD_DIR: a Release build folder of this tree (targets vexim-lexgen and accuracy);
   DEV_TEXT: development texts, UTF-8, one sentence a line.
 """
+import collections
 import os
 import re
 import shutil
@@ -40,6 +41,7 @@ MIN_LEN = 3
 MAX_LEN = 8
 ROUNDS = 4
 JOBS = 3  # accuracy processes at once
+MAX_MASS = 1.05  # the most the quantized probabilities after one history may sum to
 HAN_RUN = re.compile(r"[\u3400-\u9fff]+")
 
 here = os.path.dirname(os.path.abspath(__file__))
@@ -80,7 +82,9 @@ def candidates(work, have, pieces):
         raise SystemExit("libime language model: the two readers disagree on the unigrams")
     pair = {}  # the bigrams the texts hold: (w1, w2) -> log10 P(w2 | w1)
     out = {}
+    mass = collections.defaultdict(float)  # history -> probability its n-grams give the next word
     for words, p in lm.ngrams():
+        mass[words[:-1]] += 10 ** p
         phrase = "".join(words)
         if phrase not in pieces:
             continue
@@ -96,6 +100,10 @@ def candidates(work, have, pieces):
         if not all(HAN_RUN.fullmatch(w) for w in words):
             continue
         out[phrase] = max(out.get(phrase, -99.0), joint)
+    # The words after one history share a probability of at most one (the bins round a little):
+    # a record read from the wrong bits breaks that.
+    if max(mass.values()) > MAX_MASS:
+        raise SystemExit("libime language model: the probabilities after one history sum to more than one")
     return out
 
 
