@@ -13,8 +13,10 @@ Then the program decides: the tables are built with the candidates, every develo
 typed through the App (bench/accuracy) and compared line by line with the tables without them.
 A candidate is kept when a line that was wrong comes out right with it and it appears in no line
 that comes out wrong where it was right before. The kept ones are tried again alone, and a
-phrase that now appears in a line gone wrong is dropped, until no line goes wrong (at most
-ROUNDS times). The kept phrases are written to data/tuning/lm-phrases.txt, lines
+phrase that now appears in a line gone wrong, or no longer in a line set right, is dropped,
+until none is (at most ROUNDS times; a line gone wrong that no kept phrase appears in is
+printed). With the committed settings the last round left no development line wrong that was
+right before. The kept phrases are written to data/tuning/lm-phrases.txt, lines
 `phrase,log10 probability`; build_tables.py adds each that is not a word already. The test
 texts are never read.
 
@@ -23,6 +25,7 @@ Usage: lm_phrases.py OUT_FILE WORKDIR BUILD_DIR DEV_TEXT [DEV_TEXT...]
   BUILD_DIR: a Release build folder of this tree (targets vexim-lexgen and accuracy);
   DEV_TEXT: development texts, UTF-8, one sentence a line.
 """
+import collections
 import os
 import re
 import shutil
@@ -38,6 +41,7 @@ MIN_LEN = 3
 MAX_LEN = 8
 ROUNDS = 4
 JOBS = 3  # accuracy processes at once
+MAX_MASS = 1.05  # the most the quantized probabilities after one history may sum to
 HAN_RUN = re.compile(r"[\u3400-\u9fff]+")
 
 here = os.path.dirname(os.path.abspath(__file__))
@@ -56,8 +60,8 @@ def lexicon_words(path):
 
 
 def text_pieces(texts):
-    """Every run of MIN_LEN - 1 to MAX_LEN Han characters of the texts (the prefixes of a
-    trigram's first two words are among them too)."""
+    """Every run of 2 to MAX_LEN Han characters of the texts (the first two words of a trigram
+    join to two characters or more)."""
     out = set()
     for path in texts:
         with open(path, encoding="utf-8") as f:
@@ -78,7 +82,9 @@ def candidates(work, have, pieces):
         raise SystemExit("libime language model: the two readers disagree on the unigrams")
     pair = {}  # the bigrams the texts hold: (w1, w2) -> log10 P(w2 | w1)
     out = {}
+    mass = collections.defaultdict(float)  # history -> probability its n-grams give the next word
     for words, p in lm.ngrams():
+        mass[words[:-1]] += 10 ** p
         phrase = "".join(words)
         if phrase not in pieces:
             continue
@@ -94,6 +100,10 @@ def candidates(work, have, pieces):
         if not all(HAN_RUN.fullmatch(w) for w in words):
             continue
         out[phrase] = max(out.get(phrase, -99.0), joint)
+    # The words after one history share a probability of at most one (the bins round a little):
+    # a record read from the wrong bits breaks that.
+    if max(mass.values()) > MAX_MASS:
+        raise SystemExit("libime language model: the probabilities after one history sum to more than one")
     return out
 
 
@@ -176,6 +186,10 @@ def main():
             print(f"{len(kept)} kept: {len(after)} lines wrong ({len(fixed)} fixed, {len(broke)} broken)")
             drop = {p for p in kept if any(p in got for got in broke) or not any(p in line for line in fixed)}
             if not drop:
+                # A line gone wrong that no kept phrase appears in is shown, not blamed on a phrase.
+                for line in after:
+                    if line not in before:
+                        print(f"  went wrong: {line} -> {after[line]}")
                 break
             kept = {p: s for p, s in kept.items() if p not in drop}
     write_phrases(out, kept)
