@@ -251,7 +251,11 @@ void AnalyzerWindow::click(std::u16string_view name) {
 void AnalyzerWindow::onEvent(const FormEvent& e) {
   switch (e.kind) {
     case FormEventKind::Change:
-      if (e.control == u"Text1") controls.text1 = e.text;
+      // Shown at once: the next character typed is added to the text the box shows.
+      if (e.control == u"Text1") {
+        controls.text1 = e.text;
+        realise();
+      }
       break;
     case FormEventKind::Click:
       if (e.control == u"gpsd") {
@@ -294,7 +298,9 @@ FormView AnalyzerWindow::buildView() const {
   v.controls.push_back(control(u"Label4", ControlKind::Label, u"开打吧！", {1100, 1950, 2100, 2250}));
   v.controls.push_back(control(u"Command2", ControlKind::Button, u"暂停/停止", {2200, 1920, 3400, 2280}));
   v.controls.push_back(control(u"Command3", ControlKind::Button, u"继续", {3480, 1920, 4300, 2280}));
-  v.controls.push_back(control(u"Command4", ControlKind::Button, u"清空", {4380, 1920, 5200, 2280}));
+  // The word maker's shorter window would cut the bottom row off: its 清空 stands under Text3.
+  const Rect clear = wordMakerRole_ ? Rect{9960, 1170, 10560, 1650} : Rect{4380, 1920, 5200, 2280};
+  v.controls.push_back(control(u"Command4", ControlKind::Button, u"清空", clear));
   ControlView gpsd = control(u"gpsd", ControlKind::CheckBox, u"公平赛打", {5300, 1950, 6450, 2250});
   gpsd.value = app_.race.gpsd;
   v.controls.push_back(gpsd);

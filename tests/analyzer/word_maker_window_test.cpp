@@ -76,6 +76,9 @@ TEST_F(WordMakerWindowTest, TheDialogButtonOpensTheWordMaker) {
             u"    本中文造词器利用砚舟平台内置的智能造词算法进行造词。\r\n造词器可对文本框中句子进行自动造词，"
             u"在清空文本框内容后，可自动学习“两码整句赛文.txt”文章内容，自动提取新词并统计词频。");
   EXPECT_EQ(form->control(u"Command1")->text, u"造词");
+  // 清空 lies inside the shorter window, above its caption's and borders' share of the height.
+  const int frameTwips = 600;
+  EXPECT_LE(form->control(u"Command4")->bounds.bottom + frameTwips, form->view().bounds.height());
   EXPECT_EQ(app().race.raceMode, 0);  // opened as word maker, the race cell is left alone
 }
 
@@ -162,6 +165,9 @@ TEST_F(WordMakerWindowTest, BoxModeListsTheWordsAndLearnsThem) {
   writeLines(u"赛文资料\\两码整句造词结果.txt", {u"我的,2"});
   const auto result = bytes(u"赛文资料\\两码整句造词结果.txt");
   form->fire(formEvent(FormEventKind::Change, u"Text1", u"你好 字123\r\n我的"));
+  platform().settle();
+  // The box shows what was typed at once: the next character typed is added to it.
+  EXPECT_EQ(form->control(u"Text1")->text, u"你好 字123\r\n我的");
   click(form, u"Command1");
   EXPECT_EQ(app().race.raceSentence, u"你好字我的");
   const std::u16string shown = form->control(u"Text1")->text;

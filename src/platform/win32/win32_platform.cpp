@@ -443,7 +443,11 @@ void Win32Platform::activateProcess(std::uint32_t processId) {
       },
       reinterpret_cast<LPARAM>(&search));
   if (!search.found) {
-    throw PlatformError("no window of process " + std::to_string(processId) + " to activate");
+    // The program has ended or shows no window: the focus stays where it is. No failure: the
+    // switch key and the screenshot keys call this from the hook, where a failure ends the program.
+    log(u"no window of process " + win32::decode(win32::kUtf8CodePage, std::to_string(processId)) +
+        u" to activate");
+    return;
   }
   AllowSetForegroundWindow(processId);
   if (IsIconic(search.found)) ShowWindow(search.found, SW_RESTORE);
