@@ -114,7 +114,6 @@ InputPass::Step InputPass::convertSentence() {
     b.rtext2.text = left(b.rtext2.text, cm.segmentTextEnds[static_cast<std::size_t>(
                                             std::clamp(cm.segmentCount - 1, 0, kMaxSegments))]);
   }
-  cv.hjzils.clear();
   if (!cv.tailText.empty()) {
     p.resultBeforeTail = b.rtext2.text;
     b.text7.text = p.resultBeforeTail;
