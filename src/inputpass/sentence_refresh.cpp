@@ -34,7 +34,6 @@ InputPass::Step InputPass::prepareReconversion() {
   PassState& p = c_.pass;
   const std::u16string& code = c_.win.boxes.rtext1.text;
   if (cm.modifyMode == 1) return Step::enterInstantModify;
-  p.hzcxb.clear();
   cm.modifyMode = 0;
   c_.conv.wordCounter = 0;
   c_.conv.hzixb.clear();
