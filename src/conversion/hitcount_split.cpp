@@ -33,17 +33,14 @@ void SplitSearch::fizhyp(std::u16string bmstr3, std::u16string& hzstr3, std::int
   const std::int32_t a = i3;
   hzstr3.clear();
   Search search{hzstr3, i4, bmstr4};
-  Part first, rest, cut1First, cut1Rest;
+  Greedy first, rest, cut1First, cut1Rest;
   bool cut1Converted = false;
-  auto scoreOf = [](const Part& p1, const Part& p2) {
-    return cutScore(p1.cost, p2.cost, charsWithoutSpaces(p1.texts) + charsWithoutSpaces(p2.texts));
-  };
 
   bool done = false;
   if (len(left(b, a)) >= 2 && convertCut(b, a, true, cut1First, cut1Rest)) {
     cut1Converted = true;
-    fillCutTable(cut1First.codes, cut1Rest.codes);
-    const std::u16string texts = cut1First.texts + cut1Rest.texts;
+    fillCutTable(cut1First.bmmals, cut1Rest.bmmals);
+    const std::u16string texts = cut1First.hjziqb + cut1Rest.hjziqb;
     // The memory: the words of the last result but its last one, when there are any.
     const std::u16string& memory = c_.conv.qrbuir;
     const std::size_t lastSpace = memory.rfind(u' ');
@@ -55,7 +52,7 @@ void SplitSearch::fizhyp(std::u16string bmstr3, std::u16string& hzstr3, std::int
       bmstr4 = std::u16string(left(c_.pass.rtexys, i4));
       done = true;
     } else {
-      const double score = scoreOf(cut1First, cut1Rest);
+      const double score = cutScore(cut1First, cut1Rest);
       if (c_.settings.izcmu) {
         search.take(score, a, cut1First, cut1Rest, c_.conv);
         done = true;
@@ -85,10 +82,10 @@ void SplitSearch::fizhyp(std::u16string bmstr3, std::u16string& hzstr3, std::int
       if (cut.shorter ? cut.k < 2 : len(left(b, cut.k)) < 2) continue;
       if (!convertCut(b, cut.k, false, first, rest)) continue;
       if (i == 0) cut2Converted = true;
-      const CutWords words = cutWords(first.texts + rest.texts);
+      const CutWords words = cutWords(first.hjziqb + rest.hjziqb);
       if (len(words.second) < 2 || (cut.firstWordTwoChars && len(words.first) < 2)) continue;
       if (c_.webServices.xymaypu(words.phrase()) < cut.minHits) continue;
-      double score = scoreOf(first, rest);
+      double score = cutScore(first, rest);
       if (i == 2 && len(b) == 8 && a == 6 && cut2Converted) score += 200;
       if (score < search.best) search.take(score, cut.k, first, rest, c_.conv);
     }
@@ -96,7 +93,7 @@ void SplitSearch::fizhyp(std::u16string bmstr3, std::u16string& hzstr3, std::int
 
   // The longest-match cut lost its place and nothing replaced it: try the other candidates of its
   // code by hit count.
-  if (cut1Converted && search.best == kNoScore && hzstr3 == cut1First.texts) {
+  if (cut1Converted && search.best == kNoScore && hzstr3 == cut1First.hjziqb) {
     LookupCells& cells = c_.lex.cells;
     c_.lookups.hzirvck(left(b, a), cells.lookupWord, cells.zicipn);
     const std::u16string line(c_.lex.mainLineAt(cells.mainHitIndex));
@@ -105,7 +102,7 @@ void SplitSearch::fizhyp(std::u16string bmstr3, std::u16string& hzstr3, std::int
     // A line is "code,word weight word weight …": the next words stand at items 2, 4 and 6.
     const std::int32_t lastItem = std::min(static_cast<std::int32_t>(items.size()) - 1, 6);
     if (lastItem != 1) {
-      const std::u16string r(trimSpaces(cut1Rest.texts));
+      const std::u16string r(trimSpaces(cut1Rest.hjziqb));
       const std::u16string_view follower = firstWord(r);
       for (std::int32_t k = 2; k <= lastItem; k += 2) {
         if (static_cast<std::size_t>(k) >= items.size()) break;
@@ -122,7 +119,6 @@ void SplitSearch::fizhyp(std::u16string bmstr3, std::u16string& hzstr3, std::int
     clearCutTable();
     if (c_.pass.rtexys == b) c_.conv.qrbuir = c_.conv.qrbu;
   } else {
-    c_.conv.hjzils.clear();
     i4 = i3;
   }
 }

@@ -28,49 +28,43 @@ float SplitSearch::transformedWeight(float w, std::int32_t chars) const {
   return weightValue(text);
 }
 
-void SplitSearch::ycpd(std::u16string bmma1) {
+SplitSearch::Greedy SplitSearch::ycpd(std::u16string bmma1) {
   ConversionState& conv = c_.conv;
   LookupCells& cells = c_.lex.cells;
-  if (bmma1.empty()) {
-    conv.hjzils.clear();
-    conv.hjziqb.clear();
-    return;
-  }
-  conv.ffcigeuu = 0;
-  conv.hjziqb.clear();
-  conv.bmmals.clear();
+  Greedy g;
   std::u16string remaining = std::move(bmma1);
+  if (remaining.empty()) return g;
   for (bool first = true;; first = false) {
     seg_.bmui(remaining, conv.tailCode, conv.tailText);
     const std::int32_t C = len(conv.tailCode);
     const std::int32_t L = len(conv.tailText);
     cells.zicipn = transformedWeight(cells.zicipn, L);
     if (conv.tailText.empty()) {
-      conv.hjzils.clear();
-      return;
+      g.hjzils.clear();
+      return g;
     }
-    conv.ffcigeuu = static_cast<float>(conv.ffcigeuu - 400.0 * conv.qmhbir * (C / 2.0 - L));
-    if (L == 1) conv.ffcigeuu = static_cast<float>(conv.ffcigeuu + 1000.0);
+    g.ffcigeuu = static_cast<float>(g.ffcigeuu - 400.0 * conv.qmhbir * (C / 2.0 - L));
+    if (L == 1) g.ffcigeuu = static_cast<float>(g.ffcigeuu + 1000.0);
     c_.pass.sysyff.clear();
     if (C == 1) cells.zicipn = kWeightFirstLetter;
     if (c_.race.raceMode == 0 && cells.zicipn < 90) cells.zicipn = static_cast<float>(-1000.0 * L);
     const double sign = (c_.settings.ilmvj && C >= 2 * L) ? 1.0 : -1.0;
     const double excess = static_cast<double>(C - 2 * L);
-    conv.ffcigeuu = static_cast<float>(conv.ffcigeuu + 100.0 - 144.0 * L + cells.zicipn +
-                                       sign * 100.0 * excess * excess);
+    g.ffcigeuu = static_cast<float>(g.ffcigeuu + 100.0 - 144.0 * L + cells.zicipn +
+                                    sign * 100.0 * excess * excess);
     if (L == 2 && C == 6 && !c_.lookups.ybci(right(conv.tailCode, 4)).empty())
-      conv.ffcigeuu = static_cast<float>(conv.ffcigeuu + 200.0);
-    if (L == 1) conv.ffcigeuu = static_cast<float>(conv.ffcigeuu + 100.0);
-    conv.hjziqb += u' ';
-    conv.hjziqb += conv.tailText;
-    conv.bmmals += u' ';
-    conv.bmmals += conv.tailCode;
-    if (C == 1 && conv.qmhbir == 0) conv.hjzils.clear();
-    if (first) conv.hjzils = conv.tailText;
-    if (C >= len(remaining)) return;
+      g.ffcigeuu = static_cast<float>(g.ffcigeuu + 200.0);
+    if (L == 1) g.ffcigeuu = static_cast<float>(g.ffcigeuu + 100.0);
+    g.hjziqb += u' ';
+    g.hjziqb += conv.tailText;
+    g.bmmals += u' ';
+    g.bmmals += conv.tailCode;
+    if (C == 1 && conv.qmhbir == 0) g.hjzils.clear();
+    if (first) g.hjzils = conv.tailText;
+    if (C >= len(remaining)) return g;
     remaining.erase(0, static_cast<std::size_t>(C));
-    if (remaining.size() == 1 && c_.settings.gjxm == 1) return;
-    conv.ffcigeuu = static_cast<float>(conv.ffcigeuu + 100.0);
+    if (remaining.size() == 1 && c_.settings.gjxm == 1) return g;
+    g.ffcigeuu = static_cast<float>(g.ffcigeuu + 100.0);
   }
 }
 
@@ -80,32 +74,34 @@ double SplitSearch::cutScore(float s1, float s2, std::int32_t chars) {
   return std::floor(score * 100000 + 0.5) / 100000;
 }
 
-void SplitSearch::Search::take(double score, std::int32_t k, const Part& first, const Part& rest,
+double SplitSearch::cutScore(const Greedy& first, const Greedy& rest) {
+  return cutScore(first.ffcigeuu, rest.ffcigeuu,
+                  charsWithoutSpaces(first.hjziqb) + charsWithoutSpaces(rest.hjziqb));
+}
+
+void SplitSearch::Search::take(double score, std::int32_t k, const Greedy& first, const Greedy& rest,
                                ConversionState& conv) {
   best = score;
-  hzstr3 = first.texts;
+  hzstr3 = first.hjziqb;
   i4 = k;
-  conv.qrbu = first.texts + rest.texts;
-  bmstr4 = first.codes;
+  conv.qrbu = first.hjziqb + rest.hjziqb;
+  bmstr4 = first.bmmals;
 }
 
-bool SplitSearch::convertPart(std::u16string_view code, std::int32_t qmhbir, Part& out) {
+bool SplitSearch::convertPart(std::u16string_view code, std::int32_t qmhbir, Greedy& out) {
   ConversionState& conv = c_.conv;
   conv.qmhbir = qmhbir;
-  ycpd(std::u16string(code));
-  out.cost = conv.ffcigeuu;
-  out.texts = conv.hjziqb;
-  out.codes = conv.bmmals;
-  return !conv.hjzils.empty();
+  out = ycpd(std::u16string(code));
+  return !out.hjzils.empty();
 }
 
-bool SplitSearch::convertCut(std::u16string_view b, std::int32_t k, bool addRule300, Part& first,
-                             Part& rest) {
+bool SplitSearch::convertCut(std::u16string_view b, std::int32_t k, bool addRule300, Greedy& first,
+                             Greedy& rest) {
   if (!convertPart(left(b, k), 0, first)) return false;
   // A six-letter match that is one two-character word, followed by a word: weigh the cut up.
-  if (addRule300 && k == 6 && len(trimSpaces(first.texts)) == 2 &&
+  if (addRule300 && k == 6 && len(trimSpaces(first.hjziqb)) == 2 &&
       !c_.lookups.ybci(mid(b, 5, 4)).empty())
-    first.cost = static_cast<float>(first.cost + 300.0);
+    first.ffcigeuu = static_cast<float>(first.ffcigeuu + 300.0);
   return convertPart(from(b, k + 1), 1, rest);
 }
 
@@ -145,26 +141,23 @@ void SplitSearch::fizh(std::u16string bmstr3, std::u16string& hzstr3, std::int32
   const std::int32_t a = i3;
   hzstr3.clear();
   Search search{hzstr3, i4, bmstr4};
-  Part first, rest;
-  auto scoreOf = [](const Part& p1, const Part& p2) {
-    return cutScore(p1.cost, p2.cost, charsWithoutSpaces(p1.texts) + charsWithoutSpaces(p2.texts));
-  };
+  Greedy first, rest;
 
   if (c_.settings.smvj) {
     // One cut only, scored with what both parts reached, a part that fails included; both
     // parts without a character give nothing to score.
     convertPart(left(b, a), 0, first);
     convertPart(from(b, a + 1), 1, rest);
-    fillCutTable(first.codes, rest.codes);
-    if (charsWithoutSpaces(first.texts) + charsWithoutSpaces(rest.texts) > 0) {
-      const double score = scoreOf(first, rest);
+    fillCutTable(first.bmmals, rest.bmmals);
+    if (charsWithoutSpaces(first.hjziqb) + charsWithoutSpaces(rest.hjziqb) > 0) {
+      const double score = cutScore(first, rest);
       if (score < search.best) search.take(score, a, first, rest, c_.conv);
     }
   } else {
     bool done = false;
     if (len(left(b, a)) >= 2 && convertCut(b, a, true, first, rest)) {
-      fillCutTable(first.codes, rest.codes);
-      search.take(scoreOf(first, rest), a, first, rest, c_.conv);
+      fillCutTable(first.bmmals, rest.bmmals);
+      search.take(cutScore(first, rest), a, first, rest, c_.conv);
       done = (len(from(b, a + 1)) == 1 && a > 5) || c_.settings.izcmu;
     }
     if (!done) {
@@ -179,7 +172,7 @@ void SplitSearch::fizh(std::u16string bmstr3, std::u16string& hzstr3, std::int32
         const std::int32_t k = cuts[i].k;
         if (cuts[i].shorter ? k < 2 : len(left(b, k)) < 2) continue;
         if (!convertCut(b, k, false, first, rest)) continue;
-        double score = scoreOf(first, rest);
+        double score = cutScore(first, rest);
         if (i == 2) cut4Converted = true;
         // A 2 + 6 cut of an eight-letter code beside a converting 4 + 4 cut.
         if (i == 5 && len(b) == 8 && a == 6 && cut4Converted) score += 200;
@@ -188,12 +181,10 @@ void SplitSearch::fizh(std::u16string bmstr3, std::u16string& hzstr3, std::int32
     }
   }
 
-  if (!hzstr3.empty()) {
+  if (!hzstr3.empty())
     clearCutTable();
-  } else {
-    c_.conv.hjzils.clear();
+  else
     i4 = i3;
-  }
 }
 
 }  // namespace yz

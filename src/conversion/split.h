@@ -21,9 +21,15 @@ class SplitSearch {
  public:
   SplitSearch(ConversionContext ctx, Segmentation& seg) : c_(ctx), seg_(seg) {}
 
-  // Greedy cost segmentation of a code: cost into ffcigeuu, first word into hjzils (empty =
-  // failed), word texts into hjziqb and word codes into bmmals. Pumps messages.
-  void ycpd(std::u16string bmma1);
+  // What a greedy cost segmentation found.
+  struct Greedy {
+    float ffcigeuu = 0;     // its cost
+    std::u16string hjzils;  // its first word; empty = the segmentation failed
+    std::u16string hjziqb;  // its word texts, each after one space
+    std::u16string bmmals;  // its word codes, each after one space
+  };
+  // Greedy cost segmentation of a code (an empty code fails with nothing). Pumps messages.
+  Greedy ycpd(std::u16string bmma1);
 
   // Score of a cut: the two costs added in single precision, plus 1 / the characters of both
   // parts, rounded to five decimals.
@@ -45,26 +51,23 @@ class SplitSearch {
   void clearCutTable();
 
  private:
-  struct Part {
-    float cost = 0;
-    std::u16string texts;
-    std::u16string codes;
-  };
+  // The score of a cut from its two parts' costs and characters.
+  static double cutScore(const Greedy& first, const Greedy& rest);
   // One cut of the search: its parts, and the outputs a taken cut leaves.
   struct Search {
     std::u16string& hzstr3;
     std::int32_t& i4;
     std::u16string& bmstr4;
     double best = kNoScore;
-    void take(double score, std::int32_t k, const Part& first, const Part& rest,
+    void take(double score, std::int32_t k, const Greedy& first, const Greedy& rest,
               ConversionState& conv);
   };
 
   // Converts one part with the given qmhbir; false when it failed.
-  bool convertPart(std::u16string_view code, std::int32_t qmhbir, Part& out);
+  bool convertPart(std::u16string_view code, std::int32_t qmhbir, Greedy& out);
   // Converts both parts of the cut at k; false when one failed. `addRule300` applies the rule of
   // the longest-match cut to the first part. Pumps messages.
-  bool convertCut(std::u16string_view b, std::int32_t k, bool addRule300, Part& first, Part& rest);
+  bool convertCut(std::u16string_view b, std::int32_t k, bool addRule300, Greedy& first, Greedy& rest);
   // The weight step of a negative weight.
   float transformedWeight(float w, std::int32_t chars) const;
 

@@ -135,7 +135,6 @@ InstantModify::Next InstantModify::positionStage() {
 
   // 1. The chosen character: twice its index is the code offset where its code ends.
   const char16_t typed = fullWidth(b.Text2.text.front());
-  p.hzcxb = std::u16string(1, typed);
   const std::size_t at = cm.modifyListText.find(typed);
   if (at == std::u16string::npos) {
     b.Text2.text.clear();

@@ -145,7 +145,6 @@ InputPass::Step InputPass::generalCase() {
   p.rtexys = b.rtext1.text;
   cm.a0 = std::u16string(right(p.bmstr, 1));
   p.bmstr = b.rtext1.text;
-  cv.hjzils.clear();
   if (p.bmstr.size() == 1) c_.web.cloudText.clear();
   c_.input.commands.mlvti(p.bmstr);
   if (cm.modifyMode == 1) return Step::checkCaretChar;

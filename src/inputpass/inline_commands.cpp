@@ -49,15 +49,15 @@ bool tailHasAuxLetter(const ConversionState& cv) {
   return (letters == 3 && chars == 1) || (letters == 5 && chars == 2) || (letters == 7 && chars == 3);
 }
 
-bool pauseFix(const PassContext& c) {
+bool pauseFix(const PassContext& c, double tailFixDelay) {
   PassState& p = c.pass;
   ConversionState& cv = c.conv;
   CompositionState& cm = c.comp;
   CandidateBoxes& b = c.win.boxes;
-  if (p.tailFixDelay == 0) return false;
+  if (tailFixDelay == 0) return false;
   // The clock wraps every 2^32 ms; the unsigned difference is the pause across a wrap too.
   const double ksxmuijm = static_cast<double>(c.platform.clockMs() - p.lastNewKeyTime) / 1000;  // the pause, s
-  if (!tailHasAuxLetter(cv) || !(ksxmuijm > p.tailFixDelay)) return false;
+  if (!tailHasAuxLetter(cv) || !(ksxmuijm > tailFixDelay)) return false;
   if (cm.segmentCount + 2 > kMaxSegments) return false;  // no room for another segment
   p.resultBeforeTail = b.text7.text;
   p.rtex1 = b.rtext1.text;
@@ -118,7 +118,7 @@ std::u16string firstLine(std::u16string_view text) {
 
 }  // namespace
 
-InlineOutcome inlineCommands(const PassContext& c) {
+InlineOutcome inlineCommands(const PassContext& c, double tailFixDelay) {
   PassState& p = c.pass;
   CompositionState& cm = c.comp;
   CandidateBoxes& b = c.win.boxes;
@@ -127,7 +127,7 @@ InlineOutcome inlineCommands(const PassContext& c) {
   // later pass does here, so a later undo command is not taken for a grab.
   cm.grabPending = 0;
   if (c.platform.isKeyDown(kVkF7)) grabSelection(c);
-  if (pauseFix(c)) return InlineOutcome::finishPick;
+  if (pauseFix(c, tailFixDelay)) return InlineOutcome::finishPick;
 
   if (b.rtext1.text.empty()) {
     p.undoText.clear();

@@ -12,8 +12,8 @@ enum class InlineOutcome {
   finishPick,  // the pause fix settled the tail word
 };
 
-// Runs after the per-pass mirrors of the settings. The grab and the undo send keys and pump
-// messages.
-InlineOutcome inlineCommands(const PassContext& c);
+// Runs after the per-pass mirrors of the settings; `tailFixDelay` is the pause (s) after which
+// the tail word is settled, 0 = never. The grab and the undo send keys and pump messages.
+InlineOutcome inlineCommands(const PassContext& c, double tailFixDelay);
 
 }  // namespace yz

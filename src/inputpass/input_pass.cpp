@@ -120,7 +120,6 @@ InputPass::Step InputPass::run(Step step) {
       [[fallthrough]];
     case Step::resetWordState:
       c_.pass.hjzils1.clear();
-      c_.pass.hzcxb.clear();
       c_.conv.wordCounter = 0;
       c_.comp.lastCode = c_.pass.rtexys;
       [[fallthrough]];
@@ -220,7 +219,7 @@ InputPass::Step InputPass::gates() {
   rebuildQuickSelectKeys();
 
   mirrors();
-  if (inlineCommands(c_) == InlineOutcome::finishPick) {
+  if (inlineCommands(c_, leadingNumber(c_.settings.fcuj)) == InlineOutcome::finishPick) {
     // The pause fix settled the sentence on the code line as it stands: a later Space commits
     // that sentence and does not convert the code again.
     codeLookedAt_ = true;
@@ -303,7 +302,6 @@ void InputPass::catchUp(std::u16string code) {
     }
     p.tex70 = b.text7.text;
     p.hjzils1.clear();
-    p.hzcxb.clear();
     c_.conv.wordCounter = 0;
   }
   c_.comp.lastCode = p.rtexys;
@@ -312,13 +310,12 @@ void InputPass::catchUp(std::u16string code) {
   p.typedCodeSeen = b.rtext1.text;
 }
 
-// The per-pass mirrors of the settings: the code-key set, the pause of the tail word, the
-// association start and the word-length window.
+// The per-pass mirrors of the settings: the code-key set, the association start and the
+// word-length window.
 void InputPass::mirrors() {
   Settings& s = c_.settings;
   PassState& p = c_.pass;
   publishCodeChars(p, s.mayrji, s.fumayrji);
-  p.tailFixDelay = leadingNumber(s.fcuj);
   std::int32_t association = roundHalfEven(leadingNumber(s.iqlxms));
   if (association < 2) {
     association = 2;

@@ -34,7 +34,6 @@ InputPass::Step InputPass::prepareReconversion() {
   PassState& p = c_.pass;
   const std::u16string& code = c_.win.boxes.rtext1.text;
   if (cm.modifyMode == 1) return Step::enterInstantModify;
-  p.hzcxb.clear();
   cm.modifyMode = 0;
   c_.conv.wordCounter = 0;
   c_.conv.hzixb.clear();
@@ -114,7 +113,6 @@ InputPass::Step InputPass::convertSentence() {
     b.rtext2.text = left(b.rtext2.text, cm.segmentTextEnds[static_cast<std::size_t>(
                                             std::clamp(cm.segmentCount - 1, 0, kMaxSegments))]);
   }
-  cv.hjzils.clear();
   if (!cv.tailText.empty()) {
     p.resultBeforeTail = b.rtext2.text;
     b.text7.text = p.resultBeforeTail;

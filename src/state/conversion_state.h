@@ -45,10 +45,6 @@ struct ConversionState {
   std::int32_t wzma = 0;         // 1 while the segmentability tests check a rest after a head
   std::u16string bmstrb;         // the code the last segment choice started from
   std::int32_t icjq = 0;         // 1 while the segment choice learns a fused word
-  float ffcigeuu = 0;            // cost of the last greedy segmentation
-  std::u16string hjzils;         // first word of the last greedy segmentation; empty = failed
-  std::u16string hjziqb;         // its word texts, each after one space
-  std::u16string bmmals;         // its word codes, each after one space
   std::u16string qrbu;           // texts of both parts of the last cut taken
   std::int32_t cutTableFilled = 0;  // one past the highest cut-table slot written since cleared
 

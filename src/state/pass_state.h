@@ -41,7 +41,6 @@ struct PassState {
   // Cells the sections of the pass hand to one another.
   std::u16string hjziir;                 // whole-sentence (or cloud) text of the code
   std::u16string hjzils1;                // "不成句2" when a conversion found no sentence
-  std::u16string hzcxb;                  // position letter typed in instant modify
   std::u16string codeLeftOfCaret;        // code of the converted part before the caret
   std::u16string undoText;               // text the undo command put back in this tick
   std::int16_t undoPending = 0;          // -1 while the undo command restores the last commit
@@ -49,7 +48,6 @@ struct PassState {
   std::int32_t lookChanged = 0;          // -1 after a look change the next pass must show
   std::int32_t pickIndex = -1;           // candidate position a quick-select key names
   std::uint32_t lastNewKeyTime = 0;      // clock (ms, wraps) when the last key was taken at the code's end
-  double tailFixDelay = 1000000;         // pause after which the tail word is settled, s
   LayoutStepMemory layoutStep;           // the typed code as the layout step last saw it
   bool fullPinyinUnansweredTold = false; // the user was told that full pinyin got no cloud answer
   // The user's algorithm choice while a pass runs offline and forces fluency first for itself;
@@ -73,12 +71,11 @@ inline void publishCodeChars(PassState& pass, std::u16string_view mainSet,
   pass.codeChars = pass.vumayr + pass.fumayr;
 }
 
-// Forgets the converted sentence before it is converted again: its words, the part kept fixed in
-// front and the position letter of instant modify.
+// Forgets the converted sentence before it is converted again: its words and the part kept fixed
+// in front.
 inline void forgetSentenceWords(PassState& p, ConversionState& cv) {
   p.hjzi0.clear();
   cv.hzixb.clear();
-  p.hzcxb.clear();
   cv.wordIndex = 0;
   cv.wordCounter = 0;
   cv.eraseWordTable();
