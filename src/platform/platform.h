@@ -330,6 +330,9 @@ class Platform {
   virtual bool postChar(WindowId window, char16_t ch) = 0;
   // Brings the program with this process id to the foreground (AppActivate).
   virtual void activateProcess(std::uint32_t processId) = 0;
+  // Whether activateProcess has a window of this process to bring forward: a visible top-level
+  // window. The desktop's process has none.
+  virtual bool canActivateProcess(std::uint32_t processId) const = 0;
   virtual Point cursorPos() const = 0;
   // The window's rectangle on the screen, in pixels (GetWindowRect); empty for an unknown window.
   virtual Rect windowRect(WindowId window) const = 0;

@@ -40,6 +40,8 @@ void CaretFollower::followCaret() {
     }
     return;
   }
+  // The desktop (a click beside every window) is no program to type into: the target stays.
+  if (!platform_.canActivateProcess(platform_.windowProcessId(focused))) return;
   win_.h = focused;
   win_.targetProcessId = platform_.windowProcessId(focused);
   std::u16string className = platform_.windowClassName(focused);

@@ -225,11 +225,68 @@ TEST(CandidatePick, LabelPutsTheCandidateIntoTheSentence) {
   }
 }
 
+// A word the auxiliary-code lookup accepted, picked while the code line goes on past the tail
+// word, takes the place of the tail and of the character before it.
+TEST(CandidatePick, AuxiliaryAcceptedWordReplacesTheTailAndOneCharacterMore) {
+  Rig rig;
+  App& app = rig.app();
+  CandidateBoxes& b = app.win.boxes;
+  app.settings.jumoxris = 0;
+  b.rtext1.text = u"womfdeuiji";
+  b.rtext2.text = b.text7.text = u"我们的实际";
+  app.conv.tailText = u"实际";
+  app.conv.tailCode = u"de";  // the code line does not end with it
+  app.pass.sysyff = app.lex.cells.lookupWord = u"世纪";
+  app.pass.pickIndex = 0;
+  CandidatePick(rig.ctx()).pick({u";世纪"});
+  EXPECT_EQ(rig.box(b.rtext2), "我们世纪");
+  EXPECT_EQ(rig.box(b.text7), "我们世纪");
+}
+
 TEST(CandidatePick, ListShowsTheTailWordsCandidates) {
   Rig rig;
   const auto steps = rig.type(u"womfdeuiji");
   EXPECT_EQ(toUtf8(steps.back().boxes.text7.text), "我们的世纪");
   EXPECT_EQ(toUtf8(steps.back().boxes.hxl.text), "1;世纪 2'实际 3[时机 4]及 5\\机");
+}
+
+// 多候选句 under 输入准确度优先 with a sound code: the cloud's sentence for the shown sentence's
+// code goes in front of the list, unless it is the shown sentence itself.
+TEST(CandidateDisplay, CloudSentenceGoesInFrontWithSeveralSentences) {
+  struct Cloud final : WebServices {
+    explicit Cloud(WebCells& cells) : web(cells) {}
+    float xymaypu(std::u16string_view) override { return -1; }
+    float xymaypu1(std::u16string_view, std::u16string_view) override { return -1; }
+    void yuu() override { web.cloudText = answer; }
+    void yuuqp() override { web.cloudText.clear(); }
+    WebCells& web;
+    std::u16string answer;
+  };
+  struct Case {
+    int dhxj;
+    std::u16string answer;
+    std::string list;
+  };
+  for (const Case& c : {Case{1, u"拟好", "1;拟好nt 2'我 3[你rx"}, Case{1, u"你好", "1;我 2'你rx 3[他"},
+                        Case{0, u"拟好", "1;我 2'你rx 3[他"}}) {
+    SCOPED_TRACE(c.dhxj);
+    SCOPED_TRACE(toUtf8(c.answer));
+    Rig rig;
+    App& app = rig.app();
+    Cloud cloud(app.web);
+    cloud.answer = c.answer;
+    WebServices* const kept = app.webServices;
+    app.webServices = &cloud;
+    app.settings.dhxj = c.dhxj;
+    app.settings.vqdyx = true;
+    app.settings.ymur = true;
+    app.pass.quickSelectKeys = u";'[]\\1234567890";
+    app.pass.tex5 = u"我 100 你 90 他 70";
+    app.win.boxes.text7.text = u"你好";
+    CandidateDisplay(rig.ctx()).show();
+    EXPECT_EQ(rig.box(app.win.boxes.hxl).substr(0, c.list.size()), c.list);
+    app.webServices = kept;
+  }
 }
 
 // Tab opens the full candidate page: every candidate of the de-duplicated list, five a line

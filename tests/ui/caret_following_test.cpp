@@ -123,6 +123,26 @@ TEST(CaretFollowing, FocusInTheCodeLineKeepsTheTarget) {
   EXPECT_EQ(rig.sim.foregroundWindow(), rig.target.id);
 }
 
+// A click on the desktop gives the focus to a window of a process with no program window to
+// bring forward: the program typed into stays the target, and so the one the settings dialog
+// gives the keyboard back to.
+TEST(CaretFollowing, TheDesktopIsNeverTheTarget) {
+  UiRig rig;
+  rig.settings.gbgs = 1;
+  rig.ui.followCaret();  // records the notepad
+  const Point before = placedAt(rig);
+  SimWindow& desktop = rig.sim.addWindow(u"", u"#32769");
+  desktop.processId = rig.target.processId + 1;
+  desktop.activatable = false;
+  desktop.caretRect = {500, 400, 501, 416};
+  rig.sim.focus(desktop.id);
+  rig.ui.followCaret();
+  EXPECT_EQ(rig.win.targetProcessId, rig.target.processId);
+  EXPECT_EQ(rig.win.h, rig.target.id);
+  EXPECT_EQ(rig.win.targetWindowClass, u"Edit");
+  EXPECT_EQ(placedAt(rig), before);
+}
+
 // Every form of the program is its own window: a focus in the settings dialog commits the shown
 // sentence to the recorded target and turns caret following off, as in the candidate window.
 TEST(CaretFollowing, FocusInAnotherFormOfTheProgramIsAnOwnWindow) {

@@ -637,11 +637,16 @@ bool SimPlatform::postChar(WindowId id, char16_t ch) {
 
 void SimPlatform::activateProcess(std::uint32_t processId) {
   for (const auto& w : windows_) {
-    if (w->processId == processId) {
+    if (w->processId == processId && w->activatable) {
       focus_ = w->id;
       return;
     }
   }
+}
+
+bool SimPlatform::canActivateProcess(std::uint32_t processId) const {
+  return std::any_of(windows_.begin(), windows_.end(),
+                     [&](const auto& w) { return w->processId == processId && w->activatable; });
 }
 
 // ----- dialogs -----

@@ -32,6 +32,7 @@ struct SimWindow {
   bool reportsCaret = true;       // false: only the accessibility interface finds the caret
   Rect caretRect{100, 100, 101, 116};  // screen pixels
   Rect rect{0, 0, 800, 600};           // the window on the screen, pixels
+  bool activatable = true;  // false: no program window to bring forward (the desktop, say)
 };
 
 struct SimPostedChar {
@@ -190,6 +191,7 @@ class SimPlatform : public Platform {
   std::uint32_t currentProcessId() const override { return kOwnProcessId; }
   bool postChar(WindowId window, char16_t ch) override;
   void activateProcess(std::uint32_t processId) override;
+  bool canActivateProcess(std::uint32_t processId) const override;
   Point cursorPos() const override { return cursor_; }
   Rect windowRect(WindowId window) const override;
   void sendLeftClick(Point at) override {

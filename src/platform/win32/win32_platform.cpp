@@ -427,7 +427,10 @@ bool Win32Platform::postChar(WindowId window, char16_t ch) {
   return PostMessageA(hwnd, WM_CHAR, win32::ansiCharMessageValue(ch), 0) != 0;
 }
 
-void Win32Platform::activateProcess(std::uint32_t processId) {
+namespace {
+
+// The process's first visible top-level window without an owner; null when it has none.
+HWND frontWindowOf(DWORD processId) {
   struct Search {
     DWORD pid;
     HWND found = nullptr;
@@ -442,7 +445,14 @@ void Win32Platform::activateProcess(std::uint32_t processId) {
         return FALSE;
       },
       reinterpret_cast<LPARAM>(&search));
-  if (!search.found) {
+  return search.found;
+}
+
+}  // namespace
+
+void Win32Platform::activateProcess(std::uint32_t processId) {
+  const HWND found = frontWindowOf(processId);
+  if (!found) {
     // The program has ended or shows no window: the focus stays where it is. No failure: the
     // switch key and the screenshot keys call this from the hook, where a failure ends the program.
     log(u"no window of process " + win32::decode(win32::kUtf8CodePage, std::to_string(processId)) +
@@ -450,8 +460,12 @@ void Win32Platform::activateProcess(std::uint32_t processId) {
     return;
   }
   AllowSetForegroundWindow(processId);
-  if (IsIconic(search.found)) ShowWindow(search.found, SW_RESTORE);
-  SetForegroundWindow(search.found);
+  if (IsIconic(found)) ShowWindow(found, SW_RESTORE);
+  SetForegroundWindow(found);
+}
+
+bool Win32Platform::canActivateProcess(std::uint32_t processId) const {
+  return frontWindowOf(processId) != nullptr;
 }
 
 Point Win32Platform::cursorPos() const {
