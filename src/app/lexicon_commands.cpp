@@ -183,6 +183,14 @@ bool LexiconCommands::refusedByStart(const FileSnapshot& snapshot, std::u16strin
 
 // ----- scheme switching -----
 
+std::vector<std::u16string_view> schemeSwitchFiles() {
+  return {kSettingsFile,         kSkinFile,        kUserSettingsFile, kUserSkinFile,
+          kActiveFullCodesPath,  kActiveSyllablePairPath, kMainLexiconPath,  kCharLexiconPath,
+          kLexiconImagePath,     kDefaultLexiconCopyPath, kCharCodeTablePath, u"两码词库.txt",
+          // the regeneration's scratch files, which a kill may leave behind
+          u"用户diy文件\\yhckx.vx", kSortedScratchPath, u"用户diy文件\\两码词库新.txt"};
+}
+
 // A switch that closed the dialog hands the keyboard back to the program the user came from, as
 // closing the dialog does: the next sentence goes there.
 void LexiconCommands::backToTarget() {
@@ -230,10 +238,8 @@ void LexiconCommands::regenerateAndReload(const SchemeMember& m) {
 
   app_.loader.releaseLexiconImage();
   // What a failure puts back: the files the switch replaces and the tables it refills.
-  const FileSnapshot snapshot(files, {kSettingsFile, kSkinFile, kUserSettingsFile, kUserSkinFile,
-                                      kActiveFullCodesPath, kActiveSyllablePairPath, kMainLexiconPath,
-                                      kCharLexiconPath, kLexiconImagePath, kDefaultLexiconCopyPath,
-                                      kCharCodeTablePath, u"两码词库.txt"});
+  // Kept on the disk as well, so that a kill half way leaves settings and lexicon of one scheme.
+  FileSnapshot snapshot(files, schemeSwitchFiles(), kSchemeSwitchJournal);
   const Settings before = s;
   auto fullCodes = std::make_unique<CharTable>(lex.charFullCodes);
   auto auxCodes = std::make_unique<CharTable>(lex.charAuxCodes);
@@ -327,6 +333,8 @@ void LexiconCommands::regenerateAndReload(const SchemeMember& m) {
   }
   if (files.exists(kCharCodeTablePath)) files.remove(kCharCodeTablePath);
   app_.loader.csqid();
+  // Files and settings are of the new scheme now; the reload must not undo them.
+  snapshot.release();
   dialog.setEnabled(true);
   dialog.hide();
   app_.loader.Form_Load();
@@ -352,8 +360,7 @@ void LexiconCommands::restoreWubi86() {
     }
   }
   app_.loader.releaseLexiconImage();
-  const FileSnapshot snapshot(files, {kActiveFullCodesPath, kMainLexiconPath, kCharLexiconPath,
-                                      kLexiconImagePath, kCharCodeTablePath});
+  FileSnapshot snapshot(files, schemeSwitchFiles(), kSchemeSwitchJournal);
   KeyHold hold(*this);
   setTimers(false);
   bool ok = true;
@@ -382,6 +389,8 @@ void LexiconCommands::restoreWubi86() {
   s.wbbl.borderStyle = 1;
   if (files.exists(kCharCodeTablePath)) files.remove(kCharCodeTablePath);
   app_.loader.csqid();
+  // Files and settings are of the new scheme now; the reload must not undo them.
+  snapshot.release();
   dialog.hide();
   app_.loader.Form_Load();
 }

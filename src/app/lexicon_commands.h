@@ -21,6 +21,12 @@
 
 namespace yz {
 
+// Kept while a scheme switch replaces its files: a start that finds it (the switch was killed
+// half way) puts every file of the switch back as it was before.
+inline constexpr std::u16string_view kSchemeSwitchJournal = u"内置文件\\方案切换未完成.txt";
+// The files a scheme switch may replace, the settings among them.
+std::vector<std::u16string_view> schemeSwitchFiles();
+
 class FileSnapshot;
 
 class App;

@@ -5,6 +5,7 @@
 
 #include "app/app.h"
 #include "app/settings_file.h"
+#include "lexbuild/file_snapshot.h"
 #include "lexicon/syllables.h"
 #include "lexicon/text_encoding.h"
 
@@ -104,7 +105,18 @@ void Lifecycle::Form_Load() {
     return;
   }
   // What a write cut off by a kill left behind; a second copy may be writing its own just now.
-  if (!secondCopy) app_.files.removeStaleTemporaries();
+  if (!secondCopy) {
+    app_.files.removeStaleTemporaries();
+    // A scheme switch killed half way: everything back to the scheme before it.
+    const FileSnapshot::Recovery undone = FileSnapshot::recover(app_.files, kSchemeSwitchJournal, schemeSwitchFiles());
+    if (undone == FileSnapshot::Recovery::Restored) {
+      p.messageBox(u"上次切换方案没有完成，已恢复切换前的方案、设置和词库。", u"砚舟Vexim输入法", MessageBoxKind::Ok);
+    } else if (undone == FileSnapshot::Recovery::Failed) {
+      p.messageBox(u"上次切换方案没有完成，切换前的文件没能全部恢复（" + std::u16string(kSchemeSwitchJournal) +
+                       u"）。请检查程序文件夹能否写入后重新启动。",
+                   u"砚舟Vexim输入法", MessageBoxKind::Ok);
+    }
+  }
 
   // No input pass runs on half-loaded tables: the timer stays off until the end.
   app_.input.context.setTimer1(false);

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "app/settings_dialog.h"
+#include "lexbuild/char_lexicon.h"
 #include "lexicon/image_loader.h"
 #include "lexicon/text_encoding.h"
 #include "state/lexicon_state.h"
@@ -36,7 +37,6 @@ inline constexpr std::u16string_view kTwoCodeUserLexiconPath = u"用户diy文件
 inline constexpr std::u16string_view kUserLexiconBeforeSuppliedPath =
     u"用户diy文件\\用户词库-两码词库启用前.txt";
 inline constexpr std::u16string_view kPrivilegedCodesPath = u"用户diy文件\\特权码表.txt";
-inline constexpr std::u16string_view kSortedScratchPath = u"用户diy文件\\两码词排序后.txt";
 inline constexpr std::u16string_view kRaceScratchPath = u"赛文资料\\两码整句赛文纯汉字.txt";
 // What the code line shows while the program loads.
 inline constexpr std::u16string_view kStartingText = u"启动中……";

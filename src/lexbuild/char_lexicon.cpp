@@ -93,8 +93,9 @@ std::vector<std::u16string> charKeyLines(const LexiconTable& mainLexicon, const 
   return out;
 }
 
-std::vector<std::u16string> mergeCharKeyLines(std::vector<std::u16string> scratch,
-                                              const std::function<void()>& pump) {
+std::vector<std::u16string> mergeCharKeyLines(
+    std::vector<std::u16string> scratch, const std::function<void()>& pump,
+    const std::function<void(const std::vector<std::u16string>&)>& sorted) {
   // Every line in the form key\weight,entry: the lines of one key then stand together after the
   // sort, in the order of their weight texts, and a repeated pair is a repeated line.
   std::size_t kept = 0;
@@ -106,6 +107,7 @@ std::vector<std::u16string> mergeCharKeyLines(std::vector<std::u16string> scratc
   scratch.shrink_to_fit();
   if (scratch.empty()) return {};
   QuickSort(scratch, 0, static_cast<int>(scratch.size()) - 1, pump);
+  if (sorted) sorted(scratch);
 
   std::vector<std::u16string> groups;
   std::u16string_view groupKey;
@@ -139,7 +141,18 @@ CharLexiconResult regenerateCharLexicon(const ProgramFolder& files, const Platfo
   scratch.reserve(scratch.size() + keyLines.size());
   for (auto& line : keyLines) scratch.push_back(std::move(line));
   keyLines = {};
-  std::vector<std::u16string> merged = mergeCharKeyLines(std::move(scratch), pump);
+  // The sorted lines stay for a look until the load removes them (through a temporary file; a
+  // failed write only costs the look).
+  std::vector<std::u16string> merged =
+      mergeCharKeyLines(std::move(scratch), pump, [&files, &platform](const std::vector<std::u16string>& lines) {
+        // A one-letter key is written without its backslash, as "dzmb.ls" holds it.
+        std::vector<std::u16string> shown;
+        shown.reserve(lines.size());
+        for (const auto& line : lines) {
+          shown.push_back(line.size() > 1 && line[1] == u'\\' ? line.substr(0, 1) + line.substr(2) : line);
+        }
+        writeGbkLines(files, platform, kSortedScratchPath, shown);
+      });
   CharLexiconResult result;
   result.ok = writeGbkLines(files, platform, kCharLexiconPath, merged);
   result.lines = static_cast<std::int32_t>(merged.size());

@@ -26,6 +26,8 @@ class ProgramFolder;
 
 inline constexpr std::u16string_view kCharLexiconPath = u"内置文件\\单字字库.txt";
 inline constexpr std::u16string_view kCharScratchPath = u"dzmb.ls";
+// The sorted scratch lines of a rebuild, kept for a look while it runs.
+inline constexpr std::u16string_view kSortedScratchPath = u"用户diy文件\\两码词排序后.txt";
 
 // A scratch line of the first form for a one-letter full code: the running weight (100.001,
 // 100.002, ...) written with up to 15 significant digits and no trailing zeros.
@@ -39,9 +41,11 @@ std::vector<std::u16string> charKeyLines(const LexiconTable& mainLexicon, const 
 
 // Sorts the scratch lines and merges them into one "key,list" line per key, ascending; within a
 // key the entries keep the order of their weight texts and a repeated word-and-weight pair is
-// dropped. Lines of neither form (no comma) are skipped. Pumps messages (through the sort).
-std::vector<std::u16string> mergeCharKeyLines(std::vector<std::u16string> scratch,
-                                              const std::function<void()>& pump);
+// dropped. Lines of neither form (no comma) are skipped. `sorted` (when given) sees the lines once
+// they are sorted. Pumps messages (through the sort).
+std::vector<std::u16string> mergeCharKeyLines(
+    std::vector<std::u16string> scratch, const std::function<void()>& pump,
+    const std::function<void(const std::vector<std::u16string>&)>& sorted = {});
 
 struct CharLexiconResult {
   bool ok = false;             // the file was written
@@ -50,7 +54,8 @@ struct CharLexiconResult {
 
 // Regenerates 内置文件\单字字库.txt from the one-letter lines the load has written into "dzmb.ls"
 // (read when present) and the key lines of the main lexicon; the file is replaced whole. It does
-// not load the result (the load sequence does) and leaves "dzmb.ls" for the load to delete.
+// not load the result (the load sequence does) and leaves "dzmb.ls" and the sorted lines
+// (用户diy文件\两码词排序后.txt) for the load to delete.
 // Pumps messages (through the sorts).
 CharLexiconResult regenerateCharLexicon(const ProgramFolder& files, const Platform& platform,
                                         const LexiconState& lex, const GbkTable& gbk, bool vxbf,

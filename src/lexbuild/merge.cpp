@@ -77,7 +77,7 @@ std::vector<std::u16string> userMergeSortLines(const LexiconTable& mainLexicon,
       pushLine(out, code, items[p + 1], items[p], items[p + 1]);
     }
   }
-  std::u16string sortWeight, weight, marked;
+  std::u16string sortWeight, weight, marked, pairMarked;
   for (std::int32_t k = 0; k <= userLexicon.last; ++k) {
     std::u16string_view code = userLexicon.codes[static_cast<std::size_t>(k)];
     std::u16string_view line = userLexicon.lines[static_cast<std::size_t>(k)];
@@ -89,7 +89,13 @@ std::vector<std::u16string> userMergeSortLines(const LexiconTable& mainLexicon,
     items = splitFields(line, u' ');
     for (std::size_t p = 0; p + 1 < items.size(); p += 2) {
       std::u16string_view word = items[p];
-      const std::optional<double> value = weightValue(items[p + 1]);
+      std::u16string_view weightItem = items[p + 1];
+      if (userLexicon.isDoNotSavePair(code, word)) {
+        // A privileged word inside an entry of the user's own words carries the mark itself.
+        pairMarked.assign(weightItem).append(kDoNotSave);
+        weightItem = pairMarked;
+      }
+      const std::optional<double> value = weightValue(weightItem);
       if (!value || *value < 50) continue;
       if (!writableCode(code) || word.empty()) continue;
       if (yhcvh) {
@@ -97,10 +103,10 @@ std::vector<std::u16string> userMergeSortLines(const LexiconTable& mainLexicon,
         weight = sortWeight;
       } else if (*value < 100) {
         // Sorts before the built-in weights from 100 on; written back as it stood.
-        weight.assign(items[p + 1]);
+        weight.assign(weightItem);
         sortWeight = u"0" + weight;
       } else {
-        weight.assign(items[p + 1]);
+        weight.assign(weightItem);
         sortWeight = weight;
       }
       pushLine(out, code, sortWeight, word, weight);
@@ -123,15 +129,17 @@ LexiconMergeResult mergeUserLexicon(const ProgramFolder& files, Platform& platfo
     return result;
   }
   std::int32_t records = 0;
-  const std::vector<char16_t> merged = mergeRegenerationLines(std::move(lines), records, pump);
+  const std::vector<char16_t> merged = mergeWithScratchFiles(files, platform, std::move(lines), records, pump);
   const std::string bytes = platform.toGbk(std::u16string_view(merged.data(), merged.size()));
   if (bytes.size() > largestReadable) {
+    removeMergeScratchFiles(files);
     result.reportText = u"合并后的系统词库有" + decimal(static_cast<std::int64_t>(bytes.size())) +
                         u"字节，超过启动时能读入的上限" + decimal(static_cast<std::int64_t>(largestReadable)) +
                         u"字节，原词库保持不变！";
     return result;
   }
   if (records == 0 || !files.writeBytes(kMainLexiconPath, bytes)) {
+    removeMergeScratchFiles(files);
     result.reportText = u"系统词库文件写不进去，原词库保持不变！";
     return result;
   }

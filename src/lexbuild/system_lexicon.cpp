@@ -38,6 +38,26 @@ void pushSortLine(std::vector<std::u16string>& out, std::u16string_view code, st
   out.push_back(std::move(line));
 }
 
+constexpr std::u16string_view kKeyScratchPath = u"用户diy文件\\yhckx.vx";
+constexpr std::u16string_view kNewLexiconScratchPath = u"用户diy文件\\两码词库新.txt";
+
+// A scratch file of key lines in the form the file shows: code and weight without the separator
+// the sort uses. A failed write only costs the look at it.
+void writeScratchLines(const ProgramFolder& files, const Platform& platform, std::u16string_view path,
+                       const std::vector<std::u16string>& lines) {
+  std::u16string text;
+  std::size_t total = 0;
+  for (const auto& line : lines) total += line.size() + 2;
+  text.reserve(total);
+  for (const auto& line : lines) {
+    for (char16_t c : line) {
+      if (c != kCodeEnd) text.push_back(c);
+    }
+    text += u"\r\n";
+  }
+  files.writeBytes(path, platform.toGbk(text));
+}
+
 // Resource 105 written again as text: each line as key, "," and list, without the NUL padding.
 // GBK trail bytes are 0x40 or above, so CR, LF and "," are found byte by byte.
 std::string defaultCopyBytes(std::string_view bytes) {
@@ -192,12 +212,14 @@ std::vector<std::u16string> regenerationSortLines(const std::vector<QuanpinEntry
   return out;
 }
 
-std::vector<char16_t> mergeRegenerationLines(std::vector<std::u16string> lines, std::int32_t& records,
-                                             const std::function<void()>& pump) {
+std::vector<char16_t> mergeRegenerationLines(
+    std::vector<std::u16string> lines, std::int32_t& records, const std::function<void()>& pump,
+    const std::function<void(const std::vector<std::u16string>&)>& sorted) {
   records = 0;
   std::vector<char16_t> out;
   if (lines.empty()) return out;
   QuickSort(lines, 0, static_cast<int>(lines.size()) - 1, pump);
+  if (sorted) sorted(lines);
   std::size_t total = 0;
   for (const auto& line : lines) total += line.size();
   out.reserve(total * 3 / 4 + 64);
@@ -234,6 +256,24 @@ std::vector<char16_t> mergeRegenerationLines(std::vector<std::u16string> lines, 
   return out;
 }
 
+std::vector<char16_t> mergeWithScratchFiles(const ProgramFolder& files, const Platform& platform,
+                                            std::vector<std::u16string> lines, std::int32_t& records,
+                                            const std::function<void()>& pump) {
+  writeScratchLines(files, platform, kKeyScratchPath, lines);
+  std::vector<char16_t> merged =
+      mergeRegenerationLines(std::move(lines), records, pump, [&](const std::vector<std::u16string>& sorted) {
+        writeScratchLines(files, platform, kSortedScratchPath, sorted);
+      });
+  files.writeBytes(kNewLexiconScratchPath, platform.toGbk(std::u16string_view(merged.data(), merged.size())));
+  return merged;
+}
+
+void removeMergeScratchFiles(const ProgramFolder& files) {
+  for (std::u16string_view path : {kKeyScratchPath, kSortedScratchPath, kNewLexiconScratchPath}) {
+    if (files.exists(path)) files.remove(path);
+  }
+}
+
 RegenerationResult regenerateSystemLexicon(RegenerationContext& ctx, const WordCoder& coder,
                                            bool writeDefaultCopy) {
   RegenerationResult result;
@@ -261,7 +301,8 @@ RegenerationResult regenerateSystemLexicon(RegenerationContext& ctx, const WordC
   std::int32_t records = 0;
   std::shared_ptr<const TextBuffer> text;
   {
-    const std::vector<char16_t> merged = mergeRegenerationLines(std::move(lines), records, ctx.pump);
+    const std::vector<char16_t> merged =
+        mergeWithScratchFiles(ctx.files, ctx.platform, std::move(lines), records, ctx.pump);
     text = std::make_shared<const TextBuffer>(std::u16string_view(merged.data(), merged.size()));
   }
   // The single-character lexicon is derived from the system lexicon: it goes before the new text
@@ -269,6 +310,7 @@ RegenerationResult regenerateSystemLexicon(RegenerationContext& ctx, const WordC
   // next load regenerates it from whichever text is there).
   if (ctx.files.exists(kCharLexiconPath)) ctx.files.remove(kCharLexiconPath);
   if (!ctx.files.writeBytes(kMainLexiconPath, ctx.platform.toGbk(text->view()))) {
+    removeMergeScratchFiles(ctx.files);
     result.reportText = u"系统词库文件写不进去，原词库保持不变！";
     finish(ctx, result, startSecond);
     return result;

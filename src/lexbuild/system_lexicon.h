@@ -76,14 +76,28 @@ std::vector<std::u16string> regenerationSortLines(const std::vector<QuanpinEntry
 
 // Sorts the lines and merges the words of one code into "code,list" records: within a code the
 // words follow their weight texts, and a repeated word keeps only its first (lightest) pair. The
-// result is the lexicon text, CR LF after each record. Pumps messages (through the sort).
-std::vector<char16_t> mergeRegenerationLines(std::vector<std::u16string> lines, std::int32_t& records,
-                                      const std::function<void()>& pump);
+// result is the lexicon text, CR LF after each record. `sorted` (when given) sees the lines once
+// they are sorted. Pumps messages (through the sort).
+std::vector<char16_t> mergeRegenerationLines(
+    std::vector<std::u16string> lines, std::int32_t& records, const std::function<void()>& pump,
+    const std::function<void(const std::vector<std::u16string>&)>& sorted = {});
+
+// `mergeRegenerationLines` keeping its scratch files in 用户diy文件 for a user or a tool to look
+// at while the rebuild runs: the key lines (yhckx.vx), the same sorted (两码词排序后.txt) and the
+// merged lexicon (两码词库新.txt), in the form of the files (no sort separator). Each is written
+// through a temporary file and never read back; a failed write costs only the look.
+std::vector<char16_t> mergeWithScratchFiles(const ProgramFolder& files, const Platform& platform,
+                                            std::vector<std::u16string> lines, std::int32_t& records,
+                                            const std::function<void()>& pump);
+// Removes the three scratch files.
+void removeMergeScratchFiles(const ProgramFolder& files);
 
 // The steps all three regenerations share: stop both timers; code and merge resource 105; replace
 // 内置文件\两码词库.txt and the main lexicon; delete 内置文件\单字字库.txt (the next load builds it for
 // the new scheme), the program folder's own 两码词库.txt and stale scratch files; rebuild the lexicon
-// image when there is one; report in a message box; enable the input timer again. When nothing
+// image when there is one; report in a message box; enable the input timer again. While it runs
+// it leaves its key lines, the same sorted and the merged lexicon in 用户diy文件 (yhckx.vx,
+// 两码词排序后.txt, 两码词库新.txt) for a look; they go at its end. When nothing
 // could be coded or written, the old lexicon stays on disk and in memory and the message says so.
 // `writeDefaultCopy` also writes resource 105 as 内置文件\默认词库.txt. Hiding and showing the
 // settings dialog and its help text are the caller's. Pumps messages.

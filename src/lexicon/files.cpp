@@ -45,8 +45,9 @@ std::error_code WriteFaults::check(Step step, std::u16string_view relative) {
   return {};
 }
 
-void WriteFaults::changed() {
+void WriteFaults::changed(std::u16string_view relative) {
   ++changes_;
+  changed_.emplace_back(relative);
   if (killAfter_ > 0) --killAfter_;
 }
 
@@ -54,8 +55,8 @@ std::error_code ProgramFolder::fault(WriteFaults::Step step, std::u16string_view
   return faults_ ? faults_->check(step, relative) : std::error_code();
 }
 
-void ProgramFolder::changed() const {
-  if (faults_) faults_->changed();
+void ProgramFolder::changed(std::u16string_view relative) const {
+  if (faults_) faults_->changed(relative);
 }
 
 std::filesystem::path ProgramFolder::path(std::u16string_view relative) const {
@@ -209,7 +210,7 @@ bool ProgramFolder::writeBytes(std::u16string_view relative, std::string_view by
     if (ok) failure = fault(Step::Rename, relative);
     if (!failure) std::filesystem::rename(temp, target, failure);
     if (!failure) {
-      changed();
+      changed(relative);
       syncFolder(target.parent_path());
     } else {
       std::error_code ignored;
@@ -305,7 +306,7 @@ bool ProgramFolder::remove(std::u16string_view relative) const {
   if (faults_ && faults_->killed()) return false;
   std::error_code ec;
   const bool removed = std::filesystem::remove(path(relative), ec);
-  if (removed) changed();
+  if (removed) changed(relative);
   return removed;
 }
 

@@ -48,13 +48,14 @@ class WriteFaults {
   // every later write or removal fails.
   void killAfter(int changes);
   bool killed() const { return killAfter_ == 0; }
-  // The completed changes of the folder so far.
+  // The completed changes of the folder so far, and the files they wrote or removed, in order.
   int changes() const { return changes_; }
+  const std::vector<std::u16string>& changed() const { return changed_; }
 
   // Called by the file layer: the error a step of a write of `relative` takes, none to go on.
   std::error_code check(Step step, std::u16string_view relative);
-  // Called by the file layer after each completed change.
-  void changed();
+  // Called by the file layer after each completed change of a file.
+  void changed(std::u16string_view relative);
 
  private:
   std::map<Step, int> nth_;  // steps still to pass before the planned failure, per kind
@@ -62,6 +63,7 @@ class WriteFaults {
   std::map<std::pair<std::u16string, Step>, std::error_code> byFile_;
   int killAfter_ = -1;  // changes still allowed; -1: no kill planned
   int changes_ = 0;
+  std::vector<std::u16string> changed_;
 };
 
 class ProgramFolder {
@@ -110,7 +112,7 @@ class ProgramFolder {
  private:
   // The write faults asked before a step (nullptr: none), and a change done.
   std::error_code fault(WriteFaults::Step step, std::u16string_view relative) const;
-  void changed() const;
+  void changed(std::u16string_view relative) const;
 
   std::filesystem::path root_;
   std::shared_ptr<WriteFaults> faults_;

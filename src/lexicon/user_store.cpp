@@ -1,6 +1,7 @@
 #include "lexicon/user_store.h"
 
 #include <algorithm>
+#include <set>
 #include <vector>
 
 #include "lexicon/files.h"
@@ -45,7 +46,7 @@ UserRebuildResult yhckbm(LexiconTable& user, const std::function<void()>& pump) 
     std::u16string_view code = user.codes[static_cast<std::size_t>(i)];
     if (code.empty()) continue;
     std::u16string_view list = user.lines[static_cast<std::size_t>(i)];
-    bool mark = user.isDoNotSave(static_cast<std::size_t>(i));
+    const bool entryMark = user.isDoNotSave(static_cast<std::size_t>(i));
     std::size_t pos = 0;
     while (pos <= list.size()) {
       std::size_t wordEnd = list.find(u' ', pos);
@@ -56,6 +57,7 @@ UserRebuildResult yhckbm(LexiconTable& user, const std::function<void()>& pump) 
       std::u16string_view weightText = list.substr(wordEnd + 1, weightEnd - wordEnd - 1);
       pos = weightEnd + 1;
       if (!beginsWithDigit(weightText)) continue;
+      const bool mark = entryMark || user.isDoNotSavePair(code, word);
       std::u16string weight(weightText);
       if (weight[0] != u'0' && below100(weight)) weight.insert(0, 1, u'0');
       std::u16string key(code);
@@ -72,7 +74,8 @@ UserRebuildResult yhckbm(LexiconTable& user, const std::function<void()>& pump) 
 
   struct Merged {
     std::u16string code, list;
-    bool mark;
+    bool mark;  // every line of the entry is do-not-save
+    std::vector<std::u16string_view> markedWords, ownWords;  // words of marked and of other lines
   };
   std::vector<Merged> merged;
   if (keys.empty()) {
@@ -87,11 +90,13 @@ UserRebuildResult yhckbm(LexiconTable& user, const std::function<void()>& pump) 
       std::u16string_view pair = line.substr(line.find(u',') + 1);
       std::u16string_view word = pair.substr(0, pair.find(u' '));
       if (merged.empty() || merged.back().code != code) {
-        merged.push_back({std::u16string(code), std::u16string(pair), mark});
+        merged.push_back({std::u16string(code), std::u16string(pair), mark, {}, {}});
+        (mark ? merged.back().markedWords : merged.back().ownWords).push_back(word);
         continue;
       }
       Merged& group = merged.back();
       group.mark = group.mark && mark;
+      (mark ? group.markedWords : group.ownWords).push_back(word);
       if (group.list.find(word) != std::u16string::npos) continue;  // a word once per code
       group.list += u' ';
       group.list += pair;
@@ -102,11 +107,22 @@ UserRebuildResult yhckbm(LexiconTable& user, const std::function<void()>& pump) 
   user.codes.resize(count + 1);
   user.lines.resize(count + 1);
   user.doNotSave.assign(count + 1, 0);
+  // A privileged word merged with the user's own words keeps its mark on its own.
+  std::set<std::pair<std::u16string, std::u16string>> pairs;
+  for (const Merged& group : merged) {
+    if (group.mark) continue;
+    for (std::u16string_view word : group.markedWords) {
+      if (std::find(group.ownWords.begin(), group.ownWords.end(), word) == group.ownWords.end()) {
+        pairs.emplace(group.code, std::u16string(word));
+      }
+    }
+  }
   for (std::size_t m = 1; m <= count; ++m) {
     user.codes.set(m, merged[m - 1].code);
     user.lines.set(m, merged[m - 1].list);
     user.doNotSave[m] = merged[m - 1].mark ? 1 : 0;
   }
+  user.doNotSavePairs = std::move(pairs);
   user.last = static_cast<std::int32_t>(count);
   return result;
 }
@@ -125,6 +141,24 @@ UserWriteResult jlyhck(const LexiconTable& user, const ProgramFolder& files,
     if (list.find(u" 7") != std::u16string_view::npos) continue;
     if (user.isDoNotSave(i)) continue;
     if (!code.empty() && code[0] == u';') continue;
+    // The privileged words of an entry stay out; the user's own words of its code are written.
+    std::u16string own;
+    if (!user.doNotSavePairs.empty()) {
+      std::size_t pos = 0;
+      while (pos < list.size()) {
+        std::size_t wordEnd = list.find(u' ', pos);
+        if (wordEnd == std::u16string_view::npos) wordEnd = list.size();
+        std::size_t pairEnd = wordEnd < list.size() ? list.find(u' ', wordEnd + 1) : list.size();
+        if (pairEnd == std::u16string_view::npos) pairEnd = list.size();
+        if (!user.isDoNotSavePair(code, list.substr(pos, wordEnd - pos))) {
+          if (!own.empty()) own += u' ';
+          own += list.substr(pos, pairEnd - pos);
+        }
+        pos = pairEnd + 1;
+      }
+      if (own.empty()) continue;
+      list = own;
+    }
     text += code;
     text += u',';
     text += list;

@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <set>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -45,8 +46,14 @@ struct LexiconTable {
   // the privileged code table or a supplied lexicon); indexes beyond its size read 0. Kept apart
   // from the text, so no weight is mistaken for a mark.
   std::vector<std::uint8_t> doNotSave;
+  // The (code, word) pairs that must not be written back although their entry may be: a
+  // privileged word merged into one entry with the user's own words of its code.
+  std::set<std::pair<std::u16string, std::u16string>> doNotSavePairs;
 
   bool isDoNotSave(std::size_t i) const { return i < doNotSave.size() && doNotSave[i] != 0; }
+  bool isDoNotSavePair(std::u16string_view code, std::u16string_view word) const {
+    return !doNotSavePairs.empty() && doNotSavePairs.contains({std::u16string(code), std::u16string(word)});
+  }
 
   // Empties the table and leaves slot 0 in place.
   void reset() {
@@ -54,6 +61,7 @@ struct LexiconTable {
     lines.clear();
     buffer.reset();
     doNotSave.clear();
+    doNotSavePairs.clear();
     codes.resize(1);
     lines.resize(1);
     last = 0;

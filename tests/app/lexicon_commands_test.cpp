@@ -57,6 +57,18 @@ class LexiconCommandsTest : public ProgramFolderTest {
     return out;
   }
 
+  // Puts the program folder back to exactly these files.
+  void restoreFolder(const std::map<std::string, std::string>& files) {
+    for (const auto& e : std::filesystem::recursive_directory_iterator(root_)) {
+      if (e.is_regular_file() && !files.contains(e.path().lexically_relative(root_).string())) {
+        std::filesystem::remove(e.path());
+      }
+    }
+    for (const auto& [name, bytes] : files) {
+      std::ofstream(root_ / name, std::ios::binary).write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    }
+  }
+
   // Makes every write of a program-folder file fail: its temporary file cannot be created.
   void blockWrite(std::u16string_view relative) {
     faults->failFile(relative, WriteFaults::Step::Open, std::make_error_code(std::errc::is_a_directory));
@@ -242,6 +254,58 @@ TEST_F(LexiconCommandsTest, FailedRegenerationLeavesEveryFileAndTyping) {
   EXPECT_FALSE(platform().quitRequested);
   unblockWrite(u"内置文件\\两码词库.txt");
   EXPECT_EQ(utf8(typed(u"nihk space")), "你好你好");
+}
+
+// A switch killed after any of its changes to the folder: the next start finds settings and
+// lexicon of one scheme, says so, types, and no user file is lost.
+TEST_F(LexiconCommandsTest, ASwitchKilledAtAnyFileStepStartsOnOneScheme) {
+  write(u"内置文件\\单字全码五笔98.txt", kShapeCodes);
+  writeLines(u"用户diy文件\\用户词库.txt", {u"wowo,我我 03"});
+  start();
+  session.reset();
+  const auto before = folderFiles();
+  const std::string oldLexicon = before.at(folder().path(u"内置文件\\两码词库.txt").lexically_relative(root_).string());
+  // The whole switch: the changes it makes and the lexicon it leaves.
+  start();
+  const int first = faults->changes();
+  openAndClick(u"wbjb");
+  const int steps = faults->changes() - first;
+  ASSERT_TRUE(app().settings.wbjb.marked());
+  const std::optional<std::string> newLexicon = bytes(u"内置文件\\两码词库.txt");
+  ASSERT_NE(newLexicon, oldLexicon);
+  ASSERT_GT(steps, 5);
+  session.reset();
+
+  int undone = 0;  // kills the next start had to undo
+  for (int k = 0; k < steps; ++k) {
+    SCOPED_TRACE(k);
+    restoreFolder(before);
+    faults = std::make_shared<WriteFaults>();
+    start();
+    faults->killAfter(k);
+    openAndClick(u"wbjb");
+    ASSERT_TRUE(faults->killed());
+    session.reset();  // the program is gone; the folder is as the kill left it
+    const bool halfWay = exists(kSchemeSwitchJournal);
+    undone += halfWay ? 1 : 0;
+
+    faults = std::make_shared<WriteFaults>();
+    start();
+    EXPECT_EQ(shown(u"上次切换方案没有完成，已恢复切换前的方案、设置和词库。"), halfWay);
+    const bool onNew = app().settings.wbjb.marked();
+    EXPECT_EQ(bytes(u"内置文件\\两码词库.txt"), onNew ? newLexicon : oldLexicon);
+    EXPECT_EQ(static_cast<bool>(app().settings.xmur), onNew);
+    EXPECT_EQ(bytes(u"用户diy文件\\用户词库.txt"), "wowo,\xCE\xD2\xCE\xD2 03\r\n");
+    EXPECT_FALSE(exists(kSchemeSwitchJournal));
+    if (!onNew) {
+      EXPECT_EQ(utf8(typed(u"nihk space")), "你好");
+      const auto now = folderFiles();
+      for (const auto& [name, content] : before) EXPECT_EQ(now.contains(name) ? now.at(name) : "<none>", content) << name;
+      for (const auto& [name, content] : now) EXPECT_TRUE(before.contains(name)) << name;
+    }
+    session.reset();
+  }
+  EXPECT_GT(undone, steps / 3);
 }
 
 TEST_F(LexiconCommandsTest, FailedCopyLeavesEveryFile) {

@@ -110,6 +110,9 @@ TEST_F(CharLexiconTest, RegenerationWritesTheFile) {
   EXPECT_TRUE(r.ok);
   EXPECT_EQ(r.lines, 3);
   EXPECT_EQ(toUtf8(f.readGbk(kCharLexiconPath)), "a,啊 100.001 吧 120 阿 150\r\naa,阿 150\r\nab,吧 120\r\n");
+  // The sorted key lines stay for a look until the load removes them.
+  EXPECT_EQ(toUtf8(f.readGbk(kSortedScratchPath)),
+            "a100.001,啊 100.001\r\na120,吧 120\r\na150,阿 150\r\naa\\150,阿 150\r\nab\\120,吧 120\r\n");
 }
 
 TEST_F(CharLexiconTest, NothingToKeyWritesAnEmptyFile) {

@@ -114,6 +114,12 @@ TEST_F(UserMerge, APrivilegedEntryMergesWithItsMark) {
   lex.userLexicon.doNotSave = {0, 1, 1, 0};
   ASSERT_TRUE(merge().ok);
   EXPECT_EQ(toUtf8(f.readGbk(kMainLexiconPath)), "ab,啊 166\r\nhc,好 120 郝 166\r\n");
+
+  // Merged into one entry with a user word of its code, it carries the mark on its own weight.
+  lex.userLexicon = makeTable({{u"hc", u"号 085 郝 1"}});
+  lex.userLexicon.doNotSavePairs = {{u"hc", u"郝"}};
+  ASSERT_TRUE(merge().ok);
+  EXPECT_EQ(toUtf8(f.readGbk(kMainLexiconPath)), "hc,号 085 好 120 郝 166\r\n");
 }
 
 // The older tidy tool: items 0 up to the third from last of each line, keyed by code and place,

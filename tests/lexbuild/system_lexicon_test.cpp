@@ -110,6 +110,28 @@ TEST_F(SystemLexiconTest, SoundRegenerationWritesLoadsAndReports) {
   EXPECT_GT(pumps, 0);
 }
 
+// The key lines, the same sorted and the merged lexicon are there to look at while the
+// regeneration runs, each written whole before the lexicon itself, and gone at its end.
+TEST_F(SystemLexiconTest, ScratchFilesWhileItRuns) {
+  RegenerationContext ctx = context();
+  std::u16string keyLines;
+  ctx.pump = [&] {
+    if (keyLines.empty()) keyLines = f.readGbk(u"用户diy文件\\yhckx.vx");
+  };
+  ASSERT_TRUE(bmvh(ctx).ok);
+  EXPECT_NE(keyLines.find(u"\r\nvs150,中 150\r\n"), std::u16string::npos) << toUtf8(keyLines);
+  const std::vector<std::u16string>& changed = f.faults->changed();
+  const auto at = [&changed](std::u16string_view path) {
+    return std::find(changed.begin(), changed.end(), path) - changed.begin();
+  };
+  EXPECT_LT(at(u"用户diy文件\\yhckx.vx"), at(u"用户diy文件\\两码词排序后.txt"));
+  EXPECT_LT(at(u"用户diy文件\\两码词排序后.txt"), at(u"用户diy文件\\两码词库新.txt"));
+  EXPECT_LT(at(u"用户diy文件\\两码词库新.txt"), at(kMainLexiconPath));
+  for (std::u16string_view scratch : {u"用户diy文件\\yhckx.vx", u"用户diy文件\\两码词排序后.txt", u"用户diy文件\\两码词库新.txt"}) {
+    EXPECT_FALSE(f.files().exists(scratch)) << toUtf8(scratch);
+  }
+}
+
 TEST_F(SystemLexiconTest, AnExistingImageIsRebuilt) {
   f.writeGbk(kMainLexiconPath, u"zz,旧 100\r\n");
   ASSERT_TRUE(f.files().writeBytes(kLexiconImagePath, "stale"));

@@ -118,6 +118,33 @@ TEST_F(UserWriter, Filters) {
   EXPECT_EQ(resets_, 1);
 }
 
+// A privileged word merged with the user's own words of its code keeps its mark through every
+// later rebuild: the file gets the user's words of the code and never the privileged one.
+TEST_F(UserWriter, APrivilegedWordMergedWithUserWordsStaysOutOfTheFile) {
+  struct Case {
+    const char16_t* userLine;
+    const char16_t* written;  // the line of code hc in the file; empty: none
+  } cases[] = {
+      {u"好 085", u"hc,好 085"},
+      {u"好 200", u"hc,好 200"},         // the privileged word no longer last
+      {u"郝 120", u"hc,郝 01"},          // the user's own word as well: written
+      {u"好 085 号 090", u"hc,好 085 号 090"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(toUtf8(c.userLine));
+    LexiconTable t = makeTable({{u"hc", u"郝 1"}, {u"wo", u"我 1"}});
+    yhckbm(t, [] {});
+    markUserEntriesDoNotSave(t);
+    t.insertEntry(static_cast<std::size_t>(t.last) + 1, u"hc", c.userLine);
+    for (int rebuild = 0; rebuild < 2; ++rebuild) {
+      yhckbm(t, [] {});
+      ASSERT_TRUE(jlyhck(t, files_, sim_, gbk_, escjm_).ok);
+      EXPECT_EQ(written(), std::vector<std::u16string>{c.written});
+    }
+    EXPECT_NE(t.lines[1].find(u"郝"), std::u16string::npos);  // still typed from memory
+  }
+}
+
 TEST_F(UserWriter, EmptyTableWritesAnEmptyFile) {
   LexiconTable t = makeTable({});
   ASSERT_TRUE(jlyhck(t, files_, sim_, gbk_, escjm_).ok);
