@@ -23,7 +23,8 @@ std::vector<std::u16string> lexiconLikeLines(std::size_t n) {
     line += u",";
     for (int c = 0; c < chars; ++c) line.push_back(static_cast<char16_t>(han(rng)));
     std::string w = std::to_string(weight(rng));
-    line += u" " + std::u16string(w.begin(), w.end());
+    line += u' ';
+    line.append(w.begin(), w.end());
     lines.push_back(std::move(line));
   }
   return lines;

@@ -122,7 +122,12 @@ std::FILE* createTemporary(const std::filesystem::path& target, std::filesystem:
 #endif
   for (int n = 0; n < 1000; ++n) {
     temp = target;
-    temp += "." + std::to_string(pid) + "-" + std::to_string(n) + ".tmp";
+    std::string suffix = ".";
+    suffix += std::to_string(pid);
+    suffix += '-';
+    suffix += std::to_string(n);
+    suffix += ".tmp";
+    temp += suffix;
     errno = 0;
 #ifdef _WIN32
     const int fd = _wopen(temp.c_str(), _O_WRONLY | _O_CREAT | _O_EXCL | _O_BINARY, _S_IREAD | _S_IWRITE);
