@@ -116,7 +116,9 @@ int main(int argc, char** argv) {
   }
   yz::CharLexiconResult chars =
       yz::regenerateCharLexicon(files, platform, *lex, gbk, settings.vxbf.marked(), [] {});
+  // The scratch files go as the program's start removes them: a shipped folder holds none.
   files.remove(yz::kCharScratchPath);
+  files.remove(yz::kSortedScratchPath);
   if (!chars.ok) {
     std::cerr << "vexim-lexgen: cannot write 内置文件/单字字库.txt\n";
     return 1;

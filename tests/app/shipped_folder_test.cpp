@@ -58,6 +58,9 @@ TEST_F(ShippedFolderTest, LexgenMakesTheDefaultFilesAndAStartConverts) {
   EXPECT_EQ(bytes(u"内置文件\\两码词库默认.txt"), bytes(kMainLexiconPath));
   EXPECT_EQ(bytes(u"内置文件\\单字字库默认.txt"), bytes(u"内置文件\\单字字库.txt"));
   EXPECT_EQ(bytes(u"内置文件\\单字全码.txt"), bytes(u"内置文件\\单字全码默认.txt"));
+  // No scratch file of the regenerations is left in the folder as shipped.
+  EXPECT_FALSE(exists(kSortedScratchPath));
+  EXPECT_FALSE(exists(u"dzmb.ls"));
   // The image holds the text lexicon, sealed with its stamp.
   LexiconTable fromImage, fromText;
   const LexiconImageResult image = duqudaciku(folder(), fromImage);
