@@ -32,12 +32,19 @@ void CaretFollower::followCaret() {
   }
 
   if (platform_.windowProcessId(focused) == platform_.currentProcessId()) {
-    // The user clicked into the code line to edit the code there: the program typed into stays
-    // the target of the commit, and gets the focus back once the composition is over.
-    if (win_.boxes.rtext1.text.empty() && win_.targetProcessId != 0 &&
-        win_.targetProcessId != platform_.currentProcessId()) {
-      platform_.activateProcess(win_.targetProcessId);
+    if (foreground == window_.id()) {
+      // The user clicked into the code line to edit the code there: the program typed into stays
+      // the target of the commit, and gets the focus back once the composition is over.
+      if (win_.boxes.rtext1.text.empty() && win_.targetProcessId != 0 &&
+          win_.targetProcessId != platform_.currentProcessId()) {
+        platform_.activateProcess(win_.targetProcessId);
+      }
+      return;
     }
+    // A box of another form of the program (the word maker's text, a settings field): the
+    // sentence typed there goes into that box, and the focus stays.
+    win_.h = focused;
+    win_.targetProcessId = platform_.currentProcessId();
     return;
   }
   // The desktop (a click beside every window) is no program to type into: the target stays.

@@ -365,6 +365,26 @@ TEST(InputPass, ScreenshotKeyGivesTheHookBack) {
   }
 }
 
+// A text box of another form of the program (the word maker's text) is a place to type into like
+// any other: the sentence lands in that box and the focus stays there.
+TEST(InputPass, ASentenceTypedIntoABoxOfTheProgramStaysThere) {
+  PassRig rig;
+  SimPlatform& sim = rig.session.platform;
+  rig.app().windowUi.followCaret();  // the notepad is the target
+  SimWindow& form = sim.addWindow(u"词组制作", u"YzForm");
+  form.processId = SimPlatform::kOwnProcessId;
+  SimWindow& box = sim.addWindow(u"", u"Edit");
+  box.processId = SimPlatform::kOwnProcessId;
+  box.parent = form.id;
+  sim.focus(box.id);
+  rig.typeSpaced(u"nihk space", 30);
+  EXPECT_EQ(toUtf8(box.text), "你好");
+  EXPECT_EQ(toUtf8(rig.session.target.text), "");
+  EXPECT_EQ(sim.focusedWindow(sim.foregroundWindow()), box.id);
+  EXPECT_EQ(rig.app().win.targetProcessId, SimPlatform::kOwnProcessId)
+      << "the keys that bring the target forward keep the program in front";
+}
+
 // Held-key flags follow the keys: a release the hook hears as a system key-up, or never hears,
 // leaves no flag behind.
 TEST(InputPass, HeldKeyFlagsClearWhenTheirKeysAreUp) {

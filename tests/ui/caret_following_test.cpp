@@ -107,6 +107,7 @@ TEST(CaretFollowing, FocusInTheCodeLineKeepsTheTarget) {
   rig.ui.followCaret();  // records the notepad
   SimWindow& own = rig.sim.addWindow(u"砚舟", u"Edit");
   own.processId = SimPlatform::kOwnProcessId;
+  own.parent = rig.ui.window.id();
   rig.show(u"nihk", u"你好", u"1.你好");
   rig.sim.focus(own.id);
   const Point before = placedAt(rig);
@@ -117,7 +118,8 @@ TEST(CaretFollowing, FocusInTheCodeLineKeepsTheTarget) {
   EXPECT_EQ(placedAt(rig), before);
   EXPECT_EQ(rig.settings.gbgs, 1);
   EXPECT_TRUE(rig.committed.empty());
-  EXPECT_EQ(rig.sim.foregroundWindow(), own.id) << "the code line keeps the focus while there is code";
+  EXPECT_EQ(rig.sim.focusedWindow(rig.sim.foregroundWindow()), own.id)
+      << "the code line keeps the focus while there is code";
   rig.show(u"", u"", u"");
   rig.ui.followCaret();
   EXPECT_EQ(rig.sim.foregroundWindow(), rig.target.id);

@@ -144,6 +144,21 @@ SimWindow* SimPlatform::window(WindowId id) {
 
 void SimPlatform::focus(WindowId id) { focus_ = id; }
 
+WindowId SimPlatform::foregroundWindow() const {
+  WindowId top = focus_;
+  for (std::size_t depth = 0; depth < windows_.size(); ++depth) {  // bounded: a loop of parents ends
+    const auto it = std::find_if(windows_.begin(), windows_.end(),
+                                 [&](const auto& w) { return w->id == top; });
+    if (it == windows_.end() || (*it)->parent == 0) break;
+    top = (*it)->parent;
+  }
+  return top;
+}
+
+WindowId SimPlatform::focusedWindow(WindowId foreground) const {
+  return foreground == foregroundWindow() ? focus_ : foreground;
+}
+
 void SimPlatform::queueKey(int vk, bool up, int flags) {
   KeyEvent e;
   e.vkCode = vk;
@@ -567,8 +582,9 @@ std::u16string SimPlatform::formatTime(const LocalTime& t, DateForm form) const 
 // ----- target program -----
 
 std::optional<Rect> SimPlatform::caretRect(WindowId foreground) const {
+  const WindowId focused = focusedWindow(foreground);
   for (const auto& w : windows_) {
-    if (w->id == foreground && w->reportsCaret) return w->caretRect;
+    if (w->id == focused && w->reportsCaret) return w->caretRect;
   }
   return std::nullopt;
 }

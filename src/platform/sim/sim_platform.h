@@ -33,6 +33,7 @@ struct SimWindow {
   Rect caretRect{100, 100, 101, 116};  // screen pixels
   Rect rect{0, 0, 800, 600};           // the window on the screen, pixels
   bool activatable = true;  // false: no program window to bring forward (the desktop, say)
+  WindowId parent = 0;       // the window this box lies in; 0 for a top-level window
 };
 
 struct SimPostedChar {
@@ -181,8 +182,9 @@ class SimPlatform : public Platform {
   std::u16string formatDate(const LocalTime& t, DateForm form) const override;
   std::u16string formatTime(const LocalTime& t, DateForm form) const override;
 
-  WindowId foregroundWindow() const override { return focus_; }
-  WindowId focusedWindow(WindowId foreground) const override { return foreground; }
+  // The top-level window that holds the focused window.
+  WindowId foregroundWindow() const override;
+  WindowId focusedWindow(WindowId foreground) const override;
   std::optional<Rect> caretRect(WindowId foreground) const override;
   std::optional<Rect> accessibleCaretRect(WindowId window) const override;
   std::u16string windowClassName(WindowId window) const override;
