@@ -162,6 +162,10 @@ TEST(InputPass, CaretMoveReconvertsItsSegment) {
   EXPECT_EQ(toUtf8(app.win.boxes.text7.text), "你好我们");
   EXPECT_EQ(toUtf8(app.pass.codeLeftOfCaret), "nihk");
   EXPECT_EQ(toUtf8(app.pass.codeRightOfCaret), "womf");
+  // The tail word and its candidates are the left half's.
+  EXPECT_EQ(toUtf8(app.conv.tailCode), "nihk");
+  EXPECT_EQ(toUtf8(app.conv.tailText), "你好");
+  EXPECT_EQ(toUtf8(app.conv.endzf), "你好 080");
 }
 
 // Keys typed faster than the input timer ticks: a key that commits the sentence commits the
