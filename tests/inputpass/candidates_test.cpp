@@ -10,6 +10,7 @@
 #include "inputpass/candidates.h"
 #include "lexicon/utf.h"
 #include "main/sim_driver.h"
+#include "../support/fixed_cloud.h"
 #include "../support/make_table.h"
 
 namespace yz {
@@ -253,15 +254,6 @@ TEST(CandidatePick, ListShowsTheTailWordsCandidates) {
 // 多候选句 under 输入准确度优先 with a sound code: the cloud's sentence for the shown sentence's
 // code goes in front of the list, unless it is the shown sentence itself.
 TEST(CandidateDisplay, CloudSentenceGoesInFrontWithSeveralSentences) {
-  struct Cloud final : WebServices {
-    explicit Cloud(WebCells& cells) : web(cells) {}
-    float xymaypu(std::u16string_view) override { return -1; }
-    float xymaypu1(std::u16string_view, std::u16string_view) override { return -1; }
-    void yuu() override { web.cloudText = answer; }
-    void yuuqp() override { web.cloudText.clear(); }
-    WebCells& web;
-    std::u16string answer;
-  };
   struct Case {
     int dhxj;
     std::u16string answer;
@@ -273,7 +265,7 @@ TEST(CandidateDisplay, CloudSentenceGoesInFrontWithSeveralSentences) {
     SCOPED_TRACE(toUtf8(c.answer));
     Rig rig;
     App& app = rig.app();
-    Cloud cloud(app.web);
+    testing_support::FixedCloud cloud(app.web);
     cloud.answer = c.answer;
     WebServices* const kept = app.webServices;
     app.webServices = &cloud;

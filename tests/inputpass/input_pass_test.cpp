@@ -12,6 +12,8 @@
 
 #include "lexicon/utf.h"
 #include "main/sim_driver.h"
+#include "../support/fixed_cloud.h"
+#include "../support/make_table.h"
 
 namespace yz {
 namespace {
@@ -126,6 +128,28 @@ TEST(InputPass, TypedCommandCodesRunAndClearTheCode) {
   EXPECT_EQ(toUtf8(rig.session.target.text), "");
 }
 
+// Under 输入准确度优先 with a sound code, a word whose lookup weight is 90 or more is known too
+// weakly and takes the cloud sentence's characters; a stronger word keeps its own.
+TEST(InputPass, WeakWordsTakeTheCloudsCharacters) {
+  PassRig rig;
+  App& app = rig.app();
+  const std::vector<std::pair<std::u16string, std::u16string>> words = {
+      {u"dajx", u"大家 091"}, {u"nihk", u"你好 090"}, {u"womf", u"我们 089"}};
+  app.lex.mainLexicon = testing_support::makeTable(words);
+  app.lex.charLexicon = testing_support::makeTable(words);
+  testing_support::FixedCloud cloud(app.web);
+  cloud.answer = u"甲乙丙丁戊己";
+  WebServices* const kept = app.webServices;
+  app.webServices = &cloud;
+  rig.session.platform.connected = true;
+  app.settings.lidyx = false;
+  app.settings.vqdyx = true;
+  app.settings.ymur = true;
+  rig.type(u"womfnihkdajx");
+  EXPECT_EQ(toUtf8(app.win.boxes.text7.text), "我们丙丁戊己");
+  app.webServices = kept;
+}
+
 TEST(InputPass, CaretMoveReconvertsItsSegment) {
   PassRig rig;
   rig.type(u"nihkwomf");
@@ -138,6 +162,10 @@ TEST(InputPass, CaretMoveReconvertsItsSegment) {
   EXPECT_EQ(toUtf8(app.win.boxes.text7.text), "你好我们");
   EXPECT_EQ(toUtf8(app.pass.codeLeftOfCaret), "nihk");
   EXPECT_EQ(toUtf8(app.pass.codeRightOfCaret), "womf");
+  // The tail word and its candidates are the left half's.
+  EXPECT_EQ(toUtf8(app.conv.tailCode), "nihk");
+  EXPECT_EQ(toUtf8(app.conv.tailText), "你好");
+  EXPECT_EQ(toUtf8(app.conv.endzf), "你好 080");
 }
 
 // Keys typed faster than the input timer ticks: a key that commits the sentence commits the
