@@ -188,7 +188,7 @@ std::vector<std::u16string_view> schemeSwitchFiles() {
           kActiveFullCodesPath,  kActiveSyllablePairPath, kMainLexiconPath,  kCharLexiconPath,
           kLexiconImagePath,     kDefaultLexiconCopyPath, kCharCodeTablePath, u"两码词库.txt",
           // the regeneration's scratch files, which a kill may leave behind
-          u"用户diy文件\\yhckx.vx", kSortedScratchPath, u"用户diy文件\\两码词库新.txt"};
+          kKeyScratchPath, kSortedScratchPath, kNewLexiconScratchPath};
 }
 
 // A switch that closed the dialog hands the keyboard back to the program the user came from, as

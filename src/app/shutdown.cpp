@@ -25,7 +25,7 @@ void Lifecycle::ended() {
     if (app_.race.gpsd == 0) saveUserLexicon();
     for (std::u16string_view scratch :
          {kRaceScratchPath, std::u16string_view(u"第三方两码词库.txt"),
-          std::u16string_view(u"用户diy文件\\yhckx.vx"), kSortedScratchPath}) {
+          kKeyScratchPath, kSortedScratchPath}) {
       app_.files.remove(scratch);
     }
   } catch (...) {

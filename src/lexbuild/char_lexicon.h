@@ -16,6 +16,7 @@
 #include <string_view>
 #include <vector>
 
+#include "lexicon/files.h"
 #include "state/lexicon_state.h"
 
 namespace yz {
@@ -27,7 +28,6 @@ class ProgramFolder;
 inline constexpr std::u16string_view kCharLexiconPath = u"内置文件\\单字字库.txt";
 inline constexpr std::u16string_view kCharScratchPath = u"dzmb.ls";
 // The sorted scratch lines of a rebuild, kept for a look while it runs.
-inline constexpr std::u16string_view kSortedScratchPath = u"用户diy文件\\两码词排序后.txt";
 
 // A scratch line of the first form for a one-letter full code: the running weight (100.001,
 // 100.002, ...) written with up to 15 significant digits and no trailing zeros.

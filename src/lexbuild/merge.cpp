@@ -23,10 +23,8 @@ constexpr char16_t kCodeEnd = u'\x01';
 
 // Files the merge leaves behind: the program folder's own copies of the lexicons and scratch
 // files of an interrupted rebuild.
-constexpr std::u16string_view kObsoleteFiles[] = {u"用户词库.txt", u"两码词库.txt",
-                                                  u"用户diy文件\\yhckx.vx",
-                                                  u"用户diy文件\\两码词排序后.txt",
-                                                  u"用户diy文件\\两码词库新.txt"};
+constexpr std::u16string_view kObsoleteFiles[] = {u"用户词库.txt", u"两码词库.txt", kKeyScratchPath,
+                                                  kSortedScratchPath, kNewLexiconScratchPath};
 
 bool writableCode(std::u16string_view code) {
   return !code.empty() && code.find_first_of(u", \r\n\x01") == std::u16string_view::npos;

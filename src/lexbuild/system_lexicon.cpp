@@ -21,8 +21,7 @@ constexpr char16_t kCodeEnd = u'\x01';
 // Files a regeneration leaves behind: the single-character lexicon of the old scheme, the program
 // folder's own copy of the system lexicon, and scratch files of an interrupted rebuild.
 constexpr std::u16string_view kObsoleteFiles[] = {
-    kCharLexiconPath, u"两码词库.txt", u"用户diy文件\\yhckx.vx", u"用户diy文件\\两码词排序后.txt",
-    u"用户diy文件\\两码词库新.txt"};
+    kCharLexiconPath, u"两码词库.txt", kKeyScratchPath, kSortedScratchPath, kNewLexiconScratchPath};
 
 // A code that would break the "code,list" line or the sort line.
 bool writableCode(std::u16string_view code) {
@@ -38,8 +37,6 @@ void pushSortLine(std::vector<std::u16string>& out, std::u16string_view code, st
   out.push_back(std::move(line));
 }
 
-constexpr std::u16string_view kKeyScratchPath = u"用户diy文件\\yhckx.vx";
-constexpr std::u16string_view kNewLexiconScratchPath = u"用户diy文件\\两码词库新.txt";
 
 // A scratch file of key lines in the form the file shows: code and weight without the separator
 // the sort uses. A failed write only costs the look at it.

@@ -17,6 +17,12 @@
 
 namespace yz {
 
+// Scratch files of the lexicon rebuilds in the user's folder: the key lines, the sorted lines and
+// the merged lexicon. Written while a rebuild runs, removed at its end and by the next start.
+inline constexpr std::u16string_view kKeyScratchPath = u"用户diy文件\\yhckx.vx";
+inline constexpr std::u16string_view kSortedScratchPath = u"用户diy文件\\两码词排序后.txt";
+inline constexpr std::u16string_view kNewLexiconScratchPath = u"用户diy文件\\两码词库新.txt";
+
 class Platform;
 
 // No file of the program comes near this; a larger one is not read at all.

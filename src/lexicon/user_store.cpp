@@ -196,7 +196,7 @@ UserWriteResult dlyh(const LexiconTable& user, const ProgramFolder& files, Platf
     result.error = "用户两码词库 could not be written; the previous file is kept";
     result.linesWritten = 0;
   }
-  for (std::u16string_view scratch : {u"用户diy文件\\yhckx.vx", u"用户diy文件\\两码词排序后.txt"}) {
+  for (std::u16string_view scratch : {kKeyScratchPath, kSortedScratchPath}) {
     if (files.exists(scratch)) files.remove(scratch);
   }
   win.form1.topMost = false;
