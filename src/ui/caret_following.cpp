@@ -47,10 +47,12 @@ void CaretFollower::followCaret() {
     win_.targetProcessId = platform_.currentProcessId();
     return;
   }
-  // The desktop (a click beside every window) is no program to type into: the target stays.
-  if (!platform_.canActivateProcess(platform_.windowProcessId(focused))) return;
+  // The desktop (a click beside every window) is no program to type into: the target stays. The
+  // target's own process passed this check when it was recorded.
+  const std::uint32_t processId = platform_.windowProcessId(focused);
+  if (processId != win_.targetProcessId && !platform_.canActivateProcess(processId)) return;
   win_.h = focused;
-  win_.targetProcessId = platform_.windowProcessId(focused);
+  win_.targetProcessId = processId;
   std::u16string className = platform_.windowClassName(focused);
   if (className.size() > kClassNameChars) className.resize(kClassNameChars);
   win_.targetWindowClass = className;
