@@ -20,7 +20,8 @@ std::u16string hundredCandidates() {
     if (!line.empty()) line += u' ';
     line += static_cast<char16_t>(0x4E00 + 3 * i);
     if (i % 2 == 1) line += static_cast<char16_t>(0x5000 + i);
-    const std::string weight = (i + 10 < 100 ? "0" : "") + std::to_string(i + 10);
+    std::string weight(i + 10 < 100 ? 1 : 0, '0');
+    weight += std::to_string(i + 10);
     line.append(weight.begin(), weight.end());
     line.insert(line.size() - weight.size(), 1, u' ');
   }
@@ -46,12 +47,13 @@ void BM_CandidateListOfTwoLetterCode(benchmark::State& state) {
   app.pass.quickSelectKeys = u";'[]\\1234567890";
   app.settings.hxgu = u"10";
   const yz::PassContext& ctx = app.passRunner.context();
+  const std::u16string code = u"wo", word = u"一";
   for (auto _ : state) {
-    app.conv.tailCode = u"wo";
-    app.conv.tailText = u"一";
+    app.conv.tailCode = code;
+    app.conv.tailText = word;
     app.conv.endzf = line;
-    app.win.boxes.rtext1.text = app.win.boxes.Text1.text = u"wo";
-    app.win.boxes.text7.text = u"一";
+    app.win.boxes.rtext1.text = app.win.boxes.Text1.text = code;
+    app.win.boxes.text7.text = word;
     yz::TailCandidates(ctx).startCandidates(true);
     yz::CandidateDisplay display(ctx);
     display.show();
