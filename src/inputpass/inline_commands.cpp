@@ -126,7 +126,8 @@ InlineOutcome inlineCommands(const PassContext& c, double tailFixDelay) {
   // A grab lives for its own pass; edit tracking clears it on the road that reads it, and any
   // later pass does here, so a later undo command is not taken for a grab.
   cm.grabPending = 0;
-  if (c.platform.isKeyDown(kVkF7)) grabSelection(c);
+  const std::int16_t f7 = c.platform.asyncKeyState(kVkF7);
+  if (f7 == kKeyStateNewlyPressed || f7 == kKeyStateHeld) grabSelection(c);
   if (pauseFix(c, tailFixDelay)) return InlineOutcome::finishPick;
 
   if (b.rtext1.text.empty()) {

@@ -260,6 +260,12 @@ class OwnedFileBytes final : public FileBytes {
   std::string bytes_;
 };
 
+// Key states as `Platform::asyncKeyState` reports them.
+inline constexpr std::int16_t kKeyStateNewlyPressed = -32767;     // down, pressed since the last query
+inline constexpr std::int16_t kKeyStateHeld = -32768;             // down, no press since the last query
+inline constexpr std::int16_t kKeyStateReleasedAfterPress = 1;    // up, pressed since the last query
+inline constexpr std::int16_t kKeyStateUp = 0;                    // up, no press since the last query
+
 class Platform {
  public:
   virtual ~Platform() = default;
@@ -272,6 +278,10 @@ class Platform {
   // Whether the key is down now (GetAsyncKeyState) and whether its toggle is on (Caps Lock).
   virtual bool isKeyDown(int vk) const = 0;
   virtual bool isKeyToggled(int vk) const = 0;
+  // The key's state as GetAsyncKeyState gives it, a 16-bit value: the sign bit while the key is
+  // down, bit 0 when it was pressed since the last query of this key (the query clears it). So
+  // -32767 (down, newly pressed), -32768 (held), 1 (up, pressed meanwhile) or 0 (up).
+  virtual std::int16_t asyncKeyState(int vk) = 0;
   // The scan code of a virtual key (MapVirtualKey type 0).
   virtual int scanCodeOf(int vk) const = 0;
   // Synthesizes one key event (keybd_event); it passes through the installed hook as well.

@@ -62,8 +62,8 @@ void CaretFollower::followCaret() {
   if (!win_.boxes.rtext1.text.empty()) return;
 
   // This browser takes its clicks only after the candidate window had the focus once.
-  if (win_.targetWindowClass == u"360se6_Frame" && platform_.isKeyDown(kVkLButton) &&
-      win_.tim0 == 0) {
+  if (win_.targetWindowClass == u"360se6_Frame" &&
+      platform_.asyncKeyState(kVkLButton) == kKeyStateHeld && win_.tim0 == 0) {
     const Point cursor = platform_.cursorPos();
     win_.form1.visible = true;
     win_.form1.topMost = true;
@@ -118,11 +118,13 @@ void CaretFollower::placeAtCaret() {
 }
 
 // The user clicked into the platform's own window (to drag the candidate window, say): caret
-// following goes off, and with the button released the shown sentence is committed. It goes to
-// the recorded target program, never into the platform's own window.
+// following goes off, and the shown sentence is committed when the left button was newly pressed
+// or is up with no press since the last look. It goes to the recorded target program, never into
+// the platform's own window.
 void CaretFollower::focusInOwnWindow() {
   settings_.gbgs = 0;
-  if (platform_.isKeyDown(kVkLButton)) return;
+  const std::int16_t button = platform_.asyncKeyState(kVkLButton);
+  if (button != kKeyStateNewlyPressed && button != kKeyStateUp) return;
   if (!calls_.qqdz || !calls_.escjm) return;  // not wired: nothing to commit with
   const std::u16string rtx2 = win_.boxes.rtext1.text;
   calls_.qqdz(std::u16string(win_.boxes.text7.text));

@@ -150,6 +150,33 @@ TEST(InputPass, WeakWordsTakeTheCloudsCharacters) {
   app.webServices = kept;
 }
 
+// During a race the sentence's words outlive the pass: a new key converts the last five words
+// again and keeps the ones before them as they stand, their codes cut from the front.
+TEST(InputPass, NewKeyKeepsTheWordsBeforeTheLastFive) {
+  struct Case {
+    std::u16string script;
+    std::string sentence;
+  };
+  const std::vector<Case> cases = {
+      // Seven words and a letter: the first two stay as the table holds them (甲, 乙).
+      {u"n i w o n i w o n i w o n i n", "甲乙你我你我你你"},
+      // Five words and a letter: nothing stays.
+      {u"n i w o n i w o n i n", "你我你我你你"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.sentence);
+    PassRig rig;
+    App& app = rig.app();
+    app.race.raceMode = 1;
+    rig.type(c.script);
+    // The table holds a word for every two letters; two are marked to show which stay.
+    app.conv.wordTable[1].text = u"甲";
+    app.conv.wordTable[2].text = u"乙";
+    rig.type(u"i");
+    EXPECT_EQ(toUtf8(app.win.boxes.text7.text), c.sentence);
+  }
+}
+
 TEST(InputPass, CaretMoveReconvertsItsSegment) {
   PassRig rig;
   rig.type(u"nihkwomf");

@@ -29,6 +29,31 @@ TEST(SimPlatform, KeysReachTheHookBeforeTheTargetWindow) {
   EXPECT_EQ(note.text, u"ab x");
 }
 
+// A key's state keeps a press until the next query of that key, as GetAsyncKeyState does.
+TEST(SimPlatform, AsyncKeyStateKeepsAPressUntilTheNextQuery) {
+  SimPlatform sim;
+  sim.installKeyboardHook([](const KeyEvent&) { return HookAnswer::CallNext; });
+  constexpr int kF7 = 0x76;
+  EXPECT_EQ(sim.asyncKeyState(kF7), kKeyStateUp);
+  sim.queueKey(kF7, false);
+  sim.doEvents();
+  EXPECT_EQ(sim.asyncKeyState(kF7), kKeyStateNewlyPressed);
+  EXPECT_EQ(sim.asyncKeyState(kF7), kKeyStateHeld);
+  sim.queueKey(kF7, true);
+  sim.doEvents();
+  EXPECT_EQ(sim.asyncKeyState(kF7), kKeyStateUp);
+  sim.typeKeys(u"lshift");  // pressed and released between two queries; Shift stands for either
+  sim.doEvents();
+  EXPECT_EQ(sim.asyncKeyState(16), kKeyStateReleasedAfterPress);
+  EXPECT_EQ(sim.asyncKeyState(160), kKeyStateUp);
+
+  sim.setLeftButton(true);
+  sim.setLeftButton(false);
+  EXPECT_EQ(sim.asyncKeyState(1), kKeyStateReleasedAfterPress);
+  EXPECT_EQ(sim.asyncKeyState(1), kKeyStateUp);
+  EXPECT_EQ(sim.hookCalls, 4) << "the mouse button never reaches the keyboard hook";
+}
+
 TEST(SimPlatform, TimersFireInsideThePumpAsTheClockPasses) {
   SimPlatform sim;
   int ticks = 0;

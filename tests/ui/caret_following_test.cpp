@@ -85,17 +85,37 @@ TEST(CaretFollowing, FocusInTheCandidateWindowCommitsToTheRecordedTarget) {
   EXPECT_EQ(rig.win.form1.width, 0);
 }
 
-TEST(CaretFollowing, FocusInTheCandidateWindowWithTheButtonHeld) {
-  UiRig rig;
-  rig.settings.gbgs = 1;
-  rig.show(u"nihk", u"你好", u"1.你好");
-  rig.sim.focus(rig.ui.window.id());
-  rig.sim.queueKey(kVkLButton, false);
-  rig.sim.doEvents();
-  rig.ui.followCaret();
-  EXPECT_EQ(rig.settings.gbgs, 0);
-  EXPECT_TRUE(rig.committed.empty());
-  EXPECT_EQ(rig.resets, 0);
+// The left button's state decides whether a focus in the candidate window commits: newly pressed
+// or up with no press since commit; held, or released after a press nobody has looked at yet, not.
+TEST(CaretFollowing, FocusInTheCandidateWindowCommitsByTheButtonState) {
+  struct Case {
+    const char* name;
+    bool press;
+    bool lookedAtSince;  // the state was read once after the press
+    bool release;
+    bool commits;
+  };
+  const std::vector<Case> cases = {
+      {"newly pressed", true, false, false, true},
+      {"held", true, true, false, false},
+      {"released after a press", true, false, true, false},
+      {"up", true, true, true, true},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    UiRig rig;
+    rig.settings.gbgs = 1;
+    rig.ui.followCaret();
+    rig.show(u"nihk", u"你好", u"1.你好");
+    rig.sim.focus(rig.ui.window.id());
+    if (c.press) rig.sim.setLeftButton(true);
+    if (c.lookedAtSince) (void)rig.sim.asyncKeyState(kVkLButton);
+    if (c.release) rig.sim.setLeftButton(false);
+    rig.ui.followCaret();
+    EXPECT_EQ(rig.settings.gbgs, 0);
+    EXPECT_EQ(rig.committed.size(), c.commits ? 1u : 0u);
+    EXPECT_EQ(rig.resets, c.commits ? 1 : 0);
+  }
 }
 
 // The focus in the code line's edit box (a window of the platform's own process that is not one of
@@ -224,8 +244,9 @@ TEST(CaretFollowing, BrowserFrameGetsOneClickBackPerComposition) {
   rig.settings.gbgs = 1;
   SimWindow& browser = rig.sim.addWindow(u"浏览器", u"360se6_Frame");
   rig.sim.focus(browser.id);
-  rig.sim.queueKey(kVkLButton, false);
-  rig.sim.doEvents();
+  rig.sim.setLeftButton(true);
+  rig.ui.followCaret();
+  EXPECT_TRUE(rig.sim.sentClicks.empty()) << "a press nobody looked at yet is no held button";
   rig.ui.followCaret();
   EXPECT_FALSE(rig.ui.window.view().noActivate) << "the candidate window took the focus";
   rig.ui.followCaret();

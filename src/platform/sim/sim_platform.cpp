@@ -159,6 +159,12 @@ WindowId SimPlatform::focusedWindow(WindowId foreground) const {
   return foreground == foregroundWindow() ? focus_ : foreground;
 }
 
+void SimPlatform::setLeftButton(bool down) {
+  constexpr std::size_t kVkLButton = 1;
+  down_[kVkLButton] = down;
+  if (down) pressedSinceQuery_[kVkLButton] = true;
+}
+
 void SimPlatform::queueKey(int vk, bool up, int flags) {
   KeyEvent e;
   e.vkCode = vk;
@@ -263,6 +269,22 @@ bool SimPlatform::isKeyDown(int vk) const {
   return down_[static_cast<std::size_t>(vk)];
 }
 
+std::int16_t SimPlatform::asyncKeyState(int vk) {
+  if (vk < 0 || vk > 255) return 0;
+  // The generic Shift, Ctrl and Alt keys stand for either key of their pair.
+  std::vector<std::size_t> keys{static_cast<std::size_t>(vk)};
+  if (vk == kVkShift) keys = {kVkShift, kVkLShift, kVkRShift};
+  if (vk == kVkControl) keys = {kVkControl, kVkLControl, kVkRControl};
+  if (vk == kVkMenu) keys = {kVkMenu, kVkLMenu, kVkRMenu};
+  bool pressed = false;
+  for (std::size_t k : keys) {
+    pressed = pressed || pressedSinceQuery_[k];
+    pressedSinceQuery_[k] = false;
+  }
+  if (isKeyDown(vk)) return pressed ? kKeyStateNewlyPressed : kKeyStateHeld;
+  return pressed ? kKeyStateReleasedAfterPress : kKeyStateUp;
+}
+
 bool SimPlatform::isKeyToggled(int vk) const { return vk == kVkCapital && capsLock_; }
 
 int SimPlatform::scanCodeOf(int vk) const {
@@ -289,6 +311,7 @@ void SimPlatform::deliverKey(const KeyEvent& event) {
   if (event.vkCode >= 0 && event.vkCode < 256) {
     if (event.down && event.vkCode == kVkCapital && !down_[kVkCapital]) capsLock_ = !capsLock_;
     down_[static_cast<std::size_t>(event.vkCode)] = event.down;
+    if (event.down) pressedSinceQuery_[static_cast<std::size_t>(event.vkCode)] = true;
   }
   lastActivity_ = clock_;
   HookAnswer answer = HookAnswer::CallNext;

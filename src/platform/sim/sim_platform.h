@@ -79,6 +79,9 @@ class SimPlatform : public Platform {
   // Whether a key of the US layout types the character (capitals and shifted marks with Shift).
   static bool typesCharacter(char16_t ch);
   void queueKey(int vk, bool up, int flags = 0);
+  // A person presses (true) or releases the left mouse button, at once; the keyboard hook never
+  // sees it, the key state does.
+  void setLeftButton(bool down);
   // Queues a key event that arrives once the clock reaches `atMs`, whatever the program does then:
   // a modal loop that pumps messages gets it as a person's key would. Keys arrive in queue order.
   void queueKeyAt(std::uint32_t atMs, int vk, bool up, int flags = 0);
@@ -162,6 +165,7 @@ class SimPlatform : public Platform {
   bool keyboardHookInstalled() const override;
   bool isKeyDown(int vk) const override;
   bool isKeyToggled(int vk) const override;
+  std::int16_t asyncKeyState(int vk) override;
   int scanCodeOf(int vk) const override;
   void sendKeyEvent(int vk, int scanCode, bool up) override;
   void sendKeys(std::u16string_view keys) override;
@@ -279,6 +283,8 @@ class SimPlatform : public Platform {
   std::vector<std::unique_ptr<SimWindow>> windows_;
   std::vector<SimForm*> forms_;
   std::vector<bool> down_ = std::vector<bool>(256, false);
+  // Keys pressed since the last query of their state (the low bit of GetAsyncKeyState).
+  std::vector<bool> pressedSinceQuery_ = std::vector<bool>(256, false);
   std::vector<bool> targetDown_ = std::vector<bool>(256, false);
   bool capsLock_ = false;
   WindowId focus_ = 0;

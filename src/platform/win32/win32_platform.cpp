@@ -174,6 +174,8 @@ std::intptr_t Win32Platform::hookEvent(int code, std::uintptr_t wParam, std::int
 
 bool Win32Platform::isKeyDown(int vk) const { return (GetAsyncKeyState(vk) & 0x8000) != 0; }
 
+std::int16_t Win32Platform::asyncKeyState(int vk) { return GetAsyncKeyState(vk); }
+
 bool Win32Platform::isKeyToggled(int vk) const { return (GetKeyState(vk) & 0x0001) != 0; }
 
 int Win32Platform::scanCodeOf(int vk) const {

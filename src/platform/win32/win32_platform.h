@@ -29,6 +29,7 @@ class Win32Platform : public Platform {
   bool keyboardHookInstalled() const override;
   bool isKeyDown(int vk) const override;
   bool isKeyToggled(int vk) const override;
+  std::int16_t asyncKeyState(int vk) override;
   int scanCodeOf(int vk) const override;
   void sendKeyEvent(int vk, int scanCode, bool up) override;
   void sendKeys(std::u16string_view keys) override;
