@@ -241,11 +241,12 @@ void WordLearning::zkciqi(std::u16string_view str4) {
 void WordLearning::iyzczc(std::u16string& b00) {
   RaceState& race = c_.race;
   const std::int32_t minLen = c_.conv.wordMinLen;
-  race.raceResegmented = race.raceCommittedPieces;
-  trimInPlace(race.raceResegmented);
+  // The committed pieces this learning walks.
+  std::u16string resegmented = race.raceCommittedPieces;
+  trimInPlace(resegmented);
   if (c_.comp.pendingCommand == kPendingLearnMarked) b00 = race.raceMarkedText;
   const std::u16string m = b00;
-  const std::vector<std::u16string> t = tokensOf(race.raceResegmented);
+  const std::vector<std::u16string> t = tokensOf(resegmented);
   const std::int32_t n = static_cast<std::int32_t>(t.size()) - 1;
   auto T = [&](std::int32_t i) -> const std::u16string& {
     static const std::u16string none;
@@ -397,9 +398,10 @@ void WordLearning::iyzc(std::u16string& marked) {
   const std::int32_t maxLen = conv.wordMaxLen;
   const bool inRace = race.raceMode != 0;
 
+  std::u16string resegmented;  // the committed pieces this learning walks
   // A. The reference re-cut along the recognised word boundaries.
   if (c_.comp.pendingCommand == kPendingLearnMarked) {
-    race.raceResegmented = race.raceCommittedPieces;
+    resegmented = race.raceCommittedPieces;
     marked = race.raceMarkedText;
   } else {
     const std::u16string keptCode = race.raceCode;
@@ -417,7 +419,7 @@ void WordLearning::iyzc(std::u16string& marked) {
     }
     race.raceCommittedText = race.raceSentence;
     race.raceCode = keptCode;
-    race.raceResegmented.clear();
+    resegmented.clear();
     c_.comp.pendingCommand = inRace ? kPendingWordMaking : kPendingNone;
     cells.fybcib = 1;
     cells.fybci = 1;
@@ -437,28 +439,28 @@ void WordLearning::iyzc(std::u16string& marked) {
       std::u16string piece(mid(race.raceCommittedText, k + 1, n));
       if (len(piece) == 1) piece = u"*" + piece + u"*";
       k += n;
-      race.raceResegmented += u' ';
-      race.raceResegmented += piece;
+      resegmented += u' ';
+      resegmented += piece;
     }
     auto removeAll = [](std::u16string& text, std::u16string_view what) {
       for (std::size_t at = text.find(what); at != std::u16string::npos; at = text.find(what, at)) {
         text.erase(at, what.size());
       }
     };
-    removeAll(race.raceResegmented, u"* *");
-    removeAll(race.raceResegmented, u"*");
+    removeAll(resegmented, u"* *");
+    removeAll(resegmented, u"*");
   }
 
   // B. Tokens.
-  trimInPlace(race.raceResegmented);
-  const std::vector<std::u16string> t = tokensOf(race.raceResegmented);
+  trimInPlace(resegmented);
+  const std::vector<std::u16string> t = tokensOf(resegmented);
   const std::int32_t last = static_cast<std::int32_t>(t.size()) - 1;
   auto T = [&](std::int32_t i) -> const std::u16string& {
     static const std::u16string none;
     return i >= 0 && i <= last ? t[static_cast<std::size_t>(i)] : none;
   };
   const bool platformActive = c_.win.platformLabel == u"\r\n砚舟";
-  const std::int32_t wholeLen = len(race.raceResegmented);
+  const std::int32_t wholeLen = len(resegmented);
   auto insert = [&](const std::u16string& w) {
     if (!platformActive || w.empty()) return;
     const std::int32_t n = len(w);

@@ -75,7 +75,7 @@ void InstantModify::enterInstantModify() {
   }
   c_.window->zdus();
   cm.modifyListText = b.hxl.text;
-  cm.modifyListCopy = cm.modifyListText;
+  listAtEntry_ = cm.modifyListText;
   if (p.rtex1.size() == 2) {
     // One character: its position is chosen in advance.
     b.Text2.text = u"a";
@@ -119,12 +119,12 @@ InstantModify::Next InstantModify::readEditLine(std::u16string& seen) {
   if (line.text.empty()) {
     line.text = kIdlePrompt;
     line.selStart = 0;
-    b.Text5.text = std::u16string(trimSpaces(cm.modifyListCopy));
+    b.Text5.text = std::u16string(trimSpaces(listAtEntry_));
     b.hxl.text = b.Text5.text;
     c_.window->zdus();
     return Next::nextStep;
   }
-  if (cm.modifyListCopy.find(fullWidth(line.text.front())) == std::u16string::npos) {
+  if (listAtEntry_.find(fullWidth(line.text.front())) == std::u16string::npos) {
     // The first character is no position letter.
     line.text = kIdlePrompt;
     line.selStart = 0;
@@ -192,7 +192,7 @@ void InstantModify::backToIdle() {
   CandidateBoxes& b = c_.win.boxes;
   b.Text2.text = kIdlePrompt;
   b.Text2.selStart = 0;
-  b.Text5.text = std::u16string(trimSpaces(c_.comp.modifyListCopy));
+  b.Text5.text = std::u16string(trimSpaces(listAtEntry_));
   b.hxl.text = b.Text5.text;
   c_.window->zdus();
 }

@@ -82,6 +82,7 @@ class InstantModify {
   CodeLookup& lookup_;
   SentenceConversion& conversion_;
   std::u16string placed_;  // the word placed last in this call of the loop
+  std::u16string listAtEntry_;  // the candidate list as the last entry into instant modify found it
   int depth_ = 0;
   int deepest_ = 0;
 };

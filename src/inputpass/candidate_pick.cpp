@@ -41,9 +41,9 @@ bool occursIn(std::u16string_view key, std::u16string_view text) {
 
 // The quick-select road of key classification once the key named a candidate position: the key
 // closes the segment and comes off the code; a position beyond the list makes it punctuation.
-InputPass::Step InputPass::quickSelectRoad(std::u16string newKey) {
+InputPass::Step InputPass::quickSelectRoad(std::u16string newKey, std::int32_t pickIndex) {
   PassState& p = c_.pass;
-  if (p.pickIndex == -1) return punctuationStep(newKey);
+  if (pickIndex == -1) return punctuationStep(newKey);
   CompositionState& cm = c_.comp;
   CandidateBoxes& b = c_.win.boxes;
   auto slot = [&] { return static_cast<std::size_t>(std::clamp(cm.segmentCount, 0, kMaxSegments)); };
@@ -64,23 +64,22 @@ InputPass::Step InputPass::quickSelectRoad(std::u16string newKey) {
     splitSpaces(shown, views);
     items.assign(views.begin(), views.end());
   }
-  if (p.pickIndex > static_cast<std::int32_t>(items.size()) - 1) {
+  if (pickIndex > static_cast<std::int32_t>(items.size()) - 1) {
     newKey = cm.a0;
     b.rtext1.text += newKey;
     b.Text1.selStart = len(b.rtext1.text);
     return punctuationStep(newKey);
   }
-  CandidatePick(c_).pick(items);
+  CandidatePick(c_).pick(items, static_cast<std::size_t>(pickIndex));
   return Step::refreshCodeBox;
 }
 
-void CandidatePick::pick(const std::vector<std::u16string>& items) {
+void CandidatePick::pick(const std::vector<std::u16string>& items, std::size_t pickIndex) {
   PassState& p = c_.pass;
   CandidateBoxes& b = c_.win.boxes;
   ConversionState& cv = c_.conv;
   const Settings& s = c_.settings;
-  const auto index = static_cast<std::size_t>(p.pickIndex);
-  const std::u16string P(from(items[index], 2));
+  const std::u16string P(from(items[pickIndex], 2));
   const std::u16string& code = b.rtext1.text;
   std::u16string pinyin;
 
@@ -124,7 +123,7 @@ void CandidatePick::pick(const std::vector<std::u16string>& items) {
     double r = tailCode.empty() ? 0 : 4.0 * len(T) / len(tailCode);
     if (r > 2) r = 2;
     if (r == 0) r = 1;
-    if (p.pickIndex == 0 && T.size() == 2 && !c_.lookup.ybci(bmstr.substr(bmstr.size() - 3, 2)).empty()) r = 2;
+    if (pickIndex == 0 && T.size() == 2 && !c_.lookup.ybci(bmstr.substr(bmstr.size() - 3, 2)).empty()) r = 2;
     if ((s.ilmvj || s.dgvj) && !endsWithTail) {
       assignIf(b.rtext2.text, replaceEnd(b.rtext2.text, r, P));
       assignIf(p.tex7, replaceEnd(b.text7.text, r, P));

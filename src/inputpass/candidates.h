@@ -116,8 +116,9 @@ class CandidateDisplay {
 class CandidatePick {
  public:
   explicit CandidatePick(const PassContext& ctx) : c_(ctx) {}
-  // Puts item `pickIndex` of `items` (label and word) into the sentence, then finishPick.
-  void pick(const std::vector<std::u16string>& items);
+  // Puts item `pickIndex` (0 the first, below items.size()) of `items` (label and word) into the
+  // sentence, then finishPick.
+  void pick(const std::vector<std::u16string>& items, std::size_t pickIndex);
   void finishPick();
 
  private:

@@ -224,8 +224,7 @@ InputPass::Step InputPass::takeNewKey() {
     const std::int32_t position = at == std::u16string::npos ? 0 : static_cast<std::int32_t>(at) + 1;
     std::int32_t pick = position - len(quickSelectPunctuation) - 1;
     if (pick < 0) pick += len(quickSelectPunctuation);
-    p.pickIndex = pick;
-    return quickSelectRoad(newKey);
+    return quickSelectRoad(newKey, pick);
   }
   if (occursIn(newKey, p.quickSelectKeys) && newKey == u"_") {
     b.rtext1.text = p.rtexys;

@@ -107,8 +107,9 @@ class InputPass final : public InputPassServices {
   // The candidates of the tail word: built (after a conversion the list is emptied first; after
   // a caret move it is kept when nothing applies), shown, and the automatic commit rules.
   Step startCandidates(bool emptyList);
-  // A quick-select key that names a candidate position: the pick, or punctuation beyond the list.
-  Step quickSelectRoad(std::u16string newKey);
+  // A quick-select key that names candidate position `pickIndex` (0 the first; -1 none): the pick,
+  // or punctuation beyond the list.
+  Step quickSelectRoad(std::u16string newKey, std::int32_t pickIndex);
   // Text that punctuation closed stays in front of the converted segment.
   void keepFixedSegments();
   // Tails of the pass.

@@ -51,7 +51,7 @@ InputPass::Step InputPass::dispatchPendingCommand() {
     if (cm.codeEdits != editsAtStart_) catchUp(c_.win.boxes.Text1.text);
     commit(c_.win.boxes.text7.text);
   }
-  if (cm.pendingCommand == kPendingPasteScreenshot || cm.screenshotPasteDue) pasteScreenshot();
+  if (cm.pendingCommand == kPendingPasteScreenshot) pasteScreenshot();
   if (cm.pendingCommand == kPendingEnter) {
     commit(c_.settings.hiup == 0 ? c_.win.boxes.Text1.text : c_.win.boxes.text7.text);
   }

@@ -63,8 +63,8 @@ std::u16string applyRule(const EncoderContext& ctx, std::u16string_view word, st
 
 void yshuquma(const EncoderContext& ctx, WebCells& web, std::u16string_view strx, std::u16string& bmmair) {
   const std::u16string word(strx);
-  citcbmma(ctx, word, ctx.cells.bmyh, web.pinyinQuery);
-  const std::u16string code = ctx.cells.bmyh;
+  std::u16string code;  // the word's code, which the rules take letters from
+  citcbmma(ctx, word, code, web.pinyinQuery);
   const std::size_t n = word.size();
   const Settings& s = ctx.settings;
   std::u16string out;

@@ -19,8 +19,8 @@
 
 namespace yz {
 
-// Computes the word's codes into `bmmair`, separated by ","; bmyh receives the word's code and
-// the cloud query's pinyinQuery the word's pinyin.
+// Computes the word's codes into `bmmair`, separated by ","; the cloud query's pinyinQuery
+// receives the word's pinyin.
 void yshuquma(const EncoderContext& ctx, WebCells& web, std::u16string_view strx, std::u16string& bmmair);
 
 }  // namespace yz

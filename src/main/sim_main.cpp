@@ -67,9 +67,10 @@ window's lines (code, sentence, candidates), or "window: hidden".
   --help           this text.
 
 Keys: a token that is a key name presses that key; "lctrl+v" holds the first key while the
-second is pressed; "hold+y" holds a key down (a held letter enters instant modify); any
-other token types its characters one key at a time (letters, digits and ASCII punctuation;
-capitals and shifted marks with Shift). So "womf" is four keys and "esc" one.
+second is pressed; "hold+y" holds a key down for about half a second, repeating as a keyboard
+does (a held letter enters instant modify); any other token types its characters one key at
+a time (letters, digits and ASCII punctuation; capitals and shifted marks with Shift). So
+"womf" is four keys and "esc" one.
 Key names:
 )";
   std::string line = " ";

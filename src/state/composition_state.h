@@ -64,7 +64,6 @@ struct CompositionState {
   // Instant modify and key state.
   std::u16string modifySentence;  // instant modify: the sentence being corrected
   std::u16string modifyListText;  // instant modify: the candidate list as Tab or Ctrl caught it
-  std::u16string modifyListCopy;  // its copy taken as the instant-modify loop starts
   std::u16string lastPromptText = u"输入";  // prompt line (form1.Text2) as last shown
   std::u16string xbzm;            // full-width position letters
   std::u16string codeBeforeKey;   // code line before the key being handled

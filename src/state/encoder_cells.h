@@ -8,7 +8,6 @@ namespace yz {
 struct EncoderCells {
   std::u16string bm;    // public code scratch of the encoders: the code being built
   std::u16string sp0;   // copy of the last encoder's result
-  std::u16string bmyh;  // the word's code while the word-code rules run
 };
 
 }  // namespace yz

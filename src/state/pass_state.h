@@ -46,7 +46,6 @@ struct PassState {
   std::int16_t undoPending = 0;          // -1 while the undo command restores the last commit
   std::int16_t yqf = 0;                  // -1: the working code starts after the last segment
   std::int32_t lookChanged = 0;          // -1 after a look change the next pass must show
-  std::int32_t pickIndex = -1;           // candidate position a quick-select key names
   std::uint32_t lastNewKeyTime = 0;      // clock (ms, wraps) when the last key was taken at the code's end
   LayoutStepMemory layoutStep;           // the typed code as the layout step last saw it
   bool fullPinyinUnansweredTold = false; // the user was told that full pinyin got no cloud answer

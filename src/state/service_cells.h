@@ -41,7 +41,6 @@ struct RaceState {
   std::u16string raceCommittedPieces;  // the committed text cut where the conversion cut words
   std::u16string raceResultPieces;     // the conversion cut the same way
   std::u16string raceMarkedText;       // the committed pieces with the differing ones marked
-  std::u16string raceResegmented;      // the committed pieces the learning walks
   std::int32_t raceErrorCount = 0;     // pieces that differ
   float raceErrorRate = 0;             // difference rate, percent
   std::int32_t raceCharCount = 0;      // characters compared

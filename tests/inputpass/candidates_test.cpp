@@ -238,8 +238,7 @@ TEST(CandidatePick, AuxiliaryAcceptedWordReplacesTheTailAndOneCharacterMore) {
   app.conv.tailText = u"实际";
   app.conv.tailCode = u"de";  // the code line does not end with it
   app.pass.sysyff = app.lex.cells.lookupWord = u"世纪";
-  app.pass.pickIndex = 0;
-  CandidatePick(rig.ctx()).pick({u";世纪"});
+  CandidatePick(rig.ctx()).pick({u";世纪"}, 0);
   EXPECT_EQ(rig.box(b.rtext2), "我们世纪");
   EXPECT_EQ(rig.box(b.text7), "我们世纪");
 }

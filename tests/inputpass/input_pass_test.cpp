@@ -388,9 +388,21 @@ TEST(InputPass, GatesMirrorsAndPendingCommands) {
        [](App&, SimSession& s) { EXPECT_EQ(toUtf8(s.target.text), "你好 "); }},
       {"a quick-select key commits its pick with 句末选重上屏", none, u"nihk ; wo space",
        [](App&, SimSession& s) { EXPECT_EQ(toUtf8(s.target.text), "你好我"); }},
-      {"pickIndex of ;", none, u"nihk ;", [](App& a, SimSession&) { EXPECT_EQ(a.pass.pickIndex, 0); }},
-      {"pickIndex of [", none, u"nihk [", [](App& a, SimSession&) { EXPECT_EQ(a.pass.pickIndex, 2); }},
-      {"pickIndex of 2", none, u"nihk 2", [](App& a, SimSession&) { EXPECT_EQ(a.pass.pickIndex, 1); }},
+      // The quick-select keys name list positions (the list of ni: "1;你 2'尼"): ;'[]\ the first
+      // five, then the digits 1 to 0; a position beyond the list makes the key punctuation.
+      {"; picks the first candidate", none, u"ni ;",
+       [](App&, SimSession& s) { EXPECT_EQ(toUtf8(s.target.text), "你"); }},
+      {"' picks the second candidate", none, u"ni '",
+       [](App&, SimSession& s) { EXPECT_EQ(toUtf8(s.target.text), "尼"); }},
+      {"1 picks the first candidate", none, u"ni 1",
+       [](App&, SimSession& s) { EXPECT_EQ(toUtf8(s.target.text), "你"); }},
+      {"2 picks the second candidate", none, u"ni 2",
+       [](App&, SimSession& s) { EXPECT_EQ(toUtf8(s.target.text), "尼"); }},
+      {"[ beyond the list is punctuation", none, u"ni [",
+       [](App& a, SimSession& s) {
+         EXPECT_EQ(toUtf8(s.target.text), "");
+         EXPECT_EQ(toUtf8(a.win.boxes.text7.text), "你［");
+       }},
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(row.what);

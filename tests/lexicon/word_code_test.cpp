@@ -34,7 +34,6 @@ class WordCodeTest : public testing::Test {
 
 TEST_F(WordCodeTest, DefaultsForTwoCharacters) {
   EXPECT_EQ(codes(u"中国"), "vsgo,vsgo,vsgoy,vskgo,vsgoky,vsgoyk");
-  EXPECT_EQ(w_.cells.bmyh, u"vsgo");
   EXPECT_EQ(w_.web.pinyinQuery, u"'zhong'guo");
 }
 

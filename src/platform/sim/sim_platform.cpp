@@ -206,8 +206,12 @@ void SimPlatform::pressToken(std::u16string_view token) {
     int key = named(rest);
     if (key == 0 && rest.size() == 1) key = keyForChar(rest[0]).first;
     if (token.substr(0, plus) == kHoldPrefix && key != 0) {
-      for (int press = 0; press < 3; ++press) queueKey(key, false);
-      queueKey(key, true);
+      const std::uint32_t pressed = clock_;
+      queueKey(key, false);
+      for (std::uint32_t repeat = 0; repeat < 2; ++repeat) {
+        queueKeyAt(pressed + kKeyRepeatDelayMs + repeat * kKeyRepeatPeriodMs, key, false);
+      }
+      queueKeyAt(pressed + kKeyRepeatDelayMs + 2 * kKeyRepeatPeriodMs, key, true);
       return;
     }
     if (modifier != 0 && key != 0) {
@@ -464,7 +468,8 @@ bool SimPlatform::typeNextToken() {
   const std::size_t queued = keys_.size();
   typeKeys(script_[scriptNext_]);
   if (scriptNext_ > 0) {
-    for (std::size_t i = queued; i < keys_.size(); ++i) keys_[i].dueMs = clock_ + scriptKeyGapMs;
+    // Keys of one token that come later (a held key's repeats) keep their distance.
+    for (std::size_t i = queued; i < keys_.size(); ++i) keys_[i].dueMs += scriptKeyGapMs;
   }
   ++scriptNext_;
   lastActivity_ = clock_;

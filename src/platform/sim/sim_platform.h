@@ -70,9 +70,12 @@ class SimPlatform : public Platform {
   // "capslock", "f1".."f12", "backquote", "left", "right", "home", "end") is pressed and released;
   // any other token types its characters one by one (letters, digits, ASCII punctuation; capitals
   // and shifted marks with Shift). "lctrl+v" holds the first key while the second is pressed;
-  // "hold+k" holds a key down: its press and two auto-repeats at one moment, then its release.
+  // "hold+k" holds a key down as a person does: its press, two auto-repeats at the keyboard's
+  // repeat delay and rate on the clock, then its release where a third repeat would come.
   void typeKeys(std::u16string_view script);
   static constexpr std::u16string_view kHoldPrefix = u"hold";
+  static constexpr std::uint32_t kKeyRepeatDelayMs = 500;  // press to first auto-repeat (Windows' default)
+  static constexpr std::uint32_t kKeyRepeatPeriodMs = 33;  // between two auto-repeats (Windows' default)
   // The key names a script may use, in a fixed order.
   static std::vector<std::u16string_view> keyNames();
   static bool isKeyName(std::u16string_view token);
