@@ -177,6 +177,68 @@ TEST(InputPass, NewKeyKeepsTheWordsBeforeTheLastFive) {
   }
 }
 
+// Under 输入准确度优先 a conversion that leaves a negative weight closes the code so far as a fixed
+// segment. The weight the check reads is the single-character lexicon's for the whole code line
+// (the lookups leave the main lexicon's slot 0 filled), so this lexicon gives such lines
+// negative weights.
+TEST(InputPass, NegativeWeightFixesASegmentUnderAccuracyFirst) {
+  PassRig rig;
+  App& app = rig.app();
+  app.lex.mainLexicon = testing_support::makeTable({{u"ni", u"你 -5"}, {u"wo", u"我 -5"}});
+  app.lex.charLexicon = testing_support::makeTable(
+      {{u"ni", u"你 -5"}, {u"niwo", u"你 -5"}, {u"niwowoni", u"你 -5"}, {u"wo", u"我 -5"},
+       {u"woni", u"我 -5"}});
+  testing_support::FixedCloud cloud(app.web);
+  cloud.answer = u"甲乙";
+  WebServices* const kept = app.webServices;
+  app.webServices = &cloud;
+  rig.session.platform.connected = true;
+  app.settings.lidyx = false;
+  app.settings.vqdyx = true;
+  app.settings.ymur = true;
+  app.settings.iqlx = 1;
+  rig.type(u"n i w");
+  EXPECT_EQ(app.comp.segmentCount, 0);
+  rig.type(u"o");
+  EXPECT_EQ(app.comp.segmentCount, 1);
+  EXPECT_EQ(app.comp.segmentCodeEnds[1], 4);
+  rig.type(u"w o n i");
+  EXPECT_EQ(app.comp.segmentCount, 2);
+  EXPECT_EQ(app.comp.segmentCodeEnds[2], 8);
+  app.webServices = kept;
+}
+
+// Letters cut from the code line's box (selected and deleted there), so that the code still ends
+// with the tail word's code: the pass drops the segments the code no longer reaches, the last
+// and the one before when the code falls short of that one's end too.
+TEST(InputPass, ShorterCodeDropsTheSegmentsItNoLongerReaches) {
+  struct Case {
+    std::u16string code;
+    std::int32_t segmentsLeft;
+  };
+  for (const Case& c : {Case{u"womfwomf", 1}, Case{u"womf", 0}}) {
+    SCOPED_TRACE(toUtf8(c.code));
+    PassRig rig;
+    App& app = rig.app();
+    rig.type(u"w o m f w o m f w o m f");
+    ASSERT_EQ(toUtf8(app.conv.tailCode), "womf");
+    // Two fixed segments, ending after the eighth and the tenth letter.
+    app.comp.segmentCount = 2;
+    app.comp.segmentCodeEnds[1] = 8;
+    app.comp.segmentCodeEnds[2] = 10;
+    app.comp.segmentTextEnds[1] = 4;
+    app.comp.segmentTextEnds[2] = 5;
+    app.win.boxes.Text1.text = c.code;
+    app.win.boxes.Text1.selStart = static_cast<std::int32_t>(c.code.size());
+    app.comp.lastCaretPos = app.win.boxes.Text1.selStart;
+    rig.session.platform.setTimer(app.pass.timer1, kInputTimerIntervalMs, true);
+    rig.session.platform.advance(kInputTimerIntervalMs);
+    rig.session.platform.settle();
+    EXPECT_EQ(app.win.boxes.rtext1.text, c.code);
+    EXPECT_EQ(app.comp.segmentCount, c.segmentsLeft);
+  }
+}
+
 TEST(InputPass, CaretMoveReconvertsItsSegment) {
   PassRig rig;
   rig.type(u"nihkwomf");
