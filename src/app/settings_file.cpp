@@ -153,6 +153,8 @@ SettingsLine keyCaption(std::u16string_view key, std::u16string Settings::*capti
 }
 
 #define YZ_OPT(member) +[](Settings& s) -> bool& { return s.member; }
+// One row per line of the settings file, in the file's order; rows alike in shape are different
+// settings of the same kind, so the table is the one piece of code that serves them.
 const std::vector<SettingsLine>& settingsLines() {
   static const std::vector<SettingsLine> lines = {
       check(u"全句造词=", &Settings::qjzc),

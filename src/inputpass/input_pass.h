@@ -43,18 +43,18 @@ struct PassContext {
 };
 
 // The word state starts afresh behind a closed segment or a pick: the prompt says "输入", instant
-// modify is off, the sentence's words are forgotten and the code line counts as seen.
+// modify is off and the sentence's words are forgotten. (The record of the code line and its
+// caret is left to the end of the pass, which writes it before any later step reads it.)
 inline void startWordStateAfresh(const PassContext& c) {
-  CandidateBoxes& b = c.win.boxes;
-  b.Text2.text = u"输入";
+  c.win.boxes.Text2.text = u"输入";
   c.comp.modifyMode = 0;
   c.comp.lastPromptText = u"输入";
   c.pass.hjzi0.clear();
   c.conv.hzixb.clear();
   c.conv.wordIndex = 0;
+  // Emptied although later conversions write their rows before reading them: the cloud step
+  // reads row 1 when a conversion after this found no word.
   c.conv.eraseWordTable();
-  c.comp.lastCode = b.rtext1.text;
-  c.comp.lastCaretPos = static_cast<std::int32_t>(b.rtext1.text.size());
 }
 
 inline constexpr std::u16string_view kNoSentence = u"不成句2";

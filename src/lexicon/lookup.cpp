@@ -143,21 +143,14 @@ bool CodeLookup::repeat(const std::u16string& key, std::u16string& cnir, float& 
       win_.loopCounter != k.loopCounter) {
     return false;
   }
-  // Field by field, into the strings' own room. The two wrappers' cells are written only by the
-  // wrappers (or through `cnir`, set last).
-  LookupCells& c = cells_;
-  if (k.wroteLookupWord) c.lookupWord = a.lookupWord;
-  if (k.wroteCnir3) c.cnir3 = a.cnir3;
-  c.wordCandidates = a.wordCandidates;
-  c.endzf0 = a.endzf0;
-  c.zicipn = a.zicipn;
-  c.mainHitIndex = a.mainHitIndex;
-  c.userHitIndex = a.userHitIndex;
-  c.userInsertIndex = a.userInsertIndex;
-  c.charHitIndex = a.charHitIndex;
-  c.lastFoundIndex = a.lastFoundIndex;
-  c.fybci = a.fybci;
-  c.fybcib = a.fybcib;
+  // Every cell as the lookup left it, each string into its own room; the two wrappers' cells only
+  // where a wrapper ran (nothing else writes them, but through `cnir`, set last).
+  std::u16string keptWord, keptCnir3;
+  if (!k.wroteLookupWord) keptWord.swap(cells_.lookupWord);
+  if (!k.wroteCnir3) keptCnir3.swap(cells_.cnir3);
+  cells_ = a;
+  if (!k.wroteLookupWord) cells_.lookupWord.swap(keptWord);
+  if (!k.wroteCnir3) cells_.cnir3.swap(keptCnir3);
   cnir = k.cnir;
   zicipn = k.zicipnAfter;
   LexiconTable& main = lex_.mainLexicon;

@@ -41,7 +41,7 @@ struct CompositionState {
   std::uint64_t hookHandle = 0;         // 0 when no hook is installed
 
   // Hand-over cells.
-  std::int32_t pendingCommand = kPendingNone;
+  std::int32_t pendingCommand = kPendingNone;  // what the next pass must do: a kPending* value
   // The screenshot key took the hook away and its paste, which puts it back, has not run yet.
   // Kept apart from pendingCommand, which a select key typed meanwhile overwrites.
   bool screenshotPasteDue = false;
@@ -58,6 +58,8 @@ struct CompositionState {
 
   // Fixed segments of the shown sentence (element 0 of both arrays is 0).
   std::int32_t segmentCount = 0;  // fixed segments so far
+  // Element k: the length of the code line (segmentCodeEnds) and of the sentence
+  // (segmentTextEnds) where fixed segment k ends.
   std::array<std::int32_t, kMaxSegments + 1> segmentCodeEnds{};
   std::array<std::int32_t, kMaxSegments + 1> segmentTextEnds{};
 

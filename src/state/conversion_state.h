@@ -30,7 +30,7 @@ struct ConversionState {
   std::u16string tailText;       // its text; empty = nothing matched
   std::int32_t tailFixed = 0;    // 1 when the tail word was settled
   std::int32_t wordMinLen = 2;   // word-length window of learned words, in characters
-  std::int32_t wordMaxLen = 7;   // (upper end)
+  std::int32_t wordMaxLen = 7;   // upper end of that window, in characters
   // Tails of the last split's word codes, each slot the codes from one word on; the
   // segmentability tests look a code up in them.
   std::vector<std::u16string> cutTable = std::vector<std::u16string>(kCutTableSlots);

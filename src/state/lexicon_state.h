@@ -197,9 +197,9 @@ struct PrivilegedCodeTable {
 };
 
 struct LexiconState {
-  LexiconTable mainLexicon;   // mainLexiconCodes / mainLexiconLines / mainLexiconLast
-  LexiconTable userLexicon;   // userLexiconCodes / userLexiconLines / userLexiconCount
-  LexiconTable charLexicon;   // charLexiconCodes / charLexiconLines / jdzk
+  LexiconTable mainLexicon;   // the built-in lexicon (its image or its text file): words by code
+  LexiconTable userLexicon;   // the user's lexicon file: words the user made or the learning added
+  LexiconTable charLexicon;   // the single-character lexicon: characters by code
 
   CharTable charFullCodes;    // full code from 内置文件\单字全码.txt (the longest)
   CharTable charAuxCodes;     // auxiliary-code letters of the chosen table

@@ -141,10 +141,10 @@ class TextColumn {
   // and its index in `owned_` in `at`. Eight bytes, half a string_view: the main lexicon has two
   // slots per entry.
   struct Slot {
-    std::uint32_t at = 0;
-    std::uint32_t length = 0;
+    std::uint32_t at = 0;      // offset from `base_`, or index in `owned_` for an owned text
+    std::uint32_t length = 0;  // length in code units; with `kOwned` set for an owned text
   };
-  static constexpr std::uint32_t kOwned = std::uint32_t{1} << 31;
+  static constexpr std::uint32_t kOwned = std::uint32_t{1} << 31;  // the mark of an owned slot
 
   Slot viewSlot(std::u16string_view text) {
     const auto at = reinterpret_cast<std::uintptr_t>(text.data());

@@ -47,8 +47,8 @@ struct WindowState {
   std::int32_t loopCounter = 0;        // list lines less one, for the vertical layout
   bool rhkl = false;                   // the one-time downward shift of this composition is done
   std::u16string targetWindowClass;    // class of the target's focused window
-  std::uint32_t typingStartTime = 0;   // start and latest moment of a typing stretch, ms (the clock)
-  std::uint32_t typingNowTime = 0;    // (latest moment)
+  std::uint32_t typingStartTime = 0;   // clock (ms) when the current typing stretch began
+  std::uint32_t typingNowTime = 0;     // clock (ms) at the latest key of that stretch
   std::int32_t lent7 = 0;              // length of text7 when last counted
   std::int32_t lt70 = 0;               // its length when the commit last counted typed characters
   // Status bar labels.

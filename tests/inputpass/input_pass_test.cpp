@@ -332,6 +332,33 @@ TEST(InputPass, ShiftedMarksAfterACode) {
   }
 }
 
+// A mark that closes a segment starts the sentence's words afresh and commits: the next keys
+// convert on their own, and the pass that took a key records the code line and its caret as it
+// leaves them.
+TEST(InputPass, AClosingMarkStartsTheWordsAfresh) {
+  struct Case {
+    std::u16string_view keys;
+    std::string sentence;  // text7 after the keys
+    std::string code;      // the code line the last pass recorded
+    std::string target;
+  };
+  const Case cases[] = {
+      {u"ni ,", "", "", "你，"},
+      {u"ni , wo", "我", "wo", "你，"},
+      {u"nihk ma . womf", "我们", "womf", "你好吗。"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(toUtf8(c.keys));
+    PassRig rig;
+    rig.type(c.keys);
+    const App& a = rig.app();
+    EXPECT_EQ(toUtf8(a.win.boxes.text7.text), c.sentence);
+    EXPECT_EQ(toUtf8(a.comp.lastCode), c.code);
+    EXPECT_EQ(a.comp.lastCaretPos, a.win.boxes.Text1.selStart);
+    EXPECT_EQ(toUtf8(rig.session.target.text), c.target);
+  }
+}
+
 // After a commit the target takes the text and its caret moves on: the next composition's window
 // opens below the caret where the new text goes, moved clear of the caret line.
 TEST(InputPass, CandidateWindowOpensBelowTheCaretOfEachComposition) {

@@ -54,6 +54,24 @@ TEST(SimPlatform, AsyncKeyStateKeepsAPressUntilTheNextQuery) {
   EXPECT_EQ(sim.hookCalls, 4) << "the mouse button never reaches the keyboard hook";
 }
 
+// A held key goes down once, repeats after the keyboard's delay and then at its rate, and comes
+// up where the next repeat would come.
+TEST(SimPlatform, AHeldKeyRepeatsOnTheClockAsAKeyboardDoes) {
+  SimPlatform sim;
+  sim.addWindow(u"记事本");
+  std::vector<std::pair<std::uint32_t, bool>> seen;  // clock and down of each K event
+  sim.installKeyboardHook([&](const KeyEvent& e) {
+    if (e.vkCode == 'K') seen.emplace_back(sim.clockMs(), e.down);
+    return HookAnswer::CallNext;
+  });
+  sim.setClock(1000);
+  sim.typeKeys(u"hold+k");
+  sim.advance(1000);
+  const std::vector<std::pair<std::uint32_t, bool>> expected = {
+      {1000, true}, {1500, true}, {1533, true}, {1566, false}};
+  EXPECT_EQ(seen, expected);
+}
+
 TEST(SimPlatform, TimersFireInsideThePumpAsTheClockPasses) {
   SimPlatform sim;
   int ticks = 0;

@@ -162,7 +162,8 @@ class SimPlatform : public Platform {
   // Whether the programs behind the hook saw this key go down and not up again.
   bool targetKeyDown(int vk) const { return vk >= 0 && vk < 256 && targetDown_[static_cast<std::size_t>(vk)]; }
 
-  // ----- Platform -----
+  // ----- Platform ----- (every implementation declares the interface's overrides, so this list
+  // repeats the Windows platform's; what they do differs)
   bool installKeyboardHook(HookProc proc) override;
   void removeKeyboardHook() override;
   bool keyboardHookInstalled() const override;

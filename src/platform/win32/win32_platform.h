@@ -23,6 +23,8 @@ class Win32Platform : public Platform {
   Win32Platform(const Win32Platform&) = delete;
   Win32Platform& operator=(const Win32Platform&) = delete;
 
+  // The overrides of Platform (the simulated platform declares the same list; what they do
+  // differs).
   // --- keyboard hook and keys ---
   bool installKeyboardHook(HookProc proc) override;
   void removeKeyboardHook() override;
