@@ -188,6 +188,7 @@ void Lifecycle::finishLoad() {
   app_.comp.modifyMode = 0;
   // The pause since the last key counts from the end of the load.
   app_.pass.lastNewKeyTime = static_cast<double>(static_cast<std::int32_t>(app_.platform.clockMs()));
+  trimmedAfterKey_ = app_.pass.lastNewKeyTime;
   app_.comp.a0 = u";";
   app_.comp.doubleQuoteToggle = 1;
   app_.comp.singleQuoteToggle = 1;

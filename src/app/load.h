@@ -145,6 +145,10 @@ class Lifecycle final : public LifecycleServices, public DialogCommands {
   // A stretch of the image's full check (a timer tick); lets the image go for the text lexicon
   // once the check fails or a read found a record outside it.
   void continueImageCheck();
+  // A timer tick: once a sentence is done (the code line empty again after keys), the pages of the
+  // mapped image that its lookups brought in are given back, so the memory the program holds stays
+  // what one sentence reads, however long it runs.
+  void trimImagePages();
   void loadAuxCodes();
   bool loadFullCodes(std::vector<std::u16string>& oneLetterLines);
   void loadCharLexicon(const std::vector<std::u16string>& oneLetterLines);
@@ -208,6 +212,9 @@ class Lifecycle final : public LifecycleServices, public DialogCommands {
   // seconds of the start.
   static constexpr int kImageCheckIntervalMs = 50;
   static constexpr std::size_t kImageCheckBytes = std::size_t{256} << 10;
+  Platform::TimerId imageTrimTimer_ = -1;
+  std::uint32_t trimmedAfterKey_ = 0;  // the last key's time when the image was last trimmed
+  static constexpr int kImageTrimIntervalMs = 100;
 };
 
 }  // namespace yz

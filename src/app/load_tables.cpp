@@ -95,10 +95,13 @@ void Lifecycle::loadMainLexicon() {
   // rest of the check runs a stretch at each tick of its timer once the start is done.
   imageCheck_.reset();
   if (imageCheckTimer_ >= 0) p.setTimer(imageCheckTimer_, kImageCheckIntervalMs, false);
+  if (imageTrimTimer_ >= 0) p.setTimer(imageTrimTimer_, kImageTrimIntervalMs, false);
   std::optional<LexiconImageResult> rejected;
   if (files.exists(kLexiconImagePath)) {
     LexiconImageResult image = duqudaciku(files, p, main, &imageCheck_);
     if (image.ok) {
+      if (imageTrimTimer_ < 0) imageTrimTimer_ = p.createIdleTimer([this] { trimImagePages(); });
+      p.setTimer(imageTrimTimer_, kImageTrimIntervalMs, true);
       if (imageCheck_) {
         if (imageCheckTimer_ < 0) imageCheckTimer_ = p.createIdleTimer([this] { continueImageCheck(); });
         p.setTimer(imageCheckTimer_, kImageCheckIntervalMs, true);
@@ -126,6 +129,13 @@ void Lifecycle::continueImageCheck() {
   rejected.error = damaged ? "a record lies outside the image" : imageCheck_->result().error;
   imageCheck_.reset();
   loadTextLexicon(rejected);
+}
+
+void Lifecycle::trimImagePages() {
+  if (stopped_ || app_.platform.handlersRunning() > 1) return;
+  if (!app_.win.boxes.rtext1.text.empty() || app_.pass.lastNewKeyTime == trimmedAfterKey_) return;
+  trimmedAfterKey_ = app_.pass.lastNewKeyTime;
+  releaseLexiconImagePages(app_.lex.mainLexicon);
 }
 
 void Lifecycle::releaseLexiconImage() {

@@ -19,8 +19,13 @@ constexpr std::size_t kHeaderBytes = 4;
 // Smallest record: two empty strings, each a length and a terminator.
 constexpr std::size_t kMinRecordBytes = 2 * (4 + 2);
 constexpr char kSealMagic[4] = {'V', 'X', 'I', 'M'};
-// Version 2 images carry an index of their records.
-constexpr std::int32_t kSealVersion = 2;
+// Version 3 images carry an index of their records and the top of their search tree (version 2
+// the index alone).
+constexpr std::int32_t kSealVersion = 3;
+// The search top: a node's entry is its record, the offset of its code's text from the texts'
+// start and the text's byte length; the section ends in its node count and its byte size.
+constexpr std::size_t kSearchNodeBytes = 12;
+constexpr std::size_t kSearchTopTrailerBytes = 8;
 
 std::int32_t readInt32(const unsigned char* p) {
   std::int32_t v;
@@ -154,6 +159,83 @@ int compareUnits(const unsigned char* data, TextSpan a, TextSpan b) {
   return a.bytes == b.bytes ? 0 : (a.bytes < b.bytes ? -1 : 1);
 }
 
+// The record the search compares at each node of the top of its tree over `count` records, by
+// node (0 where the tree has no such node), as far as the last node it has.
+std::vector<std::uint32_t> searchTreeRecords(std::size_t count) {
+  std::vector<std::uint32_t> records(kSearchTopNodes, 0);
+  std::vector<std::pair<std::size_t, std::size_t>> range(kSearchTopNodes);  // (lower, upper); lower 0: no node
+  if (count > 0) range[1] = {1, count};
+  std::size_t nodes = 1;
+  for (std::size_t n = 1; n < kSearchTopNodes; ++n) {
+    const auto [lower, upper] = range[n];
+    if (lower == 0 || upper - lower <= 1) continue;
+    const std::size_t mid = lower + (upper - lower) / 2;
+    records[n] = static_cast<std::uint32_t>(mid);
+    nodes = n + 1;
+    if (2 * n < kSearchTopNodes) range[2 * n] = {lower, mid};
+    if (2 * n + 1 < kSearchTopNodes) range[2 * n + 1] = {mid, upper};
+  }
+  records.resize(nodes);
+  return records;
+}
+
+// Checks the search top of an image against its records as the walk passes them: it holds the
+// nodes the tree of its record count has, each with its record and that record's code, the texts
+// one after another and nothing more.
+class SearchTopCheck {
+ public:
+  SearchTopCheck(const unsigned char* data, std::size_t count, const SearchTop& top) : data_(data), top_(top) {
+    const std::vector<std::uint32_t> records = searchTreeRecords(count);
+    if (top.nodes != records.size()) {
+      error_ = "search top: " + std::to_string(top.nodes) + " nodes where the tree has " + std::to_string(records.size());
+      return;
+    }
+    const std::size_t texts = kSearchNodeBytes * (top.nodes - 1);
+    std::size_t textAt = 0;
+    for (std::size_t n = 1; n < top.nodes; ++n) {
+      const unsigned char* entry = data + top.at + kSearchNodeBytes * (n - 1);
+      const auto k = static_cast<std::uint32_t>(readInt32(entry));
+      const auto at = static_cast<std::uint32_t>(readInt32(entry + 4));
+      const auto bytes = static_cast<std::uint32_t>(readInt32(entry + 8));
+      if (k != records[n] || (k == 0 && (at != 0 || bytes != 0)) || (k != 0 && at != textAt) || bytes % 2 != 0 ||
+          bytes > top.bytes) {
+        error_ = "search top: node " + std::to_string(n) + " is not the tree's";
+        return;
+      }
+      if (k != 0) pending_.push_back({k, {top.at + texts + at, bytes}});
+      textAt += bytes;
+    }
+    if (top.bytes != texts + textAt + kSearchTopTrailerBytes) {
+      error_ = "search top: its size does not match its texts";
+      return;
+    }
+    std::sort(pending_.begin(), pending_.end(), [](const Node& a, const Node& b) { return a.record < b.record; });
+  }
+  const std::string& error() const { return error_; }
+  // Record k's code, as the walk passes it: false when a node of the record holds another code.
+  bool record(std::size_t k, TextSpan code) {
+    for (; next_ < pending_.size() && pending_[next_].record == k; ++next_) {
+      const TextSpan kept = pending_[next_].code;
+      if (kept.bytes != code.bytes || std::memcmp(data_ + kept.offset, data_ + code.offset, code.bytes) != 0) {
+        error_ = "search top: the code of record " + std::to_string(k) + " differs";
+        return false;
+      }
+    }
+    return true;
+  }
+
+ private:
+  struct Node {
+    std::size_t record = 0;
+    TextSpan code;  // the code kept for it in the search top
+  };
+  const unsigned char* data_;
+  SearchTop top_;
+  std::vector<Node> pending_;  // by record, those the walk has not passed yet
+  std::size_t next_ = 0;
+  std::string error_;
+};
+
 // Walks the count and the records that fill `size` bytes exactly, a stretch at a time, checking
 // every length, terminator and the code order, and, where the image has an index, that each
 // record starts where its index entry says. An image without a seal may carry bytes after its
@@ -162,8 +244,8 @@ int compareUnits(const unsigned char* data, TextSpan a, TextSpan b) {
 class RecordWalk {
  public:
   RecordWalk(const unsigned char* data, std::size_t size, const unsigned char* index = nullptr,
-             std::vector<std::uint32_t>* starts = nullptr)
-      : data_(data), size_(size), index_(index), starts_(starts) {
+             std::vector<std::uint32_t>* starts = nullptr, SearchTopCheck* searchTop = nullptr)
+      : data_(data), size_(size), index_(index), starts_(starts), searchTop_(searchTop) {
     if (size < kHeaderBytes) {
       fail("image shorter than its record count");
       return;
@@ -198,6 +280,10 @@ class RecordWalk {
       // The table is binary-searched in the stored order.
       if (k_ > 1 && compareUnits(data_, previousCode_, code) > 0) {
         fail("record " + std::to_string(k_) + ": code out of order");
+        return;
+      }
+      if (searchTop_ != nullptr && !searchTop_->record(static_cast<std::size_t>(k_), code)) {
+        fail(searchTop_->error());
         return;
       }
       previousCode_ = code;
@@ -241,6 +327,7 @@ class RecordWalk {
   std::size_t size_;
   const unsigned char* index_;
   std::vector<std::uint32_t>* starts_;
+  SearchTopCheck* searchTop_;  // checks the search top as the records pass, where there is one
   std::int32_t count_ = 0;
   std::int32_t k_ = 1;
   std::size_t p_ = kHeaderBytes;
@@ -255,6 +342,9 @@ struct ImageLayout {
   LexiconImageResult result;  // ok when the image is safe to read through its index
   std::size_t recordsEnd = 0;
   std::size_t count = 0;
+  std::size_t searchTopAt = 0;     // where the search top starts, after the index
+  std::size_t searchTopBytes = 0;  // its size; 0 for an image without one
+  std::size_t searchNodes = 0;     // its node count plus one
   bool unsealed = false;  // no seal at all: the records alone are the image
 };
 
@@ -273,14 +363,31 @@ ImageLayout layoutOf(const unsigned char* data, std::size_t size) {
     return layout;
   }
   result.source = seal.source;
+  // The search top, read from its end: its node count and byte size, then the node table in it.
+  std::size_t room = size - kHeaderBytes - kLexiconImageSealBytes;
+  if (room < kSearchTopTrailerBytes) {
+    result.error = "search top out of bounds";
+    return layout;
+  }
+  const unsigned char* trailer = data + size - kLexiconImageSealBytes - kSearchTopTrailerBytes;
+  const auto nodes = static_cast<std::uint32_t>(readInt32(trailer));
+  const auto topBytes = static_cast<std::uint32_t>(readInt32(trailer + 4));
+  if (nodes < 1 || nodes > kSearchTopNodes || topBytes > room || topBytes % 2 != 0 ||
+      topBytes < kSearchTopTrailerBytes + kSearchNodeBytes * (nodes - 1)) {
+    result.error = "search top out of bounds";
+    return layout;
+  }
+  room -= topBytes;
+  layout.searchTopAt = size - kLexiconImageSealBytes - topBytes;
+  layout.searchTopBytes = topBytes;
+  layout.searchNodes = nodes;
   const std::int32_t count = readInt32(data);
-  const std::size_t room = size - kHeaderBytes - kLexiconImageSealBytes;
   if (count < 1 || static_cast<std::uint64_t>(count) > room / (kMinRecordBytes + 4)) {
     result.error = "record count " + std::to_string(count) + " does not fit the image";
     return layout;
   }
   layout.count = static_cast<std::size_t>(count);
-  layout.recordsEnd = size - kLexiconImageSealBytes - 4 * layout.count;
+  layout.recordsEnd = layout.searchTopAt - 4 * layout.count;
   const unsigned char* index = data + layout.recordsEnd;
   const auto first = static_cast<std::uint32_t>(readInt32(index));
   const auto last = static_cast<std::uint32_t>(readInt32(index + 4 * (layout.count - 1)));
@@ -293,13 +400,19 @@ ImageLayout layoutOf(const unsigned char* data, std::size_t size) {
   return layout;
 }
 
+SearchTop searchTopOf(const ImageLayout& layout) {
+  return {layout.searchTopAt, layout.searchTopBytes, layout.searchNodes};
+}
+
 // The full check of a sealed image, done a stretch at a time: the walk goes ahead, the checksum
 // follows it over what the walk has passed, and what both have passed is done with. A record the
 // walk refuses ends the check; a sound walk still needs the checksum.
 class FullCheck {
  public:
-  FullCheck(const unsigned char* data, std::size_t size, std::size_t recordsEnd, const LexiconSourceStamp& source)
-      : data_(data), size_(size), walk_(data, recordsEnd, data + recordsEnd), sum_(data, size - 8),
+  FullCheck(const unsigned char* data, std::size_t size, std::size_t recordsEnd, std::size_t count,
+            const SearchTop& top, const LexiconSourceStamp& source)
+      : data_(data), size_(size), searchTop_(std::make_unique<SearchTopCheck>(data, count, top)),
+        walk_(data, recordsEnd, data + recordsEnd, nullptr, searchTop_.get()), sum_(data, size - 8),
         source_(source) {}
 
   // Checks about `bytes` more bytes; `done(from, to)` is told of each stretch finished with.
@@ -307,6 +420,12 @@ class FullCheck {
   template <typename Done>
   bool step(std::size_t bytes, Done done) {
     if (finished_) return true;
+    if (!searchTop_->error().empty()) {
+      result_.error = searchTop_->error();
+      release(size_, done);
+      finished_ = true;
+      return true;
+    }
     walk_.walkTo(walk_.walked() + bytes);
     const std::size_t hashTo = walk_.finished() ? size_ : walk_.position();
     // The checksum takes whole stripes of 32 bytes.
@@ -338,6 +457,7 @@ class FullCheck {
 
   const unsigned char* data_;
   std::size_t size_;
+  std::unique_ptr<SearchTopCheck> searchTop_;  // where the walk has it (it stays put when the check moves)
   RecordWalk walk_;
   StreamingChecksum sum_;
   LexiconSourceStamp source_;
@@ -384,7 +504,7 @@ LexiconImageResult checkWhole(const unsigned char* data, std::size_t size) {
   const ImageLayout layout = layoutOf(data, size);
   if (layout.unsealed) return readUnsealed(data, size, nullptr);
   if (!layout.result.ok) return layout.result;
-  FullCheck check(data, size, layout.recordsEnd, layout.result.source);
+  FullCheck check(data, size, layout.recordsEnd, layout.count, searchTopOf(layout), layout.result.source);
   while (!check.step(kProgressStep, [](std::size_t, std::size_t) {})) {
   }
   return check.result();
@@ -392,7 +512,8 @@ LexiconImageResult checkWhole(const unsigned char* data, std::size_t size) {
 
 void readThroughIndex(std::shared_ptr<const TextBuffer> buffer, const unsigned char* data,
                       const ImageLayout& layout, LexiconTable& table) {
-  auto records = std::make_shared<const ImageRecords>(buffer, data, layout.recordsEnd, layout.count);
+  auto records = std::make_shared<const ImageRecords>(buffer, data, layout.recordsEnd, layout.count,
+                                                      searchTopOf(layout));
   LexiconTable fresh;
   fresh.reset();
   fresh.codes.readThrough(records, 0);
@@ -421,10 +542,10 @@ struct LexiconImageCheck::State {
 };
 
 LexiconImageCheck::LexiconImageCheck(std::shared_ptr<const FileBytes> image, std::size_t recordsEnd,
-                                     const LexiconSourceStamp& source) {
+                                     std::size_t count, const SearchTop& top, const LexiconSourceStamp& source) {
   const auto* data = reinterpret_cast<const unsigned char*>(image->data());
   const std::size_t size = image->size();
-  state_ = std::make_unique<State>(State{std::move(image), FullCheck(data, size, recordsEnd, source)});
+  state_ = std::make_unique<State>(State{std::move(image), FullCheck(data, size, recordsEnd, count, top, source)});
 }
 
 LexiconImageCheck::~LexiconImageCheck() = default;
@@ -454,16 +575,39 @@ void sealLexiconImage(std::string& image, const LexiconSourceStamp& source) {
                                  ? readInt32(reinterpret_cast<const unsigned char*>(image.data()))
                                  : 0;
   std::string index;
+  std::vector<TextSpan> codes(1);  // each record's code, where it lies inside the records
   std::size_t p = kHeaderBytes;
   for (std::int32_t k = 1; k <= count && p <= recordsEnd; ++k) {
     const auto at = static_cast<std::uint32_t>(p);
     index.append(reinterpret_cast<const char*>(&at), 4);
     for (int part = 0; part < 2 && p + 4 <= recordsEnd; ++part) {
-      p += 4 + static_cast<std::uint32_t>(readInt32(reinterpret_cast<const unsigned char*>(image.data()) + p)) + 2;
+      const auto bytes = static_cast<std::uint32_t>(readInt32(reinterpret_cast<const unsigned char*>(image.data()) + p));
+      if (part == 0) codes.push_back({p + 4, bytes});
+      p += 4 + std::size_t{bytes} + 2;
     }
     if (p > recordsEnd) p = recordsEnd + 1;
   }
   image += index;
+  // The search top: each node's record and code, as far as the records can be read.
+  const std::vector<std::uint32_t> nodes = searchTreeRecords(count > 0 ? static_cast<std::size_t>(count) : 0);
+  std::string table, texts;
+  auto putWord = [](std::string& out, std::size_t v) {
+    const auto w = static_cast<std::uint32_t>(v);
+    out.append(reinterpret_cast<const char*>(&w), 4);
+  };
+  for (std::size_t n = 1; n < nodes.size(); ++n) {
+    const std::uint32_t k = nodes[n];
+    const bool readable = k != 0 && k < codes.size() && codes[k].bytes % 2 == 0 && codes[k].offset <= recordsEnd &&
+                          codes[k].bytes <= recordsEnd - codes[k].offset;
+    putWord(table, readable ? k : 0);
+    putWord(table, readable ? texts.size() : 0);
+    putWord(table, readable ? codes[k].bytes : 0);
+    if (readable) texts.append(image, codes[k].offset, codes[k].bytes);
+  }
+  image += table;
+  image += texts;
+  putWord(image, nodes.size());
+  putWord(image, table.size() + texts.size() + kSearchTopTrailerBytes);
   const std::size_t at = image.size();
   image.resize(at + kLexiconImageSealBytes);
   char* seal = image.data() + at;
@@ -472,6 +616,11 @@ void sealLexiconImage(std::string& image, const LexiconSourceStamp& source) {
   std::memcpy(seal + 8, &source.size, 8);
   std::memcpy(seal + 16, &source.modified, 8);
   resealLexiconImage(image);
+}
+
+std::size_t lexiconImageRecordsEnd(std::span<const std::byte> bytes) {
+  const ImageLayout layout = layoutOf(reinterpret_cast<const unsigned char*>(bytes.data()), bytes.size());
+  return layout.result.ok ? layout.recordsEnd : 0;
 }
 
 LexiconImageResult checkLexiconImage(std::span<const std::byte> bytes) {
@@ -581,12 +730,13 @@ LexiconImageResult duqudaciku(const ProgramFolder& files, const Platform& platfo
   if (layout.unsealed) return readUnsealed(data, bytes, &mainLexicon);
   if (!layout.result.ok) return layout.result;
   if (check == nullptr) {
-    FullCheck whole(data, bytes, layout.recordsEnd, layout.result.source);
+    FullCheck whole(data, bytes, layout.recordsEnd, layout.count, searchTopOf(layout), layout.result.source);
     while (!whole.step(kProgressStep, [&image](std::size_t from, std::size_t to) { image->release(from, to); })) {
     }
     if (!whole.result().ok) return whole.result();
   } else {
-    *check = std::make_unique<LexiconImageCheck>(image, layout.recordsEnd, layout.result.source);
+    *check = std::make_unique<LexiconImageCheck>(image, layout.recordsEnd, layout.count, searchTopOf(layout),
+                                                 layout.result.source);
   }
   const auto* units = reinterpret_cast<const char16_t*>(data);
   auto buffer = std::make_shared<const TextBuffer>(std::move(image), units, bytes / 2);
@@ -603,13 +753,20 @@ void holdLexiconImageInMemory(LexiconTable& table) {
   const auto* to = reinterpret_cast<const unsigned char*>(copy->data());
   std::shared_ptr<const ImageRecords> records;
   if (const std::shared_ptr<const ImageRecords>& old = table.codes.records()) {
-    auto moved = std::make_shared<ImageRecords>(copy, to + (old->data() - from), old->recordsEnd(), old->count());
+    auto moved = std::make_shared<ImageRecords>(copy, to + (old->data() - from), old->recordsEnd(), old->count(),
+                                                old->searchTop());
     if (old->damaged()) moved->markDamaged();
     records = std::move(moved);
   }
   table.codes.moveTo(records, to - from);
   table.lines.moveTo(records, to - from);
   table.buffer = std::move(copy);
+}
+
+void releaseLexiconImagePages(const LexiconTable& table) {
+  if (!table.buffer || !table.buffer->file()) return;
+  const FileBytes& file = *table.buffer->file();
+  file.release(0, file.size());
 }
 
 std::string encodeLexiconImage(const LexiconTable& table, const LexiconSourceStamp& source) {

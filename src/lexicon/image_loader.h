@@ -5,10 +5,17 @@
 // Image layout (little-endian): a signed 32-bit record count N >= 1, then N records of two
 // strings, the code and its candidate list, each a signed 32-bit byte length B (even, without the
 // terminator), B bytes of UTF-16LE text and the terminator 00 00. No padding. After the records
-// the index, N uint32 offsets, that of each record's first length word, then a seal of 32 bytes:
+// the index, N uint32 offsets, that of each record's first length word; then the search top, the
+// codes that the top of the main lexicon's binary search compares, kept in one place so that a
+// search reads the records only near the code it looks for: for each node 1..T-1 of the search
+// tree (node 1 the first middle, 2n and 2n + 1 the middles of its halves; T at most
+// `kSearchTopNodes`), three uint32 (the record compared there, 0 where the tree has no such
+// node; the offset of its code's text from the end of this table; the text's byte length), the
+// codes' UTF-16LE texts one after another, then T and the section's byte size as uint32; then a
+// seal of 32 bytes:
 //
 //   "VXIM"   4 bytes
-//   2        int32, the seal's version (1: the same without the index)
+//   3        int32, the seal's version (2: the same without the search top; 1: without the index)
 //   size     uint64, byte size of the text lexicon the image was made from
 //   time     int64, that file's modification time (whole seconds since 1970)
 //   sum      uint64, checksum of every byte before it (xxHash64-style, seed 0)
@@ -21,10 +28,11 @@
 // file once held) are not read, and beside a text lexicon it counts only when it is not older.
 //
 // A start reads only what the first lookups need: it checks the seal, the count, and that the
-// records and the index fit the file, and the table reads each entry through the index, checking
-// its bounds at every read (an entry out of bounds reads empty and marks the image damaged). The
-// full check, every record against its index entry, the code order and the checksum, is run a
-// stretch at a time after the start (`LexiconImageCheck`); the image is let go when it fails.
+// records, the index and the search top fit the file, and the table reads each entry through the
+// index and each node through the search top, checking its bounds at every read (one out of
+// bounds reads empty and marks the image damaged). The full check, every record against its index
+// entry, the code order, the search top against the tree and the records, and the checksum, is
+// run a stretch at a time after the start (`LexiconImageCheck`); the image is let go when it fails.
 
 #include <cstddef>
 #include <cstdint>
@@ -70,6 +78,10 @@ void resealLexiconImage(std::string& image);
 // Appends the seal for `source` to the records of an image.
 void sealLexiconImage(std::string& image, const LexiconSourceStamp& source);
 
+// Where the records of an image with a seal end (its index and search top follow them); 0 when
+// its seal or their bounds are not sound.
+std::size_t lexiconImageRecordsEnd(std::span<const std::byte> bytes);
+
 // Checks the seal, walks the records, checking every count, length, terminator, index entry and
 // the code order, and checks the checksum; builds nothing.
 LexiconImageResult checkLexiconImage(std::span<const std::byte> bytes);
@@ -86,8 +98,8 @@ class FileBytes;
 // at a time; it keeps the image's bytes alive until it is dropped.
 class LexiconImageCheck {
  public:
-  LexiconImageCheck(std::shared_ptr<const FileBytes> image, std::size_t recordsEnd,
-                    const LexiconSourceStamp& source);
+  LexiconImageCheck(std::shared_ptr<const FileBytes> image, std::size_t recordsEnd, std::size_t count,
+                    const SearchTop& top, const LexiconSourceStamp& source);
   ~LexiconImageCheck();
   // Checks about `bytes` more bytes, giving back to the system the pages it is done with; true
   // once the check has finished and `result()` tells its outcome.
@@ -118,6 +130,11 @@ LexiconImageResult duqudaciku(const ProgramFolder& files, const Platform& platfo
 // can be replaced (Windows refuses to replace a mapped file); a table that does not read a mapped
 // file is left alone.
 void holdLexiconImageInMemory(LexiconTable& table);
+
+// Gives the system back the memory of the mapped image a table reads: the pages stay valid and
+// come back from the file when a lookup next reads them. Does nothing to a table that reads no
+// mapped image.
+void releaseLexiconImagePages(const LexiconTable& table);
 
 // Spare readers: each reads the image as `duqudaciku` does into tables of its own and drops them
 // when it ends; the result tells what they read. Nothing calls them.

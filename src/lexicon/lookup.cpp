@@ -323,10 +323,11 @@ void CodeLookup::mainSearch(const std::u16string& code, std::u16string& cnir, fl
   std::int32_t upper = last;
   if (main.codes[lower] == code) return hit(lower);
   if (main.codes[upper] == code) return hit(upper);
+  std::size_t node = 1;
   while (upper - lower > 1) {
     const std::int32_t mid = lower + (upper - lower) / 2;
     c.lastFoundIndex = mid;
-    const int order = std::u16string_view(code).compare(main.codes[mid]);
+    const int order = std::u16string_view(code).compare(searchCode(main, node, mid));
     if (order == 0) {
       cnir.assign(main.lines[mid]);
       c.mainHitIndex = mid;
@@ -334,11 +335,19 @@ void CodeLookup::mainSearch(const std::u16string& code, std::u16string& cnir, fl
     }
     if (order < 0) {
       upper = mid;
+      node = 2 * node;
     } else {
       lower = mid;
+      node = 2 * node + 1;
     }
   }
   absent();
+}
+
+std::u16string_view CodeLookup::searchCode(const LexiconTable& main, std::size_t node, std::int32_t k) {
+  const auto at = static_cast<std::size_t>(k);
+  if (const std::shared_ptr<const ImageRecords>& records = main.codes.records()) return records->searchCode(node, at);
+  return main.codes[at];
 }
 
 void CodeLookup::merge(const std::u16string& code, std::u16string& cnir, bool haveCharWord) {

@@ -125,6 +125,12 @@ class CodeLookup {
   std::unordered_map<std::u16string, KeptLookup, KeyHash> repeats_;
   std::u16string keyScratch_;
 
+  // The code the main-lexicon search compares at node `node` of its search tree (1 the first
+  // middle, 2n and 2n + 1 the middles of its halves), entry k. Every search passes the top of the
+  // tree, whose entries lie all over the lexicon: an image keeps their codes apart, in one place,
+  // so a search reads the image only there and near the code it looks for.
+  static std::u16string_view searchCode(const LexiconTable& main, std::size_t node, std::int32_t k);
+
 
   // Where the gate of the auxiliary interpretations sends the lookup.
   enum class Next { SingleChar, UserStep, Done };

@@ -13,9 +13,11 @@
 
 namespace yz {
 
+class FileBytes;
+
 // Characters that columns view, held beside them. Either made at its final size and not
 // zero-filled (whoever makes one fills all of it, a file read or a copy of a text, before any slot
-// views it), or text that lives in memory another object owns (a mapped file), kept alive with it.
+// views it), or the text of a mapped file, kept alive with it.
 class TextBuffer {
  public:
   explicit TextBuffer(std::size_t size)
@@ -23,8 +25,8 @@ class TextBuffer {
   explicit TextBuffer(std::u16string_view text) : TextBuffer(text.size()) {
     std::copy(text.begin(), text.end(), owned_.get());
   }
-  TextBuffer(std::shared_ptr<const void> holder, const char16_t* text, std::size_t size)
-      : holder_(std::move(holder)), data_(text), size_(size) {}
+  TextBuffer(std::shared_ptr<const FileBytes> file, const char16_t* text, std::size_t size)
+      : file_(std::move(file)), data_(text), size_(size) {}
 
   // The characters to fill; only a buffer made at its size has them.
   char16_t* data() { return owned_.get(); }
@@ -33,23 +35,40 @@ class TextBuffer {
   std::u16string_view view() const { return {data_, size_}; }
   // Whether the characters are the buffer's own (not a mapped file's).
   bool owned() const { return owned_ != nullptr; }
+  // The mapped file whose text the buffer is; null for a buffer of its own.
+  const std::shared_ptr<const FileBytes>& file() const { return file_; }
 
  private:
   std::unique_ptr<char16_t[]> owned_;  // the characters, when the buffer made them
-  std::shared_ptr<const void> holder_;  // keeps another owner's characters alive
+  std::shared_ptr<const FileBytes> file_;  // the mapped file the characters lie in, kept alive
   const char16_t* data_ = nullptr;      // the characters, owned or not
   std::size_t size_ = 0;                // their count
 };
 
+// The nodes of the main lexicon's search tree that an image keeps apart, the root being node 1
+// and the halves of node n nodes 2n and 2n + 1.
+inline constexpr std::size_t kSearchTopNodes = 2048;
+
+// Where the search top of an image lies, from the image's first byte: the node table, entries of
+// three 32-bit words (record, text offset, text byte length) for nodes 1..nodes - 1, then the
+// texts, then two words more (the node count and the section size). Empty without one.
+struct SearchTop {
+  std::size_t at = 0;     // the section's first byte
+  std::size_t bytes = 0;  // its size, 0 when there is none
+  std::size_t nodes = 0;  // its nodes plus one
+};
+
 // The records of a lexicon image, read where they lie. The bytes hold the records from offset
 // 4 up to `recordsEnd`, then the index: one 32-bit offset per record, that of its code's length
-// word. Each read checks the offset and the lengths it passes against `recordsEnd`, so a damaged
-// image gives an empty text and says so in `damaged()`, never a read outside the records.
+// word, and, where the image has one, its search top. Each read checks the offset and the lengths
+// it passes against the part it reads, so a damaged image gives an empty text and says so in
+// `damaged()`, never a read outside the records or the search top.
 class ImageRecords {
  public:
   ImageRecords(std::shared_ptr<const void> holder, const unsigned char* data, std::size_t recordsEnd,
-               std::size_t count)
-      : holder_(std::move(holder)), data_(data), index_(data + recordsEnd), end_(recordsEnd), count_(count) {}
+               std::size_t count, SearchTop top = {})
+      : holder_(std::move(holder)), data_(data), index_(data + recordsEnd), end_(recordsEnd), count_(count),
+        top_(top) {}
 
   std::size_t count() const { return count_; }
   const unsigned char* data() const { return data_; }
@@ -72,6 +91,20 @@ class ImageRecords {
       p += 4 + std::size_t{b} + 2;
     }
   }
+  // The code the main lexicon's search compares at node `node` of its tree, record k: from the
+  // search top where it holds that node for that record, else the record's own.
+  std::u16string_view searchCode(std::size_t node, std::size_t k) const {
+    if (node == 0 || node >= top_.nodes) return text(k, 0);
+    const unsigned char* entry = data_ + top_.at + 12 * (node - 1);
+    std::uint32_t word[3];
+    std::memcpy(word, entry, sizeof word);
+    if (word[0] != k) return text(k, 0);
+    const std::size_t texts = 12 * (top_.nodes - 1);
+    const std::size_t room = top_.bytes - 8 - texts;
+    if (word[1] % 2 != 0 || word[2] % 2 != 0 || word[1] > room || word[2] > room - word[1]) return damage();
+    return {reinterpret_cast<const char16_t*>(data_ + top_.at + texts + word[1]), word[2] / 2};
+  }
+  const SearchTop& searchTop() const { return top_; }
   bool damaged() const { return damaged_; }
   void markDamaged() const { damaged_ = true; }
 
@@ -86,6 +119,7 @@ class ImageRecords {
   const unsigned char* index_;  // the record index, right after the records
   std::size_t end_;             // where the records end (recordsEnd)
   std::size_t count_;           // records
+  SearchTop top_;               // where the search top lies; none when empty
   mutable bool damaged_ = false;  // a read found a record outside the records' bytes
 };
 

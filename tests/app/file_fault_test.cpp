@@ -345,7 +345,7 @@ TEST_F(FileFaultTest, AnEmptyOrUnreadableTextLexiconLeavesASoundImageInPlace) {
 TEST_F(FileFaultTest, AnImageWithoutASealIsUsedUnlessOutdated) {
   start();
   const std::string image = encodeLexiconImage(app().lex.mainLexicon, *folder().stamp(kMainLexiconPath));
-  const std::size_t recordsEnd = image.size() - kLexiconImageSealBytes - 4 * app().lex.mainLexicon.last;
+  const std::size_t recordsEnd = lexiconImageRecordsEnd(std::as_bytes(std::span(image.data(), image.size())));
   std::string olderSeal = image.substr(0, recordsEnd) + image.substr(image.size() - kLexiconImageSealBytes);
   olderSeal[recordsEnd + 4] = 1;  // the seal's version
   resealLexiconImage(olderSeal);

@@ -237,7 +237,8 @@ TEST_F(LoadTest, ATruncatedImageFallsBackToTheTextLexicon) {
   }
   const std::string image = encodeLexiconImage(table, *folder().stamp(kMainLexiconPath));
   // Cut inside the last record.
-  ASSERT_TRUE(folder().writeBytes(kLexiconImagePath, image.substr(0, image.size() - kLexiconImageSealBytes - 8 - 5)));
+  ASSERT_TRUE(folder().writeBytes(
+      kLexiconImagePath, image.substr(0, lexiconImageRecordsEnd(std::as_bytes(std::span(image.data(), image.size()))) - 5)));
   start();
   EXPECT_EQ(messages(), std::vector<std::u16string>{
                             u"内置文件\\初始化后两码词库.txt 已损坏，本次改用 内置文件\\两码词库.txt，并已重新生成它。"});
@@ -262,6 +263,33 @@ TEST_F(LoadTest, AnImageIsPreferredToTheText) {
                                   encodeLexiconImage(table, *folder().stamp(kMainLexiconPath))));
   start();
   EXPECT_EQ(app().lex.mainLexicon.last, 1);
+}
+
+// Once a sentence is committed, the pages of the mapped image that its lookups read go back to the
+// system: never while a code is typed, and not again before the next key.
+TEST_F(LoadTest, TheImagePagesGoBackOnceASentenceIsCommitted) {
+  writeTables();
+  start();
+  const std::string image = encodeLexiconImage(app().lex.mainLexicon, *folder().stamp(kMainLexiconPath));
+  session.reset();
+  ASSERT_TRUE(folder().writeBytes(kLexiconImagePath, image));
+  start();
+  ASSERT_TRUE(app().lex.mainLexicon.buffer && app().lex.mainLexicon.buffer->file());  // the mapped image
+  platform().advance(1000);  // the image's check has run, giving back what it read
+  auto& released = *platform().releasedStretches;
+  released.clear();
+  for (const char16_t* key : {u"n", u"i", u"h", u"k"}) {
+    session->type(key);
+    platform().advance(150);
+  }
+  platform().advance(1000);
+  EXPECT_TRUE(released.empty());
+  session->type(u"space");
+  platform().advance(150);
+  EXPECT_EQ(session->target.text, u"你好");
+  EXPECT_EQ(released, (std::vector<std::pair<std::size_t, std::size_t>>{{0, image.size()}}));
+  platform().advance(1000);
+  EXPECT_EQ(released.size(), 1u);
 }
 
 struct FatalCase {

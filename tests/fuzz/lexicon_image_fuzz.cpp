@@ -26,7 +26,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   if (result.ok && result.unsealed) {
     // The records read again make the image's first bytes; what follows them is not the table's.
     std::string records = yz::encodeLexiconImage(table);
-    records.resize(records.size() - yz::kLexiconImageSealBytes - 4 * static_cast<std::size_t>(table.last));
+    records.resize(yz::lexiconImageRecordsEnd(std::as_bytes(std::span(records.data(), records.size()))));
     if (image.compare(0, records.size(), records) != 0) std::abort();
   } else if (result.ok) {
     if (yz::encodeLexiconImage(table, result.source) != image) std::abort();

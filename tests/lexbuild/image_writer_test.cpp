@@ -66,11 +66,13 @@ TEST(LexiconImageWriter, StoresUtf16LengthsInBytes) {
       4, 0, 0, 0, 'a', 0, 'b', 0, 0, 0,          // code "ab": 4 bytes
       6, 0, 0, 0, 0x2D, 0x4E, ' ', 0, '1', 0, 0, 0,  // list "中 1": 6 bytes
   };
-  ASSERT_EQ(image.bytes.size(), sizeof expected + 4 + kLexiconImageSealBytes);
+  ASSERT_EQ(image.bytes.size(), sizeof expected + 4 + 8 + kLexiconImageSealBytes);
   EXPECT_EQ(image.bytes.substr(0, sizeof expected),
             std::string(reinterpret_cast<const char*>(expected), sizeof expected));
   EXPECT_EQ(image.bytes.substr(sizeof expected, 4), std::string("\4\0\0\0", 4));  // the index: record 1 at 4
-  EXPECT_EQ(image.bytes.substr(sizeof expected + 4, 4), "VXIM");  // the seal follows
+  // The search top of a tree of one record: no nodes, only its node count and size.
+  EXPECT_EQ(image.bytes.substr(sizeof expected + 4, 8), std::string("\1\0\0\0\x08\0\0\0", 8));
+  EXPECT_EQ(image.bytes.substr(sizeof expected + 12, 4), "VXIM");  // the seal follows
 }
 
 TEST(LexiconImageWriter, TextWithoutRecordsGivesNoImage) {

@@ -225,10 +225,12 @@ TEST(LexiconImage, MalformedImagesAreRejectedWhole) {
     resealLexiconImage(s);
     return s;
   };
-  const std::size_t indexAt = kTwoRecords.size() - kLexiconImageSealBytes - 2 * 4;
+  const std::size_t indexAt = lexiconImageRecordsEnd(asBytes(kTwoRecords));
   const std::string records = kTwoRecords.substr(0, indexAt);
   const std::string index = kTwoRecords.substr(indexAt, 2 * 4);
-  const std::string seal = kTwoRecords.substr(indexAt + index.size());
+  const std::size_t sealAt = kTwoRecords.size() - kLexiconImageSealBytes;
+  const std::string top = kTwoRecords.substr(indexAt + index.size(), sealAt - indexAt - index.size());
+  const std::string seal = kTwoRecords.substr(sealAt);
   std::size_t secondCode = 4 + (4 + 4 + 2) + (4 + 2 * 9 + 2);
   std::string oddLength = with(4, 3);
   std::string noTerminator = kTwoRecords;
@@ -251,18 +253,24 @@ TEST(LexiconImage, MalformedImagesAreRejectedWhole) {
       {"negative list length", with(secondCode, -4)},
       {"odd length", oddLength},
       {"missing terminator", noTerminator},
-      {"truncated in the last text", sealed(records.substr(0, records.size() - 3) + index + seal)},
-      {"truncated in a length", sealed(records.substr(0, secondCode + 2) + index + seal)},
-      {"trailing bytes", sealed(records + std::string(2, '\0') + index + seal)},
+      {"truncated in the last text", sealed(records.substr(0, records.size() - 3) + index + top + seal)},
+      {"truncated in a length", sealed(records.substr(0, secondCode + 2) + index + top + seal)},
+      {"trailing bytes", sealed(records + std::string(2, '\0') + index + top + seal)},
       {"first index entry elsewhere", with(indexAt, 6)},
       {"index entry inside a record", with(indexAt + 4, static_cast<std::int32_t>(secondCode) - 2)},
       {"index entry past the records", with(indexAt + 4, static_cast<std::int32_t>(indexAt))},
       {"index entry odd", with(indexAt + 4, static_cast<std::int32_t>(secondCode) + 1)},
-      {"no index", sealed(records + seal)},
+      {"no index", sealed(records + top + seal)},
+      {"no search top", sealed(records + index + seal)},
+      {"search top larger than the image", with(sealAt - 4, 0x7FFFFFF0)},
+      {"search top smaller than its end", with(sealAt - 4, 4)},
+      {"search top of too many nodes", with(sealAt - 8, static_cast<std::int32_t>(kSearchTopNodes) + 1)},
+      {"search top's node table past its end", with(sealAt - 8, 2)},
       {"codes out of order", outOfOrder},
       {"altered byte", altered},
-      {"seal of a later version", with(static_cast<std::int32_t>(kTwoRecords.size() - kLexiconImageSealBytes) + 4, 3)},
-      {"seal of the version before the index", sealed(records + seal.substr(0, 4) + std::string("\1\0\0\0", 4) + seal.substr(8))},
+      {"seal of a later version", with(sealAt + 4, 4)},
+      {"seal of the version before the search top", with(sealAt + 4, 2)},
+      {"seal of the version before the index", sealed(records + index + top + seal.substr(0, 4) + std::string("\1\0\0\0", 4) + seal.substr(8))},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
@@ -288,6 +296,65 @@ TEST(LexiconImage, MalformedImagesAreRejectedWhole) {
     }
     EXPECT_EQ(opened.codes.records()->damaged(), empty);
   }
+}
+
+// The search top holds the codes the main lexicon's search compares first: a start reads a node's
+// code there, bounds-checked at each read, and the full check holds the nodes against the tree
+// of the records and their codes.
+TEST(LexiconImage, TheSearchTopHoldsTheTreesCodesAndIsCheckedAsTheRecordsAre) {
+  const std::string image = encodeLexiconImage(makeTable({{u"aa", u"啊 1"}, {u"ab", u"把 1"}, {u"ac", u"擦 1"},
+                                                          {u"ad", u"的 1"}, {u"ae", u"额 1"}, {u"af", u"发 1"},
+                                                          {u"ag", u"个 1"}}));
+  // Seven records: node 1 compares record 4, its halves record 2 and 5, then 3 (node 5) and 6 (node 7).
+  const std::pair<std::size_t, std::size_t> nodes[] = {{1, 4}, {2, 2}, {3, 5}, {5, 3}, {7, 6}};
+  const std::size_t topAt = lexiconImageRecordsEnd(asBytes(image)) + 4 * 7;
+  LexiconTable t;
+  ASSERT_TRUE(openLexiconImage(asBytes(image), t).ok);
+  ASSERT_TRUE(checkLexiconImage(asBytes(image)).ok) << checkLexiconImage(asBytes(image)).error;
+  const ImageRecords& records = *t.codes.records();
+  for (const auto& [node, k] : nodes) {
+    SCOPED_TRACE(node);
+    const std::u16string_view code = records.searchCode(node, k);
+    EXPECT_EQ(code, t.codes[k]);
+    EXPECT_GE(reinterpret_cast<const char*>(code.data()), reinterpret_cast<const char*>(t.buffer->data()) + topAt);
+  }
+  EXPECT_EQ(records.searchCode(1, 3), u"ac");  // not the node's record: the record's own code
+  EXPECT_EQ(records.searchCode(4, 1), u"aa");  // a node the tree does not have
+  EXPECT_FALSE(records.damaged());
+
+  struct Case {
+    const char* name;
+    std::size_t at;       // the word of node 1's entry changed: record, text offset
+    std::int32_t value;
+    std::u16string_view read;  // what the search reads at node 1 then
+    bool damaged;
+  };
+  const Case cases[] = {
+      {"another record", topAt, 3, u"ad", false},
+      {"text out of bounds", topAt + 4, 0x7FFFFFF0, u"", true},
+      {"odd text offset", topAt + 4, 1, u"", true},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    std::string changed = image;
+    putInt32(changed, c.at, c.value);
+    resealLexiconImage(changed);
+    LexiconTable opened;
+    ASSERT_TRUE(openLexiconImage(asBytes(changed), opened).ok);
+    EXPECT_EQ(opened.codes.records()->searchCode(1, 4), c.read);
+    EXPECT_EQ(opened.codes.records()->damaged(), c.damaged);
+    EXPECT_FALSE(checkLexiconImage(asBytes(changed)).ok);
+  }
+  // A node's code altered inside its bounds: read as it is, found by the full check.
+  std::string altered = image;
+  altered[topAt + 12 * 7] = 'x';  // node 1's code "ad" becomes "xd"
+  resealLexiconImage(altered);
+  LexiconTable opened;
+  ASSERT_TRUE(openLexiconImage(asBytes(altered), opened).ok);
+  EXPECT_EQ(opened.codes.records()->searchCode(1, 4), u"xd");
+  const LexiconImageResult r = checkLexiconImage(asBytes(altered));
+  EXPECT_FALSE(r.ok);
+  EXPECT_NE(r.error.find("search top"), std::string::npos) << r.error;
 }
 
 // The seal names the text lexicon the image was made from: an image beside another text (a
@@ -317,16 +384,16 @@ TEST(LexiconImage, AnImageOfAnotherTextLexiconIsStale) {
 }
 
 // The records of an image, without its index and seal.
-std::string recordsOf(const std::string& image, std::size_t count) {
-  return image.substr(0, image.size() - kLexiconImageSealBytes - 4 * count);
+std::string recordsOf(const std::string& image) {
+  return image.substr(0, lexiconImageRecordsEnd(asBytes(image)));
 }
 
 // An image of the count and the records alone is read: bytes after the last record, left by a
 // longer image written over, are never looked at, and every record is checked before use.
 TEST(LexiconImage, AnImageWithoutASealIsReadWhenItsRecordsAreSound) {
-  const std::string bare = recordsOf(kTwoRecords, 2);
+  const std::string bare = recordsOf(kTwoRecords);
   const std::string longer = recordsOf(encodeLexiconImage(makeTable({{u"aa", u"啊 1"}, {u"ab", u"把 1"},
-                                                                      {u"ac", u"擦 1"}})), 3);
+                                                                      {u"ac", u"擦 1"}})));
   const std::string overLonger = bare + longer.substr(bare.size() < longer.size() ? bare.size() : 0);
   TempProgramFolder dir;
   ProgramFolder files(dir.root());
@@ -337,7 +404,7 @@ TEST(LexiconImage, AnImageWithoutASealIsReadWhenItsRecordsAreSound) {
       ASSERT_TRUE(r.ok) << r.error;
       EXPECT_TRUE(r.unsealed);
       EXPECT_EQ(r.lexiconImageCount, 2);
-      EXPECT_EQ(recordsOf(encodeLexiconImage(t), 2), recordsOf(kTwoRecords, 2));
+      EXPECT_EQ(recordsOf(encodeLexiconImage(t)), recordsOf(kTwoRecords));
       EXPECT_TRUE(isInside(t, t.lines[2]));
     };
     EXPECT_TRUE(checkLexiconImage(asBytes(image)).ok);
@@ -374,7 +441,7 @@ TEST(LexiconImage, AnImageWithoutASealIsReadWhenItsRecordsAreSound) {
       with(4, 3),
       with(secondCode, 0x7FFFFFFE),
       noTerminator,
-      recordsOf(encodeLexiconImage(makeTable({{u"ab", u"把 1"}, {u"aa", u"啊 1"}})), 2),
+      recordsOf(encodeLexiconImage(makeTable({{u"ab", u"把 1"}, {u"aa", u"啊 1"}}))),
   };
   for (const std::string& image : damaged) {
     SCOPED_TRACE(image.size());
@@ -401,9 +468,9 @@ TEST(LexiconImage, AnImageWithoutASealOlderThanTheTextIsStale) {
   std::filesystem::create_directories(files.path(u"内置文件"));
   ASSERT_TRUE(files.writeBytes(kMainLexiconPath, "aa,x 1\r\n"));
   const auto textTime = std::filesystem::last_write_time(files.path(kMainLexiconPath));
-  const std::string bare = recordsOf(kTwoRecords, 2);
+  const std::string bare = recordsOf(kTwoRecords);
   ASSERT_TRUE(files.writeBytes(kLexiconImagePath, bare));
-  const std::string tiny = recordsOf(encodeLexiconImage(makeTable({{u"a", u""}})), 1);
+  const std::string tiny = recordsOf(encodeLexiconImage(makeTable({{u"a", u""}})));
   ASSERT_LT(tiny.size(), 4 + kLexiconImageSealBytes);
   for (const std::string& image : {bare, tiny}) {
     ASSERT_TRUE(files.writeBytes(kLexiconImagePath, image));
@@ -428,7 +495,7 @@ TEST(LexiconImage, AnImageWithoutASealOlderThanTheTextIsStale) {
 // A cut through the records is refused; a cut behind them leaves records whole, read as an image
 // without a seal.
 TEST(LexiconImage, EveryTruncationThroughTheRecordsIsRejected) {
-  const std::size_t recordsEnd = recordsOf(kTwoRecords, 2).size();
+  const std::size_t recordsEnd = recordsOf(kTwoRecords).size();
   for (std::size_t n = 0; n < kTwoRecords.size(); ++n) {
     SCOPED_TRACE(n);
     std::string cut = kTwoRecords.substr(0, n);

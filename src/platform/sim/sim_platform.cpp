@@ -996,12 +996,15 @@ namespace {
 
 class MappedFileBytes final : public FileBytes {
  public:
-  MappedFileBytes(void* at, std::size_t size) : at_(at) {
+  MappedFileBytes(void* at, std::size_t size,
+                  std::shared_ptr<std::vector<std::pair<std::size_t, std::size_t>>> released)
+      : at_(at), released_(std::move(released)) {
     data_ = static_cast<const std::byte*>(at);
     size_ = size;
   }
   ~MappedFileBytes() override { ::munmap(at_, size_); }
   void release(std::size_t from, std::size_t to) const override {
+    released_->emplace_back(from, to);
     // Whole pages inside the stretch only. The mapping is private and never written, so a page
     // dropped is read from the file again as it was.
     const auto page = static_cast<std::size_t>(::sysconf(_SC_PAGESIZE));
@@ -1014,6 +1017,7 @@ class MappedFileBytes final : public FileBytes {
 
  private:
   void* at_;
+  std::shared_ptr<std::vector<std::pair<std::size_t, std::size_t>>> released_;  // the platform's record
 };
 
 // Maps `size` bytes of `fd` for reading, a page past a 2 MiB boundary. The system maps a file that
@@ -1057,7 +1061,7 @@ std::shared_ptr<const FileBytes> SimPlatform::mapFile(const std::filesystem::pat
     if (size == 0) {
       result = std::make_shared<OwnedFileBytes>(std::string());
     } else if (void* at = mapOffBoundary(fd, size); at != MAP_FAILED) {
-      result = std::make_shared<MappedFileBytes>(at, size);
+      result = std::make_shared<MappedFileBytes>(at, size, releasedStretches);
     }
   }
   ::close(fd);

@@ -149,6 +149,10 @@ class SimPlatform : public Platform {
   bool refuseHook = false;              // installKeyboardHook fails while set
   bool quitRequested = false;
   std::vector<std::u16string> logLines;  // what the program wrote to its log
+  // Every stretch (from, to) of a mapped file that the program gave back to the system
+  // (`FileBytes::release`), shared with the mappings.
+  std::shared_ptr<std::vector<std::pair<std::size_t, std::size_t>>> releasedStretches =
+      std::make_shared<std::vector<std::pair<std::size_t, std::size_t>>>();
   // Empties the records above that grow with every key (posted characters, synthesized keys, hook
   // answers, log lines): a long run that does not read them keeps them from growing.
   void forgetKeyRecords() {
