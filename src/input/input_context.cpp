@@ -22,7 +22,14 @@ void InputContext::caretToEnd() const {
 }
 
 void InputContext::reactivateTarget() const {
-  if (win.targetProcessId != 0) platform.activateProcess(win.targetProcessId);
+  if (win.targetProcessId == 0) return;
+  // The program's own process is the target when a box of its forms was typed into: that box's
+  // window comes back, not whichever window of the program stands first.
+  if (win.targetProcessId == platform.currentProcessId() && win.h != 0) {
+    platform.activateWindow(win.h);
+    return;
+  }
+  platform.activateProcess(win.targetProcessId);
 }
 
 bool InputContext::isDoubleByte(char16_t ch) const {

@@ -39,7 +39,8 @@ struct InputContext {
   void setTimer1(bool enabled) const;
   // Puts the caret of the code line after its last character and tells the input pass so.
   void caretToEnd() const;
-  // Brings the target program to the front when one is recorded.
+  // Brings the target program to the front when one is recorded; when it is this program, the
+  // window of the box typed into.
   void reactivateTarget() const;
   // Encodes a Chinese text into its input code (`bm`) and its full pinyin (`qp`).
   void citcbmma(std::u16string_view text, std::u16string& bm, std::u16string& qp) const;

@@ -340,6 +340,9 @@ class Platform {
   virtual bool postChar(WindowId window, char16_t ch) = 0;
   // Brings the program with this process id to the foreground (AppActivate).
   virtual void activateProcess(std::uint32_t processId) = 0;
+  // Brings the top-level window that holds `window` to the foreground and gives `window` the
+  // keyboard focus: the way back into a box of the program's own forms.
+  virtual void activateWindow(WindowId window) = 0;
   // Whether activateProcess has a window of this process to bring forward: a visible top-level
   // window. The desktop's process has none.
   virtual bool canActivateProcess(std::uint32_t processId) const = 0;

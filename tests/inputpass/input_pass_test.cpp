@@ -541,6 +541,32 @@ TEST(InputPass, ASentenceTypedIntoABoxOfTheProgramStaysThere) {
       << "the keys that bring the target forward keep the program in front";
 }
 
+// The switch key to the system input method and back brings the target forward again: with a box
+// of the program's own forms as the target, that box, not the program's first window.
+TEST(InputPass, SwitchKeyGivesTheFocusBackToTheBoxOfTheProgramTypedInto) {
+  PassRig rig;
+  SimPlatform& sim = rig.session.platform;
+  SimWindow& bar = sim.addWindow(u"状态栏", u"YzForm");
+  bar.processId = SimPlatform::kOwnProcessId;
+  SimWindow& form = sim.addWindow(u"词组制作", u"YzForm");
+  form.processId = SimPlatform::kOwnProcessId;
+  SimWindow& box = sim.addWindow(u"", u"Edit");
+  box.processId = SimPlatform::kOwnProcessId;
+  box.parent = form.id;
+  sim.focus(box.id);
+  rig.typeSpaced(u"nihk space", 30);
+  ASSERT_EQ(toUtf8(box.text), "你好");
+  for (const int platformMode : {-1, 1}) {
+    SCOPED_TRACE(platformMode);
+    sim.focus(bar.id);  // a click on the status bar, say
+    rig.type(u"backquote");
+    EXPECT_EQ(rig.app().comp.platformMode, platformMode);
+    EXPECT_EQ(sim.focusedWindow(sim.foregroundWindow()), box.id);
+  }
+  rig.typeSpaced(u"womf space", 30);
+  EXPECT_EQ(toUtf8(box.text), "你好我们");
+}
+
 // Held-key flags follow the keys: a release the hook hears as a system key-up, or never hears,
 // leaves no flag behind.
 TEST(InputPass, HeldKeyFlagsClearWhenTheirKeysAreUp) {

@@ -688,6 +688,10 @@ void SimPlatform::activateProcess(std::uint32_t processId) {
   }
 }
 
+void SimPlatform::activateWindow(WindowId window) {
+  if (window != 0) focus_ = window;
+}
+
 bool SimPlatform::canActivateProcess(std::uint32_t processId) const {
   return std::any_of(windows_.begin(), windows_.end(),
                      [&](const auto& w) { return w->processId == processId && w->activatable; });

@@ -205,6 +205,7 @@ class SimPlatform : public Platform {
   std::uint32_t currentProcessId() const override { return kOwnProcessId; }
   bool postChar(WindowId window, char16_t ch) override;
   void activateProcess(std::uint32_t processId) override;
+  void activateWindow(WindowId window) override;
   bool canActivateProcess(std::uint32_t processId) const override;
   Point cursorPos() const override { return cursor_; }
   Rect windowRect(WindowId window) const override;

@@ -466,6 +466,18 @@ void Win32Platform::activateProcess(std::uint32_t processId) {
   SetForegroundWindow(found);
 }
 
+void Win32Platform::activateWindow(WindowId window) {
+  const HWND box = hwndOf(window);
+  if (!IsWindow(box)) {
+    log(u"no window to activate");
+    return;
+  }
+  const HWND top = GetAncestor(box, GA_ROOT);
+  if (IsIconic(top)) ShowWindow(top, SW_RESTORE);
+  SetForegroundWindow(top);
+  SetFocus(box);
+}
+
 bool Win32Platform::canActivateProcess(std::uint32_t processId) const {
   return frontWindowOf(processId) != nullptr;
 }

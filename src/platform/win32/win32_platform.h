@@ -63,6 +63,7 @@ class Win32Platform : public Platform {
   std::uint32_t currentProcessId() const override;
   bool postChar(WindowId window, char16_t ch) override;
   void activateProcess(std::uint32_t processId) override;
+  void activateWindow(WindowId window) override;
   bool canActivateProcess(std::uint32_t processId) const override;
   Point cursorPos() const override;
   Rect windowRect(WindowId window) const override;
