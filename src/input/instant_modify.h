@@ -6,6 +6,7 @@
 // two auxiliary letters narrow the list, a select key or a label letter puts a word in. Space or
 // Enter commits the corrected sentence, Esc leaves without a commit.
 
+#include <array>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -83,6 +84,7 @@ class InstantModify {
   SentenceConversion& conversion_;
   std::u16string placed_;  // the word placed last in this call of the loop
   std::u16string listAtEntry_;  // the candidate list as the last entry into instant modify found it
+  std::array<std::u16string, 10> slotWords_;  // the word behind each number of the list shown last
   int depth_ = 0;
   int deepest_ = 0;
 };

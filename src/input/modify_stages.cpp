@@ -313,7 +313,7 @@ InstantModify::Next InstantModify::positionStage() {
   for (std::size_t i = 0; i < pairs.size(); i += 2) {
     const std::u16string_view w = pairs[i];
     if (w.empty()) continue;
-    if (word < kSlots) cm.modifySlotWords[word] = std::u16string(w);
+    if (word < kSlots) slotWords_[word] = std::u16string(w);
     p.tex5 += u" " + label(word, p.quickSelectKeys) + std::u16string(w) + hint(w);
     ++word;
   }
@@ -335,7 +335,7 @@ void InstantModify::selectStage() {
   if (line.size() == 3) slot = i > 5 ? i - 5 : i;
   // A slot out of range puts the word placed last in again.
   const std::u16string word =
-      slot >= 0 && slot <= 9 ? c_.comp.modifySlotWords[static_cast<std::size_t>(slot)] : placed_;
+      slot >= 0 && slot <= 9 ? slotWords_[static_cast<std::size_t>(slot)] : placed_;
   replaceAt(word);
   if (!word.empty()) placed_ = word;
   b.rtext2.text = c_.pass.resultBeforeTail;
@@ -372,7 +372,7 @@ InstantModify::Next InstantModify::filterStage() {
       if (c <= 9) tex5.push_back(static_cast<char16_t>(u'0' + c));
       if (c <= kPunctuationSlots && c <= p.quickSelectKeys.size()) tex5.push_back(p.quickSelectKeys[c - 1]);
       tex5 += w + h;
-      if (c <= 9) cm.modifySlotWords[c] = w;
+      if (c <= 9) slotWords_[c] = w;
     } else {
       tex5 += u" ";
       tex5.push_back(static_cast<char16_t>(96 + std::min<std::size_t>(c, 26)));

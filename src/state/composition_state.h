@@ -69,7 +69,6 @@ struct CompositionState {
   std::u16string lastPromptText = u"输入";  // prompt line (form1.Text2) as last shown
   std::u16string xbzm;            // full-width position letters
   std::u16string codeBeforeKey;   // code line before the key being handled
-  std::array<std::u16string, 10> modifySlotWords;  // instant modify: the word behind each number
   std::vector<std::u16string> pairList;            // instant modify: the items of the list shown
   std::int32_t resumeModify = 0;    // 1: a hotkey asked to go back into instant modify
   std::int32_t longPressDone = 0;   // 1 once the held letter's long press was taken, until its release

@@ -283,7 +283,9 @@ class KeptLookups : public LookupWorld {
   std::vector<std::string> run(bool kept) {
     const std::u16string_view codes[] = {u"vsgo", u"bafa", u"vsgorf", u"vsgo", u"s", u"bafa", u"ba",
                                          u"vsgozw", u"vsgo", u"dajxhfde", u"ba", u"vsgozw", u"uix",
-                                         u"vsgorf", u"s", u"hfxx", u"hfxx", u"vsgozwd", u"vsgozwd"};
+                                         u"vsgorf", u"s", u"hfxx", u"hfxx", u"vsgozwd", u"vsgozwd",
+                                         // a kept plain lookup again once `ybcib` changed its cell
+                                         u"bafa", u"vsgorf", u"ba", u"bafa"};
     std::vector<std::string> out;
     lex.cells = LookupCells{};  // both runs start alike
     pass.sysyff.clear();
