@@ -181,11 +181,18 @@ std::vector<std::uint32_t> searchTreeRecords(std::size_t count) {
 
 // Checks the search top of an image against its records as the walk passes them: it holds the
 // nodes the tree of its record count has, each with its record and that record's code, the texts
-// one after another and nothing more.
+// one after another and nothing more. Nothing is read before `prepare`, the check's first step.
 class SearchTopCheck {
  public:
-  SearchTopCheck(const unsigned char* data, std::size_t count, const SearchTop& top) : data_(data), top_(top) {
-    const std::vector<std::uint32_t> records = searchTreeRecords(count);
+  SearchTopCheck(const unsigned char* data, std::size_t count, const SearchTop& top)
+      : data_(data), count_(count), top_(top) {}
+  // Reads the node table and notes the code each record passed must match.
+  void prepare() {
+    if (prepared_) return;
+    prepared_ = true;
+    const SearchTop& top = top_;
+    const unsigned char* data = data_;
+    const std::vector<std::uint32_t> records = searchTreeRecords(count_);
     if (top.nodes != records.size()) {
       error_ = "search top: " + std::to_string(top.nodes) + " nodes where the tree has " + std::to_string(records.size());
       return;
@@ -230,7 +237,9 @@ class SearchTopCheck {
     TextSpan code;  // the code kept for it in the search top
   };
   const unsigned char* data_;
+  std::size_t count_;  // the image's records
   SearchTop top_;
+  bool prepared_ = false;
   std::vector<Node> pending_;  // by record, those the walk has not passed yet
   std::size_t next_ = 0;
   std::string error_;
@@ -420,6 +429,7 @@ class FullCheck {
   template <typename Done>
   bool step(std::size_t bytes, Done done) {
     if (finished_) return true;
+    searchTop_->prepare();
     if (!searchTop_->error().empty()) {
       result_.error = searchTop_->error();
       release(size_, done);

@@ -82,8 +82,8 @@ void sealLexiconImage(std::string& image, const LexiconSourceStamp& source);
 // its seal or their bounds are not sound.
 std::size_t lexiconImageRecordsEnd(std::span<const std::byte> bytes);
 
-// Checks the seal, walks the records, checking every count, length, terminator, index entry and
-// the code order, and checks the checksum; builds nothing.
+// Checks the seal, walks the records, checking every count, length, terminator, index entry,
+// the code order and the search top's nodes, and checks the checksum; builds nothing.
 LexiconImageResult checkLexiconImage(std::span<const std::byte> bytes);
 
 // Builds `table` from an image in memory (one copy into the table's own buffer) once the whole

@@ -333,6 +333,7 @@ TEST(LexiconImage, TheSearchTopHoldsTheTreesCodesAndIsCheckedAsTheRecordsAre) {
       {"another record", topAt, 3, u"ad", false},
       {"text out of bounds", topAt + 4, 0x7FFFFFF0, u"", true},
       {"odd text offset", topAt + 4, 1, u"", true},
+      {"text past the texts' end", topAt + 4, 4 * 5 - 2, u"", true},  // five codes of two letters
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
