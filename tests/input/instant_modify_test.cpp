@@ -122,6 +122,8 @@ TEST(InstantModify, AuxiliaryLettersNarrowTheListAndPick) {
       {"one letter, a number", u"j 2", "我们的时机", "1;世纪js 2'时机js 3[事迹js 4]及jy 5\\机jm 6纪jm",
        "我们的世纪"},
       {"one letter, a select key", u"j [", "我们的事迹", "1;世纪js", "我们的世纪"},
+      // j matches nine words here (级 has no auxiliary code); "9" takes the ninth, 集.
+      {"one letter, the last number", u"j 9", "我们的世集", "1;世纪js", "我们的世纪"},
       // Two letters: the single characters whose code starts jm, lettered; "b" takes the second.
       {"two letters, a label", u"j m b", "我们的世纪", "1;世纪js", "我们的世纪"},
       // A letter that nothing matches goes and the list stays; ";" then takes its first word.
@@ -130,6 +132,9 @@ TEST(InstantModify, AuxiliaryLettersNarrowTheListAndPick) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
     Rig rig;
+    // Three more j-words, so that j matches nine.
+    for (char16_t ch : {u'即', u'极', u'集'})
+      rig.app().lex.charAuxCodes.set(static_cast<std::size_t>(rig.app().gbk.charIndex(ch)), u"jq");
     const auto steps = rig.type(u"womfdeuiji lctrl e " + c.keys + u" space");
     SCOPED_TRACE(describe(steps));
     EXPECT_EQ(rig.target(), c.committed);

@@ -210,6 +210,8 @@ TEST(CandidatePick, LabelPutsTheCandidateIntoTheSentence) {
       // Typing goes on behind the picked word.
       {u"womfdeuiji 2 wo space", 0, "我们的实际", "我们的实际我"},
       {u"womfdeuiji 5 space", 0, "我们的世机", "我们的世机"},
+      // The last select key ahead of the digits names the fifth candidate too.
+      {u"womfdeuiji \\ space", 0, "我们的世机", "我们的世机"},
       // Backspace into the picked word's code opens it again.
       {u"womfdeuiji 2 backspace i space", 0, "我们的实际", "我们的世纪"},
       // A digit beyond the list is typed as it is.
