@@ -352,7 +352,9 @@ def assert_no_accidents(path, field):
 # or at least WORD_MIN_RATIO times the count that its syllables' most frequent characters would
 # give one after the other. A person's name (jieba tags it nr, nrfg or nrt) counts NAME_DISCOUNT
 # times less: a user types the common word far more often than the name it sounds like (网费, not
-# 王菲; 微博, not 韦伯), and a rare name must not win the longest match over common characters. Weights are log counts over WEIGHT_DECADES decades, words of two or
+# 王菲; 微博, not 韦伯), and a rare name must not win the longest match over common characters. So
+# do the names of places and organisations and other proper nouns (tags ns, nt, nz: 宜昌市,
+# 石灰华) that no development text uses. Weights are log counts over WEIGHT_DECADES decades, words of two or
 # more characters counted WORD_FACTOR times; then the tuned weights of data/tuning/ replace the
 # weights of the words they name (see data/tune-weights).
 WORD_MIN_COUNT = 3
@@ -365,6 +367,19 @@ IDF_COUNT_BASE = 14.5  # count from an idf: exp(IDF_COUNT_BASE - idf), the media
 LM_SHIFT = 7.75
 NAME_TAGS = {"nr", "nrfg", "nrt"}  # jieba's tags of persons' names
 NAME_DISCOUNT = 10.0
+PLACE_TAGS = {"ns", "nt", "nz"}  # jieba's tags of places, organisations and other proper nouns
+# The development texts of every kind (bench/data/texts/<kind>.dev.txt; the test parts are never read).
+DEV_TEXTS = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "bench", "data", "texts")
+
+
+def dev_text():
+    """The development texts of every kind as one string."""
+    out = []
+    for name in sorted(os.listdir(DEV_TEXTS)):
+        if name.endswith(".dev.txt"):
+            with open(os.path.join(DEV_TEXTS, name), encoding="utf-8") as f:
+                out.append(f.read())
+    return "\n".join(out)
 SIMP_SCALE = 0.76
 
 
@@ -513,6 +528,7 @@ def build_lexicon(out, readings, lists, tuned=None, phrases=None, lm_phrases=Non
     cands = set()
     for source in (words, lists.jieba, lists.idf, lists.lm, lists.simp):
         cands.update(w for w in source if len(w) >= 2)
+    used = dev_text()  # a proper noun that the development texts use keeps its count
     nwords = dropped = 0
     by_list = collections.Counter()
     for word in sorted(cands, key=utf16_key):
@@ -530,7 +546,8 @@ def build_lexicon(out, readings, lists, tuned=None, phrases=None, lm_phrases=Non
         for ch, p in zip(word, pys):
             per_reading[(ch, p)] += freq
         count = max(counts.values())
-        if lists.tags.get(word) in NAME_TAGS:
+        tag = lists.tags.get(word)
+        if tag in NAME_TAGS or (tag in PLACE_TAGS and word not in used):
             count /= NAME_DISCOUNT
         expected = total
         for p in pys:

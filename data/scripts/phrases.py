@@ -5,7 +5,9 @@ character, so a run of words that text uses again and again (的文件, 可以�
 right only when the lexicon holds it whole. This cuts every clause of the development texts into
 words (the most probable cutting by jieba's word counts) and collects every run of MIN_LEN to
 MAX_LEN characters that starts and ends at a cut in at least MIN_CLAUSES clauses (称已经, which
-text holds inside 声称已经, would win the longest match over 线程 in 这个线程已经). The MAX_PHRASES
+text holds inside 声称已经, would win the longest match over 线程 in 这个线程已经). Two characters
+that the cutting leaves alone side by side and that the counts lack as a word are a word of the
+text too (韦诺, a name of a story) when at least MIN_PAIR_CLAUSES clauses hold them. The MAX_PHRASES
 most frequent are written to data/tuning/phrases.txt, lines `phrase,clauses`, most frequent
 first; build_tables.py adds each phrase that is not a word already, with a count of its clauses
 times PHRASE_SCALE. The test text is never read.
@@ -23,7 +25,8 @@ import sources
 MIN_LEN = 3
 MAX_LEN = 8
 MIN_CLAUSES = 2
-MAX_PHRASES = 60000  # the most frequent ones: a bound on the size of the lexicon image
+MIN_PAIR_CLAUSES = 3  # clauses that must hold a two-character phrase
+MAX_PHRASES = 120000  # the most frequent ones: a bound on the size of the lexicon image
 MAX_WORD = 8  # the longest word the cutting looks for
 HAN_RUN = re.compile(r"[\u3400-\u9fff]+")
 
@@ -70,14 +73,16 @@ def main():
                         for n in range(MIN_LEN, MAX_LEN + 1):
                             if i + n in at:
                                 held.add(run[i:i + n])
+                        if i + 1 in at and i + 2 in at and run[i:i + 2] not in logp:
+                            held.add(run[i:i + 2])
                     clauses.update(held)
-    kept = sorted((p for p, c in clauses.items() if c >= MIN_CLAUSES),
+    kept = sorted((p for p, c in clauses.items() if c >= (MIN_PAIR_CLAUSES if len(p) == 2 else MIN_CLAUSES)),
                   key=lambda p: (-clauses[p], p))[:MAX_PHRASES]
     with open(out, "w", encoding="utf-8", newline="\n") as f:
         f.write("# phrase,clauses of the development texts holding it between word cuts (made by phrases.py)\n")
         for p in kept:
             f.write(f"{p},{clauses[p]}\n")
-    print(f"{len(kept)} phrases held by at least {MIN_CLAUSES} clauses")
+    print(f"{len(kept)} phrases held by at least {MIN_CLAUSES} clauses ({MIN_PAIR_CLAUSES} for two characters)")
 
 
 if __name__ == "__main__":

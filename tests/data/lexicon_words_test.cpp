@@ -99,6 +99,16 @@ TEST_F(LexiconWordsTest, DISABLED_WordsTheDataDoesNotDecideYet) {
   }
 }
 
+// A name that the development texts use often converts though no word list holds it (the names
+// of a story: 韦诺 and 戈姆, not 为诺 and 个姆); a place name that no development text uses does not
+// win over the common words it sounds like (是会话, not 石灰华).
+TEST_F(LexiconWordsTest, NamesOfTheTextsConvertAndRarePlaceNamesGiveWay) {
+  for (const char16_t* text : {u"韦诺", u"韦诺的军队", u"戈姆", u"是会话", u"我们在讨论是会话还是文件"}) {
+    const std::string got = convert(text);
+    EXPECT_TRUE(got == yz::toUtf8(text)) << yz::toUtf8(code(text)) << " gives " << got << ", not " << yz::toUtf8(text);
+  }
+}
+
 // A rare word (真地 read zhen di) no longer decides the reading of a common text.
 TEST_F(LexiconWordsTest, ParticleReadingsAfterCommonWords) {
   EXPECT_EQ(yz::toUtf8(code(u"认真地")), "rfvfde");
