@@ -8,6 +8,7 @@
 
 #include "../app/program_fixture.h"
 #include "../support/fake_web_server.h"
+#include "inputpass/input_pass.h"
 #include "lexicon/encoder.h"
 #include "lexicon/utf.h"
 
@@ -98,6 +99,22 @@ TEST_F(WebQueriesTest, CloudCandidatesAskNothingForShortOrUnfinishedCodes) {
   web().yuu();
   EXPECT_EQ(cells().cloudText, u"");
   EXPECT_TRUE(server.requests().empty());
+}
+
+// A pick starts the word state afresh; when the conversion after it finds no word, the cloud step
+// reads row 1, which must not be the one-letter word of the sentence before the pick.
+TEST_F(WebQueriesTest, WordStateStartedAfreshLeavesNoOneLetterWordForTheCloudStep) {
+  prepareSentence(u"你好", u"nihk");
+  app().conv.wordTable[1] = {u"n", u"你"};
+  startWordStateAfresh(app().passRunner.context());
+  EXPECT_EQ(app().conv.wordIndex, 0);
+  app().pass.hjziir = u"你好";
+  app().pass.bmstr = u"nihk";
+  app().input.context.citcbmma(u"你好", cells().up, cells().pinyinQuery);
+  server.services.cloudPinyin = {{"ni'hao", "拟好"}};
+  web().yuu();
+  EXPECT_EQ(server.requestCount("/py"), 1u);
+  EXPECT_EQ(cells().cloudText, u"拟好");
 }
 
 TEST_F(WebQueriesTest, CharactersWithoutASyllableComeBackFromTheLocalSentence) {
