@@ -22,10 +22,6 @@ constexpr char kSealMagic[4] = {'V', 'X', 'I', 'M'};
 // Version 3 images carry an index of their records and the top of their search tree (version 2
 // the index alone).
 constexpr std::int32_t kSealVersion = 3;
-// The search top: a node's entry is its record, the offset of its code's text from the texts'
-// start and the text's byte length; the section ends in its node count and its byte size.
-constexpr std::size_t kSearchNodeBytes = 12;
-constexpr std::size_t kSearchTopTrailerBytes = 8;
 
 std::int32_t readInt32(const unsigned char* p) {
   std::int32_t v;

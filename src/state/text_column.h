@@ -48,6 +48,10 @@ class TextBuffer {
 // The nodes of the main lexicon's search tree that an image keeps apart, the root being node 1
 // and the halves of node n nodes 2n and 2n + 1.
 inline constexpr std::size_t kSearchTopNodes = 2048;
+// The search top: a node's entry is its record, the offset of its code's text from the texts'
+// start and the text's byte length; the section ends in its node count and its byte size.
+inline constexpr std::size_t kSearchNodeBytes = 12;
+inline constexpr std::size_t kSearchTopTrailerBytes = 8;
 
 // Where the search top of an image lies, from the image's first byte: the node table, entries of
 // three 32-bit words (record, text offset, text byte length) for nodes 1..nodes - 1, then the
@@ -95,12 +99,12 @@ class ImageRecords {
   // search top where it holds that node for that record, else the record's own.
   std::u16string_view searchCode(std::size_t node, std::size_t k) const {
     if (node == 0 || node >= top_.nodes) return text(k, 0);
-    const unsigned char* entry = data_ + top_.at + 12 * (node - 1);
+    const unsigned char* entry = data_ + top_.at + kSearchNodeBytes * (node - 1);
     std::uint32_t word[3];
     std::memcpy(word, entry, sizeof word);
     if (word[0] != k) return text(k, 0);
-    const std::size_t texts = 12 * (top_.nodes - 1);
-    const std::size_t room = top_.bytes - 8 - texts;
+    const std::size_t texts = kSearchNodeBytes * (top_.nodes - 1);
+    const std::size_t room = top_.bytes - kSearchTopTrailerBytes - texts;
     if (word[1] % 2 != 0 || word[2] % 2 != 0 || word[1] > room || word[2] > room - word[1]) return damage();
     return {reinterpret_cast<const char16_t*>(data_ + top_.at + texts + word[1]), word[2] / 2};
   }

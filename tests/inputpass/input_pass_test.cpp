@@ -71,6 +71,24 @@ struct PassRig {
   SimSession session;
 };
 
+// Online, with 输入准确度优先 and a sound code, behind a cloud that always gives `answer`; the
+// program's own web services come back when it ends.
+struct OnlineAccuracyFirst {
+  OnlineAccuracyFirst(PassRig& rig, std::u16string answer)
+      : app(rig.app()), cloud(app.web), kept(app.webServices) {
+    cloud.answer = std::move(answer);
+    app.webServices = &cloud;
+    rig.session.platform.connected = true;
+    app.settings.lidyx = false;
+    app.settings.vqdyx = true;
+    app.settings.ymur = true;
+  }
+  ~OnlineAccuracyFirst() { app.webServices = kept; }
+  App& app;
+  testing_support::FixedCloud cloud;
+  WebServices* const kept;
+};
+
 TEST(InputPass, KeyScriptsCommitTextAndShowTheWindow) {
   struct Case {
     std::u16string script;
@@ -137,17 +155,9 @@ TEST(InputPass, WeakWordsTakeTheCloudsCharacters) {
       {u"dajx", u"大家 091"}, {u"nihk", u"你好 090"}, {u"womf", u"我们 089"}};
   app.lex.mainLexicon = testing_support::makeTable(words);
   app.lex.charLexicon = testing_support::makeTable(words);
-  testing_support::FixedCloud cloud(app.web);
-  cloud.answer = u"甲乙丙丁戊己";
-  WebServices* const kept = app.webServices;
-  app.webServices = &cloud;
-  rig.session.platform.connected = true;
-  app.settings.lidyx = false;
-  app.settings.vqdyx = true;
-  app.settings.ymur = true;
+  OnlineAccuracyFirst online(rig, u"甲乙丙丁戊己");
   rig.type(u"womfnihkdajx");
   EXPECT_EQ(toUtf8(app.win.boxes.text7.text), "我们丙丁戊己");
-  app.webServices = kept;
 }
 
 // During a race the sentence's words outlive the pass: a new key converts the last five words
@@ -188,14 +198,7 @@ TEST(InputPass, NegativeWeightFixesASegmentUnderAccuracyFirst) {
   app.lex.charLexicon = testing_support::makeTable(
       {{u"ni", u"你 -5"}, {u"niwo", u"你 -5"}, {u"niwowoni", u"你 -5"}, {u"wo", u"我 -5"},
        {u"woni", u"我 -5"}});
-  testing_support::FixedCloud cloud(app.web);
-  cloud.answer = u"甲乙";
-  WebServices* const kept = app.webServices;
-  app.webServices = &cloud;
-  rig.session.platform.connected = true;
-  app.settings.lidyx = false;
-  app.settings.vqdyx = true;
-  app.settings.ymur = true;
+  OnlineAccuracyFirst online(rig, u"甲乙");
   app.settings.iqlx = 1;
   rig.type(u"n i w");
   EXPECT_EQ(app.comp.segmentCount, 0);
@@ -205,7 +208,6 @@ TEST(InputPass, NegativeWeightFixesASegmentUnderAccuracyFirst) {
   rig.type(u"w o n i");
   EXPECT_EQ(app.comp.segmentCount, 2);
   EXPECT_EQ(app.comp.segmentCodeEnds[2], 8);
-  app.webServices = kept;
 }
 
 // Letters cut from the code line's box (selected and deleted there), so that the code still ends

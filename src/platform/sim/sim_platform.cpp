@@ -8,6 +8,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <array>
 #include <chrono>
 #include <cstring>
 #include <cerrno>
@@ -276,7 +277,8 @@ bool SimPlatform::isKeyDown(int vk) const {
 std::int16_t SimPlatform::asyncKeyState(int vk) {
   if (vk < 0 || vk > 255) return 0;
   // The generic Shift, Ctrl and Alt keys stand for either key of their pair.
-  std::vector<std::size_t> keys{static_cast<std::size_t>(vk)};
+  const auto key = static_cast<std::size_t>(vk);
+  std::array<std::size_t, 3> keys{key, key, key};  // the keys the query reads
   if (vk == kVkShift) keys = {kVkShift, kVkLShift, kVkRShift};
   if (vk == kVkControl) keys = {kVkControl, kVkLControl, kVkRControl};
   if (vk == kVkMenu) keys = {kVkMenu, kVkLMenu, kVkRMenu};
