@@ -5,8 +5,10 @@ usage: make_texts.py WORKDIR OUTDIR
 
 WORKDIR holds one folder per unpacked package. A package's texts belong to one kind (DOMAINS):
 software messages, narrative and dialogue (the games), or help pages. Read are every .mo file in a
-zh_CN/LC_MESSAGES folder, the zh_CN/messages.mo member of a locales.zip (calibre) and the values of
-the .ftl, .properties and .dtd members of a zh-CN language pack (.xpi); of a help package, the
+zh_CN/LC_MESSAGES folder, the zh_CN/messages.mo member of a locales.zip (calibre), the values of
+the .ftl, .properties and .dtd members of a zh-CN language pack (.xpi), the translations of the
+zh_CN.po, *.zh_CN.po and *.zh.po catalogues that games ship uncompiled (entries marked fuzzy left
+out, as a compiled catalogue leaves them out) and the values of *_zh_CN.properties files; of a help package, the
 text of its zh_CN (zh-CN) .html and Mallard .page files, each page one message (the text of
 head, script, style and the page information left out; a block element ends a line, an inline
 one such as <a>, <span> or <gui> does not). Each translated message is cut into clauses at
@@ -40,7 +42,8 @@ SPLIT = re.compile("[" + re.escape(PUNCT) + "]|\\\\n")
 # The kinds of text, in the order a clause is given to the first that holds it, and the packages
 # of the games and of the help pages; every other package is software.
 DOMAINS = ("software", "narrative", "help")
-NARRATIVE = {"freeciv-data", "wesnoth-1.16-data"}
+NARRATIVE = {"cataclysm-dda-data", "flare-game", "freeciv-data", "freecol", "supertux-data",
+             "supertuxkart-data", "warzone2100-data", "wesnoth-1.16-data", "widelands-data"}
 HELP = {"libreoffice-help-zh-cn", "gimp-help-zh-cn", "gnome-user-docs"}
 
 
@@ -55,6 +58,65 @@ def is_han(ch):
 def mo_messages(data):
     catalog = gettext.GNUTranslations(io.BytesIO(data))._catalog
     return [v for k, v in sorted(catalog.items(), key=lambda kv: repr(kv[0])) if k != ""]
+
+
+PO_STRING = re.compile(r'"((?:[^"\\]|\\.)*)"')
+PO_ESCAPE = re.compile(r"\\(.)")
+PO_ESCAPES = {"n": "\n", "t": "\t", "r": "\r"}
+
+
+def po_messages(text):
+    """The translations of an uncompiled gettext catalogue (msgstr and msgstr[N], their continued
+    lines joined; the header and entries marked fuzzy left out)."""
+    out = []
+    fuzzy = False
+    msgid = msgstr = None
+    field = None
+
+    def flush():
+        if msgid and msgstr and not fuzzy:
+            out.extend(m for m in msgstr if m)
+
+    for line in text.splitlines():
+        line = line.strip()
+        if not line:
+            continue
+        if line.startswith("#"):
+            if line.startswith("#,") and "fuzzy" in line:
+                if field == "msgstr":
+                    flush()
+                    msgid = msgstr = field = None
+                fuzzy = True
+            continue
+        keyword = line.split(" ", 1)[0] if not line.startswith('"') else None
+        m = PO_STRING.search(line)
+        value = PO_ESCAPE.sub(lambda e: PO_ESCAPES.get(e.group(1), e.group(1)), m.group(1)) if m else ""
+        if keyword is None:
+            if field == "msgid":
+                msgid += value
+            elif field == "msgstr":
+                msgstr[-1] += value
+            continue
+        if keyword in ("msgctxt", "msgid") and field == "msgstr":
+            flush()
+            fuzzy = False
+            msgid = msgstr = None
+        if keyword == "msgid":
+            field, msgid = "msgid", value
+        elif keyword.startswith("msgstr"):
+            if field != "msgstr":
+                msgstr = []
+            field = "msgstr"
+            msgstr.append(value)
+        else:
+            field = keyword
+    if field == "msgstr":
+        flush()
+    return out
+
+
+def is_zh_po(name):
+    return name in ("zh_CN.po", "zh.po") or name.endswith((".zh_CN.po", ".zh.po"))
 
 
 FTL_LINE = re.compile(r"^\s*(?:[-\w]+|\.[\w-]+)\s*=\s*(.*)$")
@@ -152,6 +214,12 @@ def package_messages(folder, help_pages=False):
             elif name.endswith(".mo") and root.replace(os.sep, "/").endswith("zh_CN/LC_MESSAGES"):
                 with open(path, "rb") as f:
                     out += mo_messages(f.read())
+            elif is_zh_po(name):
+                with open(path, "rb") as f:
+                    out += po_messages(f.read().decode("utf-8", "replace"))
+            elif name.endswith("_zh_CN.properties"):
+                with open(path, "rb") as f:
+                    out += properties_messages(f.read().decode("utf-8", "replace"))
             elif name == "locales.zip" or name.endswith(".xpi") and "zh-CN" in name:
                 with zipfile.ZipFile(path) as z:
                     for member in sorted(z.namelist()):
