@@ -492,7 +492,10 @@ PAIR_MIN_SCORE = -5.85
 # A phrase that begins with a character standing alone (no word with the character after it) when
 # a more frequent character has the same sound is added only when at least EDGE_MIN_CLAUSES clauses
 # hold it: it wins the longest match over that character in every text (它正在 over 他正在), so a
-# couple of clauses of the development texts are not enough to decide it.
+# couple of clauses of the development texts are not enough to decide it. Nor is it added when a
+# phrase of the development texts that differs from it only in a first character of the same sound
+# outweighs it, the clauses of each times its first character's count: the narrative texts' 它正在
+# (a monster's doing, 11 clauses) does not beat 他正在 (5), for 他 is six times as frequent as 它.
 EDGE_MIN_CLAUSES = 3
 
 
@@ -502,6 +505,18 @@ def loose_start(phrase, pys, have, char_counts, best_char):
     return phrase[:2] not in have and char_counts.get(phrase[0], 0.0) < best_char.get(pys[0], 0.0)
 
 
+def outweighed(phrase, pys, phrases, char_counts, chars_of):
+    """Whether a phrase of the development texts that differs from PHRASE only in its first
+    character, of the same sound (CHARS_OF: syllable -> its characters), weighs more, clauses
+    times that character's count."""
+    own = phrases[phrase] * char_counts.get(phrase[0], 0.0)
+    for ch in chars_of[pys[0]]:
+        rival = ch + phrase[1:]
+        if ch != phrase[0] and rival in phrases and phrases[rival] * char_counts.get(ch, 0.0) > own:
+            return True
+    return False
+
+
 def load_phrases(out):
     """phrase -> clauses of data/tuning/phrases.txt (lines phrase,clauses)."""
     return {phrase: int(n) for phrase, n in tuning_lines(out, "phrases.txt", 2) if n.isdigit()}
@@ -509,10 +524,17 @@ def load_phrases(out):
 
 # Phrases of libime's language model (data/tuning/lm-phrases.txt, made by scripts/lm_phrases.py:
 # word pairs and triples the model finds likely, each kept only when it fixed conversions of the
-# development texts and broke none): added with the count their log10 probability gives (LM_SHIFT).
+# development texts and broke none; data/tuning/lm-readings.txt, made by scripts/lm_readings.py:
+# the model's one sure reading of a code where the App converts it otherwise): added with the
+# count their log10 probability gives (LM_SHIFT).
 def load_lm_phrases(out):
-    """phrase -> log10 probability of data/tuning/lm-phrases.txt (lines phrase,probability)."""
-    return {phrase: float(p) for phrase, p in tuning_lines(out, "lm-phrases.txt", 2)}
+    """phrase -> log10 probability of data/tuning/lm-phrases.txt and lm-readings.txt (lines
+    phrase,probability)."""
+    out_phrases = {}
+    for name in ("lm-phrases.txt", "lm-readings.txt"):
+        for phrase, p in tuning_lines(out, name, 2):
+            out_phrases.setdefault(phrase, float(p))
+    return out_phrases
 
 
 def build_lexicon(out, readings, lists, tuned=None, phrases=None, lm_phrases=None):
@@ -523,8 +545,11 @@ def build_lexicon(out, readings, lists, tuned=None, phrases=None, lm_phrases=Non
     total = sum(lists.jieba.values())
     best_char = collections.defaultdict(float)  # syllable -> count of its most frequent character
     char_counts = {ch: lists.char_count(ch) for ch in readings.all}
+    chars_of = collections.defaultdict(list)  # syllable -> the characters that read it
     for ch, rs in readings.all.items():
         best_char[rs[0]] = max(best_char[rs[0]], char_counts[ch])
+        for r in rs:
+            chars_of[r].append(ch)
     cands = set()
     for source in (words, lists.jieba, lists.idf, lists.lm, lists.simp):
         cands.update(w for w in source if len(w) >= 2)
@@ -576,8 +601,8 @@ def build_lexicon(out, readings, lists, tuned=None, phrases=None, lm_phrases=Non
         if not pys or not word_reading_ok(phrase, pys):
             continue
         held = (phrases or {}).get(phrase)
-        if held is not None and held < EDGE_MIN_CLAUSES and \
-                loose_start(phrase, pys, have, char_counts, best_char):
+        if held is not None and loose_start(phrase, pys, have, char_counts, best_char) and \
+                (held < EDGE_MIN_CLAUSES or outweighed(phrase, pys, phrases, char_counts, chars_of)):
             continue
         entries["'".join(pys)][phrase] = count * 1e-12 * WORD_FACTOR
         nphrases += 1

@@ -72,6 +72,18 @@ def text_pieces(texts):
     return out
 
 
+def joint_probability(words, p, uni, pair):
+    """log10 probability of a whole bigram or trigram of the model whose last conditional
+    probability is P: the first word's unigram (UNI) and the conditional ones; a bigram is recorded
+    in PAIR, a trigram whose bigram PAIR lacks gives None."""
+    if len(words) == 2:
+        pair[words] = p
+        return uni.get(words[0], -99.0) + p
+    if words[:2] in pair:
+        return uni.get(words[0], -99.0) + pair[words[:2]] + p
+    return None
+
+
 def candidates(work, have, pieces):
     """phrase -> log10 probability of the language model's likely word runs that the texts hold."""
     with open(os.path.join(work, sources.LIBIME_LM), "rb") as f:
@@ -88,12 +100,8 @@ def candidates(work, have, pieces):
         phrase = "".join(words)
         if phrase not in pieces:
             continue
-        if len(words) == 2:
-            pair[words] = p
-            joint = uni.get(words[0], -99.0) + p
-        elif words[:2] in pair:
-            joint = uni.get(words[0], -99.0) + pair[words[:2]] + p
-        else:
+        joint = joint_probability(words, p, uni, pair)
+        if joint is None:
             continue
         if p < MIN_COND or len(phrase) < MIN_LEN or phrase in have or not in_gbk(phrase):
             continue
@@ -123,14 +131,16 @@ class Trial:
                     f.writelines(lines[k * step:(k + 1) * step])
                 self.parts.append(part)
 
-    def wrong(self, phrases):
-        """line -> what the App wrote, for every development line that comes out wrong."""
+    def wrong(self, phrases, name="lm-phrases.txt", texts=None):
+        """line -> what the App wrote, for every line that comes out wrong, with the tables built
+        with PHRASES as data/tuning/NAME (the other tuning files as committed); TEXTS: the files
+        typed (the development parts by default)."""
         out = os.path.join(self.tmp, "data")
         shutil.rmtree(out, ignore_errors=True)
         os.makedirs(os.path.join(out, "tuning"))
-        for name in ("105-weights.txt", "phrases.txt"):
-            shutil.copy(os.path.join(data, "tuning", name), os.path.join(out, "tuning", name))
-        write_phrases(os.path.join(out, "tuning", "lm-phrases.txt"), phrases)
+        for other in os.listdir(os.path.join(data, "tuning")):
+            shutil.copy(os.path.join(data, "tuning", other), os.path.join(out, "tuning", other))
+        write_phrases(os.path.join(out, "tuning", name), phrases)
         subprocess.run([sys.executable, os.path.join(here, "build_tables.py"), self.work, out,
                         os.path.join(self.tmp, "testdata")], check=True, stdout=subprocess.DEVNULL)
         program = os.path.join(self.tmp, "program")
@@ -141,22 +151,28 @@ class Trial:
         subprocess.run([os.path.join(self.build, "src/main/vexim-lexgen"), program,
                         os.path.join(out, "resources")], check=True, stdout=subprocess.DEVNULL)
         env = dict(os.environ, YZ_DATA_DIR=out, TMPDIR=self.tmp)
-        runs = [subprocess.Popen([os.path.join(self.build, "bench/accuracy"), program, part],
-                                 env=env, stdout=subprocess.PIPE, text=True) for part in self.parts]
+        # Each run writes to a file of its own: runs that wrote to pipes read one after the other
+        # would wait on each other.
+        runs = []
+        for k, part in enumerate(texts or self.parts):
+            with open(os.path.join(self.tmp, f"typed-{k}.txt"), "w", encoding="utf-8") as log:
+                runs.append((subprocess.Popen([os.path.join(self.build, "bench/accuracy"), program, part],
+                                              env=env, stdout=log), log.name))
         wrong = {}
-        for run in runs:
-            lines = run.communicate()[0].splitlines()
-            if run.returncode != 0:
+        for run, log in runs:
+            if run.wait() != 0:
                 raise SystemExit("accuracy failed")
+            with open(log, encoding="utf-8") as f:
+                lines = f.read().splitlines()
             for a, b in zip(lines, lines[1:]):
                 if b.startswith("  -> ") and a.startswith("  ") and not a.startswith("  -> "):
                     wrong[a[2:]] = b[5:]
         return wrong
 
 
-def write_phrases(path, phrases):
+def write_phrases(path, phrases, maker="lm_phrases.py"):
     with open(path, "w", encoding="utf-8", newline="\n") as f:
-        f.write("# phrase,log10 probability of libime's language model (made by lm_phrases.py)\n")
+        f.write(f"# phrase,log10 probability of libime's language model (made by {maker})\n")
         for p in sorted(phrases, key=lambda p: (-phrases[p], p)):
             f.write(f"{p},{phrases[p]:.3f}\n")
 

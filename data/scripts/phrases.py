@@ -26,7 +26,7 @@ MIN_LEN = 3
 MAX_LEN = 8
 MIN_CLAUSES = 2
 MIN_PAIR_CLAUSES = 3  # clauses that must hold a two-character phrase
-MAX_PHRASES = 120000  # the most frequent ones: a bound on the size of the lexicon image
+MAX_PHRASES = 160000  # the most frequent ones: a bound on the size of the lexicon image
 MAX_WORD = 8  # the longest word the cutting looks for
 HAN_RUN = re.compile(r"[\u3400-\u9fff]+")
 
