@@ -43,7 +43,7 @@ import sources
 from lm_phrases import Trial, joint_probability, write_phrases
 from phrases import cuts
 
-JOINT_MIN = -7.5  # log10 probability of the whole phrase
+JOINT_MIN = -8.0  # log10 probability of the whole phrase
 MIN_LEN = 2
 MAX_LEN = 7
 MARGIN = 0.3  # log10: the lead of the most probable reading of a code over the next
