@@ -32,7 +32,6 @@ Usage: lm_readings.py OUT_FILE WORKDIR BUILD_DIR DEV_TEXT [DEV_TEXT...]
   DEV_TEXT: development texts, UTF-8, one sentence a line.
 """
 import collections
-import math
 import os
 import re
 import sys
@@ -41,7 +40,7 @@ import tempfile
 import build_tables as bt
 import sources
 from lm_phrases import Trial, joint_probability, write_phrases
-from phrases import cuts
+from phrases import cuts, word_logp
 
 JOINT_MIN = -8.0  # log10 probability of the whole phrase
 MIN_LEN = 2
@@ -119,10 +118,7 @@ def text_readings(codes, texts, char_reading, work):
     characters read by its characters' default readings and cut as phrases.py cuts it): 称已经
     inside 名称已经 is no sign of the phrase, 程已经 inside 进程已经 is one against it."""
     by_code = {code: phrase for phrase, code in codes.items()}
-    counts = sources.jieba(work)
-    total = float(sum(counts.values()))
-    logp = {w: math.log(c / total) for w, c in counts.items() if c > 0}
-    unknown = math.log(0.5 / total)
+    logp, unknown = word_logp(work)
     own, other = collections.Counter(), collections.Counter()
     for path in texts:
         with open(path, encoding="utf-8") as f:

@@ -56,12 +56,18 @@ def cuts(run, logp, unknown):
     return out
 
 
-def main():
-    out, work, texts = sys.argv[1], sys.argv[2], sys.argv[3:]
+def word_logp(work):
+    """The natural log probability of every word of jieba's counts, and the one a character that
+    the counts lack gets: what cuts() weighs a cutting by."""
     counts = sources.jieba(work)
     total = float(sum(counts.values()))
     logp = {w: math.log(c / total) for w, c in counts.items() if c > 0}
-    unknown = math.log(0.5 / total)
+    return logp, math.log(0.5 / total)
+
+
+def main():
+    out, work, texts = sys.argv[1], sys.argv[2], sys.argv[3:]
+    logp, unknown = word_logp(work)
     clauses = collections.Counter()
     for path in texts:
         with open(path, encoding="utf-8") as f:
